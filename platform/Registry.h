@@ -1,0 +1,6 @@
+#pragma once
+// The registry, shaped like advapi32: every call returns the system's status code.
+class IRegistry {
+ public:
+  virtual ~IRegistry() = default;
+};

@@ -1,0 +1,63 @@
+#pragma once
+// Process-level services: time, files, the executable, message boxes, the service manager.
+#include <cstdint>
+#include <string>
+
+#include "platform/Types.h"
+
+// Message box flags and answers, with the system's values.
+inline constexpr std::uint32_t MB_OK = 0x00000000;
+inline constexpr std::uint32_t MB_ICONSTOP = 0x00000010;
+inline constexpr int IDOK = 1;
+
+// Service manager values, with the system's numbers.
+inline constexpr std::uint32_t SC_MANAGER_CREATE_SERVICE = 0x0002;
+inline constexpr std::uint32_t SERVICE_ALL_ACCESS = 0xF01FF;
+inline constexpr std::uint32_t SERVICE_KERNEL_DRIVER = 1;
+inline constexpr std::uint32_t SERVICE_DEMAND_START = 3;
+inline constexpr std::uint32_t SERVICE_ERROR_NORMAL = 1;
+inline constexpr std::uint32_t GENERIC_READ = 0x80000000;
+inline constexpr std::uint32_t OPEN_EXISTING = 3;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+
+struct TServiceParams {
+  std::string Name;
+  std::string DisplayName;
+  std::uint32_t Access = 0;
+  std::uint32_t ServiceType = 0;
+  std::uint32_t StartType = 0;
+  std::uint32_t ErrorControl = 0;
+  std::string BinaryPath;
+};
+
+class ISystem {
+ public:
+  virtual ~ISystem() = default;
+
+  // Milliseconds since some fixed start; wraps like the system's tick count.
+  virtual std::uint32_t TickCount() = 0;
+  // Blocks the calling thread.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+  // True when a file of that name exists; a bare name is looked up in the current directory.
+  virtual bool FileExists(const std::string& name) = 0;
+  // Full path of the running executable.
+  virtual std::string ExecutablePath() = 0;
+  // The code segment selector the program runs under.
+  virtual std::uint16_t CodeSelector() = 0;
+
+  // Modal: runs its own message loop until the user answers. `caption` null means the
+  // system's default caption. Text bytes are passed to the ANSI box unchanged.
+  virtual int MessageBox(HWnd owner, const std::string& text, const char* caption,
+                         std::uint32_t flags) = 0;
+
+  // Service control manager and device open; 0 is "none". Results mirror the system's.
+  virtual THandle OpenSCManager(std::uint32_t access) = 0;
+  virtual THandle CreateService(THandle manager, const TServiceParams& params) = 0;
+  virtual THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) = 0;
+  virtual bool StartService(THandle service) = 0;
+  virtual bool CloseServiceHandle(THandle handle) = 0;
+  virtual THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
+                             std::uint32_t disposition, std::uint32_t attributes) = 0;
+  virtual bool CloseHandle(THandle handle) = 0;
+};

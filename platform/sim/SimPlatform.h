@@ -1,0 +1,33 @@
+#pragma once
+// The simulated platform: one deterministic machine in-process, with a virtual clock.
+// A test builds one, hands Platform() to the program, drives it and inspects every part.
+#include "platform/Platform.h"
+#include "platform/sim/SimChip.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimGdi.h"
+#include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimShell.h"
+#include "platform/sim/SimSystem.h"
+#include "platform/sim/SimWindowing.h"
+
+class TSimPlatform {
+ public:
+  TSimPlatform();
+  TSimPlatform(const TSimPlatform&) = delete;
+  TSimPlatform& operator=(const TSimPlatform&) = delete;
+
+  TSimClock Clock;
+  TSimWindowing Windows{Clock};
+  TSimSystem System{Clock, Windows};
+  TSimChip Chip{[this] { return Clock.Now(); }};
+  TSimGdi Gdi;
+  TSimRegistry Registry;
+  TSimShell Shell;
+
+  TPlatform& Platform() { return FPlatform; }
+  // Pumps messages and timers until the virtual clock has advanced by `milliseconds`.
+  void RunFor(std::uint32_t milliseconds) { Windows.RunFor(milliseconds); }
+
+ private:
+  TPlatform FPlatform;
+};

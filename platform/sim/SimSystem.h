@@ -1,0 +1,94 @@
+#pragma once
+// Process services of the simulated machine: virtual sleep, files, the executable's place,
+// modal message boxes answered by the test, and a service manager with a device namespace
+// that grants port access the way the port driver does.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/System.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimWindowing.h"
+
+class TSimSystem : public ISystem {
+ public:
+  TSimSystem(TSimClock& clock, TSimWindowing& windows) : FClock(clock), FWindows(windows) {}
+
+  std::uint32_t TickCount() override { return static_cast<std::uint32_t>(FClock.Now()); }
+  void Sleep(std::uint32_t milliseconds) override;
+  bool FileExists(const std::string& name) override;
+  std::string ExecutablePath() override { return ExePath; }
+  std::uint16_t CodeSelector() override { return Selector; }
+  int MessageBox(HWnd owner, const std::string& text, const char* caption,
+                 std::uint32_t flags) override;
+  THandle OpenSCManager(std::uint32_t access) override;
+  THandle CreateService(THandle manager, const TServiceParams& params) override;
+  THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) override;
+  bool StartService(THandle service) override;
+  bool CloseServiceHandle(THandle handle) override;
+  THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
+                     std::uint32_t disposition, std::uint32_t attributes) override;
+  bool CloseHandle(THandle handle) override;
+
+  // ---- the machine -------------------------------------------------------
+  std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
+  std::string CurrentDirectory = "C:\\Program Files\\Kelvane";
+  std::uint16_t Selector = 0x001B;  // NT family; above 0xFF is the 9x family
+  // Files that exist, as full paths (compared without regard to case).
+  void AddFile(const std::string& fullPath);
+  void RemoveFile(const std::string& fullPath);
+  // The caller may not create services (no administrator rights).
+  bool ManagerRefused = false;
+  // The driver loads when started (false: as under an emulator, the start fails).
+  bool DriverLoads = true;
+  // True once the port driver's device has been opened: the ports are the process's.
+  bool PortsGranted = false;
+  bool PortsReachable() const { return PortsGranted || (Selector & 0xFF00) != 0; }
+
+  struct TService {
+    TServiceParams Params;
+    bool Running = false;
+  };
+  std::map<std::string, TService> Services;
+  std::size_t OpenHandleCount() const { return FHandles.size(); }
+  // Every service-manager and device call, as "Name(args)" in order.
+  std::vector<std::string> Calls;
+
+  // ---- message boxes -----------------------------------------------------
+  struct TMessageBoxRecord {
+    HWnd Owner = 0;
+    std::string Text;
+    std::optional<std::string> Caption;
+    std::uint32_t Flags = 0;
+    std::uint64_t OpenedAt = 0;
+  };
+  std::vector<TMessageBoxRecord> Boxes;
+  // How the user answers a box: the answer and how long (virtual ms) the box stays open,
+  // during which its own message loop runs. Default: OK at once.
+  struct TAnswer {
+    int Result = IDOK;
+    std::uint32_t OpenFor = 0;
+  };
+  std::function<TAnswer(const TMessageBoxRecord&)> OnMessageBox;
+  int OpenBoxes() const { return FOpenBoxes; }
+
+ private:
+  enum class TKind { Manager, Service, Device };
+  THandle NewHandle(TKind kind, std::string name);
+  std::string FullPath(const std::string& name) const;
+
+  TSimClock& FClock;
+  TSimWindowing& FWindows;
+  std::set<std::string> FFiles;  // upper-cased full paths
+  struct THandleInfo {
+    TKind Kind;
+    std::string Name;
+  };
+  std::map<THandle, THandleInfo> FHandles;
+  THandle FNextHandle = 0x100;
+  int FOpenBoxes = 0;
+};

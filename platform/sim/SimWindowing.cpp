@@ -1,0 +1,426 @@
+#include "platform/sim/SimWindowing.h"
+
+#include <algorithm>
+
+namespace {
+constexpr HWnd kBroadcast = 0xFFFF;
+constexpr int kBorder = 3;
+constexpr int kToolCaption = 16;
+constexpr int kCaption = 19;
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+
+// Client-area insets of a window of this style: left/top/right/bottom.
+TRect Insets(std::uint32_t style, std::uint32_t exStyle) {
+  if ((style & WS_CHILD) || !(style & WS_CAPTION)) return {};
+  int caption = (exStyle & WS_EX_TOOLWINDOW) ? kToolCaption : kCaption;
+  return {kBorder, kBorder + caption, kBorder, kBorder};
+}
+}  // namespace
+
+// ---- windows ---------------------------------------------------------------
+
+HWnd TSimWindowing::CreateWindow(const TWindowParams& params) {
+  HWnd handle = FNextHandle;
+  FNextHandle += 4;
+  TWindow& w = FWindows[handle];
+  w.Params = params;
+  w.Proc = params.Proc;
+  w.Rect = params.Bounds;
+  w.Text = params.Caption;
+  w.Visible = (params.Style & WS_VISIBLE) != 0;
+  if (params.Parent) FChildren[params.Parent].push_back(handle);
+  Deliver(handle, WM_CREATE, 0, 0);
+  return handle;
+}
+
+void TSimWindowing::DestroyWindow(HWnd window) {
+  if (!IsWindow(window)) return;
+  Deliver(window, WM_DESTROY, 0, 0);
+  auto children = FChildren[window];
+  for (HWnd child : children) DestroyWindow(child);
+  Deliver(window, WM_NCDESTROY, 0, 0);
+  std::erase_if(FTimers, [&](const TTimer& t) { return t.Window == window; });
+  std::erase_if(FQueue, [&](const TMsg& m) { return m.Window == window; });
+  HWnd parent = FWindows[window].Params.Parent;
+  if (parent) std::erase(FChildren[parent], window);
+  FChildren.erase(window);
+  FWindows.erase(window);
+  if (FForeground == window) FForeground = 0;
+  if (FFocus == window) FFocus = 0;
+}
+
+const TSimWindowing::TWindow* TSimWindowing::Find(HWnd window) const {
+  auto it = FWindows.find(window);
+  return it == FWindows.end() ? nullptr : &it->second;
+}
+
+std::vector<HWnd> TSimWindowing::Windows() const {
+  std::vector<HWnd> result;
+  for (const auto& [handle, w] : FWindows) result.push_back(handle);
+  return result;
+}
+
+bool TSimWindowing::ShowWindow(HWnd window, int command) {
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return false;
+  bool wasVisible = it->second.Visible;
+  if (command == SW_HIDE) {
+    if (!wasVisible) return false;
+    Deliver(window, WM_SHOWWINDOW, 0, 0);
+    FWindows[window].Visible = false;
+    if (FForeground == window) FForeground = 0;
+    return true;
+  }
+  if (!wasVisible) {
+    Deliver(window, WM_SHOWWINDOW, 1, 0);
+    TWindow& w = FWindows[window];
+    w.Visible = true;
+    w.Dirty = true;
+  }
+  if (command != SW_SHOWNA && FWindows[window].Params.Parent == 0) FForeground = window;
+  return wasVisible;
+}
+
+bool TSimWindowing::IsWindowVisible(HWnd window) {
+  for (const TWindow* w = Find(window); w; w = Find(w->Params.Parent)) {
+    if (!w->Visible) return false;
+    if (!w->Params.Parent) return true;
+  }
+  return false;
+}
+
+bool TSimWindowing::SetWindowPos(HWnd window, int x, int y, int width, int height,
+                                 std::uint32_t flags) {
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return false;
+  TRect& r = it->second.Rect;
+  if (!(flags & SWP_NOMOVE)) r = Bounds(x, y, r.Width(), r.Height());
+  if (!(flags & SWP_NOSIZE)) r = Bounds(r.Left, r.Top, width, height);
+  it->second.Dirty = true;
+  return true;
+}
+
+TRect TSimWindowing::GetWindowRect(HWnd window) {
+  const TWindow* w = Find(window);
+  if (!w) return {};
+  TRect r = w->Rect;
+  if (HWnd parent = w->Params.Parent) {
+    const TWindow* p = Find(parent);
+    TRect origin = GetWindowRect(parent);
+    TRect inset = Insets(p->Params.Style, p->Params.ExStyle);
+    r = Bounds(origin.Left + inset.Left + r.Left, origin.Top + inset.Top + r.Top, r.Width(),
+               r.Height());
+  }
+  return r;
+}
+
+TRect TSimWindowing::GetClientRect(HWnd window) {
+  const TWindow* w = Find(window);
+  if (!w) return {};
+  TRect inset = Insets(w->Params.Style, w->Params.ExStyle);
+  return {0, 0, w->Rect.Width() - inset.Left - inset.Right,
+          w->Rect.Height() - inset.Top - inset.Bottom};
+}
+
+TRect TSimWindowing::AdjustWindowRect(TRect client, std::uint32_t style, std::uint32_t exStyle) {
+  TRect inset = Insets(style, exStyle);
+  return {client.Left - inset.Left, client.Top - inset.Top, client.Right + inset.Right,
+          client.Bottom + inset.Bottom};
+}
+
+void TSimWindowing::SetWindowText(HWnd window, const std::string& text) {
+  auto it = FWindows.find(window);
+  if (it != FWindows.end()) it->second.Text = text;
+}
+
+std::string TSimWindowing::GetWindowText(HWnd window) {
+  const TWindow* w = Find(window);
+  return w ? w->Text : std::string();
+}
+
+bool TSimWindowing::EnableWindow(HWnd window, bool enable) {
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return false;
+  bool wasDisabled = !it->second.Enabled;
+  it->second.Enabled = enable;
+  return wasDisabled;
+}
+
+bool TSimWindowing::SetForegroundWindow(HWnd window) {
+  if (!IsWindow(window)) return false;
+  FForeground = TopLevelOf(window);
+  return true;
+}
+
+int TSimWindowing::GetSystemMetrics(int index) {
+  if (index == SM_CXSCREEN) return kScreenWidth;
+  if (index == SM_CYSCREEN) return kScreenHeight;
+  return 0;
+}
+
+HWnd TSimWindowing::TopLevelOf(HWnd window) const {
+  const TWindow* w = Find(window);
+  while (w && w->Params.Parent) {
+    window = w->Params.Parent;
+    w = Find(window);
+  }
+  return window;
+}
+
+// ---- messages --------------------------------------------------------------
+
+std::intptr_t TSimWindowing::Deliver(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) {
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return 0;
+  if (Recording) Delivered.push_back({window, message, wParam, lParam});
+  if (IWindowProc* proc = it->second.Proc) return proc->WindowProc(window, message, wParam, lParam);
+  return StandardControlProc(it->second, window, message, wParam, lParam);
+}
+
+std::intptr_t TSimWindowing::StandardControlProc(TWindow& w, HWnd window, std::uint32_t message,
+                                                 std::uintptr_t wParam, std::intptr_t lParam) {
+  if (w.Params.Class == TWindowClass::UpDown) {
+    switch (message) {
+      case UDM_SETRANGE32:
+        w.UpDownMin = static_cast<int>(wParam);
+        w.UpDownMax = static_cast<int>(lParam);
+        return 0;
+      case UDM_SETPOS32: {
+        int old = w.UpDownPos;
+        int low = std::min(w.UpDownMin, w.UpDownMax);
+        int high = std::max(w.UpDownMin, w.UpDownMax);
+        w.UpDownPos = std::clamp(static_cast<int>(lParam), low, high);
+        return old;
+      }
+      case UDM_GETPOS32:
+        return w.UpDownPos;
+    }
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+std::intptr_t TSimWindowing::SendMessage(HWnd window, std::uint32_t message,
+                                         std::uintptr_t wParam, std::intptr_t lParam) {
+  return Deliver(window, message, wParam, lParam);
+}
+
+bool TSimWindowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam) {
+  if (window == kBroadcast) {
+    for (const auto& [handle, w] : FWindows)
+      if (!w.Params.Parent) FQueue.push_back({handle, message, wParam, lParam});
+    return true;
+  }
+  if (window != 0 && !IsWindow(window)) return false;
+  FQueue.push_back({window, message, wParam, lParam});
+  return true;
+}
+
+void TSimWindowing::PostQuitMessage(int) { FQuitPosted = true; }
+
+std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
+                                           std::uintptr_t wParam, std::intptr_t lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return 1;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      if (auto it = FWindows.find(window); it != FWindows.end()) it->second.Dirty = false;
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_RESTORE) ShowWindow(window, SW_RESTORE);
+      return 0;
+  }
+  return 0;
+}
+
+std::uint32_t TSimWindowing::RegisterWindowMessage(const std::string& name) {
+  auto [it, added] = FRegistered.try_emplace(name, 0xC000 + FRegistered.size());
+  return it->second;
+}
+
+TWndProcRef TSimWindowing::SubclassWindow(HWnd window, IWindowProc* replacement) {
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return 0;
+  IWindowProc* previous = it->second.Proc;
+  it->second.Proc = replacement;
+  return reinterpret_cast<TWndProcRef>(previous);
+}
+
+void TSimWindowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
+  auto it = FWindows.find(window);
+  if (it != FWindows.end()) it->second.Proc = reinterpret_cast<IWindowProc*>(previous);
+}
+
+std::intptr_t TSimWindowing::CallWindowProc(TWndProcRef previous, HWnd window,
+                                            std::uint32_t message, std::uintptr_t wParam,
+                                            std::intptr_t lParam) {
+  if (auto* proc = reinterpret_cast<IWindowProc*>(previous))
+    return proc->WindowProc(window, message, wParam, lParam);
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return 0;
+  return StandardControlProc(it->second, window, message, wParam, lParam);
+}
+
+// ---- timers and the loop ---------------------------------------------------
+
+bool TSimWindowing::SetTimer(HWnd window, std::uintptr_t id, std::uint32_t milliseconds) {
+  if (!IsWindow(window)) return false;
+  KillTimer(window, id);
+  FTimers.push_back({window, id, milliseconds, FClock.Now() + milliseconds});
+  return true;
+}
+
+bool TSimWindowing::KillTimer(HWnd window, std::uintptr_t id) {
+  return std::erase_if(FTimers, [&](const TTimer& t) {
+           return t.Window == window && t.Id == id;
+         }) > 0;
+}
+
+bool TSimWindowing::TakeNextMessage(TMsg& msg, bool advanceClock) {
+  for (;;) {
+    if (!FQueue.empty()) {
+      msg = FQueue.front();
+      FQueue.pop_front();
+      return true;
+    }
+    if (FQuitPosted) return false;
+    for (auto& [handle, w] : FWindows) {
+      if (w.Dirty && IsWindowVisible(handle)) {
+        w.Dirty = false;
+        msg = {handle, WM_PAINT, 0, 0};
+        return true;
+      }
+    }
+    auto next = std::min_element(FTimers.begin(), FTimers.end(),
+                                 [](const TTimer& a, const TTimer& b) { return a.Due < b.Due; });
+    if (next != FTimers.end() && next->Due <= FClock.Now()) {
+      next->Due = FClock.Now() + next->Interval;
+      msg = {next->Window, WM_TIMER, next->Id, 0};
+      return true;
+    }
+    if (!advanceClock) return false;
+    if (next != FTimers.end() && next->Due <= FRunLimit) {
+      FClock.AdvanceTo(next->Due);
+      continue;
+    }
+    FClock.AdvanceTo(FRunLimit);
+    return false;
+  }
+}
+
+bool TSimWindowing::GetMessage(TMsg& msg) {
+  if (TakeNextMessage(msg, true)) return true;
+  if (FQuitPosted) {
+    FQuitPosted = false;
+    FQuitReceived = true;
+    msg = {0, WM_QUIT, 0, 0};
+  } else {
+    msg = {};
+  }
+  return false;
+}
+
+bool TSimWindowing::PeekMessage(TMsg& msg) { return TakeNextMessage(msg, false); }
+
+HWnd TSimWindowing::DefaultButtonOf(HWnd parent) const {
+  auto it = FChildren.find(parent);
+  if (it == FChildren.end()) return 0;
+  for (HWnd child : it->second) {
+    const TWindow* w = Find(child);
+    if (w->Params.Class == TWindowClass::Button && (w->Params.Style & BS_DEFPUSHBUTTON))
+      return child;
+    if (HWnd inner = DefaultButtonOf(child)) return inner;
+  }
+  return 0;
+}
+
+bool TSimWindowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
+  if (msg.Message != WM_KEYDOWN || msg.WParam != VK_RETURN) return false;
+  if (!IsWindowVisible(dialog)) return false;
+  if (HWnd button = DefaultButtonOf(dialog)) {
+    ClickButton(button);
+    return true;
+  }
+  return false;
+}
+
+std::intptr_t TSimWindowing::DispatchMessage(const TMsg& msg) {
+  if (msg.Window == 0) return 0;
+  return Deliver(msg.Window, msg.Message, msg.WParam, msg.LParam);
+}
+
+void TSimWindowing::RunFor(std::uint64_t milliseconds) {
+  std::uint64_t outer = FRunLimit;
+  FRunLimit = FClock.Now() + milliseconds;
+  TMsg msg;
+  while (GetMessage(msg)) {
+    if (!IsDialogMessage(TopLevelOf(msg.Window), msg)) {
+      TranslateMessage(msg);
+      DispatchMessage(msg);
+    }
+  }
+  // A modal loop that meets the quit message ends and leaves it for the outer loop.
+  if (outer != 0 && msg.Message == WM_QUIT) {
+    FQuitPosted = true;
+    FQuitReceived = false;
+  }
+  FRunLimit = std::max(outer, FClock.Now());
+}
+
+// ---- painting and input ----------------------------------------------------
+
+void TSimWindowing::InvalidateRect(HWnd window, const TRect*) {
+  auto it = FWindows.find(window);
+  if (it != FWindows.end()) it->second.Dirty = true;
+}
+
+THandle TSimWindowing::BeginPaint(HWnd window, TRect& paintRect) {
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return 0;
+  it->second.Dirty = false;
+  FPainting = window;
+  paintRect = GetClientRect(window);
+  return OnBeginPaint ? OnBeginPaint(window, paintRect) : 0;
+}
+
+void TSimWindowing::EndPaint(HWnd window) {
+  FPainting = 0;
+  if (OnEndPaint) OnEndPaint(window);
+}
+
+std::int16_t TSimWindowing::GetAsyncKeyState(int virtualKey) {
+  auto it = KeysDown.find(virtualKey);
+  return (it != KeysDown.end() && it->second) ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+void TSimWindowing::ClickButton(HWnd button) {
+  const TWindow* w = Find(button);
+  if (!w || !w->Enabled) return;
+  SendMessage(w->Params.Parent, WM_COMMAND,
+              MakeLong(static_cast<std::uint16_t>(w->Params.Id), BN_CLICKED),
+              static_cast<std::intptr_t>(button));
+}
+
+void TSimWindowing::ClickUpDown(HWnd upDown, bool up) {
+  auto it = FWindows.find(upDown);
+  if (it == FWindows.end() || !it->second.Enabled) return;
+  TWindow& w = it->second;
+  int step = (w.UpDownMin <= w.UpDownMax) == up ? 1 : -1;
+  int low = std::min(w.UpDownMin, w.UpDownMax);
+  int high = std::max(w.UpDownMin, w.UpDownMax);
+  w.UpDownPos = std::clamp(w.UpDownPos + step, low, high);
+  SendMessage(w.Params.Parent, WM_VSCROLL,
+              MakeLong(SB_THUMBPOSITION, static_cast<std::uint16_t>(w.UpDownPos)),
+              static_cast<std::intptr_t>(upDown));
+}
+
+void TSimWindowing::PressKey(HWnd window, std::uint32_t virtualKey) {
+  PostMessage(window ? window : FFocus, WM_KEYDOWN, virtualKey, 0);
+}

@@ -1,0 +1,4 @@
+#pragma once
+#include "platform/Gdi.h"
+
+class TWin32Gdi : public IGdi {};

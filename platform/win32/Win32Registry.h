@@ -1,0 +1,4 @@
+#pragma once
+#include "platform/Registry.h"
+
+class TWin32Registry : public IRegistry {};

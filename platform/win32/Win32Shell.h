@@ -1,0 +1,4 @@
+#pragma once
+#include "platform/Shell.h"
+
+class TWin32Shell : public IShell {};
