@@ -43,6 +43,11 @@ class ISystem {
   virtual bool FileExists(const std::string& name) = 0;
   // Full path of the running executable.
   virtual std::string ExecutablePath() = 0;
+  // A string of the executable's version information ("ProductName", "CompanyName", ...);
+  // empty when absent.
+  virtual std::string VersionInfo(const std::string& name) = 0;
+  // The user's decimal separator for numbers.
+  virtual char DecimalSeparator() = 0;
   // The code segment selector the program runs under.
   virtual std::uint16_t CodeSelector() = 0;
 

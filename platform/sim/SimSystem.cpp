@@ -11,6 +11,11 @@ std::string Upper(std::string s) {
 constexpr char kDevicePrefix[] = "\\\\.\\";
 }  // namespace
 
+std::string TSimSystem::VersionInfo(const std::string& name) {
+  auto it = Version.find(name);
+  return it == Version.end() ? std::string() : it->second;
+}
+
 void TSimSystem::Sleep(std::uint32_t milliseconds) { FClock.Advance(milliseconds); }
 
 std::string TSimSystem::FullPath(const std::string& name) const {

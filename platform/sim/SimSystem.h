@@ -23,6 +23,8 @@ class TSimSystem : public ISystem {
   bool FileExists(const std::string& name) override;
   std::string ExecutablePath() override { return ExePath; }
   std::uint16_t CodeSelector() override { return Selector; }
+  std::string VersionInfo(const std::string& name) override;
+  char DecimalSeparator() override { return Separator; }
   int MessageBox(HWnd owner, const std::string& text, const char* caption,
                  std::uint32_t flags) override;
   THandle OpenSCManager(std::uint32_t access) override;
@@ -37,7 +39,10 @@ class TSimSystem : public ISystem {
   // ---- the machine -------------------------------------------------------
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
   std::string CurrentDirectory = "C:\\Program Files\\Kelvane";
-  std::uint16_t Selector = 0x001B;  // NT family; above 0xFF is the 9x family
+  std::uint16_t Selector = 0x001B;
+  char Separator = '.';
+  // The executable's version information; by default what the real one carries.
+  std::map<std::string, std::string> Version{{"ProductName", "Kelvane"}};  // NT family; above 0xFF is the 9x family
   // Files that exist, as full paths (compared without regard to case).
   void AddFile(const std::string& fullPath);
   void RemoveFile(const std::string& fullPath);
