@@ -201,8 +201,8 @@ std::intptr_t TSimWindowing::StandardControlProc(TWindow& w, HWnd window, std::u
   return DefWindowProc(window, message, wParam, lParam);
 }
 
-std::intptr_t TSimWindowing::SendMessage(HWnd window, std::uint32_t message,
-                                         std::uintptr_t wParam, std::intptr_t lParam) {
+std::intptr_t TSimWindowing::SendMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                         std::intptr_t lParam) {
   return Deliver(window, message, wParam, lParam);
 }
 
@@ -278,9 +278,8 @@ bool TSimWindowing::SetTimer(HWnd window, std::uintptr_t id, std::uint32_t milli
 }
 
 bool TSimWindowing::KillTimer(HWnd window, std::uintptr_t id) {
-  return std::erase_if(FTimers, [&](const TTimer& t) {
-           return t.Window == window && t.Id == id;
-         }) > 0;
+  return std::erase_if(FTimers, [&](const TTimer& t) { return t.Window == window && t.Id == id; }) >
+         0;
 }
 
 bool TSimWindowing::TakeNextMessage(TMsg& msg, bool advanceClock) {
@@ -359,6 +358,7 @@ std::intptr_t TSimWindowing::DispatchMessage(const TMsg& msg) {
 void TSimWindowing::RunFor(std::uint64_t milliseconds) {
   std::uint64_t outer = FRunLimit;
   FRunLimit = FClock.Now() + milliseconds;
+  ++FRunDepth;
   TMsg msg;
   while (GetMessage(msg)) {
     if (!IsDialogMessage(TopLevelOf(msg.Window), msg)) {
@@ -367,7 +367,8 @@ void TSimWindowing::RunFor(std::uint64_t milliseconds) {
     }
   }
   // A modal loop that meets the quit message ends and leaves it for the outer loop.
-  if (outer != 0 && msg.Message == WM_QUIT) {
+  --FRunDepth;
+  if (FRunDepth > 0 && msg.Message == WM_QUIT) {
     FQuitPosted = true;
     FQuitReceived = false;
   }

@@ -24,8 +24,7 @@ class TSimWindowing : public IWindowing {
   bool IsWindow(HWnd window) override { return FWindows.count(window) > 0; }
   bool ShowWindow(HWnd window, int command) override;
   bool IsWindowVisible(HWnd window) override;
-  bool SetWindowPos(HWnd window, int x, int y, int width, int height,
-                    std::uint32_t flags) override;
+  bool SetWindowPos(HWnd window, int x, int y, int width, int height, std::uint32_t flags) override;
   TRect GetWindowRect(HWnd window) override;
   TRect GetClientRect(HWnd window) override;
   TRect AdjustWindowRect(TRect client, std::uint32_t style, std::uint32_t exStyle) override;
@@ -134,4 +133,5 @@ class TSimWindowing : public IWindowing {
   bool FQuitPosted = false;
   bool FQuitReceived = false;
   std::uint64_t FRunLimit = 0;
+  int FRunDepth = 0;
 };
