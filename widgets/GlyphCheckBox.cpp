@@ -273,9 +273,15 @@ void TGlyphCheckBox::Paint() {
   if (!canvas.HandleAllocated()) return;
   IGdi& gdi = Platform().Gdi;
   FPainting = true;
+  // The bitmaps' contexts are closed again when the paint ends, whichever way it ends.
   struct TEnd {
     TGlyphCheckBox& Box;
-    ~TEnd() { Box.FPainting = Box.FCaptionOnly = false; }
+    ~TEnd() {
+      Box.FPainting = Box.FCaptionOnly = false;
+      for (TBitmap* b : {Box.FBuffer.get(), Box.FGlyph.get(), Box.FGlyphOn.get(),
+                         Box.FGlyphOff.get(), Box.FGlyphDisabled.get()})
+        b->FreeContext();
+    }
   } end{*this};
 
   if (FOptions & fcoBoldChecked)
