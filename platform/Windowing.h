@@ -38,6 +38,8 @@ inline constexpr std::uint32_t WM_MBUTTONUP = 0x0208;
 inline constexpr std::uint32_t WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr std::uint32_t WM_USER = 0x0400;
 inline constexpr std::uint32_t WM_APP = 0x8000;
+inline constexpr std::uint32_t DM_GETDEFID = WM_USER + 0;
+inline constexpr std::uint16_t DC_HASDEFID = 0x534B;
 
 inline constexpr std::uint32_t SC_RESTORE = 0xF120;
 inline constexpr std::uint32_t BN_CLICKED = 0;
