@@ -168,7 +168,7 @@ void TForm::WndProc(TMessage& message) {
 TApplication::TApplication(TPlatform& platform) : TComponent(nullptr, &platform) {
   CurrentApplication = this;
   TWindowParams params;
-  params.Class = TWindowClass::Frame;
+  params.Class = TWindowClass::Application;
   params.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   params.Bounds = Bounds(0, 0, 0, 0);
   params.Proc = this;

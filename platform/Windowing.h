@@ -91,9 +91,10 @@ inline constexpr std::uintptr_t MakeLong(std::uint16_t lo, std::uint16_t hi) {
   return static_cast<std::uintptr_t>(lo) | (static_cast<std::uintptr_t>(hi) << 16);
 }
 
-// The kinds of window the program creates. Frame, Panel and Utility are the program's own
-// classes; the others are the system's standard controls.
-enum class TWindowClass { Frame, Panel, Utility, Button, UpDown, Label };
+// The kinds of window the program creates. Application (the hidden window behind the taskbar
+// button), Frame (a form), Panel (a group frame) and Utility (hidden, for messages) are the
+// program's own classes; the others are the system's standard controls.
+enum class TWindowClass { Application, Frame, Panel, Utility, Button, UpDown, Label };
 
 // A window procedure as an object. The procedure a window is created with, or one that
 // replaces it, gets every message sent or dispatched to the window.

@@ -1,9 +1,10 @@
 #pragma once
 // The system headers, for the Win32 backend only. The A/W name macros are removed, because
 // the boundary's methods carry the plain names; the backend calls the ...A functions.
+#include <windows.h>
+// The headers below need the types of the one above.
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #undef CallWindowProc
 #undef CreateFile

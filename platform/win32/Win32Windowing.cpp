@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Api.h"
 
 namespace {
+constexpr char kApplicationClass[] = "KelvaneApplication";
 constexpr char kFrameClass[] = "KelvaneFrame";
 constexpr char kPanelClass[] = "KelvanePanel";
 constexpr char kUtilityClass[] = "KelvaneUtility";
@@ -38,6 +39,8 @@ void RegisterClasses() {
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   cls.hIcon = LoadIconA(cls.hInstance, "MAINICON");
   cls.lpszClassName = kFrameClass;
+  RegisterClassA(&cls);
+  cls.lpszClassName = kApplicationClass;
   RegisterClassA(&cls);
   cls.hIcon = nullptr;
   cls.lpszClassName = kPanelClass;
@@ -91,6 +94,9 @@ HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
   const char* className = kUtilityClass;
   DWORD style = p.Style;
   switch (p.Class) {
+    case TWindowClass::Application:
+      className = kApplicationClass;
+      break;
     case TWindowClass::Frame:
       className = kFrameClass;
       break;
