@@ -3,6 +3,7 @@
 #include <string>
 
 #include "hw/giveio.h"
+#include "widgets/WidgetGallery.h"
 
 namespace {
 constexpr std::uint16_t kIndexPort = 0x295;
@@ -89,12 +90,15 @@ void TForm1::LoadDescription() {
 
   make(dgCurrentCPUTemp, "dgCurrentCPUTemp", GroupBox1);
   place(dgCurrentCPUTemp, 144, 24, 29, 25);
+  ApplyDigitsLook(*dgCurrentCPUTemp);
 
   make(dgCurrentMotherboardTemp, "dgCurrentMotherboardTemp", GroupBox1);
   place(dgCurrentMotherboardTemp, 144, 56, 29, 25);
+  ApplyDigitsLook(*dgCurrentMotherboardTemp);
 
   make(cbBoosted, "cbBoosted", GroupBox1);
   place(cbBoosted, 152, 92, 13, 17);
+  ApplyLampLook(*cbBoosted);
 
   make(Label4, "Label4", GroupBox1);
   place(Label4, 20, 92, 62, 13);
@@ -110,6 +114,7 @@ void TForm1::LoadDescription() {
 
   make(dgBoostOnTemp, "dgBoostOnTemp", GroupBox2);
   place(dgBoostOnTemp, 144, 24, 29, 25);
+  ApplyDigitsLook(*dgBoostOnTemp);
   dgBoostOnTemp->SetValue(45);
 
   make(Label5, "Label5", GroupBox2);
@@ -118,6 +123,7 @@ void TForm1::LoadDescription() {
 
   make(dgBoostOffTemp, "dgBoostOffTemp", GroupBox2);
   place(dgBoostOffTemp, 144, 64, 29, 25);
+  ApplyDigitsLook(*dgBoostOffTemp);
   dgBoostOffTemp->SetValue(45);
 
   make(udBoostOnTemp, "udBoostOnTemp", GroupBox2);
