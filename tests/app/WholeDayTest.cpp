@@ -10,7 +10,7 @@ TEST(WholeDay, BoostFollowsTheThresholdsEveryFiveSecondsWithoutGrowth) {
   form.Show();
   auto handles = [&] {
     return program.Sim.System.OpenHandleCount() + program.Sim.Windows.WindowCount() +
-           program.Sim.Windows.TimerCount();
+           program.Sim.Windows.TimerCount() + program.Sim.Gdi.OpenCount();
   };
   const std::size_t startHandles = handles();
   const std::uint64_t start = program.Sim.Clock.Now();
