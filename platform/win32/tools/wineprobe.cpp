@@ -9,6 +9,7 @@
 //   wineprobe msgbox CAPTION         the text of a message box, as hex bytes
 //   wineprobe process CLASS          GDI and USER objects and CPU time of the owner process
 //   wineprobe appwindows PID         visible top-level windows with a taskbar button
+//   wineprobe syscolors              the system colour table, "index 0xBBGGRR" lines
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -105,6 +106,11 @@ int main(int argc, char** argv) {
   if (verb == "taskbarcreated") {
     UINT message = RegisterWindowMessageA("TaskbarCreated");
     return PostMessageA(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
+  }
+  if (verb == "syscolors") {
+    for (int i = 0; i <= COLOR_MENUBAR; ++i)
+      std::printf("%d 0x%06lx\n", i, static_cast<unsigned long>(GetSysColor(i)));
+    return 0;
   }
   if (verb == "msgbox" && argc > 2) return MessageBoxText(argv[2]);
   if (verb == "process" && argc > 2) return Process(argv[2]);

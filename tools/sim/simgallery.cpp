@@ -1,0 +1,48 @@
+// Paints the main window's five display widgets on the simulated raster and writes the
+// picture as a binary PPM: the other half of the comparison with the real system's drawing.
+// The system colours are read from a file of "index 0xBBGGRR" lines (as the inspection
+// program prints them under Wine), so both sides paint with the same colours.
+//
+//   simgallery OUT.ppm COLOURS [CPU MOTHERBOARD BOOSTON BOOSTOFF BOOSTED LAMPENABLED]
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/sim/SimPlatform.h"
+#include "widgets/WidgetGallery.h"
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: simgallery OUT.ppm COLOURS [cpu mb on off boosted enabled]\n");
+    return 2;
+  }
+  TSimPlatform sim;
+  std::ifstream colours(argv[2]);
+  int index = 0;
+  std::string value;
+  while (colours >> index >> value)
+    if (index >= 0 && index < COLOR_COUNT)
+      sim.Gdi.SysColors[static_cast<std::size_t>(index)] =
+          static_cast<TColorRef>(std::strtoul(value.c_str(), nullptr, 16));
+  TGalleryValues values;
+  if (argc >= 9) {
+    values.CPU = std::atof(argv[3]);
+    values.Motherboard = std::atof(argv[4]);
+    values.BoostOn = std::atof(argv[5]);
+    values.BoostOff = std::atof(argv[6]);
+    values.Boosted = std::atoi(argv[7]) != 0;
+    values.LampEnabled = std::atoi(argv[8]) != 0;
+  }
+  std::vector<TColorRef> pixels = RenderWidgetGallery(sim.Platform(), values);
+  std::FILE* out = std::fopen(argv[1], "wb");
+  if (!out) return 1;
+  std::fprintf(out, "P6\n%d %d\n255\n", kGalleryWidth, kGalleryHeight);
+  for (TColorRef p : pixels) {
+    unsigned char rgb[3] = {static_cast<unsigned char>(p & 0xFF),
+                            static_cast<unsigned char>((p >> 8) & 0xFF),
+                            static_cast<unsigned char>((p >> 16) & 0xFF)};
+    std::fwrite(rgb, 1, 3, out);
+  }
+  std::fclose(out);
+  return 0;
+}
