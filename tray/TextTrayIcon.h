@@ -1,17 +1,15 @@
 #pragma once
-// The tray entry that shows text (the shell side arrives with the tray).
+// The tray entry that shows text.
 #include <string>
 
-#include "framework/Component.h"
+#include "tray/TrayIcon.h"
 
-class TTextTrayIcon : public TComponent {
+class TTextTrayIcon : public TTrayIcon {
  public:
   explicit TTextTrayIcon(TComponent* owner, TPlatform* platform = nullptr)
-      : TComponent(owner, platform) {}
+      : TTrayIcon(owner, platform) {}
   const std::string& Text() const { return FText; }
   void SetText(const std::string& value) { FText = value; }
-
-  TNotifyEvent OnClick;
 
  private:
   std::string FText;
