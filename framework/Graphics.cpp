@@ -338,6 +338,8 @@ THandle TBitmap::Handle() {
   return FBitmap.Get();
 }
 
+void TBitmap::FreeContext() { FCanvas->FreeContext(); }
+
 void TBitmap::Adopt(THandle bitmap) {
   FCanvas->FreeContext();
   FBitmap = TGdiObject(FGdi, bitmap);
@@ -352,6 +354,7 @@ void TBitmap::SetSize(int width, int height) {
   Adopt(FGdi.CreateBitmap(width, height));
   if (!FBitmap.Get()) return Clear();
   FCanvas->FillRect({0, 0, width, height});
+  FCanvas->FreeContext();
 }
 
 void TBitmap::Clear() { Adopt(0); }
@@ -365,6 +368,8 @@ void TBitmap::Assign(TBitmap& source) {
   Adopt(FGdi.CreateBitmap(source.Width(), source.Height()));
   if (!FBitmap.Get()) return Clear();
   FCanvas->CopyFrom(0, 0, source.Canvas(), {0, 0, FWidth, FHeight});
+  FCanvas->FreeContext();
+  source.FreeContext();
 }
 
 bool TBitmap::LoadFromResource(const std::string& name) {
@@ -387,7 +392,10 @@ std::vector<TColorRef> TBitmap::Pixels() {
 TColor TBitmap::TransparentColor() {
   if (FTransparentMode == tmFixed) return FTransparentColor;
   if (Empty()) return clNone;
-  return FCanvas->Pixel(0, FHeight - 1) & 0xFFFFFF;
+  bool open = FCanvas->HandleAllocated();
+  TColor color = FCanvas->Pixel(0, FHeight - 1) & 0xFFFFFF;
+  if (!open) FCanvas->FreeContext();
+  return color;
 }
 
 void TBitmap::SetTransparentColor(TColor value) {

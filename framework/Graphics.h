@@ -293,6 +293,8 @@ class TBitmap {
   void SetHeight(int height) { SetSize(FWidth, height); }
   TCanvas& Canvas();
   THandle Handle();
+  // Closes the canvas's context until the canvas is next used.
+  void FreeContext();
   // Drops the picture (zero size).
   void Clear();
   // Copies another bitmap's picture and transparency settings.
