@@ -117,7 +117,6 @@ class TSimWindowing : public IWindowing {
   std::intptr_t StandardControlProc(TWindow& w, HWnd window, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam);
   HWnd TopLevelOf(HWnd window) const;
-  HWnd DefaultButtonOf(HWnd topLevel) const;
   bool TakeNextMessage(TMsg& msg, bool advanceClock);
 
   TSimClock& FClock;
