@@ -1,10 +1,12 @@
 #pragma once
 // Placement adjustments of the text in a text tray icon. A setter stores and tells its
 // owner only when the value really changes.
-#include "framework/Events.h"
+#include "framework/Persistent.h"
 
-class TOffsetOptions : public TObject {
+class TOffsetOptions : public TPersistent {
  public:
+  std::string ClassName() const override { return "TOffsetOptions"; }
+
   // Pixels added to the horizontal position of every line.
   int OffsetX() const { return FOffsetX; }
   void SetOffsetX(int value) { Set(FOffsetX, value); }

@@ -8,23 +8,36 @@
 #include <cstring>
 #include <vector>
 
-// Our record is the system's ANSI record up to its balloon fields; the shell reads cbSize
-// and never looks past it, so the 488 bytes are handed over as they are.
+// The system's ANSI record with the 128-byte tip and the balloon fields; on a 32-bit system
+// it is our record, byte for byte. A 64-bit build (for testing) has wider handles: the fields
+// are handed over one by one, and the size becomes that system's size of the same layout.
+constexpr std::size_t kSystemRecordSize = offsetof(NOTIFYICONDATAA, guidItem);
+#ifndef _WIN64
+static_assert(kSystemRecordSize == NotifyIconDataSize);
 static_assert(offsetof(NOTIFYICONDATAA, hWnd) == offsetof(TNotifyIconData, hWnd));
 static_assert(offsetof(NOTIFYICONDATAA, uID) == offsetof(TNotifyIconData, uID));
-static_assert(offsetof(NOTIFYICONDATAA, uFlags) == offsetof(TNotifyIconData, uFlags));
 static_assert(offsetof(NOTIFYICONDATAA, hIcon) == offsetof(TNotifyIconData, hIcon));
 static_assert(offsetof(NOTIFYICONDATAA, szTip) == offsetof(TNotifyIconData, szTip));
 static_assert(offsetof(NOTIFYICONDATAA, szInfo) == offsetof(TNotifyIconData, szInfo));
 static_assert(offsetof(NOTIFYICONDATAA, uVersion) == offsetof(TNotifyIconData, uVersion));
 static_assert(offsetof(NOTIFYICONDATAA, dwInfoFlags) == offsetof(TNotifyIconData, dwInfoFlags));
-static_assert(sizeof(NOTIFYICONDATAA) >= sizeof(TNotifyIconData));
+#endif
 
 bool TWin32Shell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
-  // A full-size copy keeps the system's fields past ours zeroed, whatever it reads.
   NOTIFYICONDATAA record{};
-  static_assert(sizeof record >= sizeof data);
-  std::memcpy(&record, &data, sizeof data);
+  record.cbSize = data.cbSize == NotifyIconDataSize ? kSystemRecordSize : data.cbSize;
+  record.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(data.hWnd));
+  record.uID = data.uID;
+  record.uFlags = data.uFlags;
+  record.uCallbackMessage = data.uCallbackMessage;
+  record.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(data.hIcon));
+  std::memcpy(record.szTip, data.szTip, sizeof data.szTip);
+  record.dwState = data.dwState;
+  record.dwStateMask = data.dwStateMask;
+  std::memcpy(record.szInfo, data.szInfo, sizeof data.szInfo);
+  record.uVersion = data.uVersion;
+  std::memcpy(record.szInfoTitle, data.szInfoTitle, sizeof data.szInfoTitle);
+  record.dwInfoFlags = data.dwInfoFlags;
   return Shell_NotifyIconA(message, &record) != FALSE;
 }
 
