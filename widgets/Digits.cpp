@@ -34,7 +34,8 @@ std::string FormatGeneral(double value, char separator) {
   if (exponent >= 15 || exponent < -5) {
     text += digits[0];
     if (digits.size() > 1) text += separator + digits.substr(1);
-    text += "E" + std::to_string(exponent);
+    text += 'E';
+    text += std::to_string(exponent);
   } else if (exponent >= 0) {
     std::size_t whole = static_cast<std::size_t>(exponent) + 1;
     if (digits.size() <= whole) {

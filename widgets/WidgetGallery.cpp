@@ -51,3 +51,10 @@ void PaintWidgetGallery(TPlatform& platform, THandle dc, const TGalleryValues& v
   lamp->SetEnabled(values.LampEnabled);
   lamp->PaintWindowless(dc, {origin.X + r.Left, origin.Y + r.Top});
 }
+
+std::vector<TColorRef> RenderWidgetGallery(TPlatform& platform, const TGalleryValues& values) {
+  TBitmap bitmap(platform.Gdi);
+  bitmap.SetSize(kGalleryWidth, kGalleryHeight);
+  PaintWidgetGallery(platform, bitmap.Canvas().Handle(), values);
+  return bitmap.Pixels();
+}

@@ -2,6 +2,8 @@
 // The main window's five display widgets side by side, with the window's settings, painted
 // into any device context: the same picture from the simulated raster and from the real
 // system, for comparing the two pixel by pixel.
+#include <vector>
+
 #include "framework/Graphics.h"
 #include "platform/Platform.h"
 
@@ -30,6 +32,10 @@ inline constexpr int kGalleryWidth = 137;
 inline constexpr int kGalleryHeight = 25;
 TRect GalleryDigitsBounds(int index);
 TRect GalleryLampBounds();
+
+// The gallery painted into a fresh memory bitmap: kGalleryWidth x kGalleryHeight pixels,
+// rows from the top, 0x00BBGGRR.
+std::vector<TColorRef> RenderWidgetGallery(TPlatform& platform, const TGalleryValues& values);
 
 // Fills the gallery's rectangle at `origin` with the button face and paints the widgets.
 void PaintWidgetGallery(TPlatform& platform, THandle dc, const TGalleryValues& values,

@@ -190,7 +190,10 @@ bool TWin32Gdi::TransparentBlt(THandle dst, int x, int y, int width, int height,
   HBITMAP mask = MaskOf(s, srcX, srcY, width, height, transparent & 0xFFFFFF);
   // Composed off screen, then copied once: dst' = ((dst ^ src) & mask) ^ src.
   HDC work = ::CreateCompatibleDC(d);
-  HBITMAP workBitmap = ::CreateCompatibleBitmap(d, width, height);
+  // From the screen: a memory context's own bitmap may be monochrome.
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP workBitmap = ::CreateCompatibleBitmap(screen, width, height);
+  ::ReleaseDC(nullptr, screen);
   HGDIOBJ oldWork = ::SelectObject(work, workBitmap);
   HDC maskDc = ::CreateCompatibleDC(d);
   HGDIOBJ oldMask = ::SelectObject(maskDc, mask);

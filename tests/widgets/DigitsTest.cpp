@@ -253,3 +253,35 @@ TEST(Digits, PaintGivesBackEveryObject) {
   rig.Paint();
   EXPECT_EQ(rig.Sim.Gdi.OpenCount(), 0u);
 }
+
+TEST(Digits, PaintsOnlyInsideItsOwnBoundsOnTheParent) {
+  TWidgetRig rig(60, 40);
+  TDigits& digits = rig.Add<TDigits>(10, 5, 29, 25);
+  ApplyDigitsLook(digits);
+  digits.SetPenWidth(3);  // wide segment lines reach past the cells
+  digits.SetValue(888);
+  rig.Ground(0x123456);
+  rig.Paint();
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) {
+      bool inside = x >= 10 && x < 39 && y >= 5 && y < 30;
+      if (!inside) {
+        ASSERT_EQ(rig.At(x, y), 0x123456u) << x << "," << y;
+      }
+    }
+  EXPECT_EQ(rig.At(10, 10), kShadow);
+  EXPECT_EQ(rig.At(38, 10), kHighlight);
+}
+
+TEST(Digits, ClickReachesTheHandler) {
+  TDigitsRig rig;
+  int clicks = 0;
+  rig.Digits.OnClick = TNotifyEvent([&](TObject* sender) {
+    EXPECT_EQ(sender, &rig.Digits);
+    ++clicks;
+  });
+  auto at = static_cast<std::intptr_t>(MakeLong(5, 5));
+  rig.Sim.Windows.SendMessage(rig.Window, WM_LBUTTONDOWN, 0, at);
+  rig.Sim.Windows.SendMessage(rig.Window, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(clicks, 1);
+}
