@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include <string>
+#include <vector>
 
 #include "hw/giveio.h"
 #include "widgets/WidgetGallery.h"
@@ -13,6 +14,30 @@ constexpr std::uint8_t kFanBoosted = 0x00;
 constexpr std::uint8_t kFanNormal = 0x14;
 constexpr std::uint32_t kRecoverySleepMs = 1000;
 constexpr char kDegreeSign[] = "\xB0";  // in the ANSI code page
+
+// The tray picture kept with the window description, in 16 colours (' ' is transparent).
+// The text rendering replaces it before the message loop runs.
+constexpr const char* kTrayPicture[16] = {
+    "      kkkk      ", "     kwwwwk     ", "     kwsswk     ", "     kwsswk  kk ",
+    "     kwsswk     ", "     kwsswk  kk ", "     kwrrwk     ", "     kwrrwk  kk ",
+    "     kwrrwk     ", "     kwrrwk  kk ", "    kwrrrrwk    ", "   kwrrrrrrwk   ",
+    "   kwrrrrrrwk   ", "   kwrrrrrrwk   ", "    kwrrrrwk    ", "     kkkkkk     ",
+};
+
+void LoadTrayPicture(IGdi& gdi, TIcon& icon) {
+  constexpr TColor kTransparent = clFuchsia;
+  std::vector<TColorRef> pixels;
+  for (const char* row : kTrayPicture)
+    for (const char* p = row; *p; ++p)
+      pixels.push_back(*p == 'k'   ? clBlack
+                       : *p == 'w' ? clWhite
+                       : *p == 's' ? clSilver
+                       : *p == 'r' ? clRed
+                                   : kTransparent);
+  TBitmap bitmap(gdi);
+  bitmap.LoadFromPixels(16, 16, pixels);
+  icon.FromBitmap(bitmap, kTransparent);
+}
 
 // Marks a refresh as running for its whole extent, exceptions included.
 class TRefreshGuard {
@@ -73,8 +98,25 @@ void TForm1::LoadDescription() {
   };
 
   make(TextTrayIcon1, "TextTrayIcon1", nullptr);
-  TextTrayIcon1->SetText("00\xB0");
+  TextTrayIcon1->SetCycleInterval(0);
+  {
+    TIcon picture(Platform().Gdi);
+    LoadTrayPicture(Platform().Gdi, picture);
+    TextTrayIcon1->SetIcon(&picture);
+  }
+  TextTrayIcon1->SetIconVisible(true);
+  TextTrayIcon1->SetIconIndex(0);
   TextTrayIcon1->OnClick = {this, &TForm1::TextTrayIcon1Click};
+  TextTrayIcon1->SetText("00\xB0");
+  TextTrayIcon1->Font().SetName("Arial Narrow");
+  TextTrayIcon1->Font().SetHeight(-11);
+  TextTrayIcon1->Font().SetColor(clPurple);
+  TextTrayIcon1->Font().SetCharset(DEFAULT_CHARSET);
+  TextTrayIcon1->Font().SetStyle(0);
+  TextTrayIcon1->SetBorder(true);
+  TextTrayIcon1->Options().SetOffsetX(2);
+  TextTrayIcon1->Options().SetOffsetY(0);
+  TextTrayIcon1->Options().SetLineDistance(0);
 
   make(GroupBox1, "GroupBox1", this);
   place(GroupBox1, 4, 4, 197, 121);

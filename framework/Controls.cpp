@@ -94,6 +94,18 @@ void TWinControl::CreateHandle() {
     if (auto* windowed = dynamic_cast<TWinControl*>(child)) windowed->Handle();
 }
 
+void TWinControl::CreateChildHandles() {
+  for (TControl* child : FControls) {
+    auto* windowed = dynamic_cast<TWinControl*>(child);
+    if (!windowed) continue;
+    if (windowed->HandleAllocated()) {
+      windowed->CreateChildHandles();
+    } else {
+      windowed->Handle();
+    }
+  }
+}
+
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
   HWnd handle = FHandle;

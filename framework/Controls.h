@@ -112,6 +112,8 @@ class TWinControl : public TControl, public IWindowProc {
   // Called once the window exists, to hand the control's state to it.
   virtual void HandleCreated() {}
   void DestroyHandle();
+  // Makes the windows of windowed children that were added after this window existed.
+  void CreateChildHandles();
   virtual void WndProc(TMessage& message);
   void DefaultHandler(TMessage& message);
   // Reports an exception that escaped a handler run from the message loop.

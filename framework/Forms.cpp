@@ -101,6 +101,9 @@ void TForm::SetVisible(bool value) {
       ReportException(e);
     }
     FVisible = true;
+    // A form whose window was made early (a component asked for it while loading) gets the
+    // windows of its controls now.
+    CreateChildHandles();
     PlaceAtFirstShow();
     // The taskbar button belongs to the application window, captioned with the title.
     if (mainForm) windows.ShowWindow(application->Handle(), SW_SHOWNA);

@@ -406,15 +406,14 @@ void TBitmap::SetTransparentColor(TColor value) {
 // ---- icon -------------------------------------------------------------------------
 
 void TIcon::SetHandle(THandle icon) {
-  if (icon == FHandle) return;
-  Clear();
-  FHandle = icon;
+  if (icon != FHandle) {
+    if (FHandle) FGdi.DestroyIcon(FHandle);
+    FHandle = icon;
+  }
+  if (OnChange) OnChange(*this);
 }
 
-void TIcon::Clear() {
-  if (FHandle) FGdi.DestroyIcon(FHandle);
-  FHandle = 0;
-}
+void TIcon::Clear() { SetHandle(0); }
 
 void TIcon::Assign(const TIcon& source) {
   if (&source == this) return;

@@ -334,7 +334,9 @@ class TIcon {
   explicit TIcon(IGdi& gdi) : FGdi(gdi) {}
   TIcon(const TIcon&) = delete;
   TIcon& operator=(const TIcon&) = delete;
-  ~TIcon() { Clear(); }
+  ~TIcon() {
+    if (FHandle) FGdi.DestroyIcon(FHandle);
+  }
   THandle Handle() const { return FHandle; }
   // Takes ownership of an icon handle.
   void SetHandle(THandle icon);
@@ -345,6 +347,8 @@ class TIcon {
   // The bitmap's picture; pixels of exactly `maskColor` (a system colour resolved) are
   // transparent unless it is clNone, which makes the icon opaque.
   void FromBitmap(TBitmap& bitmap, TColor maskColor);
+  // Called after every assignment of an image (the same one included), not on destruction.
+  std::function<void(TIcon&)> OnChange;
 
  private:
   IGdi& FGdi;

@@ -155,6 +155,17 @@ class IGdi {
   virtual bool DrawIcon(THandle dc, int x, int y, THandle icon) = 0;
   virtual TPoint GetIconSize(THandle icon) = 0;
 
+  // ---- image lists ---------------------------------------------------------
+  // A list of images of one size, each with a mask, in the screen's format.
+  virtual THandle ImageListCreate(int width, int height) = 0;
+  // Adds the top-left block of the bitmap; with `useMask` its pixels of exactly `maskColor`
+  // become transparent, otherwise none. Gives the new image's index, -1 on failure.
+  virtual int ImageListAddMasked(THandle list, THandle bitmap, bool useMask,
+                                 TColorRef maskColor) = 0;
+  // A new icon made of one image of the list and its mask.
+  virtual THandle ImageListGetIcon(THandle list, int index) = 0;
+  virtual bool ImageListDestroy(THandle list) = 0;
+
   // ---- system colours ------------------------------------------------------
   virtual TColorRef GetSysColor(int index) = 0;
 };

@@ -1,6 +1,57 @@
 #pragma once
-// The shell's notification area and the common-controls version.
+// The shell's notification area and the common-controls version. The notify record is the
+// system's ANSI record as a 32-bit process lays it out: the size with the 128-byte tip and
+// the balloon fields (488 bytes). Handles and identities travel as 32-bit numbers in it.
+#include <cstddef>
+#include <cstdint>
+
+// Notify requests and record flags, with the system's values.
+inline constexpr std::uint32_t NIM_ADD = 0;
+inline constexpr std::uint32_t NIM_MODIFY = 1;
+inline constexpr std::uint32_t NIM_DELETE = 2;
+inline constexpr std::uint32_t NIM_SETVERSION = 4;
+
+inline constexpr std::uint32_t NIF_MESSAGE = 0x1;
+inline constexpr std::uint32_t NIF_ICON = 0x2;
+inline constexpr std::uint32_t NIF_TIP = 0x4;
+
+struct TNotifyIconData {
+  std::uint32_t cbSize = 0;
+  std::uint32_t hWnd = 0;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  std::uint32_t hIcon = 0;
+  char szTip[128] = {};
+  std::uint32_t dwState = 0;
+  std::uint32_t dwStateMask = 0;
+  char szInfo[256] = {};
+  std::uint32_t uVersion = 0;  // shares its place with the balloon time-out
+  char szInfoTitle[64] = {};
+  std::uint32_t dwInfoFlags = 0;
+};
+inline constexpr std::uint32_t NotifyIconDataSize = 488;
+static_assert(sizeof(TNotifyIconData) == NotifyIconDataSize);
+static_assert(offsetof(TNotifyIconData, hIcon) == 20);
+static_assert(offsetof(TNotifyIconData, szTip) == 24);
+static_assert(offsetof(TNotifyIconData, dwState) == 152);
+static_assert(offsetof(TNotifyIconData, szInfo) == 160);
+static_assert(offsetof(TNotifyIconData, uVersion) == 416);
+static_assert(offsetof(TNotifyIconData, szInfoTitle) == 420);
+static_assert(offsetof(TNotifyIconData, dwInfoFlags) == 484);
+
+// A file version, major.minor.
+struct TFileVersion {
+  int Major = 0;
+  int Minor = 0;
+  friend auto operator<=>(const TFileVersion&, const TFileVersion&) = default;
+};
+
 class IShell {
  public:
   virtual ~IShell() = default;
+  // One request to the notification area; true when the shell accepted it.
+  virtual bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) = 0;
+  // File version of the common-controls library ("comctl32.dll"); 0.0 when unknown.
+  virtual TFileVersion ComCtlVersion() = 0;
 };

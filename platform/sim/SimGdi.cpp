@@ -144,7 +144,8 @@ std::size_t TSimGdi::OpenCount(TKind kind) const {
 
 std::size_t TSimGdi::OpenCount() const {
   std::size_t n = 0;
-  for (TKind k : {TKind::DC, TKind::Pen, TKind::Brush, TKind::Font, TKind::Bitmap, TKind::Icon})
+  for (TKind k : {TKind::DC, TKind::Pen, TKind::Brush, TKind::Font, TKind::Bitmap, TKind::Icon,
+                  TKind::ImageList})
     n += OpenCount(k);
   return n;
 }
@@ -335,7 +336,8 @@ THandle TSimGdi::SelectObject(THandle handle, THandle object) {
 
 bool TSimGdi::DeleteObject(THandle object) {
   auto it = FObjects.find(object);
-  if (it == FObjects.end() || it->second.Kind == TKind::Icon) return false;
+  if (it == FObjects.end() || it->second.Kind == TKind::Icon || it->second.Kind == TKind::ImageList)
+    return false;
   if (it->second.Stock) return true;  // the system ignores it
   if (it->second.Selections > 0) return false;
   FObjects.erase(it);
@@ -700,4 +702,45 @@ TPoint TSimGdi::GetIconSize(THandle icon) {
 const TSimGdi::TIconImage* TSimGdi::Icon(THandle icon) const {
   auto it = FObjects.find(icon);
   return it != FObjects.end() && it->second.Kind == TKind::Icon ? &it->second.IconImage : nullptr;
+}
+
+// ---- image lists ---------------------------------------------------------------
+
+THandle TSimGdi::ImageListCreate(int width, int height) {
+  if (width <= 0 || height <= 0) return 0;
+  TObject list = Make(TKind::ImageList);
+  list.Image = {width, height, {}};
+  return NewObject(std::move(list));
+}
+
+int TSimGdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) {
+  TObject* l = Find(list, TKind::ImageList);
+  TObject* b = Find(bitmap, TKind::Bitmap);
+  if (!l || !b) return -1;
+  TIconImage image;
+  image.Image = {l->Image.Width, l->Image.Height, {}};
+  image.Image.Pixels.assign(static_cast<std::size_t>(l->Image.Width) * l->Image.Height, 0);
+  image.Transparent.assign(image.Image.Pixels.size(), false);
+  for (int y = 0; y < l->Image.Height && y < b->Image.Height; ++y)
+    for (int x = 0; x < l->Image.Width && x < b->Image.Width; ++x) {
+      std::size_t k = static_cast<std::size_t>(y) * l->Image.Width + x;
+      image.Image.Pixels[k] = b->Image.At(x, y);
+      image.Transparent[k] = useMask && SameRgb(b->Image.At(x, y), maskColor);
+    }
+  l->Images.push_back(std::move(image));
+  return static_cast<int>(l->Images.size()) - 1;
+}
+
+THandle TSimGdi::ImageListGetIcon(THandle list, int index) {
+  TObject* l = Find(list, TKind::ImageList);
+  if (!l || index < 0 || index >= static_cast<int>(l->Images.size())) return 0;
+  TObject icon = Make(TKind::Icon);
+  icon.IconImage = l->Images[static_cast<std::size_t>(index)];
+  return NewObject(std::move(icon));
+}
+
+bool TSimGdi::ImageListDestroy(THandle list) {
+  if (!Find(list, TKind::ImageList)) return false;
+  FObjects.erase(list);
+  return true;
 }

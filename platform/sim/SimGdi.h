@@ -63,6 +63,10 @@ class TSimGdi : public IGdi {
   bool DestroyIcon(THandle icon) override;
   bool DrawIcon(THandle dc, int x, int y, THandle icon) override;
   TPoint GetIconSize(THandle icon) override;
+  THandle ImageListCreate(int width, int height) override;
+  int ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) override;
+  THandle ImageListGetIcon(THandle list, int index) override;
+  bool ImageListDestroy(THandle list) override;
   TColorRef GetSysColor(int index) override;
 
   // ---- the machine ---------------------------------------------------------
@@ -92,7 +96,7 @@ class TSimGdi : public IGdi {
   TImage* WindowSurface(HWnd window);
 
   // ---- inspection ----------------------------------------------------------
-  enum class TKind { DC, Pen, Brush, Font, Bitmap, Icon };
+  enum class TKind { DC, Pen, Brush, Font, Bitmap, Icon, ImageList };
   std::size_t OpenCount(TKind kind) const;
   std::size_t OpenCount() const;  // every kind
   struct TIconImage {
@@ -122,6 +126,7 @@ class TSimGdi : public IGdi {
     TFontParams Font;
     TImage Image;  // bitmaps
     TIconImage IconImage;
+    std::vector<TIconImage> Images;  // image lists
   };
   struct TState {
     TPoint Origin;

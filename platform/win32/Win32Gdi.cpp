@@ -3,6 +3,8 @@
 #include "platform/win32/Win32Gdi.h"
 
 #include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
 
 #undef CreateFont
 #undef TextOut
@@ -302,3 +304,25 @@ TPoint TWin32Gdi::GetIconSize(THandle icon) {
 }
 
 TColorRef TWin32Gdi::GetSysColor(int index) { return ::GetSysColor(index); }
+
+// ---- image lists ---------------------------------------------------------------
+
+THandle TWin32Gdi::ImageListCreate(int width, int height) {
+  return H(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1));
+}
+
+int TWin32Gdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) {
+  auto* images = reinterpret_cast<HIMAGELIST>(list);
+  auto* picture = reinterpret_cast<HBITMAP>(bitmap);
+  // Without a mask colour the image goes in with an empty mask: opaque everywhere.
+  if (!useMask) return ImageList_Add(images, picture, nullptr);
+  return ImageList_AddMasked(images, picture, maskColor & 0xFFFFFF);
+}
+
+THandle TWin32Gdi::ImageListGetIcon(THandle list, int index) {
+  return H(ImageList_GetIcon(reinterpret_cast<HIMAGELIST>(list), index, ILD_NORMAL));
+}
+
+bool TWin32Gdi::ImageListDestroy(THandle list) {
+  return ImageList_Destroy(reinterpret_cast<HIMAGELIST>(list)) != FALSE;
+}

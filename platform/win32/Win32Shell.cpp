@@ -1,0 +1,59 @@
+#include "platform/win32/Win32Shell.h"
+
+#include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+// The system's ANSI record with the 128-byte tip and the balloon fields; on a 32-bit system
+// it is our record, byte for byte. A 64-bit build (for testing) has wider handles: the fields
+// are handed over one by one, and the size becomes that system's size of the same layout.
+constexpr std::size_t kSystemRecordSize = offsetof(NOTIFYICONDATAA, guidItem);
+#ifndef _WIN64
+static_assert(kSystemRecordSize == NotifyIconDataSize);
+static_assert(offsetof(NOTIFYICONDATAA, hWnd) == offsetof(TNotifyIconData, hWnd));
+static_assert(offsetof(NOTIFYICONDATAA, uID) == offsetof(TNotifyIconData, uID));
+static_assert(offsetof(NOTIFYICONDATAA, hIcon) == offsetof(TNotifyIconData, hIcon));
+static_assert(offsetof(NOTIFYICONDATAA, szTip) == offsetof(TNotifyIconData, szTip));
+static_assert(offsetof(NOTIFYICONDATAA, szInfo) == offsetof(TNotifyIconData, szInfo));
+static_assert(offsetof(NOTIFYICONDATAA, uVersion) == offsetof(TNotifyIconData, uVersion));
+static_assert(offsetof(NOTIFYICONDATAA, dwInfoFlags) == offsetof(TNotifyIconData, dwInfoFlags));
+#endif
+
+bool TWin32Shell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
+  NOTIFYICONDATAA record{};
+  record.cbSize = data.cbSize == NotifyIconDataSize ? kSystemRecordSize : data.cbSize;
+  record.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(data.hWnd));
+  record.uID = data.uID;
+  record.uFlags = data.uFlags;
+  record.uCallbackMessage = data.uCallbackMessage;
+  record.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(data.hIcon));
+  std::memcpy(record.szTip, data.szTip, sizeof data.szTip);
+  record.dwState = data.dwState;
+  record.dwStateMask = data.dwStateMask;
+  std::memcpy(record.szInfo, data.szInfo, sizeof data.szInfo);
+  record.uVersion = data.uVersion;
+  std::memcpy(record.szInfoTitle, data.szInfoTitle, sizeof data.szInfoTitle);
+  record.dwInfoFlags = data.dwInfoFlags;
+  return Shell_NotifyIconA(message, &record) != FALSE;
+}
+
+TFileVersion TWin32Shell::ComCtlVersion() {
+  char name[] = "comctl32.dll";
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeA(name, &ignored);
+  if (size == 0) return {};
+  std::vector<char> info(size);
+  if (!GetFileVersionInfoA(name, 0, size, info.data())) return {};
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  char root[] = "\\";
+  if (!VerQueryValueA(info.data(), root, reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+      length < sizeof(VS_FIXEDFILEINFO))
+    return {};
+  return {static_cast<int>(HIWORD(fixed->dwFileVersionMS)),
+          static_cast<int>(LOWORD(fixed->dwFileVersionMS))};
+}

@@ -1,0 +1,147 @@
+// The tray entry of the whole program on the simulated machine: what the shell is asked
+// from start to end, clicks that toggle the window, and a shell restart.
+#include <gtest/gtest.h>
+
+#include "tests/support/SimFixture.h"
+#include "tests/tray/TrayTestSupport.h"
+
+namespace {
+struct TLogged {
+  std::uint32_t Message;
+  bool Accepted;
+  friend bool operator==(const TLogged&, const TLogged&) = default;
+  friend void PrintTo(const TLogged& l, std::ostream* os) {
+    *os << l.Message << (l.Accepted ? "+" : "-");
+  }
+};
+
+std::vector<TLogged> Log(const TSimShell& shell, std::size_t from = 0) {
+  std::vector<TLogged> log;
+  for (std::size_t i = from; i < shell.Requests.size(); ++i)
+    log.push_back({shell.Requests[i].Message, shell.Requests[i].Accepted});
+  return log;
+}
+
+void Click(TSimProgram& program, const std::vector<std::uint32_t>& messages) {
+  for (std::uint32_t m : messages) program.Sim.Shell.PostPointerMessage(program.Sim.Windows, m);
+  program.RunFor(0);
+}
+}  // namespace
+
+TEST(TrayProgram, StartUpAsksTheShellInTheDescriptionsOrder) {
+  TSimProgram program;
+  program.Sim.Chip.SetTemperatures(45, 30);
+  TForm1& form = program.Start();
+  const std::vector<TLogged> expected = {
+      {NIM_MODIFY, false},     // the description's icon, before there is an entry
+      {NIM_ADD, true},         // visible: added with that icon
+      {NIM_MODIFY, true},      // icon index
+      {NIM_MODIFY, true},      // text "00°"
+      {NIM_MODIFY, true},      // font face
+      {NIM_MODIFY, true},      // font colour (the height, charset and style are unchanged)
+      {NIM_MODIFY, true},      // border
+      {NIM_MODIFY, true},      // OffsetX (OffsetY and LineDistance are unchanged)
+      {NIM_MODIFY, true},      // end of loading
+      {NIM_ADD, false},        // visible again: a duplicate
+      {NIM_SETVERSION, true},  //
+      {NIM_MODIFY, true},      // the first refresh's text
+  };
+  EXPECT_EQ(Log(program.Sim.Shell), expected);
+  const auto& requests = program.Sim.Shell.Requests;
+  ASSERT_EQ(requests.size(), expected.size());
+  std::uint32_t descriptionIcon = requests[1].Data.hIcon;
+  EXPECT_NE(descriptionIcon, 0u);
+  EXPECT_EQ(requests[0].Data.hIcon, descriptionIcon);
+  EXPECT_NE(requests[3].Data.hIcon, descriptionIcon);
+  for (const auto& r : requests) {
+    EXPECT_EQ(r.Data.cbSize, 488u);
+    EXPECT_EQ(r.Data.uFlags, 7u);
+    EXPECT_EQ(TipOf(r.Data), "");
+  }
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "45\xB0");
+  ASSERT_EQ(program.Sim.Shell.Entries.size(), 1u);
+  EXPECT_EQ(program.Sim.Shell.Entries.begin()->second.hIcon, form.TextTrayIcon1->Icon()->Handle());
+}
+
+TEST(TrayProgram, TheEntryShowsThePurpleTextOnAnOpaqueFramedButtonFace) {
+  TSimProgram program;
+  TForm1& form = program.Start();
+  const auto* icon = program.Sim.Gdi.Icon(form.TextTrayIcon1->Icon()->Handle());
+  ASSERT_NE(icon, nullptr);
+  constexpr TColorRef kFace = 0xC0C0C0;
+  for (std::size_t k = 0; k < 256; ++k) {
+    int x = static_cast<int>(k % 16), y = static_cast<int>(k / 16);
+    bool edge = x == 0 || y == 0 || x == 15 || y == 15;
+    ASSERT_FALSE(icon->Transparent[k]) << k;
+    TColorRef c = icon->Image.Pixels[k];
+    if (edge)
+      ASSERT_EQ(c, 0u) << x << "," << y;
+    else
+      ASSERT_TRUE(c == kFace || c == 0x800080) << x << "," << y;
+  }
+  // "45°" is 18 pixels wide and 11 high: x = (15 - 18) / 2 + 2 = 1, y = (15 - 11) / 2 = 2;
+  // the glyphs sit 2 rows down in their 11-pixel cells. '4' has its first ink in column 3.
+  EXPECT_EQ(icon->Image.At(4, 4), 0x800080u);
+  EXPECT_EQ(icon->Image.At(1, 4), kFace);
+}
+
+TEST(TrayProgram, ClicksOnTheEntryToggleTheWindow) {
+  TSimProgram program;
+  TForm1& form = program.Start();
+  program.RunFor(100);
+  Click(program, {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP});
+  EXPECT_TRUE(form.Visible());
+  EXPECT_TRUE(program.Sim.Windows.IsWindowVisible(form.Handle()));
+  EXPECT_EQ(program.Sim.Windows.GetForegroundWindow(), form.Handle());
+  Click(program, {WM_LBUTTONDOWN, WM_LBUTTONUP});
+  EXPECT_FALSE(form.Visible());
+  // A double-click toggles once; right and middle clicks do nothing.
+  Click(program, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP});
+  EXPECT_TRUE(form.Visible());
+  Click(program, {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP});
+  EXPECT_TRUE(form.Visible());
+  // The Hide button hides; the next click shows again.
+  program.Sim.Windows.ClickButton(form.Button1->Handle());
+  EXPECT_FALSE(form.Visible());
+  Click(program, {WM_LBUTTONDOWN, WM_LBUTTONUP});
+  EXPECT_TRUE(form.Visible());
+}
+
+TEST(TrayProgram, ShellRestartBringsBackTheLatestText) {
+  TSimProgram program;
+  TForm1& form = program.Start();
+  program.Sim.Chip.SetTemperatures(71, 30);
+  program.RunFor(5000);
+  program.Sim.Shell.Restart(program.Sim.Windows);
+  std::size_t before = program.Sim.Shell.Requests.size();
+  program.RunFor(10);
+  ASSERT_EQ(Log(program.Sim.Shell, before), (std::vector<TLogged>{{NIM_ADD, true}}));
+  EXPECT_EQ(program.Sim.Shell.Requests.back().Data.hIcon, form.TextTrayIcon1->Icon()->Handle());
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "71\xB0");
+  // Refreshes go on updating the new entry.
+  program.RunFor(5000);
+  EXPECT_EQ(Log(program.Sim.Shell, before + 1), (std::vector<TLogged>{{NIM_MODIFY, true}}));
+}
+
+TEST(TrayProgram, OldCommonControlsMissTheRestart) {
+  TSimProgram program;
+  program.Sim.Shell.CommonControlsVersion = {4, 70};
+  program.Start();
+  program.Sim.Shell.Restart(program.Sim.Windows);
+  program.RunFor(5000);
+  EXPECT_TRUE(program.Sim.Shell.Entries.empty());
+  EXPECT_FALSE(program.Sim.Shell.Requests.back().Accepted);  // the refresh's update
+}
+
+TEST(TrayProgram, TheEntryLeavesWithTheProgram) {
+  TSimProgram program;
+  program.Start();
+  program.RunFor(5000);
+  std::size_t before = program.Sim.Shell.Requests.size();
+  program.Close();
+  EXPECT_EQ(Log(program.Sim.Shell, before), (std::vector<TLogged>{{NIM_DELETE, true}}));
+  EXPECT_EQ(program.Sim.Shell.Requests.back().Data.uFlags, 7u);
+  EXPECT_TRUE(program.Sim.Shell.Entries.empty());
+  EXPECT_EQ(TTrayIconHandler::Instance(), nullptr);
+  EXPECT_EQ(program.Sim.Gdi.OpenCount(TSimGdi::TKind::Icon), 0u);
+}

@@ -1,0 +1,168 @@
+#include "tray/TextTrayIcon.h"
+
+namespace {
+// Centring is done over 15 pixels, not 16, with a division that truncates toward zero:
+// the text sits half a pixel left of and above the picture's middle.
+constexpr int kSpan = 15;
+
+// Destroys an image list when the rendering is done with it, on every path.
+class TImageList {
+ public:
+  TImageList(IGdi& gdi, int width, int height)
+      : FGdi(gdi), FHandle(gdi.ImageListCreate(width, height)) {}
+  TImageList(const TImageList&) = delete;
+  TImageList& operator=(const TImageList&) = delete;
+  ~TImageList() {
+    if (FHandle) FGdi.ImageListDestroy(FHandle);
+  }
+  THandle Get() const { return FHandle; }
+
+ private:
+  IGdi& FGdi;
+  THandle FHandle;
+};
+}  // namespace
+
+TTextTrayIcon::TTextTrayIcon(TComponent* owner, TPlatform* platform) : TTrayIcon(owner, platform) {
+  IGdi& gdi = Platform().Gdi;
+  FBackgroundIcon = std::make_unique<TIcon>(gdi);
+  FTextBitmap = std::make_unique<TBitmap>(gdi);
+  FFont = std::make_unique<TFont>();
+  FFont->OnChange = [this](TFont&) { RebuildTextIcon(); };
+  FOptions = std::make_unique<TOffsetOptions>();
+  FOptions->OnChange = TNotifyEvent([this](TObject*) { RebuildTextIcon(); });
+}
+
+// The font, options, bitmap and background icon go before the entry is removed.
+TTextTrayIcon::~TTextTrayIcon() = default;
+
+// ---- properties --------------------------------------------------------------
+
+void TTextTrayIcon::SetText(const std::string& value) {
+  FText = value;
+  RebuildTextIcon();
+}
+
+void TTextTrayIcon::SetFont(const TFont& value) {
+  FFont->Assign(value);
+  RebuildTextIcon();
+}
+
+void TTextTrayIcon::SetColor(TColor value) {
+  FColor = value;
+  RebuildTextIcon();
+}
+
+void TTextTrayIcon::SetBorder(bool value) {
+  FBorder = value;
+  RebuildTextIcon();
+}
+
+void TTextTrayIcon::SetBorderColor(TColor value) {
+  FBorderColor = value;
+  RebuildTextIcon();
+}
+
+void TTextTrayIcon::SetBackgroundIcon(const TIcon* value) {
+  if (value) {
+    FBackgroundIcon->Assign(*value);
+  } else {
+    FBackgroundIcon->Clear();
+  }
+  RebuildTextIcon();
+}
+
+// ---- rendering ---------------------------------------------------------------
+
+void TTextTrayIcon::RebuildTextIcon() {
+  SetCycleIcons(false);
+  RenderText();
+  TIcon icon(Platform().Gdi);
+  if (!FBackgroundIcon->Empty()) {
+    MakeIconOverBackground(icon);
+  } else {
+    // Only a picture without a background colour of its own gets transparent pixels.
+    if (FColor != clNone) FFillColour = clNone;
+    MakeTrayIcon(*FTextBitmap, icon, FFillColour);
+  }
+  SetIcon(&icon);
+}
+
+TColor TTextTrayIcon::TextBackground() const {
+  if (FColor == clNone || FColor == FFont->Color())
+    return ColorToRGB(FFont->Color(), Platform().Gdi) ^ 0xFFFFFF;
+  return FColor;
+}
+
+std::vector<std::string> TTextTrayIcon::SplitTextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string rest = text;
+  for (std::size_t cr = rest.find('\r'); cr != std::string::npos; cr = rest.find('\r')) {
+    lines.push_back(rest.substr(0, cr));
+    rest.erase(0, cr + 1);
+  }
+  lines.push_back(rest);
+  return lines;
+}
+
+void TTextTrayIcon::RenderText() {
+  TBitmap picture(Platform().Gdi);
+  FFillColour = TextBackground();
+  TCanvas& canvas = picture.Canvas();
+  // The brush keeps the fill colour, so the text cells are drawn on the same colour.
+  canvas.Brush().SetColor(FFillColour);
+  picture.SetSize(kIconSize, kIconSize);
+  canvas.FillRect({0, 0, kIconSize, kIconSize});
+  canvas.Font().Assign(*FFont);
+
+  std::size_t firstBreak = FText.find('\r');
+  if (firstBreak == std::string::npos) {
+    TPoint extent = canvas.TextExtent(FText);
+    int x = (kSpan - extent.X) / 2 + FOptions->OffsetX();
+    int y = (kSpan - extent.Y) / 2 + FOptions->OffsetY();
+    canvas.TextOut(x, y, FText);
+  } else {
+    std::vector<std::string> lines = SplitTextLines(FText);
+    int count = static_cast<int>(lines.size());
+    int lineHeight = canvas.TextHeight(FText.substr(firstBreak)) + FOptions->LineDistance();
+    int top = (kSpan - count * lineHeight) / 2 + FOptions->OffsetY();
+    for (int i = 0; i < count; ++i) {
+      const std::string& line = lines[static_cast<std::size_t>(i)];
+      int x = (kSpan - canvas.TextWidth(line)) / 2 + FOptions->OffsetX();
+      canvas.TextOut(x, top + i * lineHeight, line);
+    }
+  }
+
+  if (FBorder) {
+    canvas.Brush().SetColor(FBorderColor);
+    canvas.FrameRect({0, 0, kIconSize, kIconSize});
+  }
+  FTextBitmap->Assign(picture);
+}
+
+void TTextTrayIcon::MakeTrayIcon(TBitmap& bitmap, TIcon& icon, TColor maskColor) {
+  IGdi& gdi = Platform().Gdi;
+  TImageList list(gdi, kIconSize, kIconSize);
+  int index = gdi.ImageListAddMasked(list.Get(), bitmap.Handle(), maskColor != clNone,
+                                     ColorToRGB(maskColor, gdi));
+  icon.SetHandle(index == 0 ? gdi.ImageListGetIcon(list.Get(), 0) : 0);
+}
+
+// The background icon shows through everywhere the rendering has its fill colour; the
+// mask colour follows the same rule as the rendering's background.
+void TTextTrayIcon::MakeIconOverBackground(TIcon& icon) {
+  IGdi& gdi = Platform().Gdi;
+  TColor maskColor = TextBackground();
+  TBitmap combined(gdi);
+  combined.Canvas().Brush().SetColor(maskColor);
+  combined.SetSize(kIconSize, kIconSize);
+  TCanvas& canvas = combined.Canvas();
+  canvas.FillRect({0, 0, kIconSize, kIconSize});
+  gdi.DrawIcon(canvas.Handle(), 0, 0, FBackgroundIcon->Handle());
+  FTextBitmap->SetTransparent(true);
+  FTextBitmap->SetTransparentMode(tmFixed);
+  FTextBitmap->SetTransparentColor(FFillColour);
+  canvas.Draw(0, 0, *FTextBitmap);
+  FTextBitmap->SetTransparent(false);
+  MakeTrayIcon(combined, icon, maskColor);
+}

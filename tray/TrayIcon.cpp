@@ -1,0 +1,223 @@
+#include "tray/TrayIcon.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/Forms.h"
+#include "tray/TrayIconHandler.h"
+
+namespace {
+constexpr int kVkControl = 0x11;
+constexpr int kVkMenu = 0x12;
+constexpr std::size_t kTipLength = 127;  // the record's tip holds 128 bytes with the end mark
+}  // namespace
+
+TTrayIcon::TTrayIcon(TComponent* owner, TPlatform* platform) : TComponent(owner, platform) {
+  TTrayIconHandler& handler = TTrayIconHandler::Acquire(Platform());
+  FIcon = std::make_unique<TIcon>(Platform().Gdi);
+  FIcon->OnChange = [this](TIcon&) { UpdateTrayEntry(); };
+
+  FEntryRecord.cbSize = NotifyIconDataSize;
+  FEntryRecord.hWnd = static_cast<std::uint32_t>(handler.Handle());
+  FEntryRecord.uID = handler.Register(this);
+  FEntryRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  FEntryRecord.uCallbackMessage = TrayCallbackMessage;
+
+  if (TApplication* application = TApplication::Current())
+    FApplicationHookId =
+        application->HookMainWindow([this](TMessage& message) { return ApplicationHook(message); });
+  // Showing the owner window must bring it to the front, whoever shows it: watch its
+  // procedure. Asking for its handle creates the window if it is not there yet.
+  if (auto* window = dynamic_cast<TWinControl*>(owner)) {
+    FOwnerWindow = window->Handle();
+    FOwnerHook = std::make_unique<TOwnerWindowHook>(*this);
+    FOldWndProc = Platform().Windows.SubclassWindow(FOwnerWindow, FOwnerHook.get());
+  }
+}
+
+TTrayIcon::~TTrayIcon() {
+  try {
+    SetIconVisible(false);
+  } catch (...) {
+  }
+  try {
+    FIcon.reset();
+  } catch (...) {
+  }
+  if (FApplicationHookId)
+    if (TApplication* application = TApplication::Current())
+      application->UnhookMainWindow(FApplicationHookId);
+  if (FOwnerHook) {
+    if (FOldWndProc) Platform().Windows.RestoreWindowProc(FOwnerWindow, FOldWndProc);
+    FOwnerHook.reset();
+  }
+  if (TTrayIconHandler* handler = TTrayIconHandler::Instance())
+    handler->Unregister(FEntryRecord.uID);
+  TTrayIconHandler::Release();
+}
+
+// ---- properties --------------------------------------------------------------
+
+void TTrayIcon::SetIcon(const TIcon* value) {
+  if (value) {
+    FIcon->Assign(*value);
+  } else {
+    FIcon->Clear();
+  }
+}
+
+void TTrayIcon::SetIconVisible(bool value) {
+  if (value) {
+    AddTrayEntry();
+  } else {
+    DeleteTrayEntry();
+  }
+}
+
+void TTrayIcon::SetHint(const std::string& value) {
+  FHint = value;
+  UpdateTrayEntry();
+}
+
+void TTrayIcon::SetShowHint(bool value) {
+  FShowHint = value;
+  UpdateTrayEntry();
+}
+
+void TTrayIcon::SetIconIndex(int) { UpdateTrayEntry(); }
+
+void TTrayIcon::SetCycleInterval(std::uint32_t value) {
+  FCycleInterval = value;
+  SetCycleIcons(FCycleIcons);
+}
+
+// ---- the shell entry ---------------------------------------------------------
+
+void TTrayIcon::FillEntryRecord() {
+  try {
+    FEntryRecord.hIcon = static_cast<std::uint32_t>(FIcon ? FIcon->Handle() : 0);
+  } catch (...) {
+    // An unreadable image: the entry goes out without one.
+    FEntryRecord.hIcon = 0;
+  }
+  std::memset(FEntryRecord.szTip, 0, sizeof FEntryRecord.szTip);
+  if (!FHint.empty() && FShowHint)
+    std::memcpy(FEntryRecord.szTip, FHint.data(), std::min(FHint.size(), kTipLength));
+}
+
+bool TTrayIcon::SendRequest(std::uint32_t message) {
+  FillEntryRecord();
+  return Platform().Shell.NotifyIcon(message, FEntryRecord);
+}
+
+bool TTrayIcon::AddTrayEntry() {
+  FIconVisible = true;
+  return SendRequest(NIM_ADD);
+}
+
+bool TTrayIcon::DeleteTrayEntry() {
+  FIconVisible = false;
+  return SendRequest(NIM_DELETE);
+}
+
+bool TTrayIcon::UpdateTrayEntry() { return SendRequest(NIM_MODIFY); }
+
+// ---- loading -----------------------------------------------------------------
+
+void TTrayIcon::Loaded() {
+  TComponent::Loaded();
+  if (dynamic_cast<TWinControl*>(Owner())) DoStartup();
+  UpdateTrayEntry();
+  // The entry was added while loading; the shell refuses this second add, which is fine.
+  SetIconVisible(FIconVisible);
+  SetCycleIcons(FCycleIcons);
+  // Version 0: the callback's lParam carries the plain pointer messages.
+  FEntryRecord.uVersion = 0;
+  Platform().Shell.NotifyIcon(NIM_SETVERSION, FEntryRecord);
+}
+
+void TTrayIcon::DoStartup() {
+  if (!OnStartup) return;
+  TApplication* application = TApplication::Current();
+  if (!application) return;
+  bool show = application->ShowMainForm();
+  OnStartup(this, show);
+  application->SetShowMainForm(show);
+}
+
+// ---- notifications -----------------------------------------------------------
+
+TShiftState TTrayIcon::KeyShift() {
+  IWindowing& windows = Platform().Windows;
+  TShiftState shift = 0;
+  if (windows.GetAsyncKeyState(VK_SHIFT) < 0) shift |= ssShift;
+  if (windows.GetAsyncKeyState(kVkControl) < 0) shift |= ssCtrl;
+  if (windows.GetAsyncKeyState(kVkMenu) < 0) shift |= ssAlt;
+  return shift;
+}
+
+void TTrayIcon::HandleTrayMessage(std::uint32_t pointerMessage) {
+  if (!FEnabled) return;
+  // The message carries no position or keys: both are read now, when it is handled.
+  TShiftState shift = KeyShift();
+  TPoint p = Platform().Windows.GetCursorPos();
+  switch (pointerMessage) {
+    case WM_MOUSEMOVE:
+      DoMouseMove(shift, p.X, p.Y);
+      FLastPointer = p;
+      break;
+    case WM_LBUTTONDOWN:
+      DoMouseDown(TMouseButton::mbLeft, shift | ssLeft, p.X, p.Y);
+      FLeftDownSeen = true;
+      break;
+    case WM_LBUTTONUP:
+      // A click is a release over the entry after a press on it; it is raised at once,
+      // without waiting to see whether a double-click follows.
+      if (FLeftDownSeen) DoClick();
+      FLeftDownSeen = false;
+      DoMouseUp(TMouseButton::mbLeft, shift | ssLeft, p.X, p.Y);
+      break;
+    case WM_LBUTTONDBLCLK:
+      // Not a press: the release that follows raises no second click.
+      DoDblClick();
+      break;
+    case WM_RBUTTONDOWN:
+      DoMouseDown(TMouseButton::mbRight, shift | ssRight, p.X, p.Y);
+      break;
+    case WM_RBUTTONUP:
+      DoMouseUp(TMouseButton::mbRight, shift | ssRight, p.X, p.Y);
+      break;
+    case WM_MBUTTONDOWN:
+      DoMouseDown(TMouseButton::mbMiddle, shift | ssMiddle, p.X, p.Y);
+      break;
+    case WM_MBUTTONUP:
+      DoMouseUp(TMouseButton::mbMiddle, shift | ssMiddle, p.X, p.Y);
+      break;
+  }
+}
+
+// ---- hooks -------------------------------------------------------------------
+
+bool TTrayIcon::ApplicationHook(TMessage& message) {
+  TApplication* application = TApplication::Current();
+  if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_RESTORE && application &&
+      application->MainForm())
+    application->MainForm()->SetVisible(true);
+  TTrayIconHandler* handler = TTrayIconHandler::Instance();
+  std::uint32_t restart = handler ? handler->ShellRestartMessage() : 0;
+  // A restarted shell has forgotten every entry: put ours back with its current image.
+  if (restart != 0 && message.Msg == restart && FIconVisible) AddTrayEntry();
+  return false;
+}
+
+std::intptr_t TTrayIcon::OwnerWindowHook(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                         std::intptr_t lParam) {
+  // Shown by a request on the window itself (not along with its owner): come to the front.
+  if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0) {
+    IWindowing& windows = Platform().Windows;
+    if (TApplication* application = TApplication::Current())
+      windows.SetForegroundWindow(application->Handle());
+    windows.SetForegroundWindow(window);
+  }
+  return Platform().Windows.CallWindowProc(FOldWndProc, window, message, wParam, lParam);
+}

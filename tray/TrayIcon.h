@@ -1,0 +1,117 @@
+#pragma once
+// One entry in the shell's notification area: its icon and hint, the shell's pointer
+// notifications turned into events, the entry put back when the shell restarts, and the
+// owner window brought to the front whenever it is shown.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/Controls.h"
+#include "framework/Graphics.h"
+#include "platform/Shell.h"
+
+// The message the shell sends the tray message window for every entry.
+inline constexpr std::uint32_t TrayCallbackMessage = 0x0800;
+
+using TMouseEvent = TEvent<TMouseButton, TShiftState, int, int>;
+using TMouseMoveEvent = TEvent<TShiftState, int, int>;
+// Asked at the end of loading whether the main window is to be shown when the loop starts.
+using TStartupEvent = TEvent<bool&>;
+
+class TTrayIcon : public TComponent {
+ public:
+  explicit TTrayIcon(TComponent* owner, TPlatform* platform = nullptr);
+  ~TTrayIcon() override;
+
+  // ---- published properties -------------------------------------------------
+  // These setters push to the shell on every assignment, the current value included.
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool value) { FEnabled = value; }
+  TIcon* Icon() const { return FIcon.get(); }
+  void SetIcon(const TIcon* value);
+  bool IconVisible() const { return FIconVisible; }
+  void SetIconVisible(bool value);
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& value);
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value);
+  // Without an icon list there is nothing to index: it stays 0.
+  int IconIndex() const { return FIconIndex; }
+  void SetIconIndex(int value);
+  std::uint32_t CycleInterval() const { return FCycleInterval; }
+  void SetCycleInterval(std::uint32_t value);
+  // Cycling goes through an icon list; there is none, so switching it on shows nothing new.
+  bool CycleIcons() const { return FCycleIcons; }
+  void SetCycleIcons(bool value) { FCycleIcons = value; }
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TStartupEvent OnStartup;
+
+  // ---- the shell entry --------------------------------------------------------
+  // Each returns whether the shell accepted; nothing acts on a refusal.
+  virtual bool AddTrayEntry();
+  virtual bool DeleteTrayEntry();
+  virtual bool UpdateTrayEntry();
+  const TNotifyIconData& EntryRecord() const { return FEntryRecord; }
+
+  // A pointer notification from the shell (WM_LBUTTONDOWN, ...) for this entry.
+  void HandleTrayMessage(std::uint32_t pointerMessage);
+
+ protected:
+  void Loaded() override;
+  // Refreshes the image and the tip of the record before a request.
+  void FillEntryRecord();
+
+  virtual void DoClick() { OnClick(this); }
+  virtual void DoDblClick() { OnDblClick(this); }
+  virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    OnMouseDown(this, button, shift, x, y);
+  }
+  virtual void DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    OnMouseUp(this, button, shift, x, y);
+  }
+  virtual void DoMouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
+  virtual void DoStartup();
+
+ private:
+  // Sits in place of the owner window's procedure.
+  class TOwnerWindowHook : public IWindowProc {
+   public:
+    explicit TOwnerWindowHook(TTrayIcon& icon) : FIcon(icon) {}
+    std::intptr_t WindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) override {
+      return FIcon.OwnerWindowHook(window, message, wParam, lParam);
+    }
+
+   private:
+    TTrayIcon& FIcon;
+  };
+
+  bool SendRequest(std::uint32_t message);
+  TShiftState KeyShift();
+  bool ApplicationHook(TMessage& message);
+  std::intptr_t OwnerWindowHook(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam);
+
+  bool FEnabled = true;
+  std::unique_ptr<TIcon> FIcon;
+  bool FIconVisible = false;
+  std::string FHint;
+  bool FShowHint = true;
+  int FIconIndex = 0;
+  std::uint32_t FCycleInterval = 0;
+  bool FCycleIcons = false;
+
+  TNotifyIconData FEntryRecord;
+  bool FLeftDownSeen = false;
+  TPoint FLastPointer;
+
+  int FApplicationHookId = 0;
+  HWnd FOwnerWindow = 0;
+  TWndProcRef FOldWndProc = 0;
+  std::unique_ptr<TOwnerWindowHook> FOwnerHook;
+};

@@ -1,0 +1,77 @@
+#include "tray/TrayIconHandler.h"
+
+#include "framework/Forms.h"
+#include "tray/TrayIcon.h"
+
+namespace {
+TTrayIconHandler* Handler = nullptr;
+std::uint32_t NextId = 1;
+// The restart announcement came with common controls 4.71.
+constexpr TFileVersion kRestartAnnounced{4, 71};
+}  // namespace
+
+TTrayIconHandler& TTrayIconHandler::Acquire(TPlatform& platform) {
+  if (!Handler) Handler = new TTrayIconHandler(platform);
+  ++Handler->FRefCount;
+  return *Handler;
+}
+
+void TTrayIconHandler::Release() {
+  if (!Handler || --Handler->FRefCount > 0) return;
+  delete Handler;
+  Handler = nullptr;
+}
+
+TTrayIconHandler* TTrayIconHandler::Instance() { return Handler; }
+
+TTrayIconHandler::TTrayIconHandler(TPlatform& platform) : FPlatform(platform) {
+  if (platform.Shell.ComCtlVersion() >= kRestartAnnounced)
+    FShellRestartMessage = platform.Windows.RegisterWindowMessage("TaskbarCreated");
+  TWindowParams params;
+  params.Class = TWindowClass::Utility;
+  params.Style = WS_POPUP;
+  params.Proc = this;
+  FHandle = platform.Windows.CreateWindow(params);
+}
+
+TTrayIconHandler::~TTrayIconHandler() {
+  HWnd handle = FHandle;
+  FHandle = 0;
+  if (FPlatform.Windows.IsWindow(handle)) FPlatform.Windows.DestroyWindow(handle);
+}
+
+std::uint32_t TTrayIconHandler::Register(TTrayIcon* icon) {
+  std::uint32_t id = NextId++;
+  if (NextId == 0) NextId = 1;
+  FIcons[id] = icon;
+  return id;
+}
+
+void TTrayIconHandler::Unregister(std::uint32_t id) { FIcons.erase(id); }
+
+std::intptr_t TTrayIconHandler::WindowProc(HWnd window, std::uint32_t message,
+                                           std::uintptr_t wParam, std::intptr_t lParam) {
+  switch (message) {
+    case TrayCallbackMessage: {
+      auto it = FIcons.find(static_cast<std::uint32_t>(wParam));
+      if (it == FIcons.end()) return 0;
+      // Handlers run inside this procedure; what escapes them goes to the default report.
+      try {
+        it->second->HandleTrayMessage(static_cast<std::uint32_t>(lParam));
+      } catch (const std::exception& e) {
+        ReportException(e);
+      }
+      return 0;
+    }
+    // The window lives as long as a tray icon does: a close or quit request, or the end of
+    // the session, does not take it down, and the query before shutting down is agreed to.
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUERYENDSESSION:
+    case WM_QUIT:
+    case WM_ENDSESSION:
+    case WM_NCDESTROY:
+      return 1;
+  }
+  return FPlatform.Windows.DefWindowProc(window, message, wParam, lParam);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The tray message window, shared by every tray icon of the process. The shell sends each
+// entry's notifications here; the entry's identity in wParam leads back to its component.
+// The first tray icon creates the handler, each holds one reference, the last one out
+// destroys it with its window.
+#include <cstdint>
+#include <map>
+
+#include "platform/Platform.h"
+
+class TTrayIcon;
+
+class TTrayIconHandler : public IWindowProc {
+ public:
+  // Takes a reference, creating the handler and its window first if there is none.
+  static TTrayIconHandler& Acquire(TPlatform& platform);
+  // Gives a reference back; the last one destroys the handler.
+  static void Release();
+  // The handler of the process, if there is one (tests).
+  static TTrayIconHandler* Instance();
+
+  HWnd Handle() const { return FHandle; }
+  int RefCount() const { return FRefCount; }
+  // The number the platform gave "TaskbarCreated" for this run; 0 when the common controls
+  // are too old to announce a shell restart.
+  std::uint32_t ShellRestartMessage() const { return FShellRestartMessage; }
+
+  // Identities unique within the process; 0 is never given out.
+  std::uint32_t Register(TTrayIcon* icon);
+  void Unregister(std::uint32_t id);
+
+  std::intptr_t WindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override;
+
+ private:
+  explicit TTrayIconHandler(TPlatform& platform);
+  ~TTrayIconHandler() override;
+
+  TPlatform& FPlatform;
+  HWnd FHandle = 0;
+  int FRefCount = 0;
+  std::uint32_t FShellRestartMessage = 0;
+  std::map<std::uint32_t, TTrayIcon*> FIcons;
+};
