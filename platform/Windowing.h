@@ -107,7 +107,8 @@ using TWndProcRef = std::uintptr_t;
 
 struct TWindowParams {
   TWindowClass Class = TWindowClass::Utility;
-  HWnd Parent = 0;
+  HWnd Parent = 0;  // the parent of a child window
+  HWnd Owner = 0;   // the owner of a top-level window
   std::string Caption;
   TRect Bounds;  // window rectangle, relative to the parent's client area for children
   std::uint32_t Style = 0;

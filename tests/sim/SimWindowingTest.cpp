@@ -20,8 +20,12 @@ TEST(SimWindowing, TimersTickOnTheVirtualClockAndShowSendsShowWindowFirst) {
   TRecorder rec;
   rec.Windows = &sim.Windows;
   rec.Clock = &sim.Clock;
-  HWnd w = sim.Windows.CreateWindow({TWindowClass::Frame, 0, "x", Bounds(0, 0, 10, 10),
-                                     WS_POPUP | WS_CAPTION, 0, 0, &rec});
+  TWindowParams params;
+  params.Class = TWindowClass::Frame;
+  params.Bounds = Bounds(0, 0, 10, 10);
+  params.Style = WS_POPUP | WS_CAPTION;
+  params.Proc = &rec;
+  HWnd w = sim.Windows.CreateWindow(params);
   sim.Windows.SetTimer(w, 1, 5000);
   sim.RunFor(12000);
   std::vector<std::uint64_t> ticks;

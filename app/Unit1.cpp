@@ -1,0 +1,225 @@
+#include "app/Unit1.h"
+
+#include <string>
+
+#include "hw/giveio.h"
+
+namespace {
+constexpr std::uint16_t kIndexPort = 0x295;
+constexpr std::uint16_t kDataPort = 0x296;
+constexpr std::uint16_t kFanPort = 0x3F2;
+constexpr std::uint8_t kFanBoosted = 0x00;
+constexpr std::uint8_t kFanNormal = 0x14;
+constexpr std::uint32_t kRecoverySleepMs = 1000;
+constexpr char kDegreeSign[] = "\xB0";  // in the ANSI code page
+
+// Marks a refresh as running for its whole extent, exceptions included.
+class TRefreshGuard {
+ public:
+  explicit TRefreshGuard(bool& running) : FRunning(running) { FRunning = true; }
+  ~TRefreshGuard() { FRunning = false; }
+
+ private:
+  bool& FRunning;
+};
+}  // namespace
+
+int ReadCPUTemp(IPortBus& ports) {
+  PortOut(ports, kIndexPort, 0x4E);
+  PortOut(ports, kDataPort, 0x01);
+  PortOut(ports, kIndexPort, 0x50);
+  return PortIn(ports, kDataPort);
+}
+
+int ReadMotherboardTemp(IPortBus& ports) {
+  PortOut(ports, kIndexPort, 0x67);
+  return PortIn(ports, kDataPort);
+}
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+  LoadDescription();
+  DoCreate();
+}
+
+TForm1::~TForm1() { DoDestroy(); }
+
+// ---- the window description ----------------------------------------------------
+// Components are created and their properties set in the description's order while they
+// are loading; then every component runs its end-of-loading step.
+void TForm1::LoadDescription() {
+  BeginLoading();
+  SetName("Form1");
+  SetLeft(207);
+  SetTop(129);
+  SetBorderIcons(biMinimize);
+  SetBorderStyle(TBorderStyle::bsToolWindow);
+  SetCaption(" Kelvane");
+  SetClientHeight(274);
+  SetClientWidth(206);
+  SetPosition(TPosition::poScreenCenter);
+  OnCreate = {this, &TForm1::FormCreate};
+  OnHide = {this, &TForm1::FormHide};
+  OnShow = {this, &TForm1::FormShow};
+
+  auto make = [this]<class T>(T*& field, const char* name, TWinControl* parent) {
+    field = NewComponent<T>(this);
+    field->BeginLoading();
+    field->SetName(name);
+    if constexpr (std::is_base_of_v<TControl, T>) field->SetParent(parent);
+  };
+  auto place = [](TControl* control, int left, int top, int width, int height) {
+    control->SetBounds(left, top, width, height);
+  };
+
+  make(TextTrayIcon1, "TextTrayIcon1", nullptr);
+  TextTrayIcon1->SetText("00\xB0");
+  TextTrayIcon1->OnClick = {this, &TForm1::TextTrayIcon1Click};
+
+  make(GroupBox1, "GroupBox1", this);
+  place(GroupBox1, 4, 4, 197, 121);
+  GroupBox1->SetCaption(" Current temperature: ");
+
+  make(Label2, "Label2", GroupBox1);
+  place(Label2, 20, 28, 25, 13);
+  Label2->SetCaption("CPU:");
+
+  make(Label3, "Label3", GroupBox1);
+  place(Label3, 20, 60, 63, 13);
+  Label3->SetCaption("Motherboard:");
+
+  make(dgCurrentCPUTemp, "dgCurrentCPUTemp", GroupBox1);
+  place(dgCurrentCPUTemp, 144, 24, 29, 25);
+
+  make(dgCurrentMotherboardTemp, "dgCurrentMotherboardTemp", GroupBox1);
+  place(dgCurrentMotherboardTemp, 144, 56, 29, 25);
+
+  make(cbBoosted, "cbBoosted", GroupBox1);
+  place(cbBoosted, 152, 92, 13, 17);
+
+  make(Label4, "Label4", GroupBox1);
+  place(Label4, 20, 92, 62, 13);
+  Label4->SetCaption("Fun boosted:");
+
+  make(GroupBox2, "GroupBox2", this);
+  place(GroupBox2, 4, 132, 197, 105);
+  GroupBox2->SetCaption(" Settings: ");
+
+  make(Label1, "Label1", GroupBox2);
+  place(Label1, 12, 28, 124, 13);
+  Label1->SetCaption("Fun boost on temperature:");
+
+  make(dgBoostOnTemp, "dgBoostOnTemp", GroupBox2);
+  place(dgBoostOnTemp, 144, 24, 29, 25);
+  dgBoostOnTemp->SetValue(45);
+
+  make(Label5, "Label5", GroupBox2);
+  place(Label5, 12, 68, 124, 13);
+  Label5->SetCaption("Fun boost off temperature:");
+
+  make(dgBoostOffTemp, "dgBoostOffTemp", GroupBox2);
+  place(dgBoostOffTemp, 144, 64, 29, 25);
+  dgBoostOffTemp->SetValue(45);
+
+  make(udBoostOnTemp, "udBoostOnTemp", GroupBox2);
+  place(udBoostOnTemp, 176, 24, 12, 24);
+  udBoostOnTemp->SetMin(20);
+  udBoostOnTemp->SetMax(85);
+  udBoostOnTemp->SetPosition(65);
+  udBoostOnTemp->OnClick = {this, &TForm1::udBoostOnTempClick};
+
+  make(udBoostOffTemp, "udBoostOffTemp", GroupBox2);
+  place(udBoostOffTemp, 176, 64, 12, 24);
+  udBoostOffTemp->SetMin(19);
+  udBoostOffTemp->SetMax(85);
+  udBoostOffTemp->SetPosition(55);
+  udBoostOffTemp->OnClick = {this, &TForm1::udBoostOffTempClick};
+
+  make(Timer1, "Timer1", nullptr);
+  Timer1->SetInterval(5000);
+  Timer1->SetOnTimer({this, &TForm1::Timer1Timer});
+
+  make(Button1, "Button1", this);
+  place(Button1, 65, 244, 75, 25);
+  Button1->SetCaption("&Hide");
+  Button1->SetDefault(true);
+  Button1->SetTabOrder(2);
+  Button1->OnClick = {this, &TForm1::Button1Click};
+
+  EndLoading();
+  for (const auto& component : Components()) component->EndLoading();
+}
+
+// ---- handlers ------------------------------------------------------------------
+
+void TForm1::FormCreate(TObject*) {
+  FBoosted = true;
+  EnablePortAccess(Platform().System);
+  TRefreshGuard guard(FRefreshing);
+  RefreshTemperatures();
+}
+
+void TForm1::Timer1Timer(TObject*) {
+  if (FRefreshing) return;
+  TRefreshGuard guard(FRefreshing);
+  RefreshTemperatures();
+}
+
+void TForm1::FormShow(TObject*) { SyncThresholds(); }
+
+void TForm1::FormHide(TObject*) {}
+
+void TForm1::TextTrayIcon1Click(TObject*) {
+  if (Visible()) {
+    Hide();
+  } else {
+    Show();
+  }
+}
+
+void TForm1::Button1Click(TObject*) { Hide(); }
+
+void TForm1::udBoostOnTempClick(TObject*, TUDBtnType) { SyncThresholds(); }
+
+void TForm1::udBoostOffTempClick(TObject*, TUDBtnType) { SyncThresholds(); }
+
+// ---- the refresh ---------------------------------------------------------------
+
+void TForm1::RecoverPortAccess() {
+  EnablePortAccess(Platform().System);
+  Platform().System.Sleep(kRecoverySleepMs);
+}
+
+void TForm1::RefreshTemperatures() {
+  IPortBus& ports = Platform().Ports;
+  try {
+    dgCurrentCPUTemp->SetValue(ReadCPUTemp(ports));
+    TextTrayIcon1->SetText(std::to_string(ReadCPUTemp(ports)) + kDegreeSign);
+    dgCurrentMotherboardTemp->SetValue(ReadMotherboardTemp(ports));
+  } catch (...) {
+    RecoverPortAccess();
+  }
+  // Hysteresis: switch on at the on-threshold, off at the off-threshold or below.
+  double temperature = dgCurrentCPUTemp->Value();
+  bool boost = FBoosted ? udBoostOffTemp->Position() < temperature
+                        : udBoostOnTemp->Position() <= temperature;
+  SetBoosted(boost);
+}
+
+void TForm1::SetBoosted(bool value) {
+  try {
+    PortOut(Platform().Ports, kFanPort, value ? kFanBoosted : kFanNormal);
+    FBoosted = value;
+    cbBoosted->SetChecked(value);
+  } catch (...) {
+    RecoverPortAccess();
+  }
+}
+
+void TForm1::SyncThresholds() {
+  dgBoostOffTemp->SetValue(udBoostOffTemp->Position());
+  dgBoostOnTemp->SetValue(udBoostOnTemp->Position());
+  if (udBoostOffTemp->Position() >= udBoostOnTemp->Position()) {
+    udBoostOffTemp->SetPosition(static_cast<std::int16_t>(udBoostOnTemp->Position() - 1));
+    dgBoostOffTemp->SetValue(udBoostOffTemp->Position());
+  }
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The main window: owns every component, holds the Boost state, and turns window, timer,
+// tray and button events into sensor reads, display updates and fan-port writes.
+#include <cstdint>
+
+#include "framework/ComCtrls.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "framework/Timer.h"
+#include "tray/TextTrayIcon.h"
+#include "widgets/Digits.h"
+#include "widgets/GlyphCheckBox.h"
+
+// The chip's register sequences; each returns the byte read, taken as whole degrees.
+int ReadCPUTemp(IPortBus& ports);
+int ReadMotherboardTemp(IPortBus& ports);
+
+class TForm1 : public TForm {
+ public:
+  explicit TForm1(TComponent* owner);
+  ~TForm1() override;
+
+  // Components, in declaration order.
+  TTextTrayIcon* TextTrayIcon1 = nullptr;
+  TGroupBox* GroupBox1 = nullptr;
+  TLabel* Label2 = nullptr;
+  TLabel* Label3 = nullptr;
+  TDigits* dgCurrentCPUTemp = nullptr;
+  TDigits* dgCurrentMotherboardTemp = nullptr;
+  TGlyphCheckBox* cbBoosted = nullptr;
+  TLabel* Label4 = nullptr;
+  TGroupBox* GroupBox2 = nullptr;
+  TLabel* Label1 = nullptr;
+  TDigits* dgBoostOnTemp = nullptr;
+  TLabel* Label5 = nullptr;
+  TDigits* dgBoostOffTemp = nullptr;
+  TUpDown* udBoostOnTemp = nullptr;
+  TUpDown* udBoostOffTemp = nullptr;
+  TTimer* Timer1 = nullptr;
+  TButton* Button1 = nullptr;
+
+  // Event handlers.
+  void FormCreate(TObject* sender);
+  void Timer1Timer(TObject* sender);
+  void FormShow(TObject* sender);
+  void FormHide(TObject* sender);
+  void TextTrayIcon1Click(TObject* sender);
+  void Button1Click(TObject* sender);
+  void udBoostOnTempClick(TObject* sender, TUDBtnType button);
+  void udBoostOffTempClick(TObject* sender, TUDBtnType button);
+
+  bool Boosted() const { return FBoosted; }
+
+ private:
+  void LoadDescription();
+  void RefreshTemperatures();
+  void SetBoosted(bool value);
+  void SyncThresholds();
+  // After a refused port access: open the ports again and give the system a second.
+  void RecoverPortAccess();
+
+  bool FBoosted = false;
+  // A refresh is running; a tick that arrives inside it (from a modal box's loop) is skipped.
+  bool FRefreshing = false;
+};

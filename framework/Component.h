@@ -1,0 +1,71 @@
+#pragma once
+// Components: named objects owned by another component, configured while "loading" and then
+// told that loading has ended. An owner frees what it owns, last created first.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/Events.h"
+#include "platform/Platform.h"
+
+enum class TOperation { opInsert, opRemove };
+
+class TComponent : public TObject {
+ public:
+  // The platform is the owner's unless given.
+  explicit TComponent(TComponent* owner, TPlatform* platform = nullptr);
+  ~TComponent() override;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* Owner() const { return FOwner; }
+  TPlatform& Platform() const { return *FPlatform; }
+  const std::string& Name() const { return FName; }
+  void SetName(std::string name) { FName = std::move(name); }
+
+  const std::vector<std::unique_ptr<TComponent>>& Components() const { return FComponents; }
+  // An owned component by name, compared without regard to case; null when none.
+  TComponent* FindComponent(std::string_view name) const;
+  // Takes ownership; the owner frees it when destroyed.
+  void InsertComponent(std::unique_ptr<TComponent> component);
+
+  // Loading: properties are being set from the window description.
+  bool Loading() const { return FLoading; }
+  void BeginLoading() { FLoading = true; }
+  // The end-of-loading step: clears the loading state, then Loaded().
+  void EndLoading();
+
+  // Asks `component` to be told (Notification opRemove) when this one goes away.
+  void FreeNotification(TComponent* component);
+  void RemoveFreeNotification(TComponent* component);
+
+ protected:
+  virtual void Loaded() {}
+  // Told of every component inserted into or removed from the owner; passes the news on to
+  // the owned components. Overrides call the inherited one.
+  virtual void Notification(TComponent* component, TOperation operation);
+  // Runs before any owned component is freed (and before the members of derived classes
+  // are destroyed, when called from their destructors).
+  void DestroyComponents();
+
+ private:
+  TComponent* FOwner;
+  TPlatform* FPlatform;
+  std::string FName;
+  bool FLoading = false;
+  std::vector<std::unique_ptr<TComponent>> FComponents;
+  std::vector<TComponent*> FFreeNotifies;
+};
+
+// Creates a component owned by `owner` and returns it.
+template <class T, class... Args>
+T* NewComponent(TComponent* owner, Args&&... args) {
+  auto component = std::make_unique<T>(owner, std::forward<Args>(args)...);
+  T* result = component.get();
+  owner->InsertComponent(std::move(component));
+  return result;
+}
+
+// Compares names the way component and property lookup does: without regard to case.
+bool SameText(std::string_view a, std::string_view b);

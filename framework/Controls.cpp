@@ -1,0 +1,216 @@
+#include "framework/Controls.h"
+
+#include <algorithm>
+
+#include "framework/Forms.h"
+
+// ---- TControl ----------------------------------------------------------------
+
+TControl::TControl(TComponent* owner, TPlatform* platform) : TComponent(owner, platform) {}
+
+TControl::~TControl() { SetParent(nullptr); }
+
+void TControl::SetParent(TWinControl* parent) {
+  if (FParent == parent) return;
+  if (FParent) {
+    Invalidate();
+    std::erase(FParent->FControls, this);
+  }
+  FParent = parent;
+  if (FParent) {
+    FParent->FControls.push_back(this);
+    Invalidate();
+  }
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
+  Invalidate();
+  FLeft = left;
+  FTop = top;
+  FWidth = width;
+  FHeight = height;
+  Invalidate();
+}
+
+void TControl::SetVisible(bool value) {
+  if (FVisible == value) return;
+  FVisible = value;
+  if (FParent && FParent->HandleAllocated()) {
+    TRect r = BoundsRect();
+    Platform().Windows.InvalidateRect(FParent->Handle(), &r);
+  }
+}
+
+void TControl::SetEnabled(bool value) {
+  if (FEnabled == value) return;
+  FEnabled = value;
+  Invalidate();
+}
+
+void TControl::Invalidate() {
+  if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
+  TRect r = BoundsRect();
+  Platform().Windows.InvalidateRect(FParent->Handle(), &r);
+}
+
+// ---- TWinControl -------------------------------------------------------------
+
+TWinControl::TWinControl(TComponent* owner, TPlatform* platform) : TControl(owner, platform) {}
+
+TWinControl::~TWinControl() {
+  for (TControl* child : std::vector<TControl*>(FControls)) child->SetParent(nullptr);
+  DestroyHandle();
+}
+
+HWnd TWinControl::Handle() {
+  if (!FHandle) CreateHandle();
+  return FHandle;
+}
+
+TWindowParams TWinControl::CreateParams() {
+  TWindowParams params;
+  params.Class = TWindowClass::Panel;
+  params.Parent = Parent() ? Parent()->Handle() : 0;
+  params.Caption = FCaption;
+  params.Bounds = BoundsRect();
+  params.Style = WS_CHILD | WS_CLIPSIBLINGS | (FVisible ? WS_VISIBLE : 0);
+  params.Proc = this;
+  return params;
+}
+
+void TWinControl::CreateHandle() {
+  IWindowing& windows = Platform().Windows;
+  FHandle = windows.CreateWindow(CreateParams());
+  if (!FEnabled) windows.EnableWindow(FHandle, false);
+  HandleCreated();
+  for (TControl* child : FControls)
+    if (auto* windowed = dynamic_cast<TWinControl*>(child)) windowed->Handle();
+}
+
+void TWinControl::DestroyHandle() {
+  if (!FHandle) return;
+  HWnd handle = FHandle;
+  FHandle = 0;
+  IWindowing& windows = Platform().Windows;
+  if (windows.IsWindow(handle)) windows.DestroyWindow(handle);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  TControl::SetBounds(left, top, width, height);
+  if (FHandle) Platform().Windows.SetWindowPos(FHandle, left, top, width, height, SWP_NOZORDER);
+}
+
+void TWinControl::SetVisible(bool value) {
+  if (FVisible == value) return;
+  FVisible = value;
+  if (FHandle) Platform().Windows.ShowWindow(FHandle, value ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::SetEnabled(bool value) {
+  if (FEnabled == value) return;
+  FEnabled = value;
+  if (FHandle) Platform().Windows.EnableWindow(FHandle, value);
+}
+
+void TWinControl::Invalidate() {
+  if (FHandle) Platform().Windows.InvalidateRect(FHandle, nullptr);
+}
+
+void TWinControl::SetCaption(const std::string& value) {
+  if (FCaption == value) return;
+  FCaption = value;
+  if (FHandle) Platform().Windows.SetWindowText(FHandle, value);
+}
+
+std::intptr_t TWinControl::WindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) {
+  TMessage msg{message, wParam, lParam, 0};
+  // Exceptions never cross the system's frames: they are reported here and the loop goes on.
+  try {
+    if (message == WM_NCDESTROY && window == FHandle) FHandle = 0;
+    if (FHandle == 0 && message != WM_CREATE && message != WM_NCDESTROY) {
+      return Platform().Windows.DefWindowProc(window, message, wParam, lParam);
+    }
+    WndProc(msg);
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+  return msg.Result;
+}
+
+void TWinControl::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_COMMAND:
+    case WM_VSCROLL:
+      for (TControl* child : FControls) {
+        auto* windowed = dynamic_cast<TWinControl*>(child);
+        if (windowed && windowed->FHandle != 0 &&
+            static_cast<std::intptr_t>(windowed->FHandle) == message.LParam) {
+          windowed->ParentNotify(message);
+          return;
+        }
+      }
+      break;
+    case WM_PAINT:
+      PaintHandler();
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      MouseHandler(message);
+      break;
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::DefaultHandler(TMessage& message) {
+  HWnd window = FHandle;
+  if (!window) return;
+  message.Result =
+      Platform().Windows.DefWindowProc(window, message.Msg, message.WParam, message.LParam);
+}
+
+void TWinControl::PaintHandler() {
+  IWindowing& windows = Platform().Windows;
+  TRect paintRect;
+  THandle dc = windows.BeginPaint(FHandle, paintRect);
+  if (dc) {
+    for (TControl* child : FControls)
+      if (child->Windowless() && child->Visible())
+        child->PaintWindowless(dc, {child->Left(), child->Top()});
+  }
+  windows.EndPaint(FHandle);
+}
+
+TControl* TWinControl::WindowlessAt(int x, int y) const {
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    TControl* child = *it;
+    TRect r = child->BoundsRect();
+    if (child->Windowless() && child->Visible() && x >= r.Left && x < r.Right && y >= r.Top &&
+        y < r.Bottom)
+      return child;
+  }
+  return nullptr;
+}
+
+void TWinControl::MouseHandler(TMessage& message) {
+  int x = static_cast<std::int16_t>(LoWord(static_cast<std::uintptr_t>(message.LParam)));
+  int y = static_cast<std::int16_t>(HiWord(static_cast<std::uintptr_t>(message.LParam)));
+  TMouseButton button = (message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONUP)
+                            ? TMouseButton::mbLeft
+                            : TMouseButton::mbRight;
+  bool down = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_RBUTTONDOWN;
+  TControl* target = down ? WindowlessAt(x, y) : FMouseCapture;
+  if (down) FMouseCapture = target;
+  if (!target || !target->Enabled()) return;
+  if (down) {
+    target->MouseDown(button, 0, x - target->Left(), y - target->Top());
+  } else {
+    FMouseCapture = nullptr;
+    target->MouseUp(button, 0, x - target->Left(), y - target->Top());
+  }
+}
+
+void TWinControl::ReportException(const std::exception& e) { ::ReportException(e); }

@@ -1,0 +1,235 @@
+#include "framework/Forms.h"
+
+#include <algorithm>
+
+namespace {
+TApplication* CurrentApplication = nullptr;
+}
+
+std::string ExceptionReportText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+void ReportException(const std::exception& e) {
+  if (CurrentApplication) CurrentApplication->HandleException(e);
+}
+
+// ---- TForm -------------------------------------------------------------------
+
+TForm::TForm(TComponent* owner, TPlatform* platform) : TWinControl(owner, platform) {
+  FVisible = false;
+}
+
+TForm::~TForm() { DoDestroy(); }
+
+void TForm::DoCreate() {
+  try {
+    OnCreate(this);
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+}
+
+void TForm::DoDestroy() {
+  if (FDestroying) return;
+  FDestroying = true;
+  try {
+    OnDestroy(this);
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+  DestroyComponents();
+  DestroyHandle();
+}
+
+TWindowParams TForm::CreateParams() {
+  TWindowParams params;
+  params.Class = TWindowClass::Frame;
+  params.Caption = FCaption;
+  bool tool =
+      FBorderStyle == TBorderStyle::bsToolWindow || FBorderStyle == TBorderStyle::bsSizeToolWin;
+  params.Style = WS_POPUP | WS_CLIPCHILDREN;
+  if (FBorderStyle != TBorderStyle::bsNone) params.Style |= WS_CAPTION;
+  if ((FBorderIcons & biSystemMenu) && FBorderStyle != TBorderStyle::bsNone)
+    params.Style |= WS_SYSMENU;
+  params.ExStyle = WS_EX_CONTROLPARENT | (tool ? WS_EX_TOOLWINDOW : 0);
+  IWindowing& windows = Platform().Windows;
+  TRect client = Bounds(FLeft, FTop, FClientWidth, FClientHeight);
+  params.Bounds = windows.AdjustWindowRect(client, params.Style, params.ExStyle);
+  params.Bounds = Bounds(FLeft, FTop, params.Bounds.Width(), params.Bounds.Height());
+  if (TApplication* application = TApplication::Current()) params.Owner = application->Handle();
+  params.Proc = this;
+  return params;
+}
+
+void TForm::SetClientWidth(int value) {
+  FClientWidth = value;
+  FWidth = value;
+}
+
+void TForm::SetClientHeight(int value) {
+  FClientHeight = value;
+  FHeight = value;
+}
+
+void TForm::PlaceAtFirstShow() {
+  if (FShownOnce) return;
+  FShownOnce = true;
+  if (FPosition != TPosition::poScreenCenter) return;
+  IWindowing& windows = Platform().Windows;
+  TRect r = windows.GetWindowRect(Handle());
+  int left = (windows.GetSystemMetrics(SM_CXSCREEN) - r.Width()) / 2;
+  int top = (windows.GetSystemMetrics(SM_CYSCREEN) - r.Height()) / 2;
+  windows.SetWindowPos(Handle(), left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FLeft = left;
+  FTop = top;
+}
+
+void TForm::SetVisible(bool value) {
+  if (FVisible == value) return;
+  IWindowing& windows = Platform().Windows;
+  TApplication* application = TApplication::Current();
+  bool mainForm = application && application->MainForm() == this;
+  if (value) {
+    try {
+      OnShow(this);
+    } catch (const std::exception& e) {
+      ReportException(e);
+    }
+    FVisible = true;
+    PlaceAtFirstShow();
+    // The taskbar button belongs to the application window, captioned with the title.
+    if (mainForm) windows.ShowWindow(application->Handle(), SW_SHOWNA);
+    windows.ShowWindow(Handle(), SW_SHOW);
+  } else {
+    FVisible = false;
+    windows.ShowWindow(Handle(), SW_HIDE);
+    if (mainForm) windows.ShowWindow(application->Handle(), SW_HIDE);
+    try {
+      OnHide(this);
+    } catch (const std::exception& e) {
+      ReportException(e);
+    }
+  }
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  Platform().Windows.SetForegroundWindow(Handle());
+}
+
+bool TForm::CloseQuery() {
+  bool canClose = true;
+  OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TForm::Close() {
+  if (!CloseQuery()) return;
+  TApplication* application = TApplication::Current();
+  if (application && application->MainForm() == this) {
+    application->Terminate();
+  } else {
+    Hide();
+  }
+}
+
+void TForm::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_CLOSE:
+      Close();
+      return;
+    case WM_QUERYENDSESSION:
+      message.Result = CloseQuery() ? 1 : 0;
+      return;
+    case WM_ENDSESSION:
+      if (message.WParam)
+        if (TApplication* application = TApplication::Current()) application->Terminate();
+      return;
+  }
+  TWinControl::WndProc(message);
+}
+
+// ---- TApplication ------------------------------------------------------------
+
+TApplication::TApplication(TPlatform& platform) : TComponent(nullptr, &platform) {
+  CurrentApplication = this;
+  TWindowParams params;
+  params.Class = TWindowClass::Frame;
+  params.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  params.Bounds = Bounds(0, 0, 0, 0);
+  params.Proc = this;
+  FHandle = platform.Windows.CreateWindow(params);
+}
+
+TApplication::~TApplication() {
+  DestroyComponents();
+  Platform().Windows.DestroyWindow(FHandle);
+  if (CurrentApplication == this) CurrentApplication = nullptr;
+}
+
+TApplication* TApplication::Current() { return CurrentApplication; }
+
+void TApplication::Initialize() {}
+
+void TApplication::SetTitle(const std::string& value) {
+  FTitle = value;
+  Platform().Windows.SetWindowText(FHandle, value);
+}
+
+void TApplication::Run() {
+  if (FMainForm && FShowMainForm) FMainForm->Show();
+  IWindowing& windows = Platform().Windows;
+  TMsg msg;
+  while (!FTerminated && windows.GetMessage(msg)) {
+    if (FMainForm && FMainForm->HandleAllocated() &&
+        windows.IsDialogMessage(FMainForm->Handle(), msg))
+      continue;
+    windows.TranslateMessage(msg);
+    windows.DispatchMessage(msg);
+  }
+}
+
+void TApplication::Terminate() {
+  FTerminated = true;
+  Platform().Windows.PostQuitMessage(0);
+}
+
+void TApplication::HandleException(const std::exception& e) { ShowException(e.what()); }
+
+void TApplication::ShowException(const std::string& message) {
+  Platform().System.MessageBox(0, ExceptionReportText(message), FTitle.c_str(),
+                               MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::HookMainWindow(THook hook) {
+  FHooks.push_back({FNextHookId, std::move(hook)});
+  return FNextHookId++;
+}
+
+void TApplication::UnhookMainWindow(int id) {
+  std::erase_if(FHooks, [id](const auto& h) { return h.first == id; });
+}
+
+std::intptr_t TApplication::WindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                       std::intptr_t lParam) {
+  TMessage msg{message, wParam, lParam, 0};
+  try {
+    for (const auto& hook : std::vector<std::pair<int, THook>>(FHooks))
+      if (hook.second(msg)) return msg.Result;
+  } catch (const std::exception& e) {
+    HandleException(e);
+    return 0;
+  }
+  if (message == WM_CLOSE) {
+    if (FMainForm) FMainForm->Close();
+    return 0;
+  }
+  return Platform().Windows.DefWindowProc(window, message, wParam, lParam);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == FMainForm) FMainForm = nullptr;
+}

@@ -1,0 +1,37 @@
+#include "framework/StdCtrls.h"
+
+TLabel::TLabel(TComponent* owner, TPlatform* platform) : TWinControl(owner, platform) {}
+
+TWindowParams TLabel::CreateParams() {
+  TWindowParams params = TWinControl::CreateParams();
+  params.Class = TWindowClass::Label;
+  params.Proc = nullptr;
+  return params;
+}
+
+TButton::TButton(TComponent* owner, TPlatform* platform) : TWinControl(owner, platform) {
+  FWidth = 75;
+  FHeight = 25;
+}
+
+TWindowParams TButton::CreateParams() {
+  TWindowParams params = TWinControl::CreateParams();
+  params.Class = TWindowClass::Button;
+  params.Style |= WS_TABSTOP | (FDefault ? BS_DEFPUSHBUTTON : 0);
+  params.Proc = nullptr;
+  return params;
+}
+
+void TButton::ParentNotify(TMessage& message) {
+  if (message.Msg == WM_COMMAND && HiWord(message.WParam) == BN_CLICKED) Click();
+}
+
+TGroupBox::TGroupBox(TComponent* owner, TPlatform* platform) : TWinControl(owner, platform) {}
+
+TWindowParams TGroupBox::CreateParams() {
+  TWindowParams params = TWinControl::CreateParams();
+  params.Class = TWindowClass::Panel;
+  params.Style |= WS_CLIPCHILDREN;
+  params.ExStyle |= WS_EX_CONTROLPARENT;
+  return params;
+}
