@@ -24,8 +24,7 @@ class TSimWindowing : public IWindowing {
   bool IsWindow(HWnd window) override { return FWindows.count(window) > 0; }
   bool ShowWindow(HWnd window, int command) override;
   bool IsWindowVisible(HWnd window) override;
-  bool SetWindowPos(HWnd window, int x, int y, int width, int height,
-                    std::uint32_t flags) override;
+  bool SetWindowPos(HWnd window, int x, int y, int width, int height, std::uint32_t flags) override;
   TRect GetWindowRect(HWnd window) override;
   TRect GetClientRect(HWnd window) override;
   TRect AdjustWindowRect(TRect client, std::uint32_t style, std::uint32_t exStyle) override;
@@ -36,6 +35,8 @@ class TSimWindowing : public IWindowing {
   HWnd GetForegroundWindow() override { return FForeground; }
   void SetFocus(HWnd window) override { FFocus = window; }
   int GetSystemMetrics(int index) override;
+  bool GetWindowPlacement(HWnd window, TWindowPlacement& placement) override;
+  bool SetWindowPlacement(HWnd window, const TWindowPlacement& placement) override;
   std::intptr_t SendMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam) override;
   bool PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
@@ -134,4 +135,6 @@ class TSimWindowing : public IWindowing {
   bool FQuitPosted = false;
   bool FQuitReceived = false;
   std::uint64_t FRunLimit = 0;
+  // Minimised and maximised positions set through SetWindowPlacement.
+  std::map<HWnd, std::pair<TPoint, TPoint>> FPlacementPositions;
 };
