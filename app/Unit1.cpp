@@ -152,9 +152,10 @@ void TForm1::LoadDescription() {
 // ---- handlers ------------------------------------------------------------------
 
 void TForm1::FormCreate(TObject*) {
+  // The timer already runs: a tick inside the start-up's modal box waits for the next one.
+  TRefreshGuard guard(FRefreshing);
   FBoosted = true;
   EnablePortAccess(Platform().System);
-  TRefreshGuard guard(FRefreshing);
   RefreshTemperatures();
 }
 

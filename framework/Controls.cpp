@@ -56,7 +56,12 @@ void TControl::Invalidate() {
 
 // ---- TWinControl -------------------------------------------------------------
 
-TWinControl::TWinControl(TComponent* owner, TPlatform* platform) : TControl(owner, platform) {}
+namespace {
+int NextControlId = 100;
+}
+
+TWinControl::TWinControl(TComponent* owner, TPlatform* platform)
+    : TControl(owner, platform), FId(NextControlId++) {}
 
 TWinControl::~TWinControl() {
   for (TControl* child : std::vector<TControl*>(FControls)) child->SetParent(nullptr);
@@ -75,6 +80,7 @@ TWindowParams TWinControl::CreateParams() {
   params.Caption = FCaption;
   params.Bounds = BoundsRect();
   params.Style = WS_CHILD | WS_CLIPSIBLINGS | (FVisible ? WS_VISIBLE : 0);
+  params.Id = FId;
   params.Proc = this;
   return params;
 }

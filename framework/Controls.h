@@ -94,6 +94,8 @@ class TWinControl : public TControl, public IWindowProc {
   void Invalidate() override;
   bool Windowless() const override { return false; }
 
+  // The control's identifier in its parent, unique in the process.
+  int Id() const { return FId; }
   const std::string& Caption() const { return FCaption; }
   void SetCaption(const std::string& value);
 
@@ -123,6 +125,7 @@ class TWinControl : public TControl, public IWindowProc {
   TControl* WindowlessAt(int x, int y) const;
 
   HWnd FHandle = 0;
+  int FId;
   std::vector<TControl*> FControls;
   TControl* FMouseCapture = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/StdCtrls.h"
+
 namespace {
 TApplication* CurrentApplication = nullptr;
 }
@@ -143,6 +145,16 @@ void TForm::WndProc(TMessage& message) {
     case WM_QUERYENDSESSION:
       message.Result = CloseQuery() ? 1 : 0;
       return;
+    case DM_GETDEFID:
+      for (TControl* child : Controls()) {
+        auto* button = dynamic_cast<TButton*>(child);
+        if (button && button->Default()) {
+          message.Result = static_cast<std::intptr_t>(
+              MakeLong(static_cast<std::uint16_t>(button->Id()), DC_HASDEFID));
+          return;
+        }
+      }
+      break;
     case WM_ENDSESSION:
       if (message.WParam)
         if (TApplication* application = TApplication::Current()) application->Terminate();
@@ -156,7 +168,7 @@ void TForm::WndProc(TMessage& message) {
 TApplication::TApplication(TPlatform& platform) : TComponent(nullptr, &platform) {
   CurrentApplication = this;
   TWindowParams params;
-  params.Class = TWindowClass::Frame;
+  params.Class = TWindowClass::Application;
   params.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   params.Bounds = Bounds(0, 0, 0, 0);
   params.Proc = this;

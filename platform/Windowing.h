@@ -38,6 +38,8 @@ inline constexpr std::uint32_t WM_MBUTTONUP = 0x0208;
 inline constexpr std::uint32_t WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr std::uint32_t WM_USER = 0x0400;
 inline constexpr std::uint32_t WM_APP = 0x8000;
+inline constexpr std::uint32_t DM_GETDEFID = WM_USER + 0;
+inline constexpr std::uint16_t DC_HASDEFID = 0x534B;
 
 inline constexpr std::uint32_t SC_RESTORE = 0xF120;
 inline constexpr std::uint32_t BN_CLICKED = 0;
@@ -105,9 +107,10 @@ inline constexpr std::uintptr_t MakeLong(std::uint16_t lo, std::uint16_t hi) {
   return static_cast<std::uintptr_t>(lo) | (static_cast<std::uintptr_t>(hi) << 16);
 }
 
-// The kinds of window the program creates. Frame, Panel and Utility are the program's own
-// classes; the others are the system's standard controls.
-enum class TWindowClass { Frame, Panel, Utility, Button, UpDown, Label };
+// The kinds of window the program creates. Application (the hidden window behind the taskbar
+// button), Frame (a form), Panel (a group frame) and Utility (hidden, for messages) are the
+// program's own classes; the others are the system's standard controls.
+enum class TWindowClass { Application, Frame, Panel, Utility, Button, UpDown, Label };
 
 // A window procedure as an object. The procedure a window is created with, or one that
 // replaces it, gets every message sent or dispatched to the window.

@@ -56,10 +56,9 @@ THandle TSimSystem::OpenSCManager(std::uint32_t access) {
 }
 
 THandle TSimSystem::CreateService(THandle manager, const TServiceParams& p) {
-  Calls.push_back("CreateService(" + p.Name + "," + p.DisplayName + "," +
-                  std::to_string(p.Access) + "," + std::to_string(p.ServiceType) + "," +
-                  std::to_string(p.StartType) + "," + std::to_string(p.ErrorControl) + "," +
-                  p.BinaryPath + ")");
+  Calls.push_back("CreateService(" + p.Name + "," + p.DisplayName + "," + std::to_string(p.Access) +
+                  "," + std::to_string(p.ServiceType) + "," + std::to_string(p.StartType) + "," +
+                  std::to_string(p.ErrorControl) + "," + p.BinaryPath + ")");
   auto it = FHandles.find(manager);
   if (it == FHandles.end() || it->second.Kind != TKind::Manager) return 0;
   if (Services.count(p.Name)) return 0;  // the service exists already

@@ -42,7 +42,8 @@ class TSimSystem : public ISystem {
   std::uint16_t Selector = 0x001B;
   char Separator = '.';
   // The executable's version information; by default what the real one carries.
-  std::map<std::string, std::string> Version{{"ProductName", "Kelvane"}};  // NT family; above 0xFF is the 9x family
+  std::map<std::string, std::string> Version{
+      {"ProductName", "Kelvane"}};  // NT family; above 0xFF is the 9x family
   // Files that exist, as full paths (compared without regard to case).
   void AddFile(const std::string& fullPath);
   void RemoveFile(const std::string& fullPath);

@@ -357,26 +357,22 @@ bool TSimWindowing::GetMessage(TMsg& msg) {
 
 bool TSimWindowing::PeekMessage(TMsg& msg) { return TakeNextMessage(msg, false); }
 
-HWnd TSimWindowing::DefaultButtonOf(HWnd parent) const {
-  auto it = FChildren.find(parent);
-  if (it == FChildren.end()) return 0;
-  for (HWnd child : it->second) {
-    const TWindow* w = Find(child);
-    if (w->Params.Class == TWindowClass::Button && (w->Params.Style & BS_DEFPUSHBUTTON))
-      return child;
-    if (HWnd inner = DefaultButtonOf(child)) return inner;
-  }
-  return 0;
-}
-
+// Enter asks the dialog for its default button and presses it, as the system's dialog
+// manager does; other keys are left to the window.
 bool TSimWindowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
   if (msg.Message != WM_KEYDOWN || msg.WParam != VK_RETURN) return false;
   if (!IsWindowVisible(dialog)) return false;
-  if (HWnd button = DefaultButtonOf(dialog)) {
-    ClickButton(button);
-    return true;
+  auto answer = static_cast<std::uintptr_t>(SendMessage(dialog, DM_GETDEFID, 0, 0));
+  if (HiWord(answer) != DC_HASDEFID) return false;
+  for (HWnd child : FChildren[dialog]) {
+    const TWindow* w = Find(child);
+    if (w->Params.Id == LoWord(answer) && w->Enabled) {
+      SendMessage(dialog, WM_COMMAND, MakeLong(LoWord(answer), BN_CLICKED),
+                  static_cast<std::intptr_t>(child));
+      break;
+    }
   }
-  return false;
+  return true;
 }
 
 std::intptr_t TSimWindowing::DispatchMessage(const TMsg& msg) {
@@ -387,6 +383,7 @@ std::intptr_t TSimWindowing::DispatchMessage(const TMsg& msg) {
 void TSimWindowing::RunFor(std::uint64_t milliseconds) {
   std::uint64_t outer = FRunLimit;
   FRunLimit = FClock.Now() + milliseconds;
+  ++FRunDepth;
   TMsg msg;
   while (GetMessage(msg)) {
     if (!IsDialogMessage(TopLevelOf(msg.Window), msg)) {
@@ -395,7 +392,8 @@ void TSimWindowing::RunFor(std::uint64_t milliseconds) {
     }
   }
   // A modal loop that meets the quit message ends and leaves it for the outer loop.
-  if (outer != 0 && msg.Message == WM_QUIT) {
+  --FRunDepth;
+  if (FRunDepth > 0 && msg.Message == WM_QUIT) {
     FQuitPosted = true;
     FQuitReceived = false;
   }

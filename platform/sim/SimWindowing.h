@@ -119,7 +119,6 @@ class TSimWindowing : public IWindowing {
   std::intptr_t StandardControlProc(TWindow& w, HWnd window, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam);
   HWnd TopLevelOf(HWnd window) const;
-  HWnd DefaultButtonOf(HWnd topLevel) const;
   bool TakeNextMessage(TMsg& msg, bool advanceClock);
 
   TSimClock& FClock;
@@ -135,6 +134,7 @@ class TSimWindowing : public IWindowing {
   bool FQuitPosted = false;
   bool FQuitReceived = false;
   std::uint64_t FRunLimit = 0;
+  int FRunDepth = 0;
   // Minimised and maximised positions set through SetWindowPlacement.
   std::map<HWnd, std::pair<TPoint, TPoint>> FPlacementPositions;
 };

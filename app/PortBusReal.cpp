@@ -1,0 +1,3 @@
+#include "app/PortBus.h"
+
+IPortBus* ProgramPortBus() { return nullptr; }

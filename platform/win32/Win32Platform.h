@@ -1,0 +1,31 @@
+#pragma once
+// The real platform. The port bus is the real one unless another (the demo's simulated chip)
+// is handed in; such a bus needs no driver.
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32Gdi.h"
+#include "platform/win32/Win32Ports.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Windowing.h"
+
+class TWin32Platform {
+ public:
+  // `ports` null: the processor's own port instructions.
+  explicit TWin32Platform(IPortBus* ports = nullptr);
+  TWin32Platform(const TWin32Platform&) = delete;
+  TWin32Platform& operator=(const TWin32Platform&) = delete;
+
+  TPlatform& Platform() { return FPlatform; }
+
+ private:
+  std::unique_ptr<TWin32Ports> FRealPorts;
+  TWin32System FSystem;
+  TWin32Windowing FWindows;
+  TWin32Gdi FGdi;
+  TWin32Registry FRegistry;
+  TWin32Shell FShell;
+  TPlatform FPlatform;
+};

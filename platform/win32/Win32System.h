@@ -1,0 +1,30 @@
+#pragma once
+#include "platform/System.h"
+
+class TWin32System : public ISystem {
+ public:
+  // `portsOpen`: the port bus needs no driver (the demo's simulated chip), so the program is
+  // told that ports are open to it, as on the 9x family.
+  explicit TWin32System(bool portsOpen = false) : FPortsOpen(portsOpen) {}
+
+  std::uint32_t TickCount() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  bool FileExists(const std::string& name) override;
+  std::string ExecutablePath() override;
+  std::string VersionInfo(const std::string& name) override;
+  char DecimalSeparator() override;
+  std::uint16_t CodeSelector() override;
+  int MessageBox(HWnd owner, const std::string& text, const char* caption,
+                 std::uint32_t flags) override;
+  THandle OpenSCManager(std::uint32_t access) override;
+  THandle CreateService(THandle manager, const TServiceParams& params) override;
+  THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) override;
+  bool StartService(THandle service) override;
+  bool CloseServiceHandle(THandle handle) override;
+  THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
+                     std::uint32_t disposition, std::uint32_t attributes) override;
+  bool CloseHandle(THandle handle) override;
+
+ private:
+  bool FPortsOpen;
+};

@@ -1,0 +1,337 @@
+#include "platform/win32/Win32Windowing.h"
+
+#include "platform/win32/Win32Api.h"
+
+namespace {
+constexpr char kApplicationClass[] = "KelvaneApplication";
+constexpr char kFrameClass[] = "KelvaneFrame";
+constexpr char kPanelClass[] = "KelvanePanel";
+constexpr char kUtilityClass[] = "KelvaneUtility";
+
+// Our own classes keep their procedure object in the window's user data.
+LRESULT CALLBACK ObjectWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* proc = reinterpret_cast<IWindowProc*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!proc) return DefWindowProcA(window, message, wParam, lParam);
+  return proc->WindowProc(reinterpret_cast<HWnd>(window), message, wParam, lParam);
+}
+
+// Replacement procedures, one per window.
+std::map<HWND, IWindowProc*>& Replacements() {
+  static std::map<HWND, IWindowProc*> replacements;
+  return replacements;
+}
+
+LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto it = Replacements().find(window);
+  if (it == Replacements().end()) return DefWindowProcA(window, message, wParam, lParam);
+  return it->second->WindowProc(reinterpret_cast<HWnd>(window), message, wParam, lParam);
+}
+
+void RegisterClasses() {
+  WNDCLASSA cls = {};
+  cls.lpfnWndProc = ObjectWndProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.hIcon = LoadIconA(cls.hInstance, "MAINICON");
+  cls.lpszClassName = kFrameClass;
+  RegisterClassA(&cls);
+  cls.lpszClassName = kApplicationClass;
+  RegisterClassA(&cls);
+  cls.hIcon = nullptr;
+  cls.lpszClassName = kPanelClass;
+  RegisterClassA(&cls);
+  cls.hbrBackground = nullptr;
+  cls.lpszClassName = kUtilityClass;
+  RegisterClassA(&cls);
+}
+
+HWND H(HWnd window) { return reinterpret_cast<HWND>(window); }
+
+// The group frame of a panel with a caption: an etched rectangle whose top edge runs through
+// the middle of the caption.
+void PaintPanelFrame(HWND window, HDC dc, HFONT font) {
+  char caption[256];
+  int length = GetWindowTextA(window, caption, sizeof caption);
+  if (length <= 0) return;
+  RECT client;
+  ::GetClientRect(window, &client);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  RECT frame = client;
+  frame.top += metrics.tmHeight / 2;
+  DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkMode(dc, OPAQUE);
+  TextOutA(dc, 8, 0, caption, length);
+  SelectObject(dc, oldFont);
+}
+}  // namespace
+
+struct TWin32Windowing::TPaint {
+  PAINTSTRUCT Ps;
+};
+
+TWin32Windowing::TWin32Windowing() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  RegisterClasses();
+  // The window's font, which the controls inherit.
+  FFont = reinterpret_cast<THandle>(CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
+}
+
+TWin32Windowing::~TWin32Windowing() { DeleteObject(reinterpret_cast<HFONT>(FFont)); }
+
+HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
+  const char* className = kUtilityClass;
+  DWORD style = p.Style;
+  switch (p.Class) {
+    case TWindowClass::Application:
+      className = kApplicationClass;
+      break;
+    case TWindowClass::Frame:
+      className = kFrameClass;
+      break;
+    case TWindowClass::Panel:
+      className = kPanelClass;
+      break;
+    case TWindowClass::Utility:
+      className = kUtilityClass;
+      style |= WS_POPUP;
+      break;
+    case TWindowClass::Button:
+      className = "BUTTON";
+      break;
+    case TWindowClass::UpDown:
+      className = UPDOWN_CLASSA;
+      break;
+    case TWindowClass::Label:
+      className = "STATIC";
+      style |= SS_LEFT | SS_NOPREFIX;
+      break;
+  }
+  HWND parent = H(p.Parent ? p.Parent : p.Owner);
+  HMENU menu = p.Parent ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
+  HWND window = CreateWindowExA(p.ExStyle, className, p.Caption.c_str(), style, p.Bounds.Left,
+                                p.Bounds.Top, p.Bounds.Width(), p.Bounds.Height(), parent, menu,
+                                GetModuleHandleA(nullptr), p.Proc);
+  if (window && p.Parent) SendMessageA(window, WM_SETFONT, static_cast<WPARAM>(FFont), FALSE);
+  return reinterpret_cast<HWnd>(window);
+}
+
+void TWin32Windowing::DestroyWindow(HWnd window) { ::DestroyWindow(H(window)); }
+bool TWin32Windowing::IsWindow(HWnd window) { return ::IsWindow(H(window)) != 0; }
+bool TWin32Windowing::ShowWindow(HWnd window, int command) {
+  return ::ShowWindow(H(window), command) != 0;
+}
+bool TWin32Windowing::IsWindowVisible(HWnd window) { return ::IsWindowVisible(H(window)) != 0; }
+
+bool TWin32Windowing::SetWindowPos(HWnd window, int x, int y, int width, int height,
+                                   std::uint32_t flags) {
+  return ::SetWindowPos(H(window), nullptr, x, y, width, height, flags) != 0;
+}
+
+TRect TWin32Windowing::GetWindowRect(HWnd window) {
+  RECT r = {};
+  ::GetWindowRect(H(window), &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+TRect TWin32Windowing::GetClientRect(HWnd window) {
+  RECT r = {};
+  ::GetClientRect(H(window), &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+TRect TWin32Windowing::AdjustWindowRect(TRect client, std::uint32_t style, std::uint32_t exStyle) {
+  RECT r = {client.Left, client.Top, client.Right, client.Bottom};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+void TWin32Windowing::SetWindowText(HWnd window, const std::string& text) {
+  SetWindowTextA(H(window), text.c_str());
+}
+
+std::string TWin32Windowing::GetWindowText(HWnd window) {
+  char text[512] = {};
+  int length = GetWindowTextA(H(window), text, sizeof text);
+  return std::string(text, length > 0 ? length : 0);
+}
+
+bool TWin32Windowing::EnableWindow(HWnd window, bool enable) {
+  return ::EnableWindow(H(window), enable) != 0;
+}
+bool TWin32Windowing::SetForegroundWindow(HWnd window) {
+  return ::SetForegroundWindow(H(window)) != 0;
+}
+HWnd TWin32Windowing::GetForegroundWindow() {
+  return reinterpret_cast<HWnd>(::GetForegroundWindow());
+}
+void TWin32Windowing::SetFocus(HWnd window) { ::SetFocus(H(window)); }
+int TWin32Windowing::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
+bool TWin32Windowing::GetWindowPlacement(HWnd window, TWindowPlacement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!::GetWindowPlacement(H(window), &wp)) return false;
+  placement.Length = wp.length;
+  placement.Flags = wp.flags;
+  placement.ShowCmd = wp.showCmd;
+  placement.MinPosition = {wp.ptMinPosition.x, wp.ptMinPosition.y};
+  placement.MaxPosition = {wp.ptMaxPosition.x, wp.ptMaxPosition.y};
+  const RECT& r = wp.rcNormalPosition;
+  placement.NormalPosition = {r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+bool TWin32Windowing::SetWindowPlacement(HWnd window, const TWindowPlacement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  wp.flags = placement.Flags;
+  wp.showCmd = placement.ShowCmd;
+  wp.ptMinPosition = {placement.MinPosition.X, placement.MinPosition.Y};
+  wp.ptMaxPosition = {placement.MaxPosition.X, placement.MaxPosition.Y};
+  const TRect& r = placement.NormalPosition;
+  wp.rcNormalPosition = {r.Left, r.Top, r.Right, r.Bottom};
+  return ::SetWindowPlacement(H(window), &wp) != FALSE;
+}
+
+std::intptr_t TWin32Windowing::SendMessage(HWnd window, std::uint32_t message,
+                                           std::uintptr_t wParam, std::intptr_t lParam) {
+  return SendMessageA(H(window), message, wParam, lParam);
+}
+
+bool TWin32Windowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) {
+  return PostMessageA(H(window), message, wParam, lParam) != 0;
+}
+
+void TWin32Windowing::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
+
+std::intptr_t TWin32Windowing::DefWindowProc(HWnd window, std::uint32_t message,
+                                             std::uintptr_t wParam, std::intptr_t lParam) {
+  return DefWindowProcA(H(window), message, wParam, lParam);
+}
+
+std::uint32_t TWin32Windowing::RegisterWindowMessage(const std::string& name) {
+  return RegisterWindowMessageA(name.c_str());
+}
+
+TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacement) {
+  Replacements()[H(window)] = replacement;
+  return static_cast<TWndProcRef>(
+      SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacementWndProc)));
+}
+
+void TWin32Windowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
+  SetWindowLongPtrA(H(window), GWLP_WNDPROC, static_cast<LONG_PTR>(previous));
+  Replacements().erase(H(window));
+}
+
+std::intptr_t TWin32Windowing::CallWindowProc(TWndProcRef previous, HWnd window,
+                                              std::uint32_t message, std::uintptr_t wParam,
+                                              std::intptr_t lParam) {
+  return CallWindowProcA(reinterpret_cast<WNDPROC>(previous), H(window), message, wParam, lParam);
+}
+
+bool TWin32Windowing::SetTimer(HWnd window, std::uintptr_t id, std::uint32_t milliseconds) {
+  return ::SetTimer(H(window), id, milliseconds, nullptr) != 0;
+}
+
+bool TWin32Windowing::KillTimer(HWnd window, std::uintptr_t id) {
+  return ::KillTimer(H(window), id) != 0;
+}
+
+namespace {
+MSG ToMsg(const TMsg& m) {
+  MSG msg = {};
+  msg.hwnd = H(m.Window);
+  msg.message = m.Message;
+  msg.wParam = m.WParam;
+  msg.lParam = m.LParam;
+  return msg;
+}
+TMsg FromMsg(const MSG& m) {
+  return {reinterpret_cast<HWnd>(m.hwnd), m.message, m.wParam, m.lParam};
+}
+// The last message taken, with the time and point the system gave it.
+MSG LastMessage = {};
+}  // namespace
+
+bool TWin32Windowing::GetMessage(TMsg& msg) {
+  BOOL result = GetMessageA(&LastMessage, nullptr, 0, 0);
+  msg = FromMsg(LastMessage);
+  return result > 0;
+}
+
+bool TWin32Windowing::PeekMessage(TMsg& msg) {
+  if (!PeekMessageA(&LastMessage, nullptr, 0, 0, PM_REMOVE)) return false;
+  msg = FromMsg(LastMessage);
+  return true;
+}
+
+bool TWin32Windowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
+  MSG m = ToMsg(msg);
+  if (m.hwnd == LastMessage.hwnd && m.message == LastMessage.message) m = LastMessage;
+  return IsDialogMessageA(H(dialog), &m) != 0;
+}
+
+void TWin32Windowing::TranslateMessage(const TMsg& msg) {
+  MSG m = ToMsg(msg);
+  ::TranslateMessage(&m);
+}
+
+std::intptr_t TWin32Windowing::DispatchMessage(const TMsg& msg) {
+  MSG m = ToMsg(msg);
+  if (m.hwnd == LastMessage.hwnd && m.message == LastMessage.message) m = LastMessage;
+  return DispatchMessageA(&m);
+}
+
+void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect) {
+  if (rect) {
+    RECT r = {rect->Left, rect->Top, rect->Right, rect->Bottom};
+    ::InvalidateRect(H(window), &r, TRUE);
+  } else {
+    ::InvalidateRect(H(window), nullptr, TRUE);
+  }
+}
+
+THandle TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
+  auto* paint = new TPaint{};
+  HDC dc = ::BeginPaint(H(window), &paint->Ps);
+  FPaints[window] = paint;
+  paintRect = {paint->Ps.rcPaint.left, paint->Ps.rcPaint.top, paint->Ps.rcPaint.right,
+               paint->Ps.rcPaint.bottom};
+  char className[32] = {};
+  GetClassNameA(H(window), className, sizeof className);
+  if (lstrcmpA(className, kPanelClass) == 0)
+    PaintPanelFrame(H(window), dc, reinterpret_cast<HFONT>(FFont));
+  return reinterpret_cast<THandle>(dc);
+}
+
+void TWin32Windowing::EndPaint(HWnd window) {
+  auto it = FPaints.find(window);
+  if (it == FPaints.end()) return;
+  ::EndPaint(H(window), &it->second->Ps);
+  delete it->second;
+  FPaints.erase(it);
+}
+
+TPoint TWin32Windowing::GetCursorPos() {
+  POINT p = {};
+  ::GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+std::int16_t TWin32Windowing::GetAsyncKeyState(int virtualKey) {
+  return static_cast<std::int16_t>(::GetAsyncKeyState(virtualKey));
+}

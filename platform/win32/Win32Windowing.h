@@ -1,0 +1,58 @@
+#pragma once
+#include <map>
+
+#include "platform/Windowing.h"
+
+class TWin32Windowing : public IWindowing {
+ public:
+  TWin32Windowing();
+  ~TWin32Windowing() override;
+
+  HWnd CreateWindow(const TWindowParams& params) override;
+  void DestroyWindow(HWnd window) override;
+  bool IsWindow(HWnd window) override;
+  bool ShowWindow(HWnd window, int command) override;
+  bool IsWindowVisible(HWnd window) override;
+  bool SetWindowPos(HWnd window, int x, int y, int width, int height, std::uint32_t flags) override;
+  TRect GetWindowRect(HWnd window) override;
+  TRect GetClientRect(HWnd window) override;
+  TRect AdjustWindowRect(TRect client, std::uint32_t style, std::uint32_t exStyle) override;
+  void SetWindowText(HWnd window, const std::string& text) override;
+  std::string GetWindowText(HWnd window) override;
+  bool EnableWindow(HWnd window, bool enable) override;
+  bool SetForegroundWindow(HWnd window) override;
+  HWnd GetForegroundWindow() override;
+  void SetFocus(HWnd window) override;
+  int GetSystemMetrics(int index) override;
+  bool GetWindowPlacement(HWnd window, TWindowPlacement& placement) override;
+  bool SetWindowPlacement(HWnd window, const TWindowPlacement& placement) override;
+  std::intptr_t SendMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override;
+  bool PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override;
+  void PostQuitMessage(int exitCode) override;
+  std::intptr_t DefWindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+  std::uint32_t RegisterWindowMessage(const std::string& name) override;
+  TWndProcRef SubclassWindow(HWnd window, IWindowProc* replacement) override;
+  void RestoreWindowProc(HWnd window, TWndProcRef previous) override;
+  std::intptr_t CallWindowProc(TWndProcRef previous, HWnd window, std::uint32_t message,
+                               std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool SetTimer(HWnd window, std::uintptr_t id, std::uint32_t milliseconds) override;
+  bool KillTimer(HWnd window, std::uintptr_t id) override;
+  bool GetMessage(TMsg& msg) override;
+  bool PeekMessage(TMsg& msg) override;
+  bool IsDialogMessage(HWnd dialog, TMsg& msg) override;
+  void TranslateMessage(const TMsg& msg) override;
+  std::intptr_t DispatchMessage(const TMsg& msg) override;
+  void InvalidateRect(HWnd window, const TRect* rect) override;
+  THandle BeginPaint(HWnd window, TRect& paintRect) override;
+  void EndPaint(HWnd window) override;
+  TPoint GetCursorPos() override;
+  std::int16_t GetAsyncKeyState(int virtualKey) override;
+
+ private:
+  struct TPaint;
+  std::map<HWnd, TPaint*> FPaints;
+  THandle FFont = 0;
+};

@@ -1,0 +1,116 @@
+// A small inspection program the end-to-end tests run beside the product under Wine. It
+// looks at the product's windows and process from outside and prints plain "key value"
+// lines, or acts on them (close request, shell restart broadcast).
+//
+//   wineprobe window CLASS           style, exstyle, visible, rects, caption, foreground
+//   wineprobe close CLASS            posts WM_CLOSE to the window
+//   wineprobe endsession CLASS       sends WM_QUERYENDSESSION then WM_ENDSESSION
+//   wineprobe taskbarcreated         broadcasts the shell's "TaskbarCreated"
+//   wineprobe msgbox CAPTION         the text of a message box, as hex bytes
+//   wineprobe process CLASS          GDI and USER objects and CPU time of the owner process
+//   wineprobe appwindows PID         visible top-level windows with a taskbar button
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/win32/Win32Api.h"
+
+namespace {
+HWND FindByClass(const char* cls) { return FindWindowA(cls, nullptr); }
+
+int Window(const char* cls) {
+  HWND w = FindByClass(cls);
+  if (!w) return 1;
+  RECT wr, cr;
+  GetWindowRect(w, &wr);
+  GetClientRect(w, &cr);
+  POINT origin = {0, 0};
+  ClientToScreen(w, &origin);
+  char caption[256] = {};
+  GetWindowTextA(w, caption, sizeof caption);
+  std::printf("handle %p\n", static_cast<void*>(w));
+  std::printf("style 0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(w, GWL_STYLE)));
+  std::printf("exstyle 0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(w, GWL_EXSTYLE)));
+  std::printf("visible %d\n", IsWindowVisible(w) ? 1 : 0);
+  std::printf("window %ld %ld %ld %ld\n", wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top);
+  std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, cr.right, cr.bottom);
+  std::printf("caption [%s]\n", caption);
+  std::printf("foreground %d\n", GetForegroundWindow() == w ? 1 : 0);
+  std::printf("screen %d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  return 0;
+}
+
+int MessageBoxText(const char* caption) {
+  HWND box = FindWindowA("#32770", caption);
+  if (!box) return 1;
+  char text[512] = {};
+  // The box's text is its static control with the identifier 0xFFFF.
+  int length = GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  for (int i = 0; i < length; ++i) std::printf("%02X", static_cast<unsigned char>(text[i]));
+  std::printf("\n");
+  return 0;
+}
+
+int Process(const char* cls) {
+  HWND w = FindByClass(cls);
+  if (!w) return 1;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!process) return 2;
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  auto ms = [](FILETIME t) {
+    return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000;
+  };
+  std::printf("pid %lu\n", static_cast<unsigned long>(pid));
+  std::printf("gdi %lu\n", static_cast<unsigned long>(GetGuiResources(process, GR_GDIOBJECTS)));
+  std::printf("user %lu\n", static_cast<unsigned long>(GetGuiResources(process, GR_USEROBJECTS)));
+  std::printf("cpu_ms %llu\n", ms(kernel) + ms(user));
+  CloseHandle(process);
+  return 0;
+}
+
+BOOL CALLBACK ListAppWindow(HWND w, LPARAM pid) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner != static_cast<DWORD>(pid) || !IsWindowVisible(w)) return TRUE;
+  LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
+  // The taskbar shows unowned visible windows that are not tool windows, and app windows.
+  bool button = (ex & WS_EX_APPWINDOW) || (!GetWindow(w, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW));
+  if (!button) return TRUE;
+  char caption[256] = {};
+  GetWindowTextA(w, caption, sizeof caption);
+  std::printf("taskbar [%s]\n", caption);
+  return TRUE;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 64;
+  std::string verb = argv[1];
+  if (verb == "window" && argc > 2) return Window(argv[2]);
+  if (verb == "close" && argc > 2) {
+    HWND w = FindByClass(argv[2]);
+    return w && PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  if (verb == "endsession" && argc > 2) {
+    HWND w = FindByClass(argv[2]);
+    if (!w) return 1;
+    LRESULT ok = SendMessageA(w, WM_QUERYENDSESSION, 0, 0);
+    SendMessageA(w, WM_ENDSESSION, ok != 0, 0);
+    std::printf("queryendsession %ld\n", static_cast<long>(ok));
+    return 0;
+  }
+  if (verb == "taskbarcreated") {
+    UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return PostMessageA(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
+  }
+  if (verb == "msgbox" && argc > 2) return MessageBoxText(argv[2]);
+  if (verb == "process" && argc > 2) return Process(argv[2]);
+  if (verb == "appwindows" && argc > 2) {
+    EnumWindows(ListAppWindow, static_cast<LPARAM>(std::strtoul(argv[2], nullptr, 10)));
+    return 0;
+  }
+  return 64;
+}

@@ -1,0 +1,133 @@
+// Port-access enablement against the simulated service manager and device namespace.
+#include <gtest/gtest.h>
+
+#include "hw/giveio.h"
+#include "platform/Exception.h"
+#include "platform/sim/SimPlatform.h"
+
+namespace {
+const std::string kExeDir = "C:\\Program Files\\Kelvane\\";
+const std::string kDriver = kExeDir + "giveio.sys";
+
+struct GiveIo : ::testing::Test {
+  TSimPlatform Sim;
+  TSimSystem& System = Sim.System;
+};
+}  // namespace
+
+TEST_F(GiveIo, NinetyFiveFamilyDoesNothing) {
+  System.Selector = 0x0137;
+  EXPECT_EQ(IsWin9x(System), 1);
+  EnablePortAccess(System);  // no driver file anywhere
+  EXPECT_TRUE(System.Calls.empty());
+  EXPECT_TRUE(System.Boxes.empty());
+  EXPECT_TRUE(System.PortsReachable());
+}
+
+TEST_F(GiveIo, CodeSelectorBelow256IsTheNtFamily) {
+  for (std::uint16_t selector : {0x0000, 0x001B, 0x0023, 0x00FF}) {
+    System.Selector = selector;
+    EXPECT_EQ(IsWin9x(System), 0) << selector;
+  }
+  System.Selector = 0x0100;
+  EXPECT_EQ(IsWin9x(System), 1);
+}
+
+TEST_F(GiveIo, FirstRunRegistersStartsAndOpensInOrder) {
+  System.AddFile(kDriver);
+  EnablePortAccess(System);
+  const std::vector<std::string> expected = {
+      "OpenSCManager(2)",
+      "CreateService(giveio,giveio,983551,1,3,1," + kDriver + ")",
+      "CloseServiceHandle",
+      "OpenService(giveio,983551)",
+      "StartService",
+      "CloseServiceHandle",
+      "CreateFile(\\\\.\\giveio,2147483648,0,3,128)",
+      "CloseHandle",
+      "CloseServiceHandle",
+  };
+  EXPECT_EQ(System.Calls, expected);
+  EXPECT_EQ(DriverName, "giveio");
+  EXPECT_TRUE(System.PortsGranted);
+  EXPECT_TRUE(System.Boxes.empty());
+  EXPECT_EQ(System.OpenHandleCount(), 0u);
+}
+
+TEST_F(GiveIo, LaterRunsFindTheServiceRegisteredAndRunning) {
+  System.AddFile(kDriver);
+  for (int run = 0; run < 50; ++run) EnablePortAccess(System);
+  EXPECT_EQ(System.Services.size(), 1u);
+  EXPECT_TRUE(System.Services["giveio"].Running);
+  EXPECT_EQ(System.Services["giveio"].Params.BinaryPath, kDriver);
+  EXPECT_EQ(System.OpenHandleCount(), 0u);
+  EXPECT_TRUE(System.Boxes.empty());
+}
+
+// The driver is looked for where the service will load it from: beside the executable.
+TEST_F(GiveIo, StartedFromAnotherDirectoryWithTheDriverBesideTheExecutable) {
+  System.AddFile(kDriver);
+  System.CurrentDirectory = "C:\\Users\\someone";
+  EnablePortAccess(System);
+  EXPECT_TRUE(System.Boxes.empty());
+  EXPECT_TRUE(System.PortsGranted);
+}
+
+TEST_F(GiveIo, DriverOnlyInTheCurrentDirectoryIsReportedMissing) {
+  System.CurrentDirectory = "C:\\Users\\someone";
+  System.AddFile("C:\\Users\\someone\\giveio.sys");
+  EnablePortAccess(System);
+  ASSERT_EQ(System.Boxes.size(), 1u);
+  EXPECT_EQ(System.Boxes[0].Text,
+            "\xC4\xF0\xE0\xE9\xE2\xE5\xF0 giveio.sys \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED.");
+  // The enablement goes on after the box: registered with a path that holds no file.
+  EXPECT_EQ(System.Services["giveio"].Params.BinaryPath, kDriver);
+  EXPECT_FALSE(System.Services["giveio"].Running);
+  EXPECT_FALSE(System.PortsGranted);
+  EXPECT_EQ(System.OpenHandleCount(), 0u);
+}
+
+TEST_F(GiveIo, NoRightToCreateServicesStillOpensTheService) {
+  System.AddFile(kDriver);
+  System.ManagerRefused = true;
+  EnablePortAccess(System);
+  EXPECT_EQ(System.Calls[0], "OpenSCManager(2)");
+  EXPECT_EQ(System.Calls[1], "OpenService(giveio,983551)");
+  EXPECT_FALSE(System.PortsGranted);
+  EXPECT_EQ(System.OpenHandleCount(), 0u);
+}
+
+TEST_F(GiveIo, DeviceThatCannotBeOpenedIsSilent) {
+  System.AddFile(kDriver);
+  System.DriverLoads = false;
+  for (int i = 0; i < 3; ++i) EnablePortAccess(System);
+  EXPECT_FALSE(System.PortsGranted);
+  EXPECT_TRUE(System.Boxes.empty());
+  EXPECT_EQ(System.OpenHandleCount(), 0u);
+}
+
+TEST(ExtractFilePath, KeepsUpToTheLastSeparator) {
+  EXPECT_EQ(ExtractFilePath("C:\\a\\b.exe"), "C:\\a\\");
+  EXPECT_EQ(ExtractFilePath("C:b.exe"), "C:");
+  EXPECT_EQ(ExtractFilePath("b.exe"), "");
+}
+
+TEST(Ports, ChipRegistersAndFaults) {
+  TSimPlatform sim;
+  sim.System.PortsGranted = true;
+  sim.Chip.SetTemperatures(0xFF, 0);
+  PortOut(sim.Chip, 0x295, 0x50);
+  EXPECT_EQ(PortIn(sim.Chip, 0x296), 255);
+  PortOut(sim.Chip, 0x295, 0x67);
+  EXPECT_EQ(PortIn(sim.Chip, 0x296), 0);
+  sim.Chip.FailAccess(1);
+  EXPECT_THROW(PortIn(sim.Chip, 0x296), EPrivilegedInstruction);
+  try {
+    PortOut(sim.Chip, 0x3F2, 0);
+    sim.System.PortsGranted = false;
+    PortOut(sim.Chip, 0x3F2, 0);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Privileged instruction");
+  }
+}
