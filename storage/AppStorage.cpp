@@ -157,13 +157,16 @@ std::string TCustomAppStorage::AbsolutePath(const std::string& path) const {
 
 void TCustomAppStorage::ResolveTarget(const std::string& path, TCustomAppStorage*& target,
                                       std::string& targetPath) {
-  std::string inner = "\\" + NormalizePaths({FCurrentPath, path});
+  // Built by appending: g++ 12 warns falsely on a literal joined to a string here.
+  std::string inner(1, '\\');
+  inner += NormalizePaths({FCurrentPath, path});
   TAppSubStorage* item = FSubStorages->MatchingItem(inner);
   if (item && item->AppStorage()) {
     std::string rest = NormalizePaths({inner.substr(1 + item->RootPath().size())});
     if (rest.empty()) throw EAppStorageError("Invalid path");
     target = item->AppStorage();
-    targetPath = "\\" + rest;
+    targetPath.assign(1, '\\');
+    targetPath += rest;
     return;
   }
   target = this;

@@ -33,7 +33,9 @@ TAppSubStorage* TAppSubStorages::MatchingItem(const std::string& path) const {
   for (const auto& item : FItems) {
     const std::string& root = item->RootPath();
     if (root.empty()) continue;
-    std::string prefix = "\\" + root + "\\";
+    std::string prefix(1, '\\');
+    prefix += root;
+    prefix += '\\';
     if (probe.size() < prefix.size() || !SameText(probe.substr(0, prefix.size()), prefix)) continue;
     if (!best || root.size() > best->RootPath().size()) best = item.get();
   }
