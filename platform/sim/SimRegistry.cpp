@@ -124,6 +124,10 @@ std::optional<TRegStatus> TSimRegistry::TakeFault(TRegOp op, const std::string& 
   std::string u = Upper(target);
   for (auto it = FFaults.begin(); it != FFaults.end(); ++it) {
     if (it->Op != op || (!it->Target.empty() && it->Target != u)) continue;
+    if (it->After > 0) {
+      --it->After;
+      continue;
+    }
     TRegStatus code = it->Code;
     if (it->Times > 0 && --it->Times == 0) FFaults.erase(it);
     return code;
@@ -392,7 +396,8 @@ void TSimRegistry::Deny(HKey hive, const std::string& path, std::uint32_t access
   if (TNode* node = Create(hive, path)) node->Denied |= access;
 }
 
-void TSimRegistry::InjectFault(TRegOp op, const std::string& target, TRegStatus code, int times) {
+void TSimRegistry::InjectFault(TRegOp op, const std::string& target, TRegStatus code, int times,
+                               int after) {
   if (times == 0) return;
-  FFaults.push_back({op, Upper(target), code, times});
+  FFaults.push_back({op, Upper(target), code, times, after});
 }

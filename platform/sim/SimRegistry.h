@@ -66,11 +66,12 @@ class TSimRegistry : public IRegistry {
   void Deny(HKey hive, const std::string& path, std::uint32_t access);
 
   // ---- faults ------------------------------------------------------------
-  // The next `times` calls of `op` whose target matches fail with `code` (times < 0: every
-  // one). The target of a key operation is the key's path below its hive, of a value
-  // operation the value name; names compare without regard to case, and an empty target
-  // matches every call.
-  void InjectFault(TRegOp op, const std::string& target, TRegStatus code, int times = 1);
+  // After `after` matching calls have passed, the next `times` calls of `op` whose target
+  // matches fail with `code` (times < 0: every one). The target of a key operation is the key's
+  // path below its hive, of a value operation the value name; names compare without regard to case,
+  // and an empty target matches every call.
+  void InjectFault(TRegOp op, const std::string& target, TRegStatus code, int times = 1,
+                   int after = 0);
   void ClearFaults() { FFaults.clear(); }
 
   // ---- inspection --------------------------------------------------------
@@ -113,6 +114,7 @@ class TSimRegistry : public IRegistry {
     std::string Target;  // upper-cased
     TRegStatus Code;
     int Times;
+    int After;
   };
   std::vector<std::unique_ptr<TNode>> FHives;
   std::map<HKey, THandleInfo> FHandles;
