@@ -355,6 +355,18 @@ void TSimRegistry::DeleteValue(HKey hive, const std::string& path, const std::st
   std::erase_if(node->Values, [&](const auto& v) { return Upper(v.first) == u; });
 }
 
+void TSimRegistry::DeleteKey(HKey hive, const std::string& path) {
+  auto* node = const_cast<TNode*>(Find(hive, path));
+  if (!node || !node->Parent) return;
+  auto& siblings = node->Parent->SubKeys;
+  for (auto it = siblings.begin(); it != siblings.end(); ++it)
+    if (it->get() == node) {
+      FDetached.push_back(std::move(*it));
+      siblings.erase(it);
+      return;
+    }
+}
+
 bool TSimRegistry::KeyExists(HKey hive, const std::string& path) const {
   return Find(hive, path) != nullptr;
 }

@@ -54,6 +54,8 @@ class TSimRegistry : public IRegistry {
   void SetString(HKey hive, const std::string& path, const std::string& name,
                  const std::string& text);
   void DeleteValue(HKey hive, const std::string& path, const std::string& name);
+  // Removes a key with everything below it; open handles to it keep a detached copy alive.
+  void DeleteKey(HKey hive, const std::string& path);
   bool KeyExists(HKey hive, const std::string& path) const;
   std::optional<TValue> GetValue(HKey hive, const std::string& path, const std::string& name) const;
   std::optional<std::uint32_t> GetDword(HKey hive, const std::string& path,
@@ -117,6 +119,7 @@ class TSimRegistry : public IRegistry {
     int After;
   };
   std::vector<std::unique_ptr<TNode>> FHives;
+  std::vector<std::unique_ptr<TNode>> FDetached;
   std::map<HKey, THandleInfo> FHandles;
   std::vector<TFault> FFaults;
   HKey FNextHandle = 0x1000;

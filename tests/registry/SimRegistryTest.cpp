@@ -35,7 +35,7 @@ TEST(SimRegistry, OpenResults) {
     const char* SubKey;
     TRegStatus Expected;
   } cases[] = {
-      {"Software\\Kelvane", ERROR_SUCCESS}, {"software\\kelvane\\", ERROR_SUCCESS},
+      {"Software\\Kelvane", ERROR_SUCCESS},        {"software\\kelvane\\", ERROR_SUCCESS},
       {"Software\\Missing", ERROR_FILE_NOT_FOUND}, {"\\Software", ERROR_BAD_PATHNAME},
       {"Software\\\\Kelvane", ERROR_BAD_PATHNAME}, {"", ERROR_SUCCESS},
   };
