@@ -115,7 +115,7 @@ HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
       break;
     case TWindowClass::Label:
       className = "STATIC";
-      style |= SS_LEFT | SS_NOPREFIX;
+      style |= SS_LEFTNOWORDWRAP;  // a caption wider than its label is cut, not wrapped
       break;
   }
   HWND parent = H(p.Parent ? p.Parent : p.Owner);

@@ -1,0 +1,429 @@
+#include "framework/Graphics.h"
+
+#include <utility>
+
+TColorRef ColorToRGB(TColor color, IGdi& gdi) {
+  return IsSystemColor(color) ? gdi.GetSysColor(static_cast<int>(color & 0xFF)) : color;
+}
+
+int MulDiv(int a, int b, int c) {
+  if (c == 0) return -1;
+  std::int64_t product = static_cast<std::int64_t>(a) * b;
+  bool negative = (product < 0) != (c < 0);
+  std::int64_t num = product < 0 ? -product : product;
+  std::int64_t den = c < 0 ? -static_cast<std::int64_t>(c) : c;
+  std::int64_t q = (num + den / 2) / den;
+  if (negative) q = -q;
+  if (q > INT32_MAX || q < INT32_MIN) return -1;
+  return static_cast<int>(q);
+}
+
+// ---- handle owners ---------------------------------------------------------------
+
+TGdiObject& TGdiObject::operator=(TGdiObject&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    FGdi = other.FGdi;
+    FHandle = std::exchange(other.FHandle, 0);
+  }
+  return *this;
+}
+
+THandle TGdiObject::Release() { return std::exchange(FHandle, 0); }
+
+void TGdiObject::Reset() {
+  if (FHandle && FGdi) FGdi->DeleteObject(FHandle);
+  FHandle = 0;
+}
+
+TSelection::TSelection(IGdi& gdi, THandle dc, THandle object, bool owned)
+    : FGdi(&gdi), FDc(dc), FObject(object), FOwned(owned) {
+  FOld = gdi.SelectObject(dc, object);
+}
+
+TSelection& TSelection::operator=(TSelection&& other) noexcept {
+  if (this != &other) {
+    Release();
+    FGdi = other.FGdi;
+    FDc = std::exchange(other.FDc, 0);
+    FObject = std::exchange(other.FObject, 0);
+    FOld = std::exchange(other.FOld, 0);
+    FOwned = other.FOwned;
+  }
+  return *this;
+}
+
+void TSelection::Replace(THandle object) {
+  if (!FDc) return;
+  FGdi->SelectObject(FDc, object);
+  if (FOwned && FObject) FGdi->DeleteObject(FObject);
+  FObject = object;
+  FOwned = true;
+}
+
+void TSelection::Release() {
+  if (!FDc) return;
+  if (FOld) FGdi->SelectObject(FDc, FOld);
+  if (FOwned && FObject) FGdi->DeleteObject(FObject);
+  FDc = 0;
+  FObject = 0;
+  FOld = 0;
+}
+
+// ---- pen, brush, font --------------------------------------------------------------
+
+void TPen::SetColor(TColor value) {
+  if (FColor == value) return;
+  FColor = value;
+  Changed();
+}
+
+void TPen::SetWidth(int value) {
+  if (FWidth == value) return;
+  FWidth = value;
+  Changed();
+}
+
+void TPen::SetStyle(TPenStyle value) {
+  if (FStyle == value) return;
+  FStyle = value;
+  Changed();
+}
+
+void TBrush::SetColor(TColor value) {
+  if (FColor == value) return;
+  FColor = value;
+  Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle value) {
+  if (FStyle == value) return;
+  FStyle = value;
+  Changed();
+}
+
+void TFont::SetName(const std::string& value) {
+  if (FName == value) return;
+  FName = value;
+  Changed();
+}
+
+void TFont::SetHeight(int value) {
+  if (FHeight == value) return;
+  FHeight = value;
+  Changed();
+}
+
+void TFont::SetColor(TColor value) {
+  if (FColor == value) return;
+  FColor = value;
+  Changed();
+}
+
+void TFont::SetCharset(int value) {
+  if (FCharset == value) return;
+  FCharset = value;
+  Changed();
+}
+
+void TFont::SetStyle(TFontStyles value) {
+  if (FStyle == value) return;
+  FStyle = value;
+  Changed();
+}
+
+void TFont::Assign(const TFont& source) {
+  if (&source == this) return;
+  bool differs = FName != source.FName || FHeight != source.FHeight || FColor != source.FColor ||
+                 FCharset != source.FCharset || FStyle != source.FStyle;
+  FName = source.FName;
+  FHeight = source.FHeight;
+  FColor = source.FColor;
+  FCharset = source.FCharset;
+  FStyle = source.FStyle;
+  if (differs) Changed();
+}
+
+TFontParams TFont::Params() const {
+  TFontParams p;
+  p.Face = FName;
+  p.Height = FHeight;
+  p.Charset = FCharset;
+  p.Bold = (FStyle & fsBold) != 0;
+  p.Italic = (FStyle & fsItalic) != 0;
+  p.Underline = (FStyle & fsUnderline) != 0;
+  p.StrikeOut = (FStyle & fsStrikeOut) != 0;
+  return p;
+}
+
+// ---- canvas ------------------------------------------------------------------------
+
+TCanvas::TCanvas(IGdi& gdi) : FGdi(gdi) {
+  FPen.OnChange = [this] { FPenValid = false; };
+  FBrush.OnChange = [this] { FBrushValid = false; };
+  FFont.OnChange = [this](TFont&) { FFontValid = false; };
+}
+
+TCanvas::~TCanvas() { ReleaseContext(); }
+
+void TCanvas::ReleaseContext() {
+  FPenSelection.Release();
+  FBrushSelection.Release();
+  FFontSelection.Release();
+  FPenValid = FBrushValid = FFontValid = false;
+  FDc = 0;
+}
+
+void TCanvas::SetHandle(THandle dc) {
+  if (dc == FDc) return;
+  ReleaseContext();
+  FDc = dc;
+}
+
+THandle TCanvas::RequireDc() {
+  if (!FDc) CreateHandle();
+  return FDc;
+}
+
+THandle TCanvas::Handle() {
+  RequirePen();
+  RequireBrush();
+  RequireFont();
+  return FDc;
+}
+
+void TCanvas::RequirePen() {
+  THandle dc = RequireDc();
+  if (!dc || FPenValid) return;
+  int style = FPen.Style() == psClear ? PS_NULL : static_cast<int>(FPen.Style());
+  THandle pen = FGdi.CreatePen(style, FPen.Width(), ToRGB(FPen.Color()));
+  if (FPenSelection)
+    FPenSelection.Replace(pen);
+  else
+    FPenSelection = TSelection(FGdi, dc, pen);
+  FPenValid = true;
+}
+
+void TCanvas::RequireBrush() {
+  THandle dc = RequireDc();
+  if (!dc || FBrushValid) return;
+  FBrushValid = true;
+  if (FBrush.Style() == bsClear) {
+    FGdi.SetBkMode(dc, TRANSPARENT);
+    return;
+  }
+  THandle brush = FBrush.Style() == bsSolid
+                      ? FGdi.CreateSolidBrush(ToRGB(FBrush.Color()))
+                      : FGdi.CreateHatchBrush(FBrush.Style() - bsHorizontal, ToRGB(FBrush.Color()));
+  if (FBrushSelection)
+    FBrushSelection.Replace(brush);
+  else
+    FBrushSelection = TSelection(FGdi, dc, brush);
+  // A solid brush also gives text cells their background; hatches leave their gaps alone.
+  if (FBrush.Style() == bsSolid) {
+    FGdi.SetBkColor(dc, ToRGB(FBrush.Color()));
+    FGdi.SetBkMode(dc, OPAQUE);
+  } else {
+    FGdi.SetBkMode(dc, TRANSPARENT);
+  }
+}
+
+void TCanvas::RequireFont() {
+  THandle dc = RequireDc();
+  if (!dc || FFontValid) return;
+  THandle font = FGdi.CreateFont(FFont.Params());
+  if (FFontSelection)
+    FFontSelection.Replace(font);
+  else
+    FFontSelection = TSelection(FGdi, dc, font);
+  FFontValid = true;
+}
+
+void TCanvas::MoveTo(int x, int y) {
+  if (THandle dc = RequireDc()) FGdi.MoveTo(dc, x, y);
+}
+
+void TCanvas::LineTo(int x, int y) {
+  RequirePen();
+  if (FDc) FGdi.LineTo(FDc, x, y);
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+  if (THandle dc = RequireDc()) FGdi.SetPixel(dc, x, y, ToRGB(color));
+}
+
+TColorRef TCanvas::Pixel(int x, int y) {
+  THandle dc = RequireDc();
+  return dc ? FGdi.GetPixel(dc, x, y) : 0xFFFFFFFF;
+}
+
+void TCanvas::FillRect(const TRect& rect) {
+  RequireBrush();
+  if (FDc && FBrush.Style() != bsClear) FGdi.FillRect(FDc, rect, FBrushSelection.Object());
+}
+
+void TCanvas::FrameRect(const TRect& rect) {
+  RequireBrush();
+  if (FDc && FBrush.Style() != bsClear) FGdi.FrameRect(FDc, rect, FBrushSelection.Object());
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text) {
+  RequireFont();
+  RequireBrush();
+  if (!FDc) return;
+  FGdi.SetTextColor(FDc, ToRGB(FFont.Color()));
+  FGdi.TextOut(FDc, x, y, text);
+}
+
+TPoint TCanvas::TextExtent(const std::string& text) {
+  RequireFont();
+  return FDc ? FGdi.GetTextExtent(FDc, text) : TPoint{};
+}
+
+void TCanvas::Draw(int x, int y, TBitmap& bitmap) {
+  if (bitmap.Empty()) return;
+  THandle dc = RequireDc();
+  if (!dc) return;
+  TColor transparent = bitmap.Transparent() ? bitmap.TransparentColor() : clNone;
+  TCanvas& source = bitmap.Canvas();
+  THandle src = source.RequireDc();
+  if (transparent != clNone)
+    FGdi.TransparentBlt(dc, x, y, bitmap.Width(), bitmap.Height(), src, 0, 0, ToRGB(transparent));
+  else
+    FGdi.BitBlt(dc, x, y, bitmap.Width(), bitmap.Height(), src, 0, 0);
+}
+
+void TCanvas::CopyFrom(int x, int y, TCanvas& source, const TRect& r) {
+  THandle dc = RequireDc();
+  THandle src = source.RequireDc();
+  if (dc && src) FGdi.BitBlt(dc, x, y, r.Width(), r.Height(), src, r.Left, r.Top);
+}
+
+// ---- bitmap -----------------------------------------------------------------------
+
+// The bitmap's own canvas: a memory context with the bitmap selected, made on demand.
+class TBitmap::TBitmapCanvas : public TCanvas {
+ public:
+  explicit TBitmapCanvas(TBitmap& owner) : TCanvas(owner.FGdi), FOwner(owner) {}
+  ~TBitmapCanvas() override { FreeContext(); }
+  void FreeContext() {
+    if (!HandleAllocated()) return;
+    ReleaseContext();
+    FBitmapSelection.Release();
+    FDc.reset();
+  }
+
+ protected:
+  void CreateHandle() override {
+    if (FOwner.Empty()) return;
+    FDc = std::make_unique<TMemoryDC>(Gdi());
+    FBitmapSelection = TSelection(Gdi(), FDc->Get(), FOwner.FBitmap.Get(), false);
+    SetOwnHandle(FDc->Get());
+  }
+
+ private:
+  TBitmap& FOwner;
+  std::unique_ptr<TMemoryDC> FDc;
+  TSelection FBitmapSelection;
+};
+
+TBitmap::TBitmap(IGdi& gdi) : FGdi(gdi), FCanvas(std::make_unique<TBitmapCanvas>(*this)) {}
+
+TBitmap::~TBitmap() { FCanvas->FreeContext(); }
+
+TCanvas& TBitmap::Canvas() { return *FCanvas; }
+
+THandle TBitmap::Handle() {
+  FCanvas->FreeContext();
+  return FBitmap.Get();
+}
+
+void TBitmap::FreeContext() { FCanvas->FreeContext(); }
+
+void TBitmap::Adopt(THandle bitmap) {
+  FCanvas->FreeContext();
+  FBitmap = TGdiObject(FGdi, bitmap);
+  TPoint size = bitmap ? FGdi.GetBitmapSize(bitmap) : TPoint{};
+  FWidth = size.X;
+  FHeight = size.Y;
+}
+
+void TBitmap::SetSize(int width, int height) {
+  if (width == FWidth && height == FHeight) return;
+  if (width <= 0 || height <= 0) return Clear();
+  Adopt(FGdi.CreateBitmap(width, height));
+  if (!FBitmap.Get()) return Clear();
+  FCanvas->FillRect({0, 0, width, height});
+  FCanvas->FreeContext();
+}
+
+void TBitmap::Clear() { Adopt(0); }
+
+void TBitmap::Assign(TBitmap& source) {
+  if (&source == this) return;
+  FTransparent = source.FTransparent;
+  FTransparentMode = source.FTransparentMode;
+  FTransparentColor = source.FTransparentColor;
+  if (source.Empty()) return Clear();
+  Adopt(FGdi.CreateBitmap(source.Width(), source.Height()));
+  if (!FBitmap.Get()) return Clear();
+  FCanvas->CopyFrom(0, 0, source.Canvas(), {0, 0, FWidth, FHeight});
+  FCanvas->FreeContext();
+  source.FreeContext();
+}
+
+bool TBitmap::LoadFromResource(const std::string& name) {
+  THandle bitmap = FGdi.LoadBitmapResource(name);
+  if (!bitmap) return false;
+  Adopt(bitmap);
+  return true;
+}
+
+void TBitmap::LoadFromPixels(int width, int height, const std::vector<TColorRef>& pixels) {
+  Adopt(width > 0 && height > 0 ? FGdi.CreateBitmap(width, height) : 0);
+  if (FBitmap.Get()) FGdi.SetBitmapPixels(FBitmap.Get(), pixels);
+}
+
+std::vector<TColorRef> TBitmap::Pixels() {
+  THandle bitmap = Handle();
+  return bitmap ? FGdi.GetBitmapPixels(bitmap) : std::vector<TColorRef>{};
+}
+
+TColor TBitmap::TransparentColor() {
+  if (FTransparentMode == tmFixed) return FTransparentColor;
+  if (Empty()) return clNone;
+  bool open = FCanvas->HandleAllocated();
+  TColor color = FCanvas->Pixel(0, FHeight - 1) & 0xFFFFFF;
+  if (!open) FCanvas->FreeContext();
+  return color;
+}
+
+void TBitmap::SetTransparentColor(TColor value) {
+  FTransparentColor = value;
+  FTransparentMode = value == clNone ? tmAuto : tmFixed;
+}
+
+// ---- icon -------------------------------------------------------------------------
+
+void TIcon::SetHandle(THandle icon) {
+  if (icon == FHandle) return;
+  Clear();
+  FHandle = icon;
+}
+
+void TIcon::Clear() {
+  if (FHandle) FGdi.DestroyIcon(FHandle);
+  FHandle = 0;
+}
+
+void TIcon::Assign(const TIcon& source) {
+  if (&source == this) return;
+  SetHandle(source.FHandle ? FGdi.CopyIcon(source.FHandle) : 0);
+}
+
+void TIcon::FromBitmap(TBitmap& bitmap, TColor maskColor) {
+  THandle handle = bitmap.Handle();
+  SetHandle(
+      handle ? FGdi.CreateIconFromBitmap(handle, maskColor != clNone, ColorToRGB(maskColor, FGdi))
+             : 0);
+}

@@ -1,0 +1,703 @@
+#include "platform/sim/SimGdi.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+// Sections: tables | objects and contexts | lines | fills and pixels | blocks | text | icons
+
+namespace {
+
+// ---- tables ------------------------------------------------------------------
+
+// Classic Windows colours (0x00BBGGRR).
+constexpr std::array<TColorRef, COLOR_COUNT> kClassicColors = {
+    0xC0C0C0, 0x808000, 0x800000, 0x808080, 0xC0C0C0, 0xFFFFFF, 0x000000, 0x000000,
+    0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0, 0x808080, 0x800000, 0xFFFFFF, 0xC0C0C0,
+    0x808080, 0x808080, 0x000000, 0xC0C0C0, 0xFFFFFF, 0x404040, 0xC0C0C0, 0x000000,
+    0xE1FFFF, 0xB5B5B5, 0x800000, 0xD08410, 0xB5B5B5, 0x800000, 0xC0C0C0};
+
+// Cosmetic pen dash patterns (on, off, ...), as the system's raster draws them.
+struct TDash {
+  int Count;
+  int Lengths[6];
+};
+constexpr TDash kDashes[] = {
+    {0, {}},                  // PS_SOLID
+    {2, {18, 6}},             // PS_DASH
+    {2, {3, 3}},              // PS_DOT
+    {4, {9, 6, 3, 6}},        // PS_DASHDOT
+    {6, {9, 3, 3, 3, 3, 3}},  // PS_DASHDOTDOT
+};
+
+// 8 x 8 hatch patterns, bit 0x80 is the leftmost pixel.
+constexpr std::uint8_t kHatches[6][8] = {
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF},  // horizontal
+    {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // vertical
+    {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // forward diagonal
+    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // backward diagonal
+    {0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08, 0x08},  // cross
+    {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // diagonal cross
+};
+
+// The built-in font: 5 x 7 glyphs, one string per row.
+struct TGlyph {
+  unsigned char Code;
+  const char* Rows[7];
+};
+constexpr TGlyph kGlyphs[] = {
+    {'0', {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."}},
+    {'1', {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."}},
+    {'2', {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"}},
+    {'3', {"####.", "....#", "....#", ".###.", "....#", "....#", "####."}},
+    {'4', {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."}},
+    {'5', {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."}},
+    {'6', {".###.", "#....", "#....", "####.", "#...#", "#...#", ".###."}},
+    {'7', {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."}},
+    {'8', {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."}},
+    {'9', {".###.", "#...#", "#...#", ".####", "....#", "....#", ".###."}},
+    {0xB0, {".##..", "#..#.", "#..#.", ".##..", ".....", ".....", "....."}},
+    {'-', {".....", ".....", ".....", "#####", ".....", ".....", "....."}},
+    {'.', {".....", ".....", ".....", ".....", ".....", ".##..", ".##.."}},
+    {':', {".....", ".##..", ".##..", ".....", ".##..", ".##..", "....."}},
+    {' ', {".....", ".....", ".....", ".....", ".....", ".....", "....."}},
+    // Anything else: a hollow box, so unknown characters still show where they are.
+    {0, {"#####", "#...#", "#...#", "#...#", "#...#", "#...#", "#####"}},
+};
+
+const TGlyph& GlyphOf(unsigned char code) {
+  for (const TGlyph& g : kGlyphs)
+    if (g.Code == code) return g;
+  return kGlyphs[std::size(kGlyphs) - 1];
+}
+
+}  // namespace
+
+TSimGdi::TObject TSimGdi::Make(TKind kind) {
+  TObject object;
+  object.Kind = kind;
+  return object;
+}
+
+namespace {
+bool SameRgb(TColorRef a, TColorRef b) { return (a & 0xFFFFFF) == (b & 0xFFFFFF); }
+
+TRect Intersect(const TRect& a, const TRect& b) {
+  return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+          std::min(a.Bottom, b.Bottom)};
+}
+
+}  // namespace
+
+// ---- objects and contexts ------------------------------------------------------
+
+TSimGdi::TSimGdi() : SysColors(kClassicColors) {
+  TObject pen = Make(TKind::Pen);
+  pen.Stock = true;
+  FStockPen = NewObject(pen);
+  TObject brush = Make(TKind::Brush);
+  brush.Stock = true;
+  brush.Color = 0xFFFFFF;
+  FStockBrush = NewObject(brush);
+  TObject font = Make(TKind::Font);
+  font.Stock = true;
+  font.Font.Face = "System";
+  FStockFont = NewObject(font);
+  TObject bitmap = Make(TKind::Bitmap);
+  bitmap.Stock = true;
+  bitmap.Image = {1, 1, {0}};
+  FStockBitmap = NewObject(bitmap);
+}
+
+THandle TSimGdi::NewObject(TObject object) {
+  THandle handle = FNextHandle;
+  FNextHandle += 4;
+  FObjects.emplace(handle, std::move(object));
+  return handle;
+}
+
+TSimGdi::TObject* TSimGdi::Find(THandle handle, TKind kind) {
+  auto it = FObjects.find(handle);
+  return it != FObjects.end() && it->second.Kind == kind ? &it->second : nullptr;
+}
+
+TSimGdi::TDc* TSimGdi::FindDc(THandle dc) {
+  auto it = FDcs.find(dc);
+  return it == FDcs.end() ? nullptr : &it->second;
+}
+
+TSimGdi::TImage* TSimGdi::SurfaceOf(TDc& dc) {
+  if (dc.Window) {
+    auto it = FSurfaces.find(dc.Window);
+    return it == FSurfaces.end() ? nullptr : &it->second;
+  }
+  TObject* bitmap = Find(dc.State.Bitmap, TKind::Bitmap);
+  return bitmap ? &bitmap->Image : nullptr;
+}
+
+std::size_t TSimGdi::OpenCount(TKind kind) const {
+  if (kind == TKind::DC) return FDcs.size();
+  return static_cast<std::size_t>(std::count_if(FObjects.begin(), FObjects.end(), [&](auto& o) {
+    return o.second.Kind == kind && !o.second.Stock;
+  }));
+}
+
+std::size_t TSimGdi::OpenCount() const {
+  std::size_t n = 0;
+  for (TKind k : {TKind::DC, TKind::Pen, TKind::Brush, TKind::Font, TKind::Bitmap, TKind::Icon})
+    n += OpenCount(k);
+  return n;
+}
+
+THandle TSimGdi::CreateMemoryDC() {
+  THandle handle = FNextHandle;
+  FNextHandle += 4;
+  TDc& dc = FDcs[handle];
+  dc.State.Pen = FStockPen;
+  dc.State.Brush = FStockBrush;
+  dc.State.Font = FStockFont;
+  dc.State.Bitmap = FStockBitmap;
+  for (THandle object : {FStockPen, FStockBrush, FStockFont, FStockBitmap})
+    ++FObjects[object].Selections;
+  return handle;
+}
+
+bool TSimGdi::DeleteDC(THandle handle) {
+  TDc* dc = FindDc(handle);
+  if (!dc || dc->Window) return false;
+  for (THandle object : {dc->State.Pen, dc->State.Brush, dc->State.Font, dc->State.Bitmap})
+    if (auto it = FObjects.find(object); it != FObjects.end()) --it->second.Selections;
+  FDcs.erase(handle);
+  return true;
+}
+
+THandle TSimGdi::BeginWindowPaint(HWnd window, const TRect& client) {
+  TImage& surface = FSurfaces[window];
+  if (surface.Width != client.Width() || surface.Height != client.Height()) {
+    surface.Width = std::max(0, client.Width());
+    surface.Height = std::max(0, client.Height());
+    surface.Pixels.assign(static_cast<std::size_t>(surface.Width) * surface.Height,
+                          NewSurfaceColor);
+  }
+  EndWindowPaint(window);  // a paint left open is closed first
+  THandle handle = CreateMemoryDC();
+  TDc& dc = FDcs[handle];
+  --FObjects[FStockBitmap].Selections;
+  dc.State.Bitmap = 0;
+  dc.Window = window;
+  FPaintDcs[window] = handle;
+  return handle;
+}
+
+void TSimGdi::EndWindowPaint(HWnd window) {
+  auto it = FPaintDcs.find(window);
+  if (it == FPaintDcs.end()) return;
+  if (TDc* dc = FindDc(it->second)) {
+    for (THandle object : {dc->State.Pen, dc->State.Brush, dc->State.Font})
+      if (auto o = FObjects.find(object); o != FObjects.end()) --o->second.Selections;
+    FDcs.erase(it->second);
+  }
+  FPaintDcs.erase(it);
+}
+
+const TSimGdi::TImage* TSimGdi::WindowSurface(HWnd window) const {
+  auto it = FSurfaces.find(window);
+  return it == FSurfaces.end() ? nullptr : &it->second;
+}
+
+TSimGdi::TImage* TSimGdi::WindowSurface(HWnd window) {
+  auto it = FSurfaces.find(window);
+  return it == FSurfaces.end() ? nullptr : &it->second;
+}
+
+TPoint TSimGdi::SetViewportOrg(THandle handle, TPoint origin) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return {};
+  TPoint old = dc->State.Origin;
+  dc->State.Origin = origin;
+  return old;
+}
+
+TPoint TSimGdi::GetViewportOrg(THandle handle) {
+  TDc* dc = FindDc(handle);
+  return dc ? dc->State.Origin : TPoint{};
+}
+
+void TSimGdi::IntersectClipRect(THandle handle, const TRect& rect) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return;
+  TRect device{rect.Left + dc->State.Origin.X, rect.Top + dc->State.Origin.Y,
+               rect.Right + dc->State.Origin.X, rect.Bottom + dc->State.Origin.Y};
+  dc->State.Clip = dc->State.Clip ? Intersect(*dc->State.Clip, device) : device;
+}
+
+int TSimGdi::SaveDC(THandle handle) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return 0;
+  dc->Saved.push_back(dc->State);
+  return static_cast<int>(dc->Saved.size());
+}
+
+bool TSimGdi::RestoreDC(THandle handle, int saved) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return false;
+  if (saved < 0) saved = static_cast<int>(dc->Saved.size()) + 1 + saved;
+  if (saved < 1 || saved > static_cast<int>(dc->Saved.size())) return false;
+  TState state = dc->Saved[saved - 1];
+  dc->Saved.resize(saved - 1);
+  // Objects deleted since the save cannot come back; keep the current ones then.
+  auto restore = [&](THandle& slot, THandle object) {
+    if (FObjects.count(object)) Select(*dc, slot, object);
+  };
+  restore(dc->State.Pen, state.Pen);
+  restore(dc->State.Brush, state.Brush);
+  restore(dc->State.Font, state.Font);
+  if (!dc->Window) restore(dc->State.Bitmap, state.Bitmap);
+  dc->State.Origin = state.Origin;
+  dc->State.Clip = state.Clip;
+  dc->State.Text = state.Text;
+  dc->State.Bk = state.Bk;
+  dc->State.BkMode = state.BkMode;
+  return true;
+}
+
+THandle TSimGdi::CreatePen(int style, int width, TColorRef color) {
+  TObject pen = Make(TKind::Pen);
+  pen.Style = style;
+  pen.Width = std::max(0, width);
+  pen.Color = color & 0xFFFFFF;
+  return NewObject(pen);
+}
+
+THandle TSimGdi::CreateSolidBrush(TColorRef color) {
+  TObject brush = Make(TKind::Brush);
+  brush.Color = color & 0xFFFFFF;
+  return NewObject(brush);
+}
+
+THandle TSimGdi::CreateHatchBrush(int hatch, TColorRef color) {
+  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return 0;
+  TObject brush = Make(TKind::Brush);
+  brush.Color = color & 0xFFFFFF;
+  brush.Hatch = hatch;
+  return NewObject(brush);
+}
+
+THandle TSimGdi::CreateFont(const TFontParams& params) {
+  TObject font = Make(TKind::Font);
+  font.Font = params;
+  return NewObject(font);
+}
+
+THandle TSimGdi::CreateBitmap(int width, int height) {
+  if (width <= 0 || height <= 0) return 0;
+  TObject bitmap = Make(TKind::Bitmap);
+  bitmap.Image.Width = width;
+  bitmap.Image.Height = height;
+  bitmap.Image.Pixels.assign(static_cast<std::size_t>(width) * height, 0);
+  return NewObject(bitmap);
+}
+
+void TSimGdi::Select(TDc& dc, THandle& slot, THandle object) {
+  if (auto it = FObjects.find(slot); it != FObjects.end()) --it->second.Selections;
+  slot = object;
+  ++FObjects[object].Selections;
+}
+
+THandle TSimGdi::SelectObject(THandle handle, THandle object) {
+  TDc* dc = FindDc(handle);
+  auto it = FObjects.find(object);
+  if (!dc || it == FObjects.end()) return 0;
+  THandle* slot = nullptr;
+  switch (it->second.Kind) {
+    case TKind::Pen:
+      slot = &dc->State.Pen;
+      break;
+    case TKind::Brush:
+      slot = &dc->State.Brush;
+      break;
+    case TKind::Font:
+      slot = &dc->State.Font;
+      break;
+    case TKind::Bitmap:
+      // A bitmap lives in one memory context at a time; a window context has none.
+      if (dc->Window) return 0;
+      if (it->second.Selections > 0 && !it->second.Stock && dc->State.Bitmap != object) return 0;
+      slot = &dc->State.Bitmap;
+      break;
+    default:
+      return 0;
+  }
+  THandle old = *slot;
+  Select(*dc, *slot, object);
+  return old;
+}
+
+bool TSimGdi::DeleteObject(THandle object) {
+  auto it = FObjects.find(object);
+  if (it == FObjects.end() || it->second.Kind == TKind::Icon) return false;
+  if (it->second.Stock) return true;  // the system ignores it
+  if (it->second.Selections > 0) return false;
+  FObjects.erase(it);
+  return true;
+}
+
+TPenInfo TSimGdi::GetCurrentPen(THandle handle) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return {};
+  const TObject& pen = FObjects[dc->State.Pen];
+  return {pen.Style, pen.Width};
+}
+
+TPoint TSimGdi::GetBitmapSize(THandle bitmap) {
+  TObject* b = Find(bitmap, TKind::Bitmap);
+  return b ? TPoint{b->Image.Width, b->Image.Height} : TPoint{};
+}
+
+bool TSimGdi::SetBitmapPixels(THandle bitmap, const std::vector<TColorRef>& pixels) {
+  TObject* b = Find(bitmap, TKind::Bitmap);
+  if (!b || pixels.size() != b->Image.Pixels.size()) return false;
+  for (std::size_t i = 0; i < pixels.size(); ++i) b->Image.Pixels[i] = pixels[i] & 0xFFFFFF;
+  return true;
+}
+
+std::vector<TColorRef> TSimGdi::GetBitmapPixels(THandle bitmap) {
+  TObject* b = Find(bitmap, TKind::Bitmap);
+  return b ? b->Image.Pixels : std::vector<TColorRef>{};
+}
+
+const TSimGdi::TImage* TSimGdi::Bitmap(THandle bitmap) const {
+  auto it = FObjects.find(bitmap);
+  return it != FObjects.end() && it->second.Kind == TKind::Bitmap ? &it->second.Image : nullptr;
+}
+
+THandle TSimGdi::LoadBitmapResource(const std::string& name) {
+  auto it = BitmapResources.find(name);
+  if (it == BitmapResources.end()) return 0;
+  TObject bitmap = Make(TKind::Bitmap);
+  bitmap.Image = it->second;
+  return NewObject(bitmap);
+}
+
+TColorRef TSimGdi::GetSysColor(int index) {
+  return index >= 0 && index < COLOR_COUNT ? SysColors[index] : 0;
+}
+
+// ---- fills and pixels ----------------------------------------------------------
+
+void TSimGdi::Plot(TDc& dc, TImage& surface, int dx, int dy, TColorRef color) {
+  if (dx < 0 || dy < 0 || dx >= surface.Width || dy >= surface.Height) return;
+  if (dc.State.Clip) {
+    const TRect& c = *dc.State.Clip;
+    if (dx < c.Left || dy < c.Top || dx >= c.Right || dy >= c.Bottom) return;
+  }
+  surface.Pixels[static_cast<std::size_t>(dy) * surface.Width + dx] = color & 0xFFFFFF;
+}
+
+void TSimGdi::PaintBrushPixel(TDc& dc, TImage& surface, int dx, int dy, const TObject& brush) {
+  if (brush.Hatch < 0) return Plot(dc, surface, dx, dy, brush.Color);
+  // Hatches are aligned to the device, so adjoining fills continue the pattern.
+  std::uint8_t row = kHatches[brush.Hatch][((dy % 8) + 8) % 8];
+  bool on = (row & (0x80 >> (((dx % 8) + 8) % 8))) != 0;
+  if (on)
+    Plot(dc, surface, dx, dy, brush.Color);
+  else if (dc.State.BkMode == OPAQUE)
+    Plot(dc, surface, dx, dy, dc.State.Bk);
+}
+
+bool TSimGdi::FillRect(THandle handle, const TRect& rect, THandle brushHandle) {
+  TDc* dc = FindDc(handle);
+  TObject* brush = Find(brushHandle, TKind::Brush);
+  if (!dc || !brush) return false;
+  TImage* surface = SurfaceOf(*dc);
+  if (!surface) return false;
+  ++Stats.FillRects;
+  for (int y = rect.Top; y < rect.Bottom; ++y)
+    for (int x = rect.Left; x < rect.Right; ++x)
+      PaintBrushPixel(*dc, *surface, x + dc->State.Origin.X, y + dc->State.Origin.Y, *brush);
+  return true;
+}
+
+bool TSimGdi::FrameRect(THandle handle, const TRect& rect, THandle brushHandle) {
+  TDc* dc = FindDc(handle);
+  TObject* brush = Find(brushHandle, TKind::Brush);
+  if (!dc || !brush) return false;
+  TImage* surface = SurfaceOf(*dc);
+  if (!surface || rect.Right <= rect.Left || rect.Bottom <= rect.Top) return false;
+  ++Stats.FillRects;
+  TPoint o = dc->State.Origin;
+  for (int x = rect.Left; x < rect.Right; ++x) {
+    PaintBrushPixel(*dc, *surface, x + o.X, rect.Top + o.Y, *brush);
+    PaintBrushPixel(*dc, *surface, x + o.X, rect.Bottom - 1 + o.Y, *brush);
+  }
+  for (int y = rect.Top; y < rect.Bottom; ++y) {
+    PaintBrushPixel(*dc, *surface, rect.Left + o.X, y + o.Y, *brush);
+    PaintBrushPixel(*dc, *surface, rect.Right - 1 + o.X, y + o.Y, *brush);
+  }
+  return true;
+}
+
+TColorRef TSimGdi::SetPixel(THandle handle, int x, int y, TColorRef color) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return 0xFFFFFFFF;
+  TImage* surface = SurfaceOf(*dc);
+  if (!surface) return 0xFFFFFFFF;
+  ++Stats.Pixels;
+  Plot(*dc, *surface, x + dc->State.Origin.X, y + dc->State.Origin.Y, color);
+  return color & 0xFFFFFF;
+}
+
+TColorRef TSimGdi::GetPixel(THandle handle, int x, int y) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return 0xFFFFFFFF;
+  TImage* surface = SurfaceOf(*dc);
+  if (!surface) return 0xFFFFFFFF;
+  int dx = x + dc->State.Origin.X, dy = y + dc->State.Origin.Y;
+  if (dx < 0 || dy < 0 || dx >= surface->Width || dy >= surface->Height) return 0xFFFFFFFF;
+  if (dc->State.Clip) {
+    const TRect& c = *dc->State.Clip;
+    if (dx < c.Left || dy < c.Top || dx >= c.Right || dy >= c.Bottom) return 0xFFFFFFFF;
+  }
+  return surface->At(dx, dy);
+}
+
+// ---- lines -----------------------------------------------------------------------
+
+TPoint TSimGdi::MoveTo(THandle handle, int x, int y) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return {};
+  TPoint old = dc->Position;
+  dc->Position = {x, y};
+  return old;
+}
+
+bool TSimGdi::LineTo(THandle handle, int x, int y) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return false;
+  TImage* surface = SurfaceOf(*dc);
+  TPoint from = dc->Position;
+  dc->Position = {x, y};
+  if (!surface) return false;
+  ++Stats.Lines;
+  const TObject& pen = FObjects[dc->State.Pen];
+  if (pen.Style == PS_NULL) return true;
+  TPoint o = dc->State.Origin;
+  int x0 = from.X + o.X, y0 = from.Y + o.Y, x1 = x + o.X, y1 = y + o.Y;
+  int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  bool wide = pen.Width > 1;
+
+  // Cosmetic styled pens: the pattern restarts with every line.
+  const TDash* dash = nullptr;
+  if (!wide && pen.Style >= PS_DASH && pen.Style <= PS_DASHDOTDOT) dash = &kDashes[pen.Style];
+  int dashIndex = 0, dashLeft = dash ? dash->Lengths[0] : 0;
+
+  // Wide pens: a disc of the pen's diameter at every point, end points included (round ends).
+  int w = pen.Width;
+  double centre = (w % 2 == 0) ? 0.5 : 0.0;
+  double radius2 = (w / 2.0) * (w / 2.0);
+  auto stamp = [&](int px, int py) {
+    int low = -(w / 2);
+    for (int oy = low; oy < low + w; ++oy)
+      for (int ox = low; ox < low + w; ++ox) {
+        double fx = ox + centre, fy = oy + centre;
+        if (fx * fx + fy * fy <= radius2 + 0.25) Plot(*dc, *surface, px + ox, py + oy, pen.Color);
+      }
+  };
+
+  for (;;) {
+    bool last = x0 == x1 && y0 == y1;
+    if (wide) {
+      stamp(x0, y0);
+    } else if (last) {
+      break;
+    } else if (dash) {
+      bool on = dashIndex % 2 == 0;
+      if (on)
+        Plot(*dc, *surface, x0, y0, pen.Color);
+      else if (dc->State.BkMode == OPAQUE)
+        Plot(*dc, *surface, x0, y0, dc->State.Bk);
+      if (--dashLeft == 0) {
+        dashIndex = (dashIndex + 1) % dash->Count;
+        dashLeft = dash->Lengths[dashIndex];
+      }
+    } else {
+      Plot(*dc, *surface, x0, y0, pen.Color);
+    }
+    if (last) break;
+    int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+  return true;
+}
+
+// ---- blocks ----------------------------------------------------------------------
+
+void TSimGdi::Blit(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
+                   int srcY, std::optional<TColorRef> transparent) {
+  TDc* d = FindDc(dst);
+  TDc* s = FindDc(src);
+  if (!d || !s) return;
+  TImage* dstSurface = SurfaceOf(*d);
+  TImage* srcSurface = SurfaceOf(*s);
+  if (!dstSurface || !srcSurface) return;
+  ++Stats.Blits;
+  // Read the whole block first: source and destination may be the same surface.
+  std::vector<std::optional<TColorRef>> block(static_cast<std::size_t>(std::max(0, width)) *
+                                              std::max(0, height));
+  for (int j = 0; j < height; ++j)
+    for (int i = 0; i < width; ++i) {
+      int sx = srcX + i + s->State.Origin.X, sy = srcY + j + s->State.Origin.Y;
+      if (sx < 0 || sy < 0 || sx >= srcSurface->Width || sy >= srcSurface->Height) continue;
+      TColorRef c = srcSurface->At(sx, sy);
+      if (transparent && SameRgb(c, *transparent)) continue;
+      block[static_cast<std::size_t>(j) * width + i] = c;
+    }
+  for (int j = 0; j < height; ++j)
+    for (int i = 0; i < width; ++i)
+      if (auto c = block[static_cast<std::size_t>(j) * width + i])
+        Plot(*d, *dstSurface, x + i + d->State.Origin.X, y + j + d->State.Origin.Y, *c);
+}
+
+bool TSimGdi::BitBlt(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
+                     int srcY) {
+  if (!FindDc(dst) || !FindDc(src)) return false;
+  Blit(dst, x, y, width, height, src, srcX, srcY, std::nullopt);
+  return true;
+}
+
+bool TSimGdi::TransparentBlt(THandle dst, int x, int y, int width, int height, THandle src,
+                             int srcX, int srcY, TColorRef transparent) {
+  if (!FindDc(dst) || !FindDc(src)) return false;
+  Blit(dst, x, y, width, height, src, srcX, srcY, transparent);
+  return true;
+}
+
+// ---- text ------------------------------------------------------------------------
+
+TColorRef TSimGdi::SetTextColor(THandle handle, TColorRef color) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return 0;
+  TColorRef old = dc->State.Text;
+  dc->State.Text = color & 0xFFFFFF;
+  return old;
+}
+
+TColorRef TSimGdi::SetBkColor(THandle handle, TColorRef color) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return 0;
+  TColorRef old = dc->State.Bk;
+  dc->State.Bk = color & 0xFFFFFF;
+  return old;
+}
+
+int TSimGdi::SetBkMode(THandle handle, int mode) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return 0;
+  int old = dc->State.BkMode;
+  dc->State.BkMode = mode;
+  return old;
+}
+
+TPoint TSimGdi::GetTextExtent(THandle handle, const std::string& text) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return {};
+  const TFontParams& font = FObjects[dc->State.Font].Font;
+  int advance = kCharAdvance + (font.Bold ? 1 : 0);
+  int height = font.Height == 0 ? kStockFontHeight : std::abs(font.Height);
+  return {advance * static_cast<int>(text.size()), height};
+}
+
+bool TSimGdi::TextOut(THandle handle, int x, int y, const std::string& text) {
+  TDc* dc = FindDc(handle);
+  if (!dc) return false;
+  TImage* surface = SurfaceOf(*dc);
+  if (!surface) return false;
+  ++Stats.Texts;
+  const TFontParams& font = FObjects[dc->State.Font].Font;
+  TPoint extent = GetTextExtent(handle, text);
+  int advance = kCharAdvance + (font.Bold ? 1 : 0);
+  TPoint o = dc->State.Origin;
+  if (dc->State.BkMode == OPAQUE)
+    for (int j = 0; j < extent.Y; ++j)
+      for (int i = 0; i < extent.X; ++i)
+        Plot(*dc, *surface, x + i + o.X, y + j + o.Y, dc->State.Bk);
+  int top = std::max(0, (extent.Y - kGlyphHeight) / 2);
+  for (std::size_t n = 0; n < text.size(); ++n) {
+    const TGlyph& glyph = GlyphOf(static_cast<unsigned char>(text[n]));
+    int left = x + static_cast<int>(n) * advance;
+    for (int row = 0; row < kGlyphHeight; ++row)
+      for (int col = 0; col < kGlyphWidth; ++col) {
+        if (glyph.Rows[row][col] != '#') continue;
+        Plot(*dc, *surface, left + col + o.X, y + top + row + o.Y, dc->State.Text);
+        if (font.Bold)
+          Plot(*dc, *surface, left + col + 1 + o.X, y + top + row + o.Y, dc->State.Text);
+      }
+    if (font.Underline)
+      for (int col = 0; col < advance; ++col)
+        Plot(*dc, *surface, left + col + o.X, y + top + kGlyphHeight + 1 + o.Y, dc->State.Text);
+  }
+  return true;
+}
+
+// ---- icons -----------------------------------------------------------------------
+
+THandle TSimGdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef maskColor) {
+  TObject* b = Find(bitmap, TKind::Bitmap);
+  if (!b) return 0;
+  TObject icon = Make(TKind::Icon);
+  icon.IconImage.Image = b->Image;
+  icon.IconImage.Transparent.resize(b->Image.Pixels.size());
+  for (std::size_t i = 0; i < b->Image.Pixels.size(); ++i)
+    icon.IconImage.Transparent[i] = useMask && SameRgb(b->Image.Pixels[i], maskColor);
+  return NewObject(std::move(icon));
+}
+
+THandle TSimGdi::CopyIcon(THandle icon) {
+  TObject* i = Find(icon, TKind::Icon);
+  if (!i) return 0;
+  TObject copy = *i;
+  copy.Selections = 0;
+  return NewObject(std::move(copy));
+}
+
+bool TSimGdi::DestroyIcon(THandle icon) {
+  if (!Find(icon, TKind::Icon)) return false;
+  FObjects.erase(icon);
+  return true;
+}
+
+bool TSimGdi::DrawIcon(THandle handle, int x, int y, THandle icon) {
+  TDc* dc = FindDc(handle);
+  TObject* i = Find(icon, TKind::Icon);
+  if (!dc || !i) return false;
+  TImage* surface = SurfaceOf(*dc);
+  if (!surface) return false;
+  const TIconImage& image = i->IconImage;
+  for (int row = 0; row < image.Image.Height; ++row)
+    for (int col = 0; col < image.Image.Width; ++col) {
+      std::size_t k = static_cast<std::size_t>(row) * image.Image.Width + col;
+      if (!image.Transparent[k])
+        Plot(*dc, *surface, x + col + dc->State.Origin.X, y + row + dc->State.Origin.Y,
+             image.Image.Pixels[k]);
+    }
+  return true;
+}
+
+TPoint TSimGdi::GetIconSize(THandle icon) {
+  TObject* i = Find(icon, TKind::Icon);
+  return i ? TPoint{i->IconImage.Image.Width, i->IconImage.Image.Height} : TPoint{};
+}
+
+const TSimGdi::TIconImage* TSimGdi::Icon(THandle icon) const {
+  auto it = FObjects.find(icon);
+  return it != FObjects.end() && it->second.Kind == TKind::Icon ? &it->second.IconImage : nullptr;
+}

@@ -1,0 +1,304 @@
+// The boundary's names (PS_SOLID, CreateFont, TextOut, ...) clash with <windows.h> macros:
+// the boundary headers come first, then the system's, then the clashing macros go.
+#include "platform/win32/Win32Gdi.h"
+
+#include <windows.h>
+
+#undef CreateFont
+#undef TextOut
+#undef CopyIcon
+#undef DrawIcon
+
+namespace {
+HDC Dc(THandle h) { return reinterpret_cast<HDC>(h); }
+HGDIOBJ Obj(THandle h) { return reinterpret_cast<HGDIOBJ>(h); }
+THandle H(const void* p) { return reinterpret_cast<THandle>(p); }
+
+// 32-bit top-down DIB rows hold 0x00RRGGBB; colour references are 0x00BBGGRR.
+TColorRef SwapRedBlue(std::uint32_t c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+BITMAPINFO TopDown32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+// A monochrome mask of `src`'s block: 1 where the source shows `color`.
+HBITMAP MaskOf(HDC src, int srcX, int srcY, int width, int height, COLORREF color) {
+  HBITMAP mask = ::CreateBitmap(width, height, 1, 1, nullptr);
+  HDC maskDc = ::CreateCompatibleDC(src);
+  HGDIOBJ old = ::SelectObject(maskDc, mask);
+  COLORREF oldBk = ::SetBkColor(src, color);
+  ::BitBlt(maskDc, 0, 0, width, height, src, srcX, srcY, SRCCOPY);
+  ::SetBkColor(src, oldBk);
+  ::SelectObject(maskDc, old);
+  ::DeleteDC(maskDc);
+  return mask;
+}
+}  // namespace
+
+THandle TWin32Gdi::CreateMemoryDC() { return H(::CreateCompatibleDC(nullptr)); }
+bool TWin32Gdi::DeleteDC(THandle dc) { return ::DeleteDC(Dc(dc)) != 0; }
+
+int TWin32Gdi::GetBitsPerPixel(THandle dc) {
+  if (dc) return ::GetDeviceCaps(Dc(dc), BITSPIXEL);
+  HDC screen = ::GetDC(nullptr);
+  int bits = ::GetDeviceCaps(screen, BITSPIXEL);
+  ::ReleaseDC(nullptr, screen);
+  return bits;
+}
+
+TPoint TWin32Gdi::SetViewportOrg(THandle dc, TPoint origin) {
+  POINT old{};
+  ::SetViewportOrgEx(Dc(dc), origin.X, origin.Y, &old);
+  return {old.x, old.y};
+}
+
+TPoint TWin32Gdi::GetViewportOrg(THandle dc) {
+  POINT p{};
+  ::GetViewportOrgEx(Dc(dc), &p);
+  return {p.x, p.y};
+}
+
+void TWin32Gdi::IntersectClipRect(THandle dc, const TRect& r) {
+  ::IntersectClipRect(Dc(dc), r.Left, r.Top, r.Right, r.Bottom);
+}
+
+int TWin32Gdi::SaveDC(THandle dc) { return ::SaveDC(Dc(dc)); }
+bool TWin32Gdi::RestoreDC(THandle dc, int saved) { return ::RestoreDC(Dc(dc), saved) != 0; }
+
+THandle TWin32Gdi::CreatePen(int style, int width, TColorRef color) {
+  return H(::CreatePen(style, width, color & 0xFFFFFF));
+}
+
+THandle TWin32Gdi::CreateSolidBrush(TColorRef color) {
+  return H(::CreateSolidBrush(color & 0xFFFFFF));
+}
+
+THandle TWin32Gdi::CreateHatchBrush(int hatch, TColorRef color) {
+  return H(::CreateHatchBrush(hatch, color & 0xFFFFFF));
+}
+
+THandle TWin32Gdi::CreateFont(const TFontParams& p) {
+  return H(::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
+                         p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str()));
+}
+
+THandle TWin32Gdi::CreateBitmap(int width, int height) {
+  // From the screen's context: one compatible with a memory context would be monochrome.
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+  ::ReleaseDC(nullptr, screen);
+  return H(bitmap);
+}
+
+THandle TWin32Gdi::SelectObject(THandle dc, THandle object) {
+  HGDIOBJ old = ::SelectObject(Dc(dc), Obj(object));
+  return old == HGDI_ERROR ? 0 : H(old);
+}
+
+bool TWin32Gdi::DeleteObject(THandle object) { return ::DeleteObject(Obj(object)) != 0; }
+
+TPenInfo TWin32Gdi::GetCurrentPen(THandle dc) {
+  LOGPEN pen{};
+  if (!::GetObjectA(::GetCurrentObject(Dc(dc), OBJ_PEN), sizeof pen, &pen)) return {};
+  return {static_cast<int>(pen.lopnStyle), static_cast<int>(pen.lopnWidth.x)};
+}
+
+TPoint TWin32Gdi::GetBitmapSize(THandle bitmap) {
+  BITMAP info{};
+  if (!::GetObjectA(Obj(bitmap), sizeof info, &info)) return {};
+  return {static_cast<int>(info.bmWidth), static_cast<int>(info.bmHeight)};
+}
+
+bool TWin32Gdi::SetBitmapPixels(THandle bitmap, const std::vector<TColorRef>& pixels) {
+  TPoint size = GetBitmapSize(bitmap);
+  if (pixels.size() != static_cast<std::size_t>(size.X) * size.Y) return false;
+  std::vector<std::uint32_t> rows(pixels.size());
+  for (std::size_t i = 0; i < pixels.size(); ++i) rows[i] = SwapRedBlue(pixels[i]);
+  BITMAPINFO info = TopDown32(size.X, size.Y);
+  HDC screen = ::GetDC(nullptr);
+  int done = ::SetDIBits(screen, reinterpret_cast<HBITMAP>(bitmap), 0, size.Y, rows.data(), &info,
+                         DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, screen);
+  return done == size.Y;
+}
+
+std::vector<TColorRef> TWin32Gdi::GetBitmapPixels(THandle bitmap) {
+  TPoint size = GetBitmapSize(bitmap);
+  std::vector<std::uint32_t> rows(static_cast<std::size_t>(size.X) * size.Y);
+  if (rows.empty()) return {};
+  BITMAPINFO info = TopDown32(size.X, size.Y);
+  HDC screen = ::GetDC(nullptr);
+  int done = ::GetDIBits(screen, reinterpret_cast<HBITMAP>(bitmap), 0, size.Y, rows.data(), &info,
+                         DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, screen);
+  if (done != size.Y) return {};
+  std::vector<TColorRef> pixels(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) pixels[i] = SwapRedBlue(rows[i] & 0xFFFFFF);
+  return pixels;
+}
+
+THandle TWin32Gdi::LoadBitmapResource(const std::string& name) {
+  return H(
+      ::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+}
+
+TPoint TWin32Gdi::MoveTo(THandle dc, int x, int y) {
+  POINT old{};
+  ::MoveToEx(Dc(dc), x, y, &old);
+  return {old.x, old.y};
+}
+
+bool TWin32Gdi::LineTo(THandle dc, int x, int y) { return ::LineTo(Dc(dc), x, y) != 0; }
+
+TColorRef TWin32Gdi::SetPixel(THandle dc, int x, int y, TColorRef color) {
+  return ::SetPixel(Dc(dc), x, y, color & 0xFFFFFF);
+}
+
+TColorRef TWin32Gdi::GetPixel(THandle dc, int x, int y) { return ::GetPixel(Dc(dc), x, y); }
+
+bool TWin32Gdi::FillRect(THandle dc, const TRect& r, THandle brush) {
+  RECT rect{r.Left, r.Top, r.Right, r.Bottom};
+  return ::FillRect(Dc(dc), &rect, reinterpret_cast<HBRUSH>(brush)) != 0;
+}
+
+bool TWin32Gdi::FrameRect(THandle dc, const TRect& r, THandle brush) {
+  RECT rect{r.Left, r.Top, r.Right, r.Bottom};
+  return ::FrameRect(Dc(dc), &rect, reinterpret_cast<HBRUSH>(brush)) != 0;
+}
+
+bool TWin32Gdi::BitBlt(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
+                       int srcY) {
+  return ::BitBlt(Dc(dst), x, y, width, height, Dc(src), srcX, srcY, SRCCOPY) != 0;
+}
+
+bool TWin32Gdi::TransparentBlt(THandle dst, int x, int y, int width, int height, THandle src,
+                               int srcX, int srcY, TColorRef transparent) {
+  if (width <= 0 || height <= 0) return false;
+  HDC d = Dc(dst), s = Dc(src);
+  HBITMAP mask = MaskOf(s, srcX, srcY, width, height, transparent & 0xFFFFFF);
+  // Composed off screen, then copied once: dst' = ((dst ^ src) & mask) ^ src.
+  HDC work = ::CreateCompatibleDC(d);
+  // From the screen: a memory context's own bitmap may be monochrome.
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP workBitmap = ::CreateCompatibleBitmap(screen, width, height);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ oldWork = ::SelectObject(work, workBitmap);
+  HDC maskDc = ::CreateCompatibleDC(d);
+  HGDIOBJ oldMask = ::SelectObject(maskDc, mask);
+  ::BitBlt(work, 0, 0, width, height, d, x, y, SRCCOPY);
+  ::BitBlt(work, 0, 0, width, height, s, srcX, srcY, SRCINVERT);
+  COLORREF oldText = ::SetTextColor(work, RGB(0, 0, 0));
+  COLORREF oldBk = ::SetBkColor(work, RGB(255, 255, 255));
+  ::BitBlt(work, 0, 0, width, height, maskDc, 0, 0, SRCAND);
+  ::SetTextColor(work, oldText);
+  ::SetBkColor(work, oldBk);
+  ::BitBlt(work, 0, 0, width, height, s, srcX, srcY, SRCINVERT);
+  bool done = ::BitBlt(d, x, y, width, height, work, 0, 0, SRCCOPY) != 0;
+  ::SelectObject(maskDc, oldMask);
+  ::DeleteDC(maskDc);
+  ::SelectObject(work, oldWork);
+  ::DeleteDC(work);
+  ::DeleteObject(workBitmap);
+  ::DeleteObject(mask);
+  return done;
+}
+
+TColorRef TWin32Gdi::SetTextColor(THandle dc, TColorRef color) {
+  return ::SetTextColor(Dc(dc), color & 0xFFFFFF);
+}
+
+TColorRef TWin32Gdi::SetBkColor(THandle dc, TColorRef color) {
+  return ::SetBkColor(Dc(dc), color & 0xFFFFFF);
+}
+
+int TWin32Gdi::SetBkMode(THandle dc, int mode) { return ::SetBkMode(Dc(dc), mode); }
+
+TPoint TWin32Gdi::GetTextExtent(THandle dc, const std::string& text) {
+  SIZE size{};
+  ::GetTextExtentPoint32A(Dc(dc), text.data(), static_cast<int>(text.size()), &size);
+  return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
+}
+
+bool TWin32Gdi::TextOut(THandle dc, int x, int y, const std::string& text) {
+  return ::TextOutA(Dc(dc), x, y, text.data(), static_cast<int>(text.size())) != 0;
+}
+
+THandle TWin32Gdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef maskColor) {
+  TPoint size = GetBitmapSize(bitmap);
+  if (size.X <= 0 || size.Y <= 0) return 0;
+  HDC screen = ::GetDC(nullptr);
+  HDC src = ::CreateCompatibleDC(screen);
+  HGDIOBJ oldSrc = ::SelectObject(src, Obj(bitmap));
+  HBITMAP mask;
+  if (useMask) {
+    mask = MaskOf(src, 0, 0, size.X, size.Y, maskColor & 0xFFFFFF);
+  } else {
+    mask = ::CreateBitmap(size.X, size.Y, 1, 1, nullptr);
+    HDC maskDc = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(maskDc, mask);
+    ::PatBlt(maskDc, 0, 0, size.X, size.Y, BLACKNESS);
+    ::SelectObject(maskDc, old);
+    ::DeleteDC(maskDc);
+  }
+  // The colour image must be black where the mask is set, or the screen shows through XORed.
+  HBITMAP color = ::CreateCompatibleBitmap(screen, size.X, size.Y);
+  HDC colorDc = ::CreateCompatibleDC(screen);
+  HGDIOBJ oldColor = ::SelectObject(colorDc, color);
+  ::BitBlt(colorDc, 0, 0, size.X, size.Y, src, 0, 0, SRCCOPY);
+  HDC maskDc = ::CreateCompatibleDC(screen);
+  HGDIOBJ oldMask = ::SelectObject(maskDc, mask);
+  ::SetTextColor(colorDc, RGB(0, 0, 0));
+  ::SetBkColor(colorDc, RGB(255, 255, 255));
+  ::BitBlt(colorDc, 0, 0, size.X, size.Y, maskDc, 0, 0, 0x00220326);  // dst AND NOT mask
+  ::SelectObject(maskDc, oldMask);
+  ::DeleteDC(maskDc);
+  ::SelectObject(colorDc, oldColor);
+  ::DeleteDC(colorDc);
+  ::SelectObject(src, oldSrc);
+  ::DeleteDC(src);
+  ::ReleaseDC(nullptr, screen);
+
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmMask = mask;
+  info.hbmColor = color;
+  HICON icon = ::CreateIconIndirect(&info);
+  ::DeleteObject(mask);
+  ::DeleteObject(color);
+  return H(icon);
+}
+
+THandle TWin32Gdi::CopyIcon(THandle icon) { return H(::CopyIcon(reinterpret_cast<HICON>(icon))); }
+
+bool TWin32Gdi::DestroyIcon(THandle icon) {
+  return ::DestroyIcon(reinterpret_cast<HICON>(icon)) != 0;
+}
+
+bool TWin32Gdi::DrawIcon(THandle dc, int x, int y, THandle icon) {
+  return ::DrawIconEx(Dc(dc), x, y, reinterpret_cast<HICON>(icon), 0, 0, 0, nullptr, DI_NORMAL) !=
+         0;
+}
+
+TPoint TWin32Gdi::GetIconSize(THandle icon) {
+  ICONINFO info{};
+  if (!::GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return {};
+  BITMAP mask{};
+  ::GetObjectA(info.hbmMask, sizeof mask, &mask);
+  TPoint size{static_cast<int>(mask.bmWidth), static_cast<int>(mask.bmHeight)};
+  if (!info.hbmColor) size.Y /= 2;  // a monochrome icon stacks AND and XOR masks
+  if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  return size;
+}
+
+TColorRef TWin32Gdi::GetSysColor(int index) { return ::GetSysColor(index); }

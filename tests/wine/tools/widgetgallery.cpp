@@ -1,0 +1,50 @@
+// Paints the main window's five display widgets with the real system's drawing and writes
+// the picture as a binary PPM, for comparison with the simulated raster's picture of the
+// same values.
+//
+//   widgetgallery OUT.ppm [CPU MOTHERBOARD BOOSTON BOOSTOFF BOOSTED LAMPENABLED]
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/win32/Win32Platform.h"
+#include "widgets/WidgetGallery.h"
+
+namespace {
+// The widgets never touch the ports; this keeps the tool off the real ones.
+class TNoPorts : public IPortBus {
+ public:
+  std::uint8_t In(std::uint16_t) override { return 0; }
+  void Out(std::uint16_t, std::uint8_t) override {}
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: widgetgallery OUT.ppm [cpu mb on off boosted enabled]\n");
+    return 2;
+  }
+  TGalleryValues values;
+  if (argc >= 8) {
+    values.CPU = std::atof(argv[2]);
+    values.Motherboard = std::atof(argv[3]);
+    values.BoostOn = std::atof(argv[4]);
+    values.BoostOff = std::atof(argv[5]);
+    values.Boosted = std::atoi(argv[6]) != 0;
+    values.LampEnabled = std::atoi(argv[7]) != 0;
+  }
+  TNoPorts ports;
+  TWin32Platform platform(&ports);
+  std::vector<TColorRef> pixels = RenderWidgetGallery(platform.Platform(), values);
+  if (pixels.size() != static_cast<std::size_t>(kGalleryWidth) * kGalleryHeight) return 1;
+  std::FILE* out = std::fopen(argv[1], "wb");
+  if (!out) return 1;
+  std::fprintf(out, "P6\n%d %d\n255\n", kGalleryWidth, kGalleryHeight);
+  for (TColorRef p : pixels) {
+    unsigned char rgb[3] = {static_cast<unsigned char>(p & 0xFF),
+                            static_cast<unsigned char>((p >> 8) & 0xFF),
+                            static_cast<unsigned char>((p >> 16) & 0xFF)};
+    std::fwrite(rgb, 1, 3, out);
+  }
+  std::fclose(out);
+  return 0;
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds everything: the native tests and benchmarks, the 32-bit Windows executables, and
+# the 64-bit build of the same program for Wine on machines without 32-bit support.
+set -eu
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+for preset in native win32 win64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$jobs"
+done

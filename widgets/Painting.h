@@ -1,0 +1,33 @@
+#pragma once
+// Painting routines shared by the display widgets. They work on a device context, create
+// their pens and brushes per call and release them before returning; they report nothing.
+#include <memory>
+
+#include "framework/Graphics.h"
+#include "widgets/Options.h"
+
+enum TDrawState { ddsNormal, ddsDisabled };
+enum TDrawMode { dmNormal, dmStretch, dmTile };
+
+// Draws the outer, then the inner cut of a bevel with the pen style and width selected in
+// `dc`, and gives the rectangle left inside; unless `noFill`, fills that rectangle (one pixel
+// wider to the right and bottom) with `fillColor`.
+TRect DrawBevelBox(IGdi& gdi, THandle dc, TRect rect, TSides sides, TBevelCut inner,
+                   TBevelCut outer, bool bold, TColor fillColor, bool noFill);
+
+// Fills `rect` with the gradient's bands; line-drawn orientations use the given pen.
+void FillGradient(const TCustomGradient& gradient, IGdi& gdi, THandle dc, TRect rect, int penWidth,
+                  TPenStyle penStyle);
+
+// Draws a bitmap at the rectangle's top-left plus the offsets, leaving out
+// `transparentColor` when `transparent`. dmStretch fills the rectangle, dmTile repeats the
+// bitmap over it; ddsDisabled draws every shown pixel in `disabledMaskColor`.
+void DrawBitmapExt(IGdi& gdi, THandle dc, TBitmap& bitmap, TRect rect, TColor disabledMaskColor,
+                   TColor transparentColor, bool transparent, TDrawState state, TDrawMode mode,
+                   int yOffset, int xOffset);
+
+// A copy of `bitmap` in which every pixel of `oldColor` shows `newColor`.
+std::unique_ptr<TBitmap> ChangeBitmapColor(TBitmap& bitmap, TColor oldColor, TColor newColor);
+
+// Derives Shadow (AutoShadow) and Highlight (AutoHighlight) of `colors` from `base`.
+void DeriveShadowHighlight(IGdi& gdi, TColor base, TCustomLabelColors& colors);

@@ -1,0 +1,60 @@
+#include "widgets/WidgetGallery.h"
+
+#include "framework/Component.h"
+#include "widgets/Digits.h"
+#include "widgets/GlyphCheckBox.h"
+
+void ApplyDigitsLook(TDigits& digits) {
+  digits.DigitSize().SetX(5);
+  digits.DigitSize().SetY(11);
+  digits.SetActiveColor(clLime);
+  digits.Bevel().SetInner(bvLowered);
+  digits.Bevel().SetOuter(bvNone);
+  digits.Bevel().SetBold(false);
+  digits.Gradient().SetActive(true);
+  digits.Gradient().SetOrientation(fgdHorizontal);
+}
+
+void ApplyLampLook(TGlyphCheckBox& box) {
+  box.GlyphShift().SetX(0);
+  box.GlyphShift().SetY(0);
+  box.SetOptions(fcoIgnoreMouse | fcoFastDraw);
+  box.Gradient().SetActive(false);
+  box.Gradient().SetOrientation(fgdHorizontal);
+}
+
+TRect GalleryDigitsBounds(int index) { return Bounds(index * 31, 0, 29, 25); }
+TRect GalleryLampBounds() { return Bounds(124, 4, 13, 17); }
+
+void PaintWidgetGallery(TPlatform& platform, THandle dc, const TGalleryValues& values,
+                        TPoint origin) {
+  IGdi& gdi = platform.Gdi;
+  {
+    TGdiObject face(gdi, gdi.CreateSolidBrush(ColorToRGB(clBtnFace, gdi)));
+    gdi.FillRect(dc, Bounds(origin.X, origin.Y, kGalleryWidth, kGalleryHeight), face.Get());
+  }
+  TComponent root(nullptr, &platform);
+  const double numbers[] = {values.CPU, values.Motherboard, values.BoostOn, values.BoostOff};
+  for (int i = 0; i < 4; ++i) {
+    auto* digits = NewComponent<TDigits>(&root);
+    TRect r = GalleryDigitsBounds(i);
+    digits->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    ApplyDigitsLook(*digits);
+    digits->SetValue(numbers[i]);
+    digits->PaintWindowless(dc, {origin.X + r.Left, origin.Y + r.Top});
+  }
+  auto* lamp = NewComponent<TGlyphCheckBox>(&root);
+  TRect r = GalleryLampBounds();
+  lamp->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  ApplyLampLook(*lamp);
+  lamp->SetChecked(values.Boosted);
+  lamp->SetEnabled(values.LampEnabled);
+  lamp->PaintWindowless(dc, {origin.X + r.Left, origin.Y + r.Top});
+}
+
+std::vector<TColorRef> RenderWidgetGallery(TPlatform& platform, const TGalleryValues& values) {
+  TBitmap bitmap(platform.Gdi);
+  bitmap.SetSize(kGalleryWidth, kGalleryHeight);
+  PaintWidgetGallery(platform, bitmap.Canvas().Handle(), values);
+  return bitmap.Pixels();
+}
