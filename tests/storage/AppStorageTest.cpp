@@ -148,6 +148,17 @@ TEST_F(RegistryStorage, RootMacrosWithoutVersionInformationShowTheNoticeOncePerM
   EXPECT_EQ(Sim.System.Boxes.size(), 2u);
 }
 
+TEST_F(RegistryStorage, OldDefaultRootWinsAgainAtTheEndOfLoading) {
+  Sim.System.Version = {{"ProductName", "Kelvane"}, {"CompanyName", "Acme"}};
+  TAppRegistryStorage loaded(nullptr, &Sim.Platform());
+  loaded.BeginLoading();
+  loaded.SetUseOldDefaultRoot(true);
+  loaded.SetRoot("Software\\Mine");  // set later in the description
+  EXPECT_EQ(loaded.Root(), "Software\\Mine");
+  loaded.EndLoading();
+  EXPECT_EQ(loaded.Root(), "Software\\Acme\\Kelvane");
+}
+
 TEST_F(RegistryStorage, ProductNameHoldingTheMacroDoesNotExpandForever) {
   Sim.System.Version = {{"ProductName", "%APPL_NAME%"}};
   Storage.SetRoot("Software\\%APPL_NAME%");
