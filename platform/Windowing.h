@@ -82,6 +82,22 @@ inline constexpr std::uint32_t SWP_NOACTIVATE = 0x0010;
 
 inline constexpr int SM_CXSCREEN = 0;
 inline constexpr int SM_CYSCREEN = 1;
+inline constexpr int SM_CXBORDER = 5;
+inline constexpr int SM_CYBORDER = 6;
+inline constexpr int SM_CXDLGFRAME = 7;
+inline constexpr int SM_CYDLGFRAME = 8;
+inline constexpr int SM_CXFRAME = 32;
+inline constexpr int SM_CYFRAME = 33;
+
+// The system's WINDOWPLACEMENT record (44 bytes there).
+struct TWindowPlacement {
+  std::uint32_t Length = 44;
+  std::uint32_t Flags = 0;
+  std::uint32_t ShowCmd = SW_SHOWNORMAL;
+  TPoint MinPosition{-1, -1};
+  TPoint MaxPosition{-1, -1};
+  TRect NormalPosition;
+};
 
 inline constexpr std::uint16_t LoWord(std::uintptr_t v) { return static_cast<std::uint16_t>(v); }
 inline constexpr std::uint16_t HiWord(std::uintptr_t v) {
@@ -150,6 +166,9 @@ class IWindowing {
   virtual HWnd GetForegroundWindow() = 0;
   virtual void SetFocus(HWnd window) = 0;
   virtual int GetSystemMetrics(int index) = 0;
+  // Show state, minimised and maximised positions and the normal rectangle of a window.
+  virtual bool GetWindowPlacement(HWnd window, TWindowPlacement& placement) { return false; }
+  virtual bool SetWindowPlacement(HWnd window, const TWindowPlacement& placement) { return false; }
 
   virtual std::intptr_t SendMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                                     std::intptr_t lParam) = 0;

@@ -156,7 +156,36 @@ bool TSimWindowing::SetForegroundWindow(HWnd window) {
 int TSimWindowing::GetSystemMetrics(int index) {
   if (index == SM_CXSCREEN) return kScreenWidth;
   if (index == SM_CYSCREEN) return kScreenHeight;
+  // Classic Windows metrics.
+  if (index == SM_CXBORDER || index == SM_CYBORDER) return 1;
+  if (index == SM_CXDLGFRAME || index == SM_CYDLGFRAME) return 3;
+  if (index == SM_CXFRAME || index == SM_CYFRAME) return 4;
   return 0;
+}
+
+bool TSimWindowing::GetWindowPlacement(HWnd window, TWindowPlacement& placement) {
+  const TWindow* w = Find(window);
+  if (!w || placement.Length != 44) return false;
+  // The show command tells normal from minimised or maximised, not visible from hidden.
+  placement.Flags = 0;
+  placement.ShowCmd = SW_SHOWNORMAL;
+  auto it = FPlacementPositions.find(window);
+  placement.MinPosition = it == FPlacementPositions.end() ? TPoint{-1, -1} : it->second.first;
+  placement.MaxPosition = it == FPlacementPositions.end() ? TPoint{-1, -1} : it->second.second;
+  placement.NormalPosition = w->Rect;
+  return true;
+}
+
+bool TSimWindowing::SetWindowPlacement(HWnd window, const TWindowPlacement& placement) {
+  const TWindow* w = Find(window);
+  if (!w || placement.Length != 44) return false;
+  FPlacementPositions[window] = {placement.MinPosition, placement.MaxPosition};
+  const TRect& r = placement.NormalPosition;
+  if (!(r == w->Rect))
+    SetWindowPos(window, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  bool show = placement.ShowCmd != static_cast<std::uint32_t>(SW_HIDE);
+  if (show != Find(window)->Visible) ShowWindow(window, show ? SW_SHOWNORMAL : SW_HIDE);
+  return true;
 }
 
 HWnd TSimWindowing::TopLevelOf(HWnd window) const {

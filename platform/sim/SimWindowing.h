@@ -35,6 +35,8 @@ class TSimWindowing : public IWindowing {
   HWnd GetForegroundWindow() override { return FForeground; }
   void SetFocus(HWnd window) override { FFocus = window; }
   int GetSystemMetrics(int index) override;
+  bool GetWindowPlacement(HWnd window, TWindowPlacement& placement) override;
+  bool SetWindowPlacement(HWnd window, const TWindowPlacement& placement) override;
   std::intptr_t SendMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam) override;
   bool PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
@@ -133,4 +135,6 @@ class TSimWindowing : public IWindowing {
   bool FQuitReceived = false;
   std::uint64_t FRunLimit = 0;
   int FRunDepth = 0;
+  // Minimised and maximised positions set through SetWindowPlacement.
+  std::map<HWnd, std::pair<TPoint, TPoint>> FPlacementPositions;
 };

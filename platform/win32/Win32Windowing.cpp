@@ -179,6 +179,32 @@ HWnd TWin32Windowing::GetForegroundWindow() {
 void TWin32Windowing::SetFocus(HWnd window) { ::SetFocus(H(window)); }
 int TWin32Windowing::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
+bool TWin32Windowing::GetWindowPlacement(HWnd window, TWindowPlacement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!::GetWindowPlacement(H(window), &wp)) return false;
+  placement.Length = wp.length;
+  placement.Flags = wp.flags;
+  placement.ShowCmd = wp.showCmd;
+  placement.MinPosition = {wp.ptMinPosition.x, wp.ptMinPosition.y};
+  placement.MaxPosition = {wp.ptMaxPosition.x, wp.ptMaxPosition.y};
+  const RECT& r = wp.rcNormalPosition;
+  placement.NormalPosition = {r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+bool TWin32Windowing::SetWindowPlacement(HWnd window, const TWindowPlacement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  wp.flags = placement.Flags;
+  wp.showCmd = placement.ShowCmd;
+  wp.ptMinPosition = {placement.MinPosition.X, placement.MinPosition.Y};
+  wp.ptMaxPosition = {placement.MaxPosition.X, placement.MaxPosition.Y};
+  const TRect& r = placement.NormalPosition;
+  wp.rcNormalPosition = {r.Left, r.Top, r.Right, r.Bottom};
+  return ::SetWindowPlacement(H(window), &wp) != FALSE;
+}
+
 std::intptr_t TWin32Windowing::SendMessage(HWnd window, std::uint32_t message,
                                            std::uintptr_t wParam, std::intptr_t lParam) {
   return SendMessageA(H(window), message, wParam, lParam);

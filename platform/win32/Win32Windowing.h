@@ -24,6 +24,8 @@ class TWin32Windowing : public IWindowing {
   HWnd GetForegroundWindow() override;
   void SetFocus(HWnd window) override;
   int GetSystemMetrics(int index) override;
+  bool GetWindowPlacement(HWnd window, TWindowPlacement& placement) override;
+  bool SetWindowPlacement(HWnd window, const TWindowPlacement& placement) override;
   std::intptr_t SendMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam) override;
   bool PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,

@@ -1,0 +1,92 @@
+#include "platform/win32/Win32Registry.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+// Predefined keys are sign-extended constants in the system's headers.
+HKEY ToHkey(HKey key) {
+  if (IsPredefinedKey(key))
+    return reinterpret_cast<HKEY>(
+        static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(static_cast<DWORD>(key)))));
+  return reinterpret_cast<HKEY>(key);
+}
+
+HKey FromHkey(HKEY key) {
+  auto value = reinterpret_cast<ULONG_PTR>(key);
+  return static_cast<HKey>(value);
+}
+
+const wchar_t* Wide(const std::u16string& s) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wide characters expected");
+  return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+
+// An empty name means the null name to the system (the key itself, the default value).
+const char* NameOrNull(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
+}  // namespace
+
+TRegStatus TWin32Registry::RegOpenKeyExA(HKey key, const std::string& subKey, std::uint32_t options,
+                                         std::uint32_t access, HKey& result) {
+  HKEY opened = nullptr;
+  LONG status = ::RegOpenKeyExA(ToHkey(key), NameOrNull(subKey), options, access, &opened);
+  result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
+  return status;
+}
+
+TRegStatus TWin32Registry::RegOpenKeyExW(HKey key, const std::u16string& subKey,
+                                         std::uint32_t options, std::uint32_t access,
+                                         HKey& result) {
+  HKEY opened = nullptr;
+  LONG status = ::RegOpenKeyExW(ToHkey(key), subKey.empty() ? nullptr : Wide(subKey), options,
+                                access, &opened);
+  result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
+  return status;
+}
+
+TRegStatus TWin32Registry::RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) {
+  HKEY opened = nullptr;
+  LONG status = ::RegOpenKeyA(ToHkey(key), NameOrNull(subKey), &opened);
+  result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
+  return status;
+}
+
+TRegStatus TWin32Registry::RegCreateKeyA(HKey key, const std::string& subKey, HKey& result) {
+  HKEY opened = nullptr;
+  LONG status = ::RegCreateKeyA(ToHkey(key), NameOrNull(subKey), &opened);
+  result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
+  return status;
+}
+
+TRegStatus TWin32Registry::RegQueryValueExA(HKey key, const std::string& valueName,
+                                            std::uint32_t* kind, std::uint8_t* data,
+                                            std::uint32_t* size) {
+  DWORD type = 0;
+  DWORD length = size ? *size : 0;
+  LONG status = ::RegQueryValueExA(ToHkey(key), NameOrNull(valueName), nullptr, &type, data,
+                                   size ? &length : nullptr);
+  if (kind) *kind = type;
+  if (size) *size = length;
+  return status;
+}
+
+TRegStatus TWin32Registry::RegQueryValueExW(HKey key, const std::u16string& valueName,
+                                            std::uint32_t* kind, std::uint8_t* data,
+                                            std::uint32_t* size) {
+  DWORD type = 0;
+  DWORD length = size ? *size : 0;
+  LONG status = ::RegQueryValueExW(ToHkey(key), valueName.empty() ? nullptr : Wide(valueName),
+                                   nullptr, &type, data, size ? &length : nullptr);
+  if (kind) *kind = type;
+  if (size) *size = length;
+  return status;
+}
+
+TRegStatus TWin32Registry::RegSetValueExA(HKey key, const std::string& valueName,
+                                          std::uint32_t kind, const std::uint8_t* data,
+                                          std::uint32_t size) {
+  return ::RegSetValueExA(ToHkey(key), NameOrNull(valueName), 0, kind, data, size);
+}
+
+TRegStatus TWin32Registry::RegCloseKey(HKey key) { return ::RegCloseKey(ToHkey(key)); }

@@ -1,0 +1,42 @@
+#pragma once
+// A form placement that also stores chosen published properties of the form's components,
+// listed as "Component.Property" lines.
+#include <string>
+#include <vector>
+
+#include "storage/FormPlacement.h"
+#include "storage/FormStorageStringList.h"
+
+class TFormStorage : public TFormPlacement {
+ public:
+  explicit TFormStorage(TComponent* owner, TPlatform* platform = nullptr);
+  ~TFormStorage() override;
+
+  TFormStorageStringList& StoredProps() { return FStoredProps; }
+  // Replaces the list; outside loading the lines are bound to the components at once.
+  void SetStoredProps(const std::vector<std::string>& lines);
+  const std::string& StoredPropsPath() const { return FStoredPropsPath; }
+  void SetStoredPropsPath(const std::string& value) { FStoredPropsPath = value; }
+  const std::string& StoredValuesPath() const { return FStoredValuesPath; }
+  void SetStoredValuesPath(const std::string& value) { FStoredValuesPath = value; }
+
+ protected:
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  void WritePlacement() override;
+  void ReadPlacement() override;
+  virtual void WriteStoredProps();
+  virtual void ReadStoredProps();
+
+ private:
+  // Walks the list from the end: drops lines that do not split into two non-empty halves
+  // or name no component; binding looks the components up by name, otherwise each line is
+  // rewritten with its bound component's current name.
+  void ResolveStoredProps(bool bind);
+  void RunStoredProps(bool reading);
+
+  TFormStorageStringList FStoredProps;
+  std::string FStoredPropsPath;
+  std::string FStoredValuesPath;
+  bool FDestroying = false;
+};
