@@ -130,6 +130,17 @@ void TForm1::LoadDescription() {
   place(Label3, 20, 60, 63, 13);
   Label3->SetCaption("Motherboard:");
 
+  make(AppRegistryStorage1, "AppRegistryStorage1", nullptr);
+  AppRegistryStorage1->SetRoot("Software\\Kelvane");
+  AppRegistryStorage1->StorageOptions().SetBooleanStringTrueValues("TRUE, YES, Y");
+  AppRegistryStorage1->StorageOptions().SetBooleanStringFalseValues("FALSE, NO, N");
+
+  make(FormStorage1, "FormStorage1", nullptr);
+  FormStorage1->SetAppStorage(AppRegistryStorage1);
+  FormStorage1->SetAppStoragePath("Form1\\");
+  FormStorage1->SetOptions({});
+  FormStorage1->SetStoredProps({"udBoostOffTemp.Position", "udBoostOnTemp.Position"});
+
   make(dgCurrentCPUTemp, "dgCurrentCPUTemp", GroupBox1);
   place(dgCurrentCPUTemp, 144, 24, 29, 25);
   ApplyDigitsLook(*dgCurrentCPUTemp);
@@ -213,9 +224,12 @@ void TForm1::Timer1Timer(TObject*) {
   RefreshTemperatures();
 }
 
-void TForm1::FormShow(TObject*) { SyncThresholds(); }
+void TForm1::FormShow(TObject*) {
+  FormStorage1->RestoreState();
+  SyncThresholds();
+}
 
-void TForm1::FormHide(TObject*) {}
+void TForm1::FormHide(TObject*) { FormStorage1->SaveState(); }
 
 void TForm1::TextTrayIcon1Click(TObject*) {
   if (Visible()) {

@@ -7,6 +7,8 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "framework/Timer.h"
+#include "storage/AppRegistryStorage.h"
+#include "storage/FormStorage.h"
 #include "tray/TextTrayIcon.h"
 #include "widgets/Digits.h"
 #include "widgets/GlyphCheckBox.h"
@@ -25,6 +27,8 @@ class TForm1 : public TForm {
   TGroupBox* GroupBox1 = nullptr;
   TLabel* Label2 = nullptr;
   TLabel* Label3 = nullptr;
+  TAppRegistryStorage* AppRegistryStorage1 = nullptr;
+  TFormStorage* FormStorage1 = nullptr;
   TDigits* dgCurrentCPUTemp = nullptr;
   TDigits* dgCurrentMotherboardTemp = nullptr;
   TGlyphCheckBox* cbBoosted = nullptr;

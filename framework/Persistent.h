@@ -7,11 +7,6 @@
 #include "framework/Events.h"
 #include "platform/Exception.h"
 
-class EConvertError : public Exception {
- public:
-  using Exception::Exception;
-};
-
 class TPersistent : public TObject {
  public:
   virtual std::string ClassName() const { return "TPersistent"; }

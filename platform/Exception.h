@@ -9,6 +9,13 @@ class Exception : public std::runtime_error {
   std::string Message() const { return what(); }
 };
 
+// A value that does not convert to the kind asked for (a stored text that is no number, an
+// object assigned from one of another kind).
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // A port access the system refused (the processor's privileged-instruction fault).
 class EPrivilegedInstruction : public Exception {
  public:

@@ -23,11 +23,5 @@ class EAppStorageError : public Exception {
   using Exception::Exception;
 };
 
-// A stored text that does not convert to the value asked for.
-class EConvertError : public Exception {
- public:
-  using Exception::Exception;
-};
-
 // Fills "%s" in order and "%0:s", "%1:s" by index.
 std::string FormatText(const std::string& format, std::initializer_list<std::string> args);
