@@ -40,6 +40,7 @@ wait_for() {
 start_session
 
 # ---- the real executable: ports refused under Wine --------------------------------------
+if [ "${E2E_ONLY:-}" != demo ]; then
 # Started from a directory without the driver file: the missing-driver box, read from the box
 # itself; answering lets the program go on; the service is registered beside the executable.
 REAL=$WORK/real
@@ -52,18 +53,14 @@ box_text() { probe msgbox Error; }
 box_shown() { [ -n "$(box_text)" ]; }
 check "missing-driver box appears at start" wait_for 20 box_shown
 check "box text is the exact Windows-1251 bytes" test "$(box_text)" = "$EXPECTED_TEXT"
-answer_box() {
-  local box
-  box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1)
-  [ -n "$box" ] && xdotool key --window "$box" Return 2>/dev/null
-  return 0
-}
+# The OK button is pressed through the box's own window: a key sent to a box that goes away
+# under it could stay pending and reach the next window.
+answer_box() { probe answer Error >/dev/null; }
 # Answer boxes for a while: each enablement (at start and after refused accesses) shows one.
 answered=0
-deadline=$((SECONDS + 14))
+deadline=$((SECONDS + 20))
 while [ $SECONDS -lt $deadline ]; do
   if box_shown; then
-    sleep 0.3
     answer_box
     answered=$((answered + 1))
     sleep 0.3
@@ -72,7 +69,7 @@ while [ $SECONDS -lt $deadline ]; do
   fi
 done
 check "answering lets the program go on: the box came back after refused accesses ($answered)" \
-  test "$answered" -ge 3
+  test "$answered" -ge 2
 check "the program still runs after refused port accesses" kill -0 "$REAL_PID"
 service() { wine_run reg query 'HKLM\System\CurrentControlSet\Services\giveio' /v "$1" | tr -d '\r' |
   awk -v k="$1" '$1 == k { print $3; exit }'; }
@@ -87,6 +84,7 @@ for _ in 1 2 3 4 5 6 7 8 9 10; do box_shown && answer_box; sleep 0.3; done
 wait_for 15 sh -c "! kill -0 $REAL_PID 2>/dev/null"
 check "a close request ends the real executable" sh -c "! kill -0 $REAL_PID 2>/dev/null"
 kill "$REAL_PID" 2>/dev/null
+fi
 
 # ---- the demo --------------------------------------------------------------------------
 source "$ROOT/tests/wine/e2e-demo.sh"

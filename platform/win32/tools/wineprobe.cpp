@@ -7,6 +7,7 @@
 //   wineprobe endsession CLASS       sends WM_QUERYENDSESSION then WM_ENDSESSION
 //   wineprobe taskbarcreated         broadcasts the shell's "TaskbarCreated"
 //   wineprobe msgbox CAPTION         the text of a message box, as hex bytes
+//   wineprobe answer CAPTION         presses the OK button of a message box
 //   wineprobe process CLASS          GDI and USER objects and CPU time of the owner process
 //   wineprobe appwindows PID         visible top-level windows with a taskbar button
 //   wineprobe syscolors              the system colour table, "index 0xBBGGRR" lines
@@ -113,6 +114,13 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "msgbox" && argc > 2) return MessageBoxText(argv[2]);
+  if (verb == "answer" && argc > 2) {
+    HWND box = FindWindowA("#32770", argv[2]);
+    return box && PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)))
+               ? 0
+               : 1;
+  }
   if (verb == "process" && argc > 2) return Process(argv[2]);
   if (verb == "appwindows" && argc > 2) {
     EnumWindows(ListAppWindow, static_cast<LPARAM>(std::strtoul(argv[2], nullptr, 10)));
