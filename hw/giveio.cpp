@@ -30,21 +30,17 @@ void EnablePortAccess(ISystem& system) {
 
   THandle manager = system.OpenSCManager(SC_MANAGER_CREATE_SERVICE);
   if (manager != 0) {
-    TServiceParams params{DriverName,
-                          DriverName,
-                          SERVICE_ALL_ACCESS,
-                          SERVICE_KERNEL_DRIVER,
-                          SERVICE_DEMAND_START,
-                          SERVICE_ERROR_NORMAL,
-                          driverPath};
+    TServiceParams params{
+        DriverName,           DriverName,           SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, driverPath};
     if (THandle service = system.CreateService(manager, params)) system.CloseServiceHandle(service);
   }
   if (THandle service = system.OpenService(manager, DriverName, SERVICE_ALL_ACCESS)) {
     system.StartService(service);
     system.CloseServiceHandle(service);
   }
-  if (THandle device = system.CreateFile(kDevicePrefix + DriverName, GENERIC_READ, 0,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL))
+  if (THandle device = system.CreateFile(kDevicePrefix + DriverName, GENERIC_READ, 0, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL))
     system.CloseHandle(device);
   if (manager != 0) system.CloseServiceHandle(manager);
 }

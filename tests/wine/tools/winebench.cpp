@@ -1,0 +1,89 @@
+// Times the program's work on the real system, in-process, for the figures the end-to-end
+// tests cannot separate: one refresh with the window hidden, one with it visible and painted,
+// one tray text rendering pushed to the shell, and one paint of the window.
+//
+//   winebench [COUNT]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/Unit1.h"
+#include "platform/sim/SimChip.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace {
+using TClock = std::chrono::steady_clock;
+
+// Handles every message that is waiting, paints included.
+void Pump(IWindowing& windows) {
+  TMsg msg;
+  while (windows.PeekMessage(msg)) windows.DispatchMessage(msg);
+}
+
+// The tray component's stages, reachable for timing.
+class TTextTrayProbe : public TTextTrayIcon {
+ public:
+  using TTextTrayIcon::MakeTrayIcon;
+  using TTextTrayIcon::RenderText;
+  using TTextTrayIcon::TTextTrayIcon;
+};
+
+template <class F>
+double MicrosecondsEach(int count, F&& work) {
+  auto start = TClock::now();
+  for (int i = 0; i < count; ++i) work(i);
+  return std::chrono::duration<double, std::micro>(TClock::now() - start).count() / count;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  int count = argc > 1 ? std::atoi(argv[1]) : 200;
+  static TSimChip chip([] { return std::uint64_t{0}; });
+  chip.SetTemperatures(47, 31);
+  chip.SetLogging(false);
+  TWin32Platform platform(&chip);
+  TApplication application(platform.Platform());
+  application.SetShowMainForm(false);
+  application.SetTitle("Kelvane");
+  TForm1* form = application.CreateForm<TForm1>();
+  IWindowing& windows = platform.Platform().Windows;
+  Pump(windows);
+
+  double hidden = MicrosecondsEach(count, [&](int i) {
+    chip.SetTemperatures(static_cast<std::uint8_t>(40 + i % 30), 31);
+    form->Timer1Timer(nullptr);
+    Pump(windows);
+  });
+  double text = MicrosecondsEach(count, [&](int i) {
+    form->TextTrayIcon1->SetText(std::to_string(40 + i % 30) + "\xB0");
+  });
+  auto* probe = NewComponent<TTextTrayProbe>(form);
+  probe->SetText("47\xB0");
+  double render = MicrosecondsEach(count, [&](int) { probe->RenderText(); });
+  double makeIcon = MicrosecondsEach(count, [&](int) {
+    TIcon icon(platform.Platform().Gdi);
+    probe->MakeTrayIcon(probe->TextBitmap(), icon, probe->FillColour());
+  });
+  form->Show();
+  Pump(windows);
+  double visible = MicrosecondsEach(count, [&](int i) {
+    chip.SetTemperatures(static_cast<std::uint8_t>(40 + i % 30), static_cast<std::uint8_t>(i % 50));
+    form->Timer1Timer(nullptr);
+    Pump(windows);
+  });
+  double paint = MicrosecondsEach(count, [&](int) {
+    form->Invalidate();
+    form->GroupBox1->Invalidate();
+    form->GroupBox2->Invalidate();
+    Pump(windows);
+  });
+  std::printf("refresh_hidden_us %.0f\n", hidden);
+  std::printf("tray_text_us %.0f\n", text);
+  std::printf("tray_render_us %.0f\n", render);
+  std::printf("tray_make_icon_us %.0f\n", makeIcon);
+  std::printf("refresh_visible_us %.0f\n", visible);
+  std::printf("window_paint_us %.0f\n", paint);
+  form->Hide();
+  return 0;
+}
