@@ -1,5 +1,8 @@
 #include "platform/win32/Win32Windowing.h"
 
+#include <memory>
+#include <vector>
+
 #include "platform/win32/Win32Api.h"
 
 namespace {
@@ -19,16 +22,29 @@ LRESULT CALLBACK ObjectWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return proc->WindowProc(reinterpret_cast<HWnd>(window), message, wParam, lParam);
 }
 
-// Replacement procedures, one per window.
-std::map<HWND, IWindowProc*>& Replacements() {
-  static std::map<HWND, IWindowProc*> replacements;
-  return replacements;
+// Replacement procedures. A window that has any gets ReplacementWndProc as its system
+// procedure, which calls the latest replacement; each replacement reaches the one before it
+// (or the window's own procedure) through its entry, so replacements can stack and be taken
+// away in any order. A reference handed out is the address of the caller's own entry.
+struct TReplacement {
+  IWindowProc* Proc;
+  TReplacement* Before;  // null: the window's own procedure is next
+};
+struct TChain {
+  WNDPROC Original = nullptr;
+  std::vector<std::unique_ptr<TReplacement>> Entries;
+};
+std::map<HWND, TChain>& Chains() {
+  static std::map<HWND, TChain> chains;
+  return chains;
 }
 
 LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto it = Replacements().find(window);
-  if (it == Replacements().end()) return DefWindowProcA(window, message, wParam, lParam);
-  return it->second->WindowProc(reinterpret_cast<HWnd>(window), message, wParam, lParam);
+  auto it = Chains().find(window);
+  if (it == Chains().end() || it->second.Entries.empty())
+    return DefWindowProcA(window, message, wParam, lParam);
+  return it->second.Entries.back()->Proc->WindowProc(reinterpret_cast<HWnd>(window), message,
+                                                     wParam, lParam);
 }
 
 void RegisterClasses() {
@@ -227,20 +243,39 @@ std::uint32_t TWin32Windowing::RegisterWindowMessage(const std::string& name) {
 }
 
 TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacement) {
-  Replacements()[H(window)] = replacement;
-  return static_cast<TWndProcRef>(
-      SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacementWndProc)));
+  TChain& chain = Chains()[H(window)];
+  if (chain.Entries.empty()) {
+    chain.Original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacementWndProc)));
+  }
+  TReplacement* before = chain.Entries.empty() ? nullptr : chain.Entries.back().get();
+  chain.Entries.push_back(std::make_unique<TReplacement>(TReplacement{replacement, before}));
+  return reinterpret_cast<TWndProcRef>(chain.Entries.back().get());
 }
 
 void TWin32Windowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
-  SetWindowLongPtrA(H(window), GWLP_WNDPROC, static_cast<LONG_PTR>(previous));
-  Replacements().erase(H(window));
+  auto it = Chains().find(H(window));
+  if (it == Chains().end()) return;
+  auto& entries = it->second.Entries;
+  auto* gone = reinterpret_cast<TReplacement*>(previous);
+  for (auto& entry : entries)
+    if (entry->Before == gone) entry->Before = gone->Before;
+  std::erase_if(entries, [gone](const auto& entry) { return entry.get() == gone; });
+  if (entries.empty()) {
+    SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.Original));
+    Chains().erase(it);
+  }
 }
 
 std::intptr_t TWin32Windowing::CallWindowProc(TWndProcRef previous, HWnd window,
                                               std::uint32_t message, std::uintptr_t wParam,
                                               std::intptr_t lParam) {
-  return CallWindowProcA(reinterpret_cast<WNDPROC>(previous), H(window), message, wParam, lParam);
+  auto* own = reinterpret_cast<TReplacement*>(previous);
+  if (own && own->Before) return own->Before->Proc->WindowProc(window, message, wParam, lParam);
+  auto it = Chains().find(H(window));
+  WNDPROC original = it != Chains().end() ? it->second.Original : nullptr;
+  if (!original) return DefWindowProcA(H(window), message, wParam, lParam);
+  return CallWindowProcA(original, H(window), message, wParam, lParam);
 }
 
 bool TWin32Windowing::SetTimer(HWnd window, std::uintptr_t id, std::uint32_t milliseconds) {
