@@ -46,8 +46,19 @@ HBITMAP MaskOf(HDC src, int srcX, int srcY, int width, int height, COLORREF colo
 }
 }  // namespace
 
-THandle TWin32Gdi::CreateMemoryDC() { return H(::CreateCompatibleDC(nullptr)); }
-bool TWin32Gdi::DeleteDC(THandle dc) { return ::DeleteDC(Dc(dc)) != 0; }
+// The tally of objects made through this layer and not yet freed.
+THandle TWin32Gdi::Made(THandle handle) {
+  if (handle) ++FLiveObjects;
+  return handle;
+}
+
+bool TWin32Gdi::Freed(bool done) {
+  if (done) --FLiveObjects;
+  return done;
+}
+
+THandle TWin32Gdi::CreateMemoryDC() { return Made(H(::CreateCompatibleDC(nullptr))); }
+bool TWin32Gdi::DeleteDC(THandle dc) { return Freed(::DeleteDC(Dc(dc)) != 0); }
 
 int TWin32Gdi::GetBitsPerPixel(THandle dc) {
   if (dc) return ::GetDeviceCaps(Dc(dc), BITSPIXEL);
@@ -77,21 +88,22 @@ int TWin32Gdi::SaveDC(THandle dc) { return ::SaveDC(Dc(dc)); }
 bool TWin32Gdi::RestoreDC(THandle dc, int saved) { return ::RestoreDC(Dc(dc), saved) != 0; }
 
 THandle TWin32Gdi::CreatePen(int style, int width, TColorRef color) {
-  return H(::CreatePen(style, width, color & 0xFFFFFF));
+  return Made(H(::CreatePen(style, width, color & 0xFFFFFF)));
 }
 
 THandle TWin32Gdi::CreateSolidBrush(TColorRef color) {
-  return H(::CreateSolidBrush(color & 0xFFFFFF));
+  return Made(H(::CreateSolidBrush(color & 0xFFFFFF)));
 }
 
 THandle TWin32Gdi::CreateHatchBrush(int hatch, TColorRef color) {
-  return H(::CreateHatchBrush(hatch, color & 0xFFFFFF));
+  return Made(H(::CreateHatchBrush(hatch, color & 0xFFFFFF)));
 }
 
 THandle TWin32Gdi::CreateFont(const TFontParams& p) {
-  return H(::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
-                         p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
-                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str()));
+  return Made(
+      H(::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
+                      p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str())));
 }
 
 THandle TWin32Gdi::CreateBitmap(int width, int height) {
@@ -99,7 +111,7 @@ THandle TWin32Gdi::CreateBitmap(int width, int height) {
   HDC screen = ::GetDC(nullptr);
   HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
   ::ReleaseDC(nullptr, screen);
-  return H(bitmap);
+  return Made(H(bitmap));
 }
 
 THandle TWin32Gdi::SelectObject(THandle dc, THandle object) {
@@ -107,7 +119,7 @@ THandle TWin32Gdi::SelectObject(THandle dc, THandle object) {
   return old == HGDI_ERROR ? 0 : H(old);
 }
 
-bool TWin32Gdi::DeleteObject(THandle object) { return ::DeleteObject(Obj(object)) != 0; }
+bool TWin32Gdi::DeleteObject(THandle object) { return Freed(::DeleteObject(Obj(object)) != 0); }
 
 TPenInfo TWin32Gdi::GetCurrentPen(THandle dc) {
   LOGPEN pen{};
@@ -150,8 +162,8 @@ std::vector<TColorRef> TWin32Gdi::GetBitmapPixels(THandle bitmap) {
 }
 
 THandle TWin32Gdi::LoadBitmapResource(const std::string& name) {
-  return H(
-      ::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  return Made(H(::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0,
+                             LR_DEFAULTCOLOR)));
 }
 
 TPoint TWin32Gdi::MoveTo(THandle dc, int x, int y) {
@@ -277,13 +289,15 @@ THandle TWin32Gdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef 
   HICON icon = ::CreateIconIndirect(&info);
   ::DeleteObject(mask);
   ::DeleteObject(color);
-  return H(icon);
+  return Made(H(icon));
 }
 
-THandle TWin32Gdi::CopyIcon(THandle icon) { return H(::CopyIcon(reinterpret_cast<HICON>(icon))); }
+THandle TWin32Gdi::CopyIcon(THandle icon) {
+  return Made(H(::CopyIcon(reinterpret_cast<HICON>(icon))));
+}
 
 bool TWin32Gdi::DestroyIcon(THandle icon) {
-  return ::DestroyIcon(reinterpret_cast<HICON>(icon)) != 0;
+  return Freed(::DestroyIcon(reinterpret_cast<HICON>(icon)) != 0);
 }
 
 bool TWin32Gdi::DrawIcon(THandle dc, int x, int y, THandle icon) {
@@ -308,7 +322,7 @@ TColorRef TWin32Gdi::GetSysColor(int index) { return ::GetSysColor(index); }
 // ---- image lists ---------------------------------------------------------------
 
 THandle TWin32Gdi::ImageListCreate(int width, int height) {
-  return H(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1));
+  return Made(H(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1)));
 }
 
 int TWin32Gdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) {
@@ -320,9 +334,9 @@ int TWin32Gdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TC
 }
 
 THandle TWin32Gdi::ImageListGetIcon(THandle list, int index) {
-  return H(ImageList_GetIcon(reinterpret_cast<HIMAGELIST>(list), index, ILD_NORMAL));
+  return Made(H(ImageList_GetIcon(reinterpret_cast<HIMAGELIST>(list), index, ILD_NORMAL)));
 }
 
 bool TWin32Gdi::ImageListDestroy(THandle list) {
-  return ImageList_Destroy(reinterpret_cast<HIMAGELIST>(list)) != FALSE;
+  return Freed(ImageList_Destroy(reinterpret_cast<HIMAGELIST>(list)) != FALSE);
 }

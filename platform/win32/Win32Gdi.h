@@ -4,6 +4,10 @@
 
 class TWin32Gdi : public IGdi {
  public:
+  // Drawing objects, icons and image lists made through this layer and not yet freed: Wine
+  // keeps no per-process count of them, so the program's balance is checked with this.
+  long LiveObjects() const { return FLiveObjects; }
+
   THandle CreateMemoryDC() override;
   bool DeleteDC(THandle dc) override;
   int GetBitsPerPixel(THandle dc) override;
@@ -49,4 +53,9 @@ class TWin32Gdi : public IGdi {
   THandle ImageListGetIcon(THandle list, int index) override;
   bool ImageListDestroy(THandle list) override;
   TColorRef GetSysColor(int index) override;
+
+ private:
+  THandle Made(THandle handle);
+  bool Freed(bool done);
+  long FLiveObjects = 0;
 };

@@ -19,6 +19,7 @@ class TWin32Platform {
   TWin32Platform& operator=(const TWin32Platform&) = delete;
 
   TPlatform& Platform() { return FPlatform; }
+  const TWin32Gdi& Gdi() const { return FGdi; }
 
  private:
   std::unique_ptr<TWin32Ports> FRealPorts;

@@ -89,6 +89,16 @@ fi
 # ---- the demo --------------------------------------------------------------------------
 source "$ROOT/tests/wine/e2e-demo.sh"
 
+# ---- figures: in-process timings on the real system, object balance, size -------------------
+wine_run "$BUILD/winebench.exe" 100 2>/dev/null | tr -d '\r' >"$WORK/winebench.txt"
+sed 's/^/     /' "$WORK/winebench.txt"
+bench_value() { awk -v k="$1" '$1 == k { print $2 }' "$WORK/winebench.txt"; }
+check "drawing objects and icons equal after 2 and after 12 refreshes" \
+  test -n "$(bench_value objects_after_2_refreshes)" -a \
+  "$(bench_value objects_after_2_refreshes)" = "$(bench_value objects_after_12_refreshes)"
+echo "     size of kelvane.exe: $(stat -c %s "$ROOT/build/win32/kelvane.exe" 2>/dev/null) bytes (32-bit)," \
+  "$(stat -c %s "$BUILD/kelvane.exe") bytes ($(basename "$BUILD"))"
+
 stop_session
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" -eq 0 ]

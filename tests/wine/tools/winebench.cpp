@@ -55,9 +55,8 @@ int main(int argc, char** argv) {
     form->Timer1Timer(nullptr);
     Pump(windows);
   });
-  double text = MicrosecondsEach(count, [&](int i) {
-    form->TextTrayIcon1->SetText(std::to_string(40 + i % 30) + "\xB0");
-  });
+  double text = MicrosecondsEach(
+      count, [&](int i) { form->TextTrayIcon1->SetText(std::to_string(40 + i % 30) + "\xB0"); });
   auto* probe = NewComponent<TTextTrayProbe>(form);
   probe->SetText("47\xB0");
   double render = MicrosecondsEach(count, [&](int) { probe->RenderText(); });
@@ -72,6 +71,17 @@ int main(int argc, char** argv) {
     form->Timer1Timer(nullptr);
     Pump(windows);
   });
+  // Objects after 2 and after 12 refreshes of the visible window: equal when nothing leaks.
+  auto refreshes = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      chip.SetTemperatures(static_cast<std::uint8_t>(50 + i), static_cast<std::uint8_t>(30 + i));
+      form->Timer1Timer(nullptr);
+      Pump(windows);
+    }
+    return platform.Gdi().LiveObjects();
+  };
+  long after2 = refreshes(2);
+  long after12 = refreshes(10);
   double paint = MicrosecondsEach(count, [&](int) {
     form->Invalidate();
     form->GroupBox1->Invalidate();
@@ -84,6 +94,8 @@ int main(int argc, char** argv) {
   std::printf("tray_make_icon_us %.0f\n", makeIcon);
   std::printf("refresh_visible_us %.0f\n", visible);
   std::printf("window_paint_us %.0f\n", paint);
+  std::printf("objects_after_2_refreshes %ld\n", after2);
+  std::printf("objects_after_12_refreshes %ld\n", after12);
   form->Hide();
   return 0;
 }
