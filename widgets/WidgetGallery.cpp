@@ -1,5 +1,7 @@
 #include "widgets/WidgetGallery.h"
 
+#include <cstdio>
+
 #include "framework/Component.h"
 #include "widgets/Digits.h"
 #include "widgets/GlyphCheckBox.h"
@@ -57,4 +59,18 @@ std::vector<TColorRef> RenderWidgetGallery(TPlatform& platform, const TGalleryVa
   bitmap.SetSize(kGalleryWidth, kGalleryHeight);
   PaintWidgetGallery(platform, bitmap.Canvas().Handle(), values);
   return bitmap.Pixels();
+}
+
+bool WriteGalleryPpm(const std::string& path, const std::vector<TColorRef>& pixels) {
+  if (pixels.size() != static_cast<std::size_t>(kGalleryWidth) * kGalleryHeight) return false;
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  std::fprintf(out, "P6\n%d %d\n255\n", kGalleryWidth, kGalleryHeight);
+  for (TColorRef p : pixels) {
+    unsigned char rgb[3] = {static_cast<unsigned char>(p & 0xFF),
+                            static_cast<unsigned char>((p >> 8) & 0xFF),
+                            static_cast<unsigned char>((p >> 16) & 0xFF)};
+    std::fwrite(rgb, 1, 3, out);
+  }
+  return std::fclose(out) == 0;
 }

@@ -2,6 +2,7 @@
 // The main window's five display widgets side by side, with the window's settings, painted
 // into any device context: the same picture from the simulated raster and from the real
 // system, for comparing the two pixel by pixel.
+#include <string>
 #include <vector>
 
 #include "framework/Graphics.h"
@@ -36,6 +37,9 @@ TRect GalleryLampBounds();
 // The gallery painted into a fresh memory bitmap: kGalleryWidth x kGalleryHeight pixels,
 // rows from the top, 0x00BBGGRR.
 std::vector<TColorRef> RenderWidgetGallery(TPlatform& platform, const TGalleryValues& values);
+
+// Writes a rendering as a binary PPM file (for comparing the two rasters from outside).
+bool WriteGalleryPpm(const std::string& path, const std::vector<TColorRef>& pixels);
 
 // Fills the gallery's rectangle at `origin` with the button face and paints the widgets.
 void PaintWidgetGallery(TPlatform& platform, THandle dc, const TGalleryValues& values,

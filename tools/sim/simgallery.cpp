@@ -34,15 +34,5 @@ int main(int argc, char** argv) {
     values.LampEnabled = std::atoi(argv[8]) != 0;
   }
   std::vector<TColorRef> pixels = RenderWidgetGallery(sim.Platform(), values);
-  std::FILE* out = std::fopen(argv[1], "wb");
-  if (!out) return 1;
-  std::fprintf(out, "P6\n%d %d\n255\n", kGalleryWidth, kGalleryHeight);
-  for (TColorRef p : pixels) {
-    unsigned char rgb[3] = {static_cast<unsigned char>(p & 0xFF),
-                            static_cast<unsigned char>((p >> 8) & 0xFF),
-                            static_cast<unsigned char>((p >> 16) & 0xFF)};
-    std::fwrite(rgb, 1, 3, out);
-  }
-  std::fclose(out);
-  return 0;
+  return WriteGalleryPpm(argv[1], pixels) ? 0 : 1;
 }

@@ -35,16 +35,5 @@ int main(int argc, char** argv) {
   TNoPorts ports;
   TWin32Platform platform(&ports);
   std::vector<TColorRef> pixels = RenderWidgetGallery(platform.Platform(), values);
-  if (pixels.size() != static_cast<std::size_t>(kGalleryWidth) * kGalleryHeight) return 1;
-  std::FILE* out = std::fopen(argv[1], "wb");
-  if (!out) return 1;
-  std::fprintf(out, "P6\n%d %d\n255\n", kGalleryWidth, kGalleryHeight);
-  for (TColorRef p : pixels) {
-    unsigned char rgb[3] = {static_cast<unsigned char>(p & 0xFF),
-                            static_cast<unsigned char>((p >> 8) & 0xFF),
-                            static_cast<unsigned char>((p >> 16) & 0xFF)};
-    std::fwrite(rgb, 1, 3, out);
-  }
-  std::fclose(out);
-  return 0;
+  return WriteGalleryPpm(argv[1], pixels) ? 0 : 1;
 }
