@@ -22,6 +22,7 @@ struct TProgram {
   TProgram() {
     Sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
     Sim.Chip.SetLogging(false);
+    Sim.Shell.Logging = false;
     Sim.Chip.UseThermalModel(50, 30);
     Application = std::make_unique<TApplication>(Sim.Platform());
     Application->SetShowMainForm(false);
@@ -29,7 +30,8 @@ struct TProgram {
     Form = Application->CreateForm<TForm1>();
   }
   std::size_t OpenHandles() const {
-    return Sim.System.OpenHandleCount() + Sim.Windows.WindowCount() + Sim.Windows.TimerCount();
+    return Sim.System.OpenHandleCount() + Sim.Windows.WindowCount() + Sim.Windows.TimerCount() +
+           Sim.Gdi.OpenCount() + Sim.Registry.OpenKeyCount();
   }
 };
 }  // namespace

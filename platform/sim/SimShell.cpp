@@ -19,7 +19,8 @@ void Merge(TNotifyIconData& entry, const TNotifyIconData& data) {
 }  // namespace
 
 bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
-  TRequest& request = Requests.emplace_back();
+  TRequest scratch;
+  TRequest& request = Logging ? Requests.emplace_back() : scratch;
   request.Message = message;
   request.Data = data;
   if (Absent || Refusing || !KnownSize(data.cbSize)) return false;

@@ -41,6 +41,8 @@ class TSimShell : public IShell {
     bool Accepted = false;
   };
   std::vector<TRequest> Requests;
+  // Keeps no requests when off (long runs).
+  bool Logging = true;
   // The entries shown now, as last added or changed.
   std::map<std::pair<std::uint32_t, std::uint32_t>, TNotifyIconData> Entries;
   const TNotifyIconData* Entry(HWnd window, std::uint32_t id) const;
