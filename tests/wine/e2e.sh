@@ -90,12 +90,15 @@ fi
 source "$ROOT/tests/wine/e2e-demo.sh"
 
 # ---- figures: in-process timings on the real system, object balance, size -------------------
-wine_run "$BUILD/winebench.exe" 100 2>/dev/null | tr -d '\r' >"$WORK/winebench.txt"
+wine_run "$BUILD/winebench.exe" 1000 2>/dev/null | tr -d '\r' >"$WORK/winebench.txt"
 sed 's/^/     /' "$WORK/winebench.txt"
 bench_value() { awk -v k="$1" '$1 == k { print $2 }' "$WORK/winebench.txt"; }
 check "drawing objects and icons equal after 2 and after 12 refreshes" \
   test -n "$(bench_value objects_after_2_refreshes)" -a \
   "$(bench_value objects_after_2_refreshes)" = "$(bench_value objects_after_12_refreshes)"
+check "drawing objects and icons equal before and after 1000 tray texts" \
+  test -n "$(bench_value objects_before_texts)" -a \
+  "$(bench_value objects_before_texts)" = "$(bench_value objects_after_texts)"
 echo "     size of kelvane.exe: $(stat -c %s "$ROOT/build/win32/kelvane.exe" 2>/dev/null) bytes (32-bit)," \
   "$(stat -c %s "$BUILD/kelvane.exe") bytes ($(basename "$BUILD"))"
 

@@ -55,8 +55,10 @@ int main(int argc, char** argv) {
     form->Timer1Timer(nullptr);
     Pump(windows);
   });
+  long beforeTexts = platform.Gdi().LiveObjects();
   double text = MicrosecondsEach(
       count, [&](int i) { form->TextTrayIcon1->SetText(std::to_string(40 + i % 30) + "\xB0"); });
+  long afterTexts = platform.Gdi().LiveObjects();
   auto* probe = NewComponent<TTextTrayProbe>(form);
   probe->SetText("47\xB0");
   double render = MicrosecondsEach(count, [&](int) { probe->RenderText(); });
@@ -94,6 +96,8 @@ int main(int argc, char** argv) {
   std::printf("tray_make_icon_us %.0f\n", makeIcon);
   std::printf("refresh_visible_us %.0f\n", visible);
   std::printf("window_paint_us %.0f\n", paint);
+  std::printf("objects_before_texts %ld\n", beforeTexts);
+  std::printf("objects_after_texts %ld\n", afterTexts);
   std::printf("objects_after_2_refreshes %ld\n", after2);
   std::printf("objects_after_12_refreshes %ld\n", after12);
   form->Hide();
