@@ -411,13 +411,11 @@ THandle TSimWindowing::BeginPaint(HWnd window, TRect& paintRect) {
   auto it = FWindows.find(window);
   if (it == FWindows.end()) return 0;
   it->second.Dirty = false;
-  FPainting = window;
   paintRect = GetClientRect(window);
   return OnBeginPaint ? OnBeginPaint(window, paintRect) : 0;
 }
 
 void TSimWindowing::EndPaint(HWnd window) {
-  FPainting = 0;
   if (OnEndPaint) OnEndPaint(window);
 }
 

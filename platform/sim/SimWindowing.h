@@ -130,7 +130,6 @@ class TSimWindowing : public IWindowing {
   HWnd FNextHandle = 0x10010;
   HWnd FForeground = 0;
   HWnd FFocus = 0;
-  HWnd FPainting = 0;
   bool FQuitPosted = false;
   bool FQuitReceived = false;
   std::uint64_t FRunLimit = 0;

@@ -341,9 +341,9 @@ void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect) {
 }
 
 THandle TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
-  auto* paint = new TPaint{};
+  auto& paint = FPaints[window];
+  paint = std::make_unique<TPaint>();
   HDC dc = ::BeginPaint(H(window), &paint->Ps);
-  FPaints[window] = paint;
   paintRect = {paint->Ps.rcPaint.left, paint->Ps.rcPaint.top, paint->Ps.rcPaint.right,
                paint->Ps.rcPaint.bottom};
   char className[32] = {};
@@ -357,7 +357,6 @@ void TWin32Windowing::EndPaint(HWnd window) {
   auto it = FPaints.find(window);
   if (it == FPaints.end()) return;
   ::EndPaint(H(window), &it->second->Ps);
-  delete it->second;
   FPaints.erase(it);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <memory>
 
 #include "platform/Windowing.h"
 
@@ -53,6 +54,6 @@ class TWin32Windowing : public IWindowing {
 
  private:
   struct TPaint;
-  std::map<HWnd, TPaint*> FPaints;
+  std::map<HWnd, std::unique_ptr<TPaint>> FPaints;
   THandle FFont = 0;
 };
