@@ -195,9 +195,14 @@ void TWinControl::PaintHandler() {
   TRect paintRect;
   THandle dc = windows.BeginPaint(FHandle, paintRect);
   if (dc) {
-    for (TControl* child : FControls)
-      if (child->Windowless() && child->Visible())
+    // Only the controls the update region touches: the others would be clipped away anyway.
+    for (TControl* child : FControls) {
+      TRect r = child->BoundsRect();
+      bool touched = r.Left < paintRect.Right && paintRect.Left < r.Right &&
+                     r.Top < paintRect.Bottom && paintRect.Top < r.Bottom;
+      if (child->Windowless() && child->Visible() && touched)
         child->PaintWindowless(dc, {child->Left(), child->Top()});
+    }
   }
   windows.EndPaint(FHandle);
 }
