@@ -188,6 +188,22 @@ void TCustomAppStorage::SplitValuePath(const std::string& path, std::string& key
 
 // ---- values ------------------------------------------------------------------------
 
+// A read in this storage: the default for a missing value or, when the options say so, for
+// one that cannot be read or converted.
+template <class T, class F>
+T TCustomAppStorage::ReadLocal(const std::string& inner, T defaultValue, F read) {
+  if (FStorageOptions->DefaultIfValueNotExists() && !DoValueExists(inner)) return defaultValue;
+  try {
+    return read();
+  } catch (const ERegistryError&) {
+    if (FStorageOptions->DefaultIfReadConvertError()) return defaultValue;
+    throw;
+  } catch (const EConvertError&) {
+    if (FStorageOptions->DefaultIfReadConvertError()) return defaultValue;
+    throw;
+  }
+}
+
 bool TCustomAppStorage::ValueExists(const std::string& path) {
   TCustomAppStorage* target;
   std::string inner;
@@ -209,16 +225,7 @@ std::int32_t TCustomAppStorage::ReadInteger(const std::string& path, std::int32_
   std::string inner;
   ResolveTarget(path, target, inner);
   if (target != this) return target->ReadInteger(inner, defaultValue);
-  if (FStorageOptions->DefaultIfValueNotExists() && !DoValueExists(inner)) return defaultValue;
-  try {
-    return DoReadInteger(inner, defaultValue);
-  } catch (const ERegistryError&) {
-    if (FStorageOptions->DefaultIfReadConvertError()) return defaultValue;
-    throw;
-  } catch (const EConvertError&) {
-    if (FStorageOptions->DefaultIfReadConvertError()) return defaultValue;
-    throw;
-  }
+  return ReadLocal(inner, defaultValue, [&] { return DoReadInteger(inner, defaultValue); });
 }
 
 void TCustomAppStorage::WriteInteger(const std::string& path, std::int32_t value) {
@@ -236,13 +243,7 @@ std::string TCustomAppStorage::ReadString(const std::string& path,
   std::string inner;
   ResolveTarget(path, target, inner);
   if (target != this) return target->ReadString(inner, defaultValue);
-  if (FStorageOptions->DefaultIfValueNotExists() && !DoValueExists(inner)) return defaultValue;
-  try {
-    return DoReadString(inner, defaultValue);
-  } catch (const ERegistryError&) {
-    if (FStorageOptions->DefaultIfReadConvertError()) return defaultValue;
-    throw;
-  }
+  return ReadLocal(inner, defaultValue, [&] { return DoReadString(inner, defaultValue); });
 }
 
 void TCustomAppStorage::WriteString(const std::string& path, const std::string& value) {
@@ -287,8 +288,7 @@ long double TCustomAppStorage::ReadFloat(const std::string& path, long double de
   std::string inner;
   ResolveTarget(path, target, inner);
   if (target != this) return target->ReadFloat(inner, defaultValue);
-  if (FStorageOptions->DefaultIfValueNotExists() && !DoValueExists(inner)) return defaultValue;
-  try {
+  return ReadLocal(inner, defaultValue, [&] {
     if (!FStorageOptions->FloatAsString()) return DoReadFloat(inner, defaultValue);
     std::string text = DoReadString(inner, std::string());
     if (text.empty()) return defaultValue;
@@ -296,13 +296,7 @@ long double TCustomAppStorage::ReadFloat(const std::string& path, long double de
     if (!ParseFloat(text, Platform().System.DecimalSeparator(), value))
       throw EConvertError(FormatText("'%s' is not a valid floating point value", {text}));
     return value;
-  } catch (const ERegistryError&) {
-    if (FStorageOptions->DefaultIfReadConvertError()) return defaultValue;
-    throw;
-  } catch (const EConvertError&) {
-    if (FStorageOptions->DefaultIfReadConvertError()) return defaultValue;
-    throw;
-  }
+  });
 }
 
 void TCustomAppStorage::WriteFloat(const std::string& path, long double value) {

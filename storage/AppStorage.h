@@ -92,6 +92,10 @@ class TCustomAppStorage : public TComponent {
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
 
+  // A read in this storage, with the options' defaults for missing and unreadable values.
+  template <class T, class F>
+  T ReadLocal(const std::string& inner, T defaultValue, F read);
+
   // ---- the medium: paths are resolved to this storage ----------------------
   virtual bool DoValueExists(const std::string& path) = 0;
   virtual bool DoPathIsKey(const std::string& path) = 0;
