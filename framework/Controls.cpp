@@ -235,5 +235,3 @@ void TWinControl::MouseHandler(TMessage& message) {
     target->MouseUp(button, 0, x - target->Left(), y - target->Top());
   }
 }
-
-void TWinControl::ReportException(const std::exception& e) { ::ReportException(e); }

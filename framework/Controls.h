@@ -116,8 +116,6 @@ class TWinControl : public TControl, public IWindowProc {
   void CreateChildHandles();
   virtual void WndProc(TMessage& message);
   void DefaultHandler(TMessage& message);
-  // Reports an exception that escaped a handler run from the message loop.
-  void ReportException(const std::exception& e);
 
   std::string FCaption;
 

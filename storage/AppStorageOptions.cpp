@@ -1,30 +1,17 @@
 #include "storage/AppStorageOptions.h"
 
-#include <cctype>
+#include "framework/Component.h"
+#include "storage/StorageText.h"
 
 namespace {
-std::string Trim(const std::string& s) {
-  std::size_t begin = s.find_first_not_of(" \t");
-  if (begin == std::string::npos) return {};
-  std::size_t end = s.find_last_not_of(" \t");
-  return s.substr(begin, end - begin + 1);
-}
-
 std::string FirstItem(const std::string& list) { return Trim(list.substr(0, list.find(','))); }
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool InList(const std::string& list, const std::string& text) {
-  std::string upperList = Upper(list);
-  std::string upperText = Upper(text);
   std::size_t start = 0;
-  while (start <= upperList.size()) {
-    std::size_t end = upperList.find_first_of(", ", start);
-    std::string item = upperList.substr(start, end == std::string::npos ? end : end - start);
-    if (!item.empty() && item == upperText) return true;
+  while (start <= list.size()) {
+    std::size_t end = list.find_first_of(", ", start);
+    std::string item = list.substr(start, end == std::string::npos ? end : end - start);
+    if (!item.empty() && SameText(item, text)) return true;
     if (end == std::string::npos) break;
     start = end + 1;
   }

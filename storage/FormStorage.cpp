@@ -3,14 +3,9 @@
 #include <algorithm>
 
 #include "storage/PropertyStorage.h"
+#include "storage/StorageText.h"
 
 namespace {
-std::string Trim(const std::string& s) {
-  std::size_t begin = s.find_first_not_of(" \t");
-  if (begin == std::string::npos) return {};
-  std::size_t end = s.find_last_not_of(" \t");
-  return s.substr(begin, end - begin + 1);
-}
 
 bool SplitLine(const std::string& line, std::string& component, std::string& property) {
   std::size_t dot = line.find('.');

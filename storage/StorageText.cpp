@@ -83,3 +83,10 @@ std::string FormatFloat(long double value, char separator) {
     if (c == '.') c = separator;
   return text;
 }
+
+std::string Trim(const std::string& s) {
+  std::size_t begin = s.find_first_not_of(" \t");
+  if (begin == std::string::npos) return {};
+  std::size_t end = s.find_last_not_of(" \t");
+  return s.substr(begin, end - begin + 1);
+}
