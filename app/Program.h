@@ -1,5 +1,34 @@
 #pragma once
+// The executable's entry sequence.
+#include <memory>
+
+#include "app/OneInstance.h"
+#include "app/Unit1.h"
 #include "platform/Platform.h"
 
-// The executable's entry sequence on the given platform; returns when the program ends.
+class TProgram {
+ public:
+  explicit TProgram(TPlatform& platform) : FPlatform(platform) {}
+  ~TProgram();
+  TProgram(const TProgram&) = delete;
+  TProgram& operator=(const TProgram&) = delete;
+
+  // Everything up to the message loop: the application and its hidden main window. False
+  // when another program runs in this log-on session: it has been asked to show its window,
+  // and this one must end without having touched a port, the registry or the tray.
+  bool Start();
+  // The message loop, until the program is told to end.
+  void Run();
+
+  TApplication* Application() const { return FApplication.get(); }
+  TForm1* Form() const { return FForm; }
+
+ private:
+  TPlatform& FPlatform;
+  std::unique_ptr<TInstanceLock> FInstance;
+  std::unique_ptr<TApplication> FApplication;
+  TForm1* FForm = nullptr;
+};
+
+// Start and run; returns when the program ends.
 int RunProgram(TPlatform& platform);

@@ -3,15 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "hw/giveio.h"
+#include "hw/FanLine.h"
+#include "hw/FanPolicy.h"
+#include "hw/SensorReadings.h"
+#include "platform/Exception.h"
 #include "widgets/WidgetGallery.h"
 
 namespace {
-constexpr std::uint16_t kIndexPort = 0x295;
-constexpr std::uint16_t kDataPort = 0x296;
-constexpr std::uint16_t kFanPort = 0x3F2;
-constexpr std::uint8_t kFanBoosted = 0x00;
-constexpr std::uint8_t kFanNormal = 0x14;
 constexpr std::uint32_t kRecoverySleepMs = 1000;
 constexpr char kDegreeSign[] = "\xB0";  // in the ANSI code page
 
@@ -49,18 +47,6 @@ class TRefreshGuard {
   bool& FRunning;
 };
 }  // namespace
-
-int ReadCPUTemp(IPortBus& ports) {
-  PortOut(ports, kIndexPort, 0x4E);
-  PortOut(ports, kDataPort, 0x01);
-  PortOut(ports, kIndexPort, 0x50);
-  return PortIn(ports, kDataPort);
-}
-
-int ReadMotherboardTemp(IPortBus& ports) {
-  PortOut(ports, kIndexPort, 0x67);
-  return PortIn(ports, kDataPort);
-}
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
   LoadDescription();
@@ -214,7 +200,7 @@ void TForm1::FormCreate(TObject*) {
   // The timer already runs: a tick inside the start-up's modal box waits for the next one.
   TRefreshGuard guard(FRefreshing);
   FBoosted = true;
-  EnablePortAccess(Platform().System);
+  FGiveIo.EnablePortAccess();
   RefreshTemperatures();
 }
 
@@ -248,32 +234,32 @@ void TForm1::udBoostOffTempClick(TObject*, TUDBtnType) { SyncThresholds(); }
 // ---- the refresh ---------------------------------------------------------------
 
 void TForm1::RecoverPortAccess() {
-  EnablePortAccess(Platform().System);
+  FGiveIo.EnablePortAccess();
   Platform().System.Sleep(kRecoverySleepMs);
 }
 
+// The chip is read under the bus lock first and shown afterwards, so the lock is not held
+// across painting and the shell. A reading that completed before a refused access is shown;
+// a skipped refresh (another tool kept the bus) leaves every display as it was.
 void TForm1::RefreshTemperatures() {
-  IPortBus& ports = Platform().Ports;
-  try {
-    dgCurrentCPUTemp->SetValue(ReadCPUTemp(ports));
-    TextTrayIcon1->SetText(std::to_string(ReadCPUTemp(ports)) + kDegreeSign);
-    dgCurrentMotherboardTemp->SetValue(ReadMotherboardTemp(ports));
-  } catch (...) {
-    RecoverPortAccess();
-  }
-  // Hysteresis: switch on at the on-threshold, off at the off-threshold or below.
-  double temperature = dgCurrentCPUTemp->Value();
-  bool boost = FBoosted ? udBoostOffTemp->Position() < temperature
-                        : udBoostOnTemp->Position() <= temperature;
-  SetBoosted(boost);
+  TSensorReadings readings = ReadSensors(Platform().Ports, Platform().System);
+  if (readings.Cpu) dgCurrentCPUTemp->SetValue(*readings.Cpu);
+  if (readings.CpuForTray)
+    TextTrayIcon1->SetText(std::to_string(*readings.CpuForTray) + kDegreeSign);
+  if (readings.Motherboard) dgCurrentMotherboardTemp->SetValue(*readings.Motherboard);
+  if (readings.Refused) RecoverPortAccess();
+  // The processor widget holds the last reading, which may be from an earlier refresh.
+  SetBoosted(DecideBoost(FBoosted, dgCurrentCPUTemp->Value(), udBoostOnTemp->Position(),
+                         udBoostOffTemp->Position()));
 }
 
+// Only a refused port is recovered from here; any other fault reaches the report.
 void TForm1::SetBoosted(bool value) {
   try {
-    PortOut(Platform().Ports, kFanPort, value ? kFanBoosted : kFanNormal);
+    WriteFanLine(Platform().Ports, value);
     FBoosted = value;
     cbBoosted->SetChecked(value);
-  } catch (...) {
+  } catch (const EPrivilegedInstruction&) {
     RecoverPortAccess();
   }
 }

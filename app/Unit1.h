@@ -7,15 +7,12 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "framework/Timer.h"
+#include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
 #include "storage/FormStorage.h"
 #include "tray/TextTrayIcon.h"
 #include "widgets/Digits.h"
 #include "widgets/GlyphCheckBox.h"
-
-// The chip's register sequences; each returns the byte read, taken as whole degrees.
-int ReadCPUTemp(IPortBus& ports);
-int ReadMotherboardTemp(IPortBus& ports);
 
 class TForm1 : public TForm {
  public:
@@ -54,6 +51,7 @@ class TForm1 : public TForm {
   void udBoostOffTempClick(TObject* sender, TUDBtnType button);
 
   bool Boosted() const { return FBoosted; }
+  const TGiveIo& GiveIo() const { return FGiveIo; }
 
  private:
   void LoadDescription();
@@ -64,6 +62,7 @@ class TForm1 : public TForm {
   void RecoverPortAccess();
 
   bool FBoosted = false;
+  TGiveIo FGiveIo{Platform().System};
   // A refresh is running; a tick that arrives inside it (from a modal box's loop) is skipped.
   bool FRefreshing = false;
 };

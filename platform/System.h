@@ -1,5 +1,6 @@
 #pragma once
-// Process-level services: time, files, the executable, message boxes, the service manager.
+// Process-level services: time, files, the executable, message boxes, the service manager,
+// named mutexes.
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,12 @@ inline constexpr std::uint32_t SERVICE_ERROR_NORMAL = 1;
 inline constexpr std::uint32_t GENERIC_READ = 0x80000000;
 inline constexpr std::uint32_t OPEN_EXISTING = 3;
 inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+
+// Wait results, with the system's values.
+inline constexpr std::uint32_t WAIT_OBJECT_0 = 0x00000000;
+inline constexpr std::uint32_t WAIT_ABANDONED = 0x00000080;
+inline constexpr std::uint32_t WAIT_TIMEOUT = 0x00000102;
+inline constexpr std::uint32_t WAIT_FAILED = 0xFFFFFFFF;
 
 struct TServiceParams {
   std::string Name;
@@ -64,5 +71,16 @@ class ISystem {
   virtual bool CloseServiceHandle(THandle handle) = 0;
   virtual THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                              std::uint32_t disposition, std::uint32_t attributes) = 0;
+  // Closes a device or mutex handle.
   virtual bool CloseHandle(THandle handle) = 0;
+
+  // Named mutexes, shared with every process that opens the same name ("Global\" names across
+  // log-on sessions, "Local\" names within this one). Opens the mutex or creates it unowned;
+  // 0 when neither is allowed. `existed` (may be null) tells whether it was there before.
+  virtual THandle CreateMutex(const std::string& name, bool* existed) = 0;
+  // WAIT_OBJECT_0 or WAIT_ABANDONED (the caller owns it now), WAIT_TIMEOUT or WAIT_FAILED.
+  virtual std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) = 0;
+  virtual bool ReleaseMutex(THandle handle) = 0;
+  // Lets whichever process is asked next bring its window to the foreground (a hand-over).
+  virtual bool AllowSetForegroundWindow() = 0;
 };

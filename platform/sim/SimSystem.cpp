@@ -108,7 +108,106 @@ THandle TSimSystem::CreateFile(const std::string& path, std::uint32_t access, st
 bool TSimSystem::CloseHandle(THandle handle) {
   Calls.push_back("CloseHandle");
   auto it = FHandles.find(handle);
-  if (it == FHandles.end() || it->second.Kind != TKind::Device) return false;
+  if (it == FHandles.end()) return false;
+  if (it->second.Kind == TKind::Mutex) {
+    std::string name = it->second.Name;
+    FHandles.erase(it);
+    TMutex& mutex = FMutexes[name];
+    --mutex.Handles;
+    if (mutex.Handles == 0 && mutex.Owner != TOwner::Other) FMutexes.erase(name);
+    return true;
+  }
+  if (it->second.Kind != TKind::Device) return false;
   FHandles.erase(it);
   return true;
+}
+
+// ---- named mutexes -----------------------------------------------------------
+
+void TSimSystem::ExpireOtherOwner(const std::string& name) {
+  auto it = FMutexes.find(name);
+  if (it == FMutexes.end()) return;
+  TMutex& mutex = it->second;
+  if (mutex.Owner != TOwner::Other || mutex.Abandoned || mutex.OtherForever ||
+      mutex.OtherUntil > FClock.Now())
+    return;
+  mutex.Owner = TOwner::None;
+  if (mutex.Handles == 0) FMutexes.erase(it);
+}
+
+THandle TSimSystem::CreateMutex(const std::string& name, bool* existed) {
+  Calls.push_back("CreateMutex(" + name + ")");
+  ExpireOtherOwner(name);
+  if (existed) *existed = FMutexes.count(name) > 0;
+  ++FMutexes[name].Handles;
+  return NewHandle(TKind::Mutex, name);
+}
+
+std::uint32_t TSimSystem::WaitForSingleObject(THandle handle, std::uint32_t milliseconds) {
+  Calls.push_back("WaitForSingleObject(" + std::to_string(milliseconds) + ")");
+  auto it = FHandles.find(handle);
+  if (it == FHandles.end() || it->second.Kind != TKind::Mutex) return WAIT_FAILED;
+  const std::string name = it->second.Name;
+  ExpireOtherOwner(name);
+  TMutex& mutex = FMutexes[name];
+  if (mutex.Owner == TOwner::Other && mutex.Abandoned) {
+    mutex = {mutex.Handles, TOwner::Program, 1};
+    return WAIT_ABANDONED;
+  }
+  if (mutex.Owner == TOwner::Other) {
+    // The wait blocks the thread: the clock moves on until the other owner lets go or the
+    // time runs out, whichever comes first.
+    bool freed = !mutex.OtherForever && mutex.OtherUntil <= FClock.Now() + milliseconds;
+    FClock.AdvanceTo(freed ? mutex.OtherUntil : FClock.Now() + milliseconds);
+    if (!freed) return WAIT_TIMEOUT;
+    mutex.Owner = TOwner::None;
+  }
+  if (mutex.Owner == TOwner::None) mutex.Count = 0;
+  mutex.Owner = TOwner::Program;
+  ++mutex.Count;
+  return WAIT_OBJECT_0;
+}
+
+bool TSimSystem::ReleaseMutex(THandle handle) {
+  Calls.push_back("ReleaseMutex");
+  auto it = FHandles.find(handle);
+  if (it == FHandles.end() || it->second.Kind != TKind::Mutex) return false;
+  TMutex& mutex = FMutexes[it->second.Name];
+  if (mutex.Owner != TOwner::Program) return false;
+  if (--mutex.Count == 0) mutex.Owner = TOwner::None;
+  return true;
+}
+
+bool TSimSystem::AllowSetForegroundWindow() {
+  ForegroundAllowed = true;
+  return true;
+}
+
+void TSimSystem::HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds) {
+  ExpireOtherOwner(name);
+  TMutex& mutex = FMutexes[name];
+  mutex.Owner = TOwner::Other;
+  mutex.Count = 0;
+  mutex.Abandoned = false;
+  mutex.OtherForever = !milliseconds;
+  mutex.OtherUntil = FClock.Now() + milliseconds.value_or(0);
+}
+
+void TSimSystem::ReleaseHeldMutex(const std::string& name) {
+  auto it = FMutexes.find(name);
+  if (it == FMutexes.end() || it->second.Owner != TOwner::Other) return;
+  it->second.OtherForever = false;
+  it->second.OtherUntil = FClock.Now();
+  ExpireOtherOwner(name);
+}
+
+void TSimSystem::AbandonMutex(const std::string& name) {
+  auto it = FMutexes.find(name);
+  if (it == FMutexes.end() || it->second.Owner != TOwner::Other) return;
+  it->second.Abandoned = true;
+}
+
+bool TSimSystem::MutexOwned(const std::string& name) const {
+  auto it = FMutexes.find(name);
+  return it != FMutexes.end() && it->second.Owner == TOwner::Program;
 }

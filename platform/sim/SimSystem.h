@@ -1,7 +1,8 @@
 #pragma once
 // Process services of the simulated machine: virtual sleep, files, the executable's place,
 // modal message boxes answered by the test, and a service manager with a device namespace
-// that grants port access the way the port driver does.
+// that grants port access the way the port driver does, and named mutexes that another
+// process can hold for a while of virtual time.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -35,6 +36,10 @@ class TSimSystem : public ISystem {
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                      std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(THandle handle) override;
+  THandle CreateMutex(const std::string& name, bool* existed) override;
+  std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
+  bool ReleaseMutex(THandle handle) override;
+  bool AllowSetForegroundWindow() override;
 
   // ---- the machine -------------------------------------------------------
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
@@ -61,8 +66,21 @@ class TSimSystem : public ISystem {
   };
   std::map<std::string, TService> Services;
   std::size_t OpenHandleCount() const { return FHandles.size(); }
-  // Every service-manager and device call, as "Name(args)" in order.
+  // Every service-manager, device and mutex call, as "Name(args)" in order.
   std::vector<std::string> Calls;
+
+  // ---- named mutexes -----------------------------------------------------
+  // Another process takes the mutex now (creating it when nobody has it open) and releases
+  // it after `milliseconds` of virtual time; without a time it keeps it until released here.
+  void HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds = {});
+  void ReleaseHeldMutex(const std::string& name);
+  // The other owner ends while it holds the mutex: the next wait is told so, and owns it.
+  void AbandonMutex(const std::string& name);
+  bool MutexExists(const std::string& name) const { return FMutexes.count(name) > 0; }
+  // True while the program (this process) owns the mutex.
+  bool MutexOwned(const std::string& name) const;
+  // Set by AllowSetForegroundWindow.
+  bool ForegroundAllowed = false;
 
   // ---- message boxes -----------------------------------------------------
   struct TMessageBoxRecord {
@@ -83,7 +101,18 @@ class TSimSystem : public ISystem {
   int OpenBoxes() const { return FOpenBoxes; }
 
  private:
-  enum class TKind { Manager, Service, Device };
+  enum class TKind { Manager, Service, Device, Mutex };
+  enum class TOwner { None, Program, Other };
+  struct TMutex {
+    int Handles = 0;  // the program's open handles
+    TOwner Owner = TOwner::None;
+    int Count = 0;  // the program's nested waits
+    std::uint64_t OtherUntil = 0;
+    bool OtherForever = false;
+    bool Abandoned = false;
+  };
+  // The other owner's time is up: the mutex is free again (and gone when nobody has it open).
+  void ExpireOtherOwner(const std::string& name);
   THandle NewHandle(TKind kind, std::string name);
   std::string FullPath(const std::string& name) const;
 
@@ -95,6 +124,7 @@ class TSimSystem : public ISystem {
     std::string Name;
   };
   std::map<THandle, THandleInfo> FHandles;
+  std::map<std::string, TMutex> FMutexes;
   THandle FNextHandle = 0x100;
   int FOpenBoxes = 0;
 };

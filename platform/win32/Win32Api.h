@@ -8,6 +8,7 @@
 
 #undef CallWindowProc
 #undef CreateFile
+#undef CreateMutex
 #undef CreateService
 #undef CreateWindow
 #undef DefWindowProc

@@ -98,3 +98,25 @@ THandle TWin32System::CreateFile(const std::string& path, std::uint32_t access, 
 bool TWin32System::CloseHandle(THandle handle) {
   return ::CloseHandle(reinterpret_cast<HANDLE>(handle)) != 0;
 }
+
+THandle TWin32System::CreateMutex(const std::string& name, bool* existed) {
+  HANDLE handle = CreateMutexA(nullptr, FALSE, name.c_str());
+  DWORD error = GetLastError();
+  // A mutex made by a tool running with other rights may refuse creation but allow opening.
+  if (!handle && error == ERROR_ACCESS_DENIED) {
+    handle = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
+    error = handle ? ERROR_ALREADY_EXISTS : GetLastError();
+  }
+  if (existed) *existed = handle && error == ERROR_ALREADY_EXISTS;
+  return reinterpret_cast<THandle>(handle);
+}
+
+std::uint32_t TWin32System::WaitForSingleObject(THandle handle, std::uint32_t milliseconds) {
+  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(handle), milliseconds);
+}
+
+bool TWin32System::ReleaseMutex(THandle handle) {
+  return ::ReleaseMutex(reinterpret_cast<HANDLE>(handle)) != 0;
+}
+
+bool TWin32System::AllowSetForegroundWindow() { return ::AllowSetForegroundWindow(ASFW_ANY) != 0; }

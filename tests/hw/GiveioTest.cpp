@@ -1,6 +1,7 @@
 // Port-access enablement against the simulated service manager and device namespace.
 #include <gtest/gtest.h>
 
+#include "hw/PortIo.h"
 #include "hw/giveio.h"
 #include "platform/Exception.h"
 #include "platform/sim/SimPlatform.h"
@@ -12,13 +13,14 @@ const std::string kDriver = kExeDir + "giveio.sys";
 struct GiveIo : ::testing::Test {
   TSimPlatform Sim;
   TSimSystem& System = Sim.System;
+  TGiveIo Enabler{System};
 };
 }  // namespace
 
 TEST_F(GiveIo, NinetyFiveFamilyDoesNothing) {
   System.Selector = 0x0137;
   EXPECT_EQ(IsWin9x(System), 1);
-  EnablePortAccess(System);  // no driver file anywhere
+  Enabler.EnablePortAccess();  // no driver file anywhere
   EXPECT_TRUE(System.Calls.empty());
   EXPECT_TRUE(System.Boxes.empty());
   EXPECT_TRUE(System.PortsReachable());
@@ -35,7 +37,7 @@ TEST_F(GiveIo, CodeSelectorBelow256IsTheNtFamily) {
 
 TEST_F(GiveIo, FirstRunRegistersStartsAndOpensInOrder) {
   System.AddFile(kDriver);
-  EnablePortAccess(System);
+  Enabler.EnablePortAccess();
   const std::vector<std::string> expected = {
       "OpenSCManager(2)",
       "CreateService(giveio,giveio,983551,1,3,1," + kDriver + ")",
@@ -48,7 +50,7 @@ TEST_F(GiveIo, FirstRunRegistersStartsAndOpensInOrder) {
       "CloseServiceHandle",
   };
   EXPECT_EQ(System.Calls, expected);
-  EXPECT_EQ(DriverName, "giveio");
+  EXPECT_EQ(Enabler.DriverName(), "giveio");
   EXPECT_TRUE(System.PortsGranted);
   EXPECT_TRUE(System.Boxes.empty());
   EXPECT_EQ(System.OpenHandleCount(), 0u);
@@ -56,7 +58,7 @@ TEST_F(GiveIo, FirstRunRegistersStartsAndOpensInOrder) {
 
 TEST_F(GiveIo, LaterRunsFindTheServiceRegisteredAndRunning) {
   System.AddFile(kDriver);
-  for (int run = 0; run < 50; ++run) EnablePortAccess(System);
+  for (int run = 0; run < 50; ++run) Enabler.EnablePortAccess();
   EXPECT_EQ(System.Services.size(), 1u);
   EXPECT_TRUE(System.Services["giveio"].Running);
   EXPECT_EQ(System.Services["giveio"].Params.BinaryPath, kDriver);
@@ -68,7 +70,7 @@ TEST_F(GiveIo, LaterRunsFindTheServiceRegisteredAndRunning) {
 TEST_F(GiveIo, StartedFromAnotherDirectoryWithTheDriverBesideTheExecutable) {
   System.AddFile(kDriver);
   System.CurrentDirectory = "C:\\Users\\someone";
-  EnablePortAccess(System);
+  Enabler.EnablePortAccess();
   EXPECT_TRUE(System.Boxes.empty());
   EXPECT_TRUE(System.PortsGranted);
 }
@@ -76,7 +78,7 @@ TEST_F(GiveIo, StartedFromAnotherDirectoryWithTheDriverBesideTheExecutable) {
 TEST_F(GiveIo, DriverOnlyInTheCurrentDirectoryIsReportedMissing) {
   System.CurrentDirectory = "C:\\Users\\someone";
   System.AddFile("C:\\Users\\someone\\giveio.sys");
-  EnablePortAccess(System);
+  Enabler.EnablePortAccess();
   ASSERT_EQ(System.Boxes.size(), 1u);
   EXPECT_EQ(System.Boxes[0].Text,
             "\xC4\xF0\xE0\xE9\xE2\xE5\xF0 giveio.sys \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED.");
@@ -90,7 +92,7 @@ TEST_F(GiveIo, DriverOnlyInTheCurrentDirectoryIsReportedMissing) {
 TEST_F(GiveIo, NoRightToCreateServicesStillOpensTheService) {
   System.AddFile(kDriver);
   System.ManagerRefused = true;
-  EnablePortAccess(System);
+  Enabler.EnablePortAccess();
   EXPECT_EQ(System.Calls[0], "OpenSCManager(2)");
   EXPECT_EQ(System.Calls[1], "OpenService(giveio,983551)");
   EXPECT_FALSE(System.PortsGranted);
@@ -100,10 +102,26 @@ TEST_F(GiveIo, NoRightToCreateServicesStillOpensTheService) {
 TEST_F(GiveIo, DeviceThatCannotBeOpenedIsSilent) {
   System.AddFile(kDriver);
   System.DriverLoads = false;
-  for (int i = 0; i < 3; ++i) EnablePortAccess(System);
+  for (int i = 0; i < 3; ++i) Enabler.EnablePortAccess();
   EXPECT_FALSE(System.PortsGranted);
   EXPECT_TRUE(System.Boxes.empty());
   EXPECT_EQ(System.OpenHandleCount(), 0u);
+}
+
+// Each owner has its own name: an enablement on the NT family leaves nothing behind for the
+// next program in the same process, which on the 9x family never sets it.
+TEST_F(GiveIo, DriverNameBelongsToItsOwner) {
+  System.AddFile(kDriver);
+  {
+    TGiveIo first(System);
+    first.EnablePortAccess();
+    EXPECT_EQ(first.DriverName(), "giveio");
+  }
+  System.Selector = 0x0137;
+  TGiveIo second(System);
+  second.EnablePortAccess();
+  EXPECT_EQ(second.DriverName(), "");
+  EXPECT_EQ(Enabler.DriverName(), "");
 }
 
 TEST(ExtractFilePath, KeepsUpToTheLastSeparator) {

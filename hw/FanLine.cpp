@@ -1,0 +1,15 @@
+#include "hw/FanLine.h"
+
+#include <cstdint>
+
+#include "hw/PortIo.h"
+
+namespace {
+constexpr std::uint16_t kFanPort = 0x3F2;
+constexpr std::uint8_t kFanBoosted = 0x00;
+constexpr std::uint8_t kFanNormal = 0x14;
+}  // namespace
+
+void WriteFanLine(IPortBus& ports, bool boosted) {
+  PortOut(ports, kFanPort, boosted ? kFanBoosted : kFanNormal);
+}

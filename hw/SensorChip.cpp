@@ -1,0 +1,26 @@
+#include "hw/SensorChip.h"
+
+#include <cstdint>
+
+#include "hw/PortIo.h"
+
+namespace {
+constexpr std::uint16_t kIndexPort = 0x295;
+constexpr std::uint16_t kDataPort = 0x296;
+constexpr std::uint8_t kBankRegister = 0x4E;
+constexpr std::uint8_t kBankValue = 0x01;
+constexpr std::uint8_t kCpuRegister = 0x50;
+constexpr std::uint8_t kMotherboardRegister = 0x67;
+}  // namespace
+
+int ReadCPUTemp(IPortBus& ports) {
+  PortOut(ports, kIndexPort, kBankRegister);
+  PortOut(ports, kDataPort, kBankValue);
+  PortOut(ports, kIndexPort, kCpuRegister);
+  return PortIn(ports, kDataPort);
+}
+
+int ReadMotherboardTemp(IPortBus& ports) {
+  PortOut(ports, kIndexPort, kMotherboardRegister);
+  return PortIn(ports, kDataPort);
+}
