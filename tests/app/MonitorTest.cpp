@@ -110,8 +110,15 @@ TEST(Monitor, FaultAtEachAccessOfARefresh) {
     ASSERT_EQ(log.size(), sensorFault ? static_cast<std::size_t>(failing) + 1 : 11u);
     EXPECT_TRUE(log[static_cast<std::size_t>(failing) - 1].Faulted);
     EXPECT_EQ(log.back().Port, 0x3F2);
-    EXPECT_EQ(program.Sim.System.Calls.front(), "OpenSCManager(2)");  // re-enabled
-    EXPECT_EQ(program.Sim.Clock.Now(), 6000u);                        // 1000 ms of sleep
+    // The bus lock is given back before the recovery: enablement and sleep run without it.
+    const std::vector<std::string> lockThenRecovery = {
+        "CreateMutex(Global\\Access_ISABUS.HTP.Method)", "WaitForSingleObject(250)", "ReleaseMutex",
+        "CloseHandle", "OpenSCManager(2)"};
+    const auto& calls = program.Sim.System.Calls;
+    ASSERT_GE(calls.size(), lockThenRecovery.size());
+    EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 5), lockThenRecovery);
+    EXPECT_FALSE(program.Sim.System.MutexOwned("Global\\Access_ISABUS.HTP.Method"));
+    EXPECT_EQ(program.Sim.Clock.Now(), 6000u);  // 1000 ms of sleep
 
     double cpu = failing > 4 ? 70 : 40;
     EXPECT_EQ(form.dgCurrentCPUTemp->Value(), cpu);

@@ -9,6 +9,7 @@
 #include "hw/SensorReadings.h"
 #include "platform/Exception.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/FailingBus.h"
 
 namespace {
 const std::vector<std::string> kLockedOnce = {"CreateMutex(Global\\Access_ISABUS.HTP.Method)",
@@ -28,29 +29,6 @@ struct BusLock : ::testing::Test {
   TSimPlatform Sim;
 };
 
-// A port bus that fails at one access with an exception of the caller's choice.
-class TFailingBus : public IPortBus {
- public:
-  TFailingBus(IPortBus& inner, int failAt, std::function<void()> fail)
-      : FInner(inner), FFailAt(failAt), FFail(std::move(fail)) {}
-  std::uint8_t In(std::uint16_t port) override {
-    Count();
-    return FInner.In(port);
-  }
-  void Out(std::uint16_t port, std::uint8_t value) override {
-    Count();
-    FInner.Out(port, value);
-  }
-
- private:
-  void Count() {
-    if (++FAccesses == FFailAt) FFail();
-  }
-  IPortBus& FInner;
-  int FFailAt;
-  std::function<void()> FFail;
-  int FAccesses = 0;
-};
 }  // namespace
 
 TEST_F(BusLock, FreeBusReadsAllThreeUnderOneHold) {
@@ -140,13 +118,15 @@ TEST_F(BusLock, OtherFaultsPassThroughAndStillRelease) {
                                                [] { throw Exception("A bug"); },
                                                [] { throw std::logic_error("broken"); }};
   for (auto& fault : faults) {
-    TFailingBus bus(Sim.Chip, 6, fault);
+    TFailingBus bus(Sim.Chip);
+    bus.FailAccess(6, fault);
     Sim.System.Calls.clear();
     EXPECT_ANY_THROW(ReadSensors(bus, Sim.System));
     EXPECT_EQ(Sim.System.Calls, kLockedOnce);
     ExpectNothingHeld();
   }
-  TFailingBus refused(Sim.Chip, 6, [] { throw EPrivilegedInstruction(); });
+  TFailingBus refused(Sim.Chip);
+  refused.FailAccess(6, [] { throw EPrivilegedInstruction(); });
   EXPECT_TRUE(ReadSensors(refused, Sim.System).Refused);
 }
 
