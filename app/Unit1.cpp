@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowLooks.h"
 #include "hw/giveio.h"
-#include "widgets/WidgetGallery.h"
 
 namespace {
 constexpr std::uint16_t kIndexPort = 0x295;
