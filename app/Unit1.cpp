@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowLooks.h"
 #include "hw/FanLine.h"
 #include "hw/FanPolicy.h"
 #include "hw/SensorReadings.h"
 #include "platform/Exception.h"
-#include "widgets/WidgetGallery.h"
 
 namespace {
 constexpr std::uint32_t kRecoverySleepMs = 1000;

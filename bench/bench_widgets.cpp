@@ -2,11 +2,11 @@
 // digits widgets and the lamp box, as one paint of their parent and one by one.
 #include <benchmark/benchmark.h>
 
+#include "app/WindowLooks.h"
 #include "framework/Controls.h"
 #include "platform/sim/SimPlatform.h"
 #include "widgets/Digits.h"
 #include "widgets/GlyphCheckBox.h"
-#include "widgets/WidgetGallery.h"
 
 namespace {
 struct TPanel {

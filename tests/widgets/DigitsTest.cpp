@@ -2,9 +2,9 @@
 // layout and repaint rules.
 #include <gtest/gtest.h>
 
+#include "app/WindowLooks.h"
 #include "tests/widgets/WidgetRig.h"
 #include "widgets/Digits.h"
-#include "widgets/WidgetGallery.h"
 
 namespace {
 constexpr TColorRef kLime = 0x00FF00;

@@ -1,10 +1,11 @@
 // The gallery shows each widget exactly as it paints alone on a window.
 #include <gtest/gtest.h>
 
+#include "app/WindowLooks.h"
+#include "tests/gallery/WidgetGallery.h"
 #include "tests/widgets/WidgetRig.h"
 #include "widgets/Digits.h"
 #include "widgets/GlyphCheckBox.h"
-#include "widgets/WidgetGallery.h"
 
 TEST(WidgetGallery, MatchesTheWidgetsPaintedOnAWindow) {
   TWidgetRig rig(kGalleryWidth, kGalleryHeight);

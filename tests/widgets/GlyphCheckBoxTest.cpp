@@ -1,10 +1,10 @@
 // The lamp check box as the main window uses it: picture, state, mouse and group rules.
 #include <gtest/gtest.h>
 
+#include "app/WindowLooks.h"
 #include "tests/widgets/WidgetRig.h"
 #include "widgets/GlyphCheckBox.h"
 #include "widgets/Lamps.h"
-#include "widgets/WidgetGallery.h"
 
 namespace {
 using TKind = TSimGdi::TKind;

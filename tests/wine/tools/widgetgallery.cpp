@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "platform/win32/Win32Platform.h"
-#include "widgets/WidgetGallery.h"
+#include "tests/gallery/WidgetGallery.h"
 
 namespace {
 // The widgets never touch the ports; this keeps the tool off the real ones.

@@ -8,16 +8,6 @@
 #include "framework/Graphics.h"
 #include "platform/Platform.h"
 
-class TDigits;
-class TGlyphCheckBox;
-
-// The digits look of the main window: 5 x 11 numerals in lime, lowered bevel, grey-to-black
-// horizontal gradient. The size (29 x 25) is set by the window.
-void ApplyDigitsLook(TDigits& digits);
-// The lamp box of the main window: no glyph shift, ignores the mouse, fast drawing, inactive
-// horizontal gradient.
-void ApplyLampLook(TGlyphCheckBox& box);
-
 struct TGalleryValues {
   double CPU = 0;
   double Motherboard = 0;

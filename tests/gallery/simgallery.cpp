@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "platform/sim/SimPlatform.h"
-#include "widgets/WidgetGallery.h"
+#include "tests/gallery/WidgetGallery.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {

@@ -1,0 +1,26 @@
+# kelvane_layer(TARGET HEADERS ... [SOURCES ...] [PUBLIC targets...] [PRIVATE targets...])
+#
+# One layer of the program: a static library (an interface library when it has no sources)
+# with explicit lists. Its headers are reachable only through an include folder of its own,
+# made of links to the listed headers, so a layer can include another layer's headers only
+# when it links to that layer: an include against the layering fails to build.
+function(kelvane_layer target)
+  cmake_parse_arguments(LAYER "" "" "HEADERS;SOURCES;PUBLIC;PRIVATE" ${ARGN})
+  set(root ${CMAKE_BINARY_DIR}/layers/${target})
+  file(REMOVE_RECURSE ${root})
+  foreach(header ${LAYER_HEADERS})
+    file(RELATIVE_PATH name ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${header})
+    get_filename_component(folder ${root}/${name} DIRECTORY)
+    file(MAKE_DIRECTORY ${folder})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${header} ${root}/${name} SYMBOLIC)
+  endforeach()
+  if(LAYER_SOURCES)
+    add_library(${target} STATIC ${LAYER_SOURCES} ${LAYER_HEADERS})
+    target_include_directories(${target} PUBLIC ${root})
+    target_link_libraries(${target} PUBLIC ${LAYER_PUBLIC} PRIVATE ${LAYER_PRIVATE})
+  else()
+    add_library(${target} INTERFACE ${LAYER_HEADERS})
+    target_include_directories(${target} INTERFACE ${root})
+    target_link_libraries(${target} INTERFACE ${LAYER_PUBLIC})
+  endif()
+endfunction()
