@@ -221,3 +221,19 @@ TEST(Monitor, ExceptionReportTextAddsADotOnlyAfterCharactersSortingAfterIt) {
   EXPECT_EQ(ExceptionReportText("\xED"), "\xED.");
   EXPECT_EQ(ExceptionReportText(""), "");
 }
+
+// Two programs one after the other in one process: the first enables the driver on the NT
+// family, the second runs on the 9x family and must not find the first one's driver name.
+TEST(Monitor, DriverNameOfOneProgramDoesNotReachTheNext) {
+  {
+    TSimProgram first;
+    EXPECT_EQ(first.Start().GiveIo().DriverName(), "giveio");
+    first.Close();
+  }
+  TSimProgram second;
+  second.Sim.System.Selector = 0x0137;
+  TForm1& form = second.Start();
+  EXPECT_EQ(form.GiveIo().DriverName(), "");
+  const auto& calls = second.Sim.System.Calls;
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "OpenSCManager(2)"), 0);
+}
