@@ -135,7 +135,6 @@ TEST_F(BusLock, ScopedLockOwnsUntilItsEnd) {
     TBusLock lock(Sim.System);
     EXPECT_TRUE(lock.Granted());
     EXPECT_TRUE(Sim.System.MutexOwned(kBusMutexName));
-    // Another tool waiting now would not get it.
   }
   ExpectNothingHeld();
 }
