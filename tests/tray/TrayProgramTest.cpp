@@ -142,6 +142,6 @@ TEST(TrayProgram, TheEntryLeavesWithTheProgram) {
   EXPECT_EQ(Log(program.Sim.Shell, before), (std::vector<TLogged>{{NIM_DELETE, true}}));
   EXPECT_EQ(program.Sim.Shell.Requests.back().Data.uFlags, 7u);
   EXPECT_TRUE(program.Sim.Shell.Entries.empty());
-  EXPECT_EQ(TTrayIconHandler::Instance(), nullptr);
+  EXPECT_EQ(TTrayIconHandler::Instance(program.Sim.Platform()), nullptr);
   EXPECT_EQ(program.Sim.Gdi.OpenCount(TSimGdi::TKind::Icon), 0u);
 }
