@@ -75,7 +75,7 @@ bool TSimWindowing::ShowWindow(HWnd window, int command) {
   if (!wasVisible) {
     Deliver(window, WM_SHOWWINDOW, 1, 0);
     FWindows[window].Visible = true;
-    InvalidateRect(window, nullptr, true);
+    InvalidateTree(window);
   }
   if (command != SW_SHOWNA && FWindows[window].Params.Parent == 0) FForeground = window;
   return wasVisible;
@@ -423,6 +423,14 @@ void TSimWindowing::InvalidateRect(HWnd window, const TRect* rect, bool erase) {
   w.Update.push_back(r);
   w.Erase = w.Erase || erase;
   w.Dirty = true;
+}
+
+// A window that appears is painted whole, its visible children with it, each over its
+// background.
+void TSimWindowing::InvalidateTree(HWnd window) {
+  InvalidateRect(window, nullptr, true);
+  for (HWnd child : FChildren[window])
+    if (const TWindow* w = Find(child); w && w->Visible) InvalidateTree(child);
 }
 
 void TSimWindowing::Validate(HWnd window) {

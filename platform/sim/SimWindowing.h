@@ -127,6 +127,7 @@ class TSimWindowing : public IWindowing {
   std::intptr_t StandardControlProc(TWindow& w, HWnd window, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam);
   HWnd TopLevelOf(HWnd window) const;
+  void InvalidateTree(HWnd window);
   bool TakeNextMessage(TMsg& msg, bool advanceClock);
 
   TSimClock& FClock;

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
+#include <stdexcept>
+
+#include "platform/Exception.h"
 
 #include "tests/tray/TrayTestSupport.h"
 
@@ -378,4 +382,54 @@ TEST(TrayHooks, OwnerShownByItselfComesToTheFront) {
   sim.Windows.SendMessage(window, WM_SHOWWINDOW, 0, 0);
   icon.reset();
   EXPECT_EQ(sim.Windows.Find(window)->Proc, static_cast<IWindowProc*>(form));
+}
+
+// ---- the end of an entry ---------------------------------------------------------------
+
+namespace {
+// The simulated shell, failing the removal the way it is told to.
+struct TFailingShell : IShell {
+  TSimShell& Shell;
+  std::function<void()> FailDelete;
+  explicit TFailingShell(TSimShell& shell) : Shell(shell) {}
+  bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) override {
+    if (message == NIM_DELETE && FailDelete) FailDelete();
+    return Shell.NotifyIcon(message, data);
+  }
+  TFileVersion ComCtlVersion() override { return Shell.ComCtlVersion(); }
+};
+}  // namespace
+
+TEST(TrayEnd, OwnFailuresAreIgnoredFaultsReportedAndTheCleanUpRunsRegardless) {
+  struct TCase {
+    const char* Name;
+    std::function<void()> Fail;
+    std::size_t Boxes;
+  };
+  const TCase cases[] = {
+      {"own", [] { throw Exception("Shell refused"); }, 0},
+      {"fault", [] { throw std::length_error("record"); }, 1},
+  };
+  for (const TCase& c : cases) {
+    TSimPlatform sim;
+    TFailingShell shell(sim.Shell);
+    TPlatform platform{sim.Chip, sim.System, sim.Windows, sim.Gdi, sim.Registry, shell};
+    TApplication application(platform);
+    application.SetTitle("Kelvane");
+    TForm* form = application.CreateForm<TForm>();
+    form->Handle();
+    std::size_t windows = sim.Windows.WindowCount();
+    auto icon = std::make_unique<TTrayIcon>(form);
+    icon->SetIconVisible(true);
+    shell.FailDelete = c.Fail;
+    icon.reset();
+    ASSERT_EQ(sim.System.Boxes.size(), c.Boxes) << c.Name;
+    if (c.Boxes) {
+      EXPECT_EQ(sim.System.Boxes[0].Text, "record.");
+    }
+    // The hooks and the shared window went all the same.
+    EXPECT_EQ(TTrayIconHandler::Instance(platform), nullptr) << c.Name;
+    EXPECT_EQ(sim.Windows.WindowCount(), windows) << c.Name;
+    EXPECT_EQ(sim.Windows.Find(form->Handle())->Proc, static_cast<IWindowProc*>(form)) << c.Name;
+  }
 }
