@@ -52,8 +52,8 @@ class TTrayIcon : public TComponent {
   TStartupEvent OnStartup;
 
   // ---- the shell entry --------------------------------------------------------
-  // Each returns whether the shell accepted. A visible entry the shell
-  // refused (or lost: a change it refused) is added again at the next update.
+  // Each returns whether the shell accepted. A visible entry the shell refused, or lost (it
+  // refused a change), is added again at the next update.
   virtual bool AddTrayEntry();
   virtual bool DeleteTrayEntry();
   virtual bool UpdateTrayEntry();

@@ -2,7 +2,8 @@
 // Windows, messages and timers on the virtual clock. The message loop never waits: when
 // nothing is queued it moves the clock to the next timer that falls due, and returns false
 // once the run limit is reached. Standard controls (button, up-down, label) are modelled to
-// the extent the program uses them; tests press them through the methods below.
+// the extent the program uses them; tests press them through the methods below. Painting
+// keeps the system's update region and erase flag (see IWindowing::InvalidateRect).
 #include <cstdint>
 #include <deque>
 #include <functional>
