@@ -77,10 +77,15 @@ TEST(ProgramIsolation, ATrayWindowOfOneProgramIsNeverUsedByAnother) {
   EXPECT_EQ(clicks, 1);
 }
 
-TEST(ProgramIsolation, ATrayWindowStillHeldWhenTheMachineGoesIsFreedWithIt) {
+TEST(ProgramIsolation, ATrayWindowStillHeldWhenThePlatformGoesIsDestroyedWithIt) {
   TSimPlatform sim;
-  TTrayIconHandler::Acquire(sim.Platform());  // a reference nobody gives back
-  HWnd window = TTrayIconHandler::Instance(sim.Platform())->Handle();
-  EXPECT_TRUE(sim.Windows.IsWindow(window));
-  // Leak checking of the test binary catches it if the machine does not free it.
+  HWnd window = 0;
+  {
+    TPlatform platform{sim.Chip, sim.System, sim.Windows, sim.Gdi, sim.Registry, sim.Shell};
+    TTrayIconHandler::Acquire(platform);  // a reference nobody gives back
+    window = TTrayIconHandler::Instance(platform)->Handle();
+    EXPECT_TRUE(sim.Windows.IsWindow(window));
+  }
+  EXPECT_FALSE(sim.Windows.IsWindow(window));
+  EXPECT_EQ(TTrayIconHandler::Instance(sim.Platform()), nullptr);
 }
