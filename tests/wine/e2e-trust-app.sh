@@ -86,7 +86,8 @@ check "the close wrote what the window showed over the empty values" \
 
 # ---- a close request while the start-up box is open ends the real executable -----------------
 if [ "${E2E_ONLY:-}" != demo ]; then
-  CLOSING=$WORK/real-close
+  # Where the first section ran it, so the driver service keeps the path registered there.
+  CLOSING=$WORK/real
   mkdir -p "$CLOSING"
   cp "$BUILD/kelvane.exe" "$CLOSING/"
   (cd "$CLOSING" && wine_run "$CLOSING/kelvane.exe" >/dev/null 2>&1) &
