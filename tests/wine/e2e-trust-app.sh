@@ -9,7 +9,8 @@ wine_run reg export 'HKCU\Software\Kelvane' "$(winepath -w "$TRUST_SAVED" 2>/dev
   rm -f "$TRUST_SAVED"
 
 plant_dword() { wine_run reg add "$TRUST_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1; }
-# The lamp box of the window (client 156,96; 13 x 17) against the simulated lamp: LAMP FILE.
+# The lamp box of the window (client 156,96; 13 x 17) against the simulated one, boosted (1)
+# or not (0).
 lamp_shows() {
   local cx cy
   read -r cx cy _ _ <<<"$(form_value client)"
