@@ -88,6 +88,7 @@ fi
 
 # ---- the demo --------------------------------------------------------------------------
 source "$ROOT/tests/wine/e2e-demo.sh"
+source "$ROOT/tests/wine/e2e-trust-app.sh"
 
 source "$ROOT/tests/wine/e2e-trust-platform.sh"
 
