@@ -200,7 +200,17 @@ void TForm1::FormCreate(TObject*) {
   // The timer already runs: a tick inside the start-up's modal box waits for the next one.
   TRefreshGuard guard(FRefreshing);
   FBoosted = true;
+  // The saved thresholds govern the fan from the first refresh, not only after a show; a
+  // failing read is reported and the description's values stay.
+  try {
+    RestoreThresholds();
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
   FGiveIo.EnablePortAccess();
+  // A close request answered inside the missing-driver box has ended the program.
+  if (TApplication* application = TApplication::Current(); application && application->Terminated())
+    return;
   RefreshTemperatures();
 }
 
@@ -210,7 +220,9 @@ void TForm1::Timer1Timer(TObject*) {
   RefreshTemperatures();
 }
 
-void TForm1::FormShow(TObject*) {
+void TForm1::FormShow(TObject*) { RestoreThresholds(); }
+
+void TForm1::RestoreThresholds() {
   FormStorage1->RestoreState();
   SyncThresholds();
 }

@@ -58,6 +58,8 @@ class TForm1 : public TForm {
   void RefreshTemperatures();
   void SetBoosted(bool value);
   void SyncThresholds();
+  // The stored thresholds into the up-downs, then kept in order; a failing read raises.
+  void RestoreThresholds();
   // After a refused port access: open the ports again and give the system a second.
   void RecoverPortAccess();
 

@@ -13,7 +13,7 @@ TControl::~TControl() { SetParent(nullptr); }
 void TControl::SetParent(TWinControl* parent) {
   if (FParent == parent) return;
   if (FParent) {
-    Invalidate();
+    InvalidateArea(true);  // the place goes back to the parent's background
     std::erase(FParent->FControls, this);
   }
   FParent = parent;
@@ -25,7 +25,7 @@ void TControl::SetParent(TWinControl* parent) {
 
 void TControl::SetBounds(int left, int top, int width, int height) {
   if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
-  Invalidate();
+  InvalidateArea(true);  // the old place goes back to the parent's background
   FLeft = left;
   FTop = top;
   FWidth = width;
@@ -37,8 +37,9 @@ void TControl::SetVisible(bool value) {
   if (FVisible == value) return;
   FVisible = value;
   if (FParent && FParent->HandleAllocated()) {
+    // Hidden: the parent's background comes back; shown: the control covers what it needs.
     TRect r = BoundsRect();
-    Platform().Windows.InvalidateRect(FParent->Handle(), &r);
+    Platform().Windows.InvalidateRect(FParent->Handle(), &r, !value || !Opaque());
   }
 }
 
@@ -48,20 +49,18 @@ void TControl::SetEnabled(bool value) {
   Invalidate();
 }
 
-void TControl::Invalidate() {
+void TControl::Invalidate() { InvalidateArea(!Opaque()); }
+
+void TControl::InvalidateArea(bool erase) {
   if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
   TRect r = BoundsRect();
-  Platform().Windows.InvalidateRect(FParent->Handle(), &r);
+  Platform().Windows.InvalidateRect(FParent->Handle(), &r, erase);
 }
 
 // ---- TWinControl -------------------------------------------------------------
 
-namespace {
-int NextControlId = 100;
-}
-
 TWinControl::TWinControl(TComponent* owner, TPlatform* platform)
-    : TControl(owner, platform), FId(NextControlId++) {}
+    : TControl(owner, platform), FId(Platform().State.NextControlId()) {}
 
 TWinControl::~TWinControl() {
   for (TControl* child : std::vector<TControl*>(FControls)) child->SetParent(nullptr);
@@ -132,7 +131,7 @@ void TWinControl::SetEnabled(bool value) {
 }
 
 void TWinControl::Invalidate() {
-  if (FHandle) Platform().Windows.InvalidateRect(FHandle, nullptr);
+  if (FHandle) Platform().Windows.InvalidateRect(FHandle, nullptr, true);
 }
 
 void TWinControl::SetCaption(const std::string& value) {
@@ -194,6 +193,12 @@ void TWinControl::PaintHandler() {
   IWindowing& windows = Platform().Windows;
   TRect paintRect;
   THandle dc = windows.BeginPaint(FHandle, paintRect);
+  // The paint ends whatever escapes a control's painting.
+  struct TEndPaint {
+    IWindowing& Windows;
+    HWnd Window;
+    ~TEndPaint() { Windows.EndPaint(Window); }
+  } endPaint{windows, FHandle};
   if (dc) {
     // Only the controls the update region touches: the others would be clipped away anyway.
     for (TControl* child : FControls) {
@@ -204,7 +209,6 @@ void TWinControl::PaintHandler() {
         child->PaintWindowless(dc, {child->Left(), child->Top()});
     }
   }
-  windows.EndPaint(FHandle);
 }
 
 TControl* TWinControl::WindowlessAt(int x, int y) const {

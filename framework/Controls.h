@@ -51,8 +51,12 @@ class TControl : public TComponent {
   bool Enabled() const { return FEnabled; }
   virtual void SetEnabled(bool value);
 
-  // Asks for a repaint of the control's area.
+  // Asks for a repaint of the control's area. The parent's background is erased under it
+  // first unless the control is opaque.
   virtual void Invalidate();
+  // An opaque control covers its whole area when it paints, so nothing is erased under it
+  // and a repaint draws straight over the old picture, without a flash of the background.
+  virtual bool Opaque() const { return false; }
 
   // A windowless control paints itself onto its parent's paint device context; `origin` is
   // its top-left corner in the parent's client coordinates.
@@ -75,6 +79,9 @@ class TControl : public TComponent {
   bool FEnabled = true;
 
  private:
+  // Asks the parent to repaint the control's area, erasing the background under it or not.
+  void InvalidateArea(bool erase);
+
   TWinControl* FParent = nullptr;
 };
 

@@ -21,6 +21,11 @@ void ReportException(const std::exception& e) {
 
 TForm::TForm(TComponent* owner, TPlatform* platform) : TWinControl(owner, platform) {
   FVisible = false;
+  if (auto* application = dynamic_cast<TApplication*>(owner);
+      application && application->FCreatingMainForm) {
+    application->FMainForm = this;
+    application->FCreatingMainForm = false;
+  }
 }
 
 TForm::~TForm() { DoDestroy(); }
@@ -95,11 +100,17 @@ void TForm::SetVisible(bool value) {
   TApplication* application = TApplication::Current();
   bool mainForm = application && application->MainForm() == this;
   if (value) {
+    if (FShowing) return;
+    FShowing = true;
     try {
       OnShow(this);
     } catch (const std::exception& e) {
       ReportException(e);
+    } catch (...) {
+      FShowing = false;
+      throw;
     }
+    FShowing = false;
     FVisible = true;
     // A form whose window was made early (a component asked for it while loading) gets the
     // windows of its controls now.
@@ -121,6 +132,7 @@ void TForm::SetVisible(bool value) {
 }
 
 void TForm::Show() {
+  if (FShowing) return;
   SetVisible(true);
   Platform().Windows.SetForegroundWindow(Handle());
 }

@@ -67,6 +67,9 @@ class TForm : public TWinControl {
   int FClientHeight = 0;
   bool FShownOnce = false;
   bool FDestroying = false;
+  // A show is running: a box raised by its event runs a message loop, and a click there must
+  // not start another show inside it.
+  bool FShowing = false;
 };
 
 class TApplication : public TComponent, public IWindowProc {
@@ -86,10 +89,13 @@ class TApplication : public TComponent, public IWindowProc {
   HWnd Handle() const { return FHandle; }
   TForm* MainForm() const { return FMainForm; }
 
-  // Creates a form owned by the application; the first one becomes the main form.
+  // Creates a form owned by the application; the first one becomes the main form, from the
+  // start of its construction on, so a close request during its creation ends the program.
   template <class T>
   T* CreateForm() {
+    FCreatingMainForm = !FMainForm;
     T* form = NewComponent<T>(this);
+    FCreatingMainForm = false;
     if (!FMainForm) FMainForm = form;
     return form;
   }
@@ -114,11 +120,13 @@ class TApplication : public TComponent, public IWindowProc {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  friend class TForm;
   HWnd FHandle = 0;
   std::string FTitle;
   bool FShowMainForm = true;
   bool FTerminated = false;
   TForm* FMainForm = nullptr;
+  bool FCreatingMainForm = false;
   std::vector<std::pair<int, THook>> FHooks;
   int FNextHookId = 1;
 };

@@ -1,5 +1,7 @@
 #include "framework/GraphicControl.h"
 
+#include "platform/Exception.h"
+
 TGraphicControl::TGraphicControl(TComponent* owner, TPlatform* platform)
     : TControl(owner, platform) {}
 
@@ -30,9 +32,11 @@ void TGraphicControl::PaintWindowless(THandle dc, TPoint origin) {
     }
   } detach{canvas, gdi, dc, saved};
   canvas.SetHandle(dc);
+  // A drawing failure of the program's own kind leaves what was drawn; a fault (no memory,
+  // a broken invariant) is not a drawing failure and goes on to the application's report.
   try {
     Paint();
-  } catch (...) {
+  } catch (const Exception&) {
   }
 }
 

@@ -2,6 +2,7 @@
 // The whole boundary to the operating system, handed to the program at start.
 #include "platform/Gdi.h"
 #include "platform/Ports.h"
+#include "platform/ProcessState.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/System.h"
@@ -14,4 +15,6 @@ struct TPlatform {
   IGdi& Gdi;
   IRegistry& Registry;
   IShell& Shell;
+  // What the program keeps once per process, owned here rather than in globals.
+  TProcessState State{};
 };

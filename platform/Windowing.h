@@ -196,8 +196,12 @@ class IWindowing {
   virtual void TranslateMessage(const TMsg& msg) = 0;
   virtual std::intptr_t DispatchMessage(const TMsg& msg) = 0;
 
-  virtual void InvalidateRect(HWnd window, const TRect* rect) = 0;
-  // Device context for WM_PAINT; 0 when there is nothing to paint.
+  // Adds the rectangle (null: the whole client area) to the window's update region. `erase`
+  // accumulates: when any invalidation asked for it, BeginPaint has the background erased
+  // (WM_ERASEBKGND) under the whole region first; otherwise the old picture stays under it.
+  virtual void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) = 0;
+  // Device context for WM_PAINT, clipped to the update region, whose bounds go to
+  // `paintRect`; 0 when there is nothing to paint.
   virtual THandle BeginPaint(HWnd window, TRect& paintRect) = 0;
   virtual void EndPaint(HWnd window) = 0;
 

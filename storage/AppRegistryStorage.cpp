@@ -33,6 +33,11 @@ std::string TextOf(const std::vector<std::uint8_t>& data) {
   return text;
 }
 
+// The key or value is not there: the caller's default applies, and nothing failed.
+bool IsAbsent(TRegStatus status) {
+  return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND;
+}
+
 bool IsTextKind(std::uint32_t kind) { return kind == REG_SZ || kind == REG_EXPAND_SZ; }
 bool IsBytesKind(std::uint32_t kind) {
   return kind == REG_DWORD || kind == REG_QWORD || kind == REG_BINARY;
@@ -66,7 +71,11 @@ void TAppRegistryStorage::SplitKeyValue(const std::string& path, std::string& ke
 
 bool TAppRegistryStorage::KeyExists(const std::string& key) {
   HKey opened = 0;
-  if (Registry().RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened) != ERROR_SUCCESS) return false;
+  TRegStatus status = Registry().RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened);
+  if (status != ERROR_SUCCESS) {
+    if (!IsAbsent(status)) NoteReadFailure();
+    return false;
+  }
   TRegKeyHandle guard(Registry(), opened);
   return true;
 }
@@ -98,26 +107,33 @@ bool TAppRegistryStorage::QueryValue(
     const std::function<bool(std::uint32_t, std::uint32_t)>& accept, std::uint32_t& kind,
     std::vector<std::uint8_t>& data) {
   IRegistry& registry = Registry();
+  auto failed = [this](TRegStatus status) {
+    if (!IsAbsent(status)) NoteReadFailure();
+    return false;
+  };
   HKey opened = 0;
-  if (registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened) != ERROR_SUCCESS) return false;
+  TRegStatus status = registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened);
+  if (status != ERROR_SUCCESS) return failed(status);
   TRegKeyHandle guard(registry, opened);
   std::uint32_t size = 0;
-  if (registry.RegQueryValueExA(opened, name, &kind, nullptr, &size) != ERROR_SUCCESS) return false;
+  status = registry.RegQueryValueExA(opened, name, &kind, nullptr, &size);
+  if (status != ERROR_SUCCESS) return failed(status);
   // Another program may change the value between the two calls: ask again while it grows.
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (!accept(kind, size)) return false;
     data.assign(size ? size : 1, 0);
     std::uint32_t got = static_cast<std::uint32_t>(data.size());
-    TRegStatus status = registry.RegQueryValueExA(opened, name, &kind, data.data(), &got);
+    status = registry.RegQueryValueExA(opened, name, &kind, data.data(), &got);
     if (status == ERROR_SUCCESS) {
-      if (got > data.size() || !accept(kind, got)) return false;
+      if (got > data.size()) return failed(ERROR_MORE_DATA);
+      if (!accept(kind, got)) return false;
       data.resize(got);
       return true;
     }
-    if (status != ERROR_MORE_DATA) return false;
+    if (status != ERROR_MORE_DATA) return failed(status);
     size = got;
   }
-  return false;
+  return failed(ERROR_MORE_DATA);
 }
 
 // ---- the medium --------------------------------------------------------------------
@@ -130,7 +146,9 @@ bool TAppRegistryStorage::DoValueExists(const std::string& path) {
   if (Registry().RegOpenKeyA(RootKey(), key, opened) != ERROR_SUCCESS)
     throw ERegistryError(FormatText("Unable to open key \"%s\" for read", {key}));
   TRegKeyHandle guard(Registry(), opened);
-  return Registry().RegQueryValueExA(opened, name, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  TRegStatus status = Registry().RegQueryValueExA(opened, name, nullptr, nullptr, nullptr);
+  if (status != ERROR_SUCCESS && !IsAbsent(status)) NoteReadFailure();
+  return status == ERROR_SUCCESS;
 }
 
 bool TAppRegistryStorage::DoPathIsKey(const std::string& path) {
@@ -145,8 +163,9 @@ std::int32_t TAppRegistryStorage::DoReadInteger(const std::string& path,
   SplitKeyValue(path, key, name);
   std::uint32_t kind = REG_NONE;
   std::vector<std::uint8_t> data;
+  // A byte value without bytes holds no number: it is unusable like an oversized one.
   auto accept = [](std::uint32_t k, std::uint32_t size) {
-    return (IsBytesKind(k) && size <= 8) || IsTextKind(k);
+    return (IsBytesKind(k) && size >= 1 && size <= 8) || IsTextKind(k);
   };
   if (!QueryValue(key, name, accept, kind, data)) return defaultValue;
   std::uint64_t value = 0;

@@ -204,6 +204,14 @@ T TCustomAppStorage::ReadLocal(const std::string& inner, T defaultValue, F read)
   }
 }
 
+std::uint64_t TCustomAppStorage::ReadFailures() const {
+  std::uint64_t failures = FReadFailures;
+  for (std::size_t i = 0; i < FSubStorages->Count(); ++i)
+    if (const TCustomAppStorage* sub = FSubStorages->Items(i).AppStorage())
+      failures += sub->ReadFailures();
+  return failures;
+}
+
 bool TCustomAppStorage::ValueExists(const std::string& path) {
   TCustomAppStorage* target;
   std::string inner;

@@ -70,6 +70,11 @@ class TCustomAppStorage : public TComponent {
   long double ReadFloat(const std::string& path, long double defaultValue);
   void WriteFloat(const std::string& path, long double value);
 
+  // How often the medium failed while reading, here or in a sub-storage: a key that would not
+  // open, a query that failed. A missing or unusable value is no failure; such reads still
+  // return their default, so a caller that must tell the two apart compares this count.
+  std::uint64_t ReadFailures() const;
+
   // ---- published properties -----------------------------------------------
   void ReadPublishedProperty(const std::string& path, TObject& object, const std::string& propName,
                              bool recursive = true, bool clearFirst = true);
@@ -95,6 +100,8 @@ class TCustomAppStorage : public TComponent {
   // A read in this storage, with the options' defaults for missing and unreadable values.
   template <class T, class F>
   T ReadLocal(const std::string& inner, T defaultValue, F read);
+
+  void NoteReadFailure() { ++FReadFailures; }
 
   // ---- the medium: paths are resolved to this storage ----------------------
   virtual bool DoValueExists(const std::string& path) = 0;
@@ -126,6 +133,7 @@ class TCustomAppStorage : public TComponent {
   bool FUseOldDefaultRoot = false;
   int FUpdateCount = 0;
   int FCryptEnabled = 0;
+  std::uint64_t FReadFailures = 0;
   // The default-root notice is shown once per storage and macro.
   bool FApplNameNoticeShown = false;
   bool FCompanyNameNoticeShown = false;

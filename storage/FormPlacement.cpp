@@ -88,7 +88,7 @@ void TFormPlacement::FormShow(TObject* sender) {
 
 void TFormPlacement::FormCloseQuery(TObject* sender, bool& canClose) {
   FSaveFormCloseQuery(sender, canClose);
-  if (canClose && IsActive() && FForm && HookMaySave()) {
+  if (canClose && IsActive() && FForm) {
     try {
       SaveState();
     } catch (const std::exception& e) {
@@ -98,7 +98,7 @@ void TFormPlacement::FormCloseQuery(TObject* sender, bool& canClose) {
 }
 
 void TFormPlacement::FormDestroy(TObject* sender) {
-  if (IsActive() && !FSaveFlag && HookMaySave()) {
+  if (IsActive() && !FSaveFlag) {
     try {
       SaveState();
     } catch (const std::exception& e) {
@@ -106,18 +106,6 @@ void TFormPlacement::FormDestroy(TObject* sender) {
     }
   }
   FSaveFormDestroy(sender);
-}
-
-// Until something has been restored, the form holds its design values, not the user's:
-// saving them from a hook (a log-off before the window was ever shown) would overwrite the
-// stored settings. Where nothing is stored yet there is nothing to lose, and they are saved.
-bool TFormPlacement::HookMaySave() {
-  if (FRestored) return true;
-  try {
-    return !FAppStorage->ValueExists(ValuePath(kFormVersion, true));
-  } catch (const std::exception&) {
-    return false;
-  }
 }
 
 // ---- saving and restoring ------------------------------------------------------------
@@ -133,8 +121,13 @@ void TFormPlacement::SaveState() {
 void TFormPlacement::RestoreState() {
   if (FAppStorage) {
     FSaveFlag = false;
-    FRestored = true;
-    std::int32_t stored = ReadInteger(kFormVersion, 0);
+    std::int32_t stored = 0;
+    try {
+      stored = ReadInteger(kFormVersion, 0);
+    } catch (const std::exception&) {
+      ReadPlacementFailed();
+      throw;
+    }
     bool restore = false;
     switch (FVersionCheck) {
       case TFormPlacementVersionCheck::fpvcNocheck:

@@ -64,6 +64,8 @@ class TFormPlacement : public TComponent {
 
   virtual void WritePlacement();
   virtual void ReadPlacement();
+  // The storage failed before the placement could be read: nothing of it was restored.
+  virtual void ReadPlacementFailed() {}
 
   // The owner, when it is a form.
   TForm* Form() const { return FForm; }
@@ -77,7 +79,6 @@ class TFormPlacement : public TComponent {
   void FormShow(TObject* sender);
   void FormCloseQuery(TObject* sender, bool& canClose);
   void FormDestroy(TObject* sender);
-  bool HookMaySave();
 
   bool FActive = true;
   TCustomAppStorage* FAppStorage = nullptr;
@@ -92,8 +93,6 @@ class TFormPlacement : public TComponent {
   // Set when a save has run, cleared when a restore starts: the destroy hook saves only
   // after a restore that no save has followed.
   bool FSaveFlag = false;
-  // A restore has run in this component's life.
-  bool FRestored = false;
   // The form's handlers from before this component chained itself in.
   bool FChained = false;
   TNotifyEvent FSaveFormShow;

@@ -14,6 +14,14 @@ bool SplitLine(const std::string& line, std::string& component, std::string& pro
   property = Trim(line.substr(dot + 1));
   return !component.empty() && !property.empty();
 }
+
+// The property's value in a comparable form; kinds without one compare as unchanged.
+std::string Snapshot(TObject& object, const TPropInfo& info) {
+  if (info.GetOrd) return std::to_string(info.GetOrd(object));
+  if (info.GetFloat) return std::to_string(static_cast<double>(info.GetFloat(object)));
+  if (info.GetStr) return info.GetStr(object);
+  return {};
+}
 }  // namespace
 
 TFormStorage::TFormStorage(TComponent* owner, TPlatform* platform)
@@ -38,6 +46,9 @@ void TFormStorage::Notification(TComponent* component, TOperation operation) {
   for (std::size_t i = FStoredProps.Count(); i-- > 0;)
     if (static_cast<const void*>(FStoredProps.Objects(i)) == static_cast<const void*>(component))
       FStoredProps.Delete(i);
+  std::erase_if(FUnread, [component](const TUnread& u) {
+    return static_cast<const void*>(u.Component) == static_cast<const void*>(component);
+  });
 }
 
 void TFormStorage::ResolveStoredProps(bool bind) {
@@ -75,10 +86,35 @@ void TFormStorage::ReadPlacement() {
   }
 }
 
-void TFormStorage::WriteStoredProps() { RunStoredProps(false); }
-void TFormStorage::ReadStoredProps() { RunStoredProps(true); }
+void TFormStorage::ReadPlacementFailed() {
+  TFormPlacement::ReadPlacementFailed();
+  RunStoredProps(TRun::MarkUnread);
+}
 
-void TFormStorage::RunStoredProps(bool reading) {
+void TFormStorage::WriteStoredProps() { RunStoredProps(TRun::Write); }
+void TFormStorage::ReadStoredProps() { RunStoredProps(TRun::Read); }
+
+void TFormStorage::MarkUnread(TComponent& component, const TPropInfo& info) {
+  std::string value = Snapshot(component, info);
+  for (TUnread& u : FUnread)
+    if (u.Component == &component && u.Property == info.Name) {
+      u.Value = std::move(value);
+      return;
+    }
+  FUnread.push_back({&component, info.Name, std::move(value)});
+}
+
+bool TFormStorage::MayWrite(TComponent& component, const TPropInfo& info) {
+  auto u = std::find_if(FUnread.begin(), FUnread.end(), [&](const TUnread& e) {
+    return e.Component == &component && e.Property == info.Name;
+  });
+  if (u == FUnread.end()) return true;
+  if (u->Value == Snapshot(component, info)) return false;
+  FUnread.erase(u);
+  return true;
+}
+
+void TFormStorage::RunStoredProps(TRun run) {
   if (!AppStorage()) return;
   TPropertyStorage worker(*AppStorage(),
                           TCustomAppStorage::JoinPaths({AppStoragePath(), FStoredPropsPath}));
@@ -108,9 +144,21 @@ void TFormStorage::RunStoredProps(bool reading) {
     auto info = std::find_if(entry->second.begin(), entry->second.end(),
                              [&](const TPropInfo* p) { return SameText(p->Name, property); });
     if (info == entry->second.end()) continue;
-    if (reading)
-      worker.LoadObjectProperty(*component, **info);
-    else
-      worker.StoreObjectProperty(*component, **info);
+    switch (run) {
+      case TRun::Read:
+        if (worker.LoadObjectProperty(*component, **info))
+          std::erase_if(FUnread, [&](const TUnread& u) {
+            return u.Component == component && u.Property == (*info)->Name;
+          });
+        else
+          MarkUnread(*component, **info);
+        break;
+      case TRun::Write:
+        if (MayWrite(*component, **info)) worker.StoreObjectProperty(*component, **info);
+        break;
+      case TRun::MarkUnread:
+        MarkUnread(*component, **info);
+        break;
+    }
   }
 }

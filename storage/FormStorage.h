@@ -25,6 +25,7 @@ class TFormStorage : public TFormPlacement {
   void Notification(TComponent* component, TOperation operation) override;
   void WritePlacement() override;
   void ReadPlacement() override;
+  void ReadPlacementFailed() override;
   virtual void WriteStoredProps();
   virtual void ReadStoredProps();
 
@@ -33,9 +34,24 @@ class TFormStorage : public TFormPlacement {
   // or name no component; binding looks the components up by name, otherwise each line is
   // rewritten with its bound component's current name.
   void ResolveStoredProps(bool bind);
-  void RunStoredProps(bool reading);
+  enum class TRun { Read, Write, MarkUnread };
+  void RunStoredProps(TRun run);
+  void MarkUnread(TComponent& component, const TPropInfo& info);
+  // Whether the property may be written: not while it still holds what it held when its read
+  // failed.
+  bool MayWrite(TComponent& component, const TPropInfo& info);
 
   TFormStorageStringList FStoredProps;
+  // Properties whose last read failed in the storage (not merely found nothing usable), with
+  // their value at that time. What they hold then is not what is stored, so writing it back
+  // would replace the user's setting; once a read succeeds or the value changes, they are
+  // written again.
+  struct TUnread {
+    TComponent* Component;
+    std::string Property;
+    std::string Value;
+  };
+  std::vector<TUnread> FUnread;
   std::string FStoredPropsPath;
   std::string FStoredValuesPath;
   bool FDestroying = false;

@@ -15,7 +15,8 @@ class TPropertyStorage {
   // Writes one property; failures propagate.
   void StoreObjectProperty(TComponent& component, const TPropInfo& info);
   // Reads one property when a value (or a key) of its name is there; failures are dropped.
-  void LoadObjectProperty(TComponent& component, const TPropInfo& info);
+  // False when the storage failed on the way (not for a value that is missing or unusable).
+  bool LoadObjectProperty(TComponent& component, const TPropInfo& info);
 
  private:
   std::string ItemPath(TComponent& component, const TPropInfo& info, bool reading);

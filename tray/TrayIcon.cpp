@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/Forms.h"
+#include "platform/Exception.h"
 #include "tray/TrayIconHandler.h"
 
 namespace {
@@ -36,13 +37,19 @@ TTrayIcon::TTrayIcon(TComponent* owner, TPlatform* platform) : TComponent(owner,
 }
 
 TTrayIcon::~TTrayIcon() {
+  // Nothing may leave a destructor: the program's own failures are ignored here, anything
+  // else (a fault) goes to the application's report, and the clean-up below runs regardless.
   try {
     SetIconVisible(false);
-  } catch (...) {
+  } catch (const Exception&) {
+  } catch (const std::exception& e) {
+    ReportException(e);
   }
   try {
     FIcon.reset();
-  } catch (...) {
+  } catch (const Exception&) {
+  } catch (const std::exception& e) {
+    ReportException(e);
   }
   if (FApplicationHookId)
     if (TApplication* application = TApplication::Current())
@@ -51,9 +58,9 @@ TTrayIcon::~TTrayIcon() {
     if (FOldWndProc) Platform().Windows.RestoreWindowProc(FOwnerWindow, FOldWndProc);
     FOwnerHook.reset();
   }
-  if (TTrayIconHandler* handler = TTrayIconHandler::Instance())
+  if (TTrayIconHandler* handler = TTrayIconHandler::Instance(Platform()))
     handler->Unregister(FEntryRecord.uID);
-  TTrayIconHandler::Release();
+  TTrayIconHandler::Release(Platform());
 }
 
 // ---- properties --------------------------------------------------------------
@@ -96,7 +103,7 @@ void TTrayIcon::SetCycleInterval(std::uint32_t value) {
 void TTrayIcon::FillEntryRecord() {
   try {
     FEntryRecord.hIcon = static_cast<std::uint32_t>(FIcon ? FIcon->Handle() : 0);
-  } catch (...) {
+  } catch (const Exception&) {
     // An unreadable image: the entry goes out without one.
     FEntryRecord.hIcon = 0;
   }
@@ -112,15 +119,26 @@ bool TTrayIcon::SendRequest(std::uint32_t message) {
 
 bool TTrayIcon::AddTrayEntry() {
   FIconVisible = true;
-  return SendRequest(NIM_ADD);
+  // A refused add of an entry the shell already has is the shell's answer to a duplicate.
+  bool accepted = SendRequest(NIM_ADD);
+  if (accepted) FEntryAdded = true;
+  return accepted;
 }
 
 bool TTrayIcon::DeleteTrayEntry() {
   FIconVisible = false;
+  FEntryAdded = false;
   return SendRequest(NIM_DELETE);
 }
 
-bool TTrayIcon::UpdateTrayEntry() { return SendRequest(NIM_MODIFY); }
+bool TTrayIcon::UpdateTrayEntry() {
+  // A shell that was busy or not there yet has no entry to change: keep offering it the
+  // entry at every update (each refresh makes one) until it takes it.
+  if (FIconVisible && !FEntryAdded) return AddTrayEntry();
+  bool accepted = SendRequest(NIM_MODIFY);
+  if (!accepted) FEntryAdded = false;
+  return accepted;
+}
 
 // ---- loading -----------------------------------------------------------------
 
@@ -203,7 +221,7 @@ bool TTrayIcon::ApplicationHook(TMessage& message) {
   if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_RESTORE && application &&
       application->MainForm())
     application->MainForm()->SetVisible(true);
-  TTrayIconHandler* handler = TTrayIconHandler::Instance();
+  TTrayIconHandler* handler = TTrayIconHandler::Instance(Platform());
   std::uint32_t restart = handler ? handler->ShellRestartMessage() : 0;
   // A restarted shell has forgotten every entry: put ours back with its current image.
   if (restart != 0 && message.Msg == restart && FIconVisible) AddTrayEntry();

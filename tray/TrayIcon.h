@@ -52,7 +52,8 @@ class TTrayIcon : public TComponent {
   TStartupEvent OnStartup;
 
   // ---- the shell entry --------------------------------------------------------
-  // Each returns whether the shell accepted; nothing acts on a refusal.
+  // Each returns whether the shell accepted. A visible entry the shell refused, or lost (it
+  // refused a change), is added again at the next update.
   virtual bool AddTrayEntry();
   virtual bool DeleteTrayEntry();
   virtual bool UpdateTrayEntry();
@@ -107,6 +108,8 @@ class TTrayIcon : public TComponent {
   bool FCycleIcons = false;
 
   TNotifyIconData FEntryRecord;
+  // The shell took the entry and has not refused a change to it since.
+  bool FEntryAdded = false;
   bool FLeftDownSeen = false;
   TPoint FLastPointer;
 

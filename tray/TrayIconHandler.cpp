@@ -4,27 +4,28 @@
 #include "tray/TrayIcon.h"
 
 namespace {
-TTrayIconHandler* Handler = nullptr;
-std::uint32_t NextId = 1;
 // The restart announcement came with common controls 4.71.
 constexpr TFileVersion kRestartAnnounced{4, 71};
 }  // namespace
 
 TTrayIconHandler& TTrayIconHandler::Acquire(TPlatform& platform) {
-  if (!Handler) Handler = new TTrayIconHandler(platform);
-  ++Handler->FRefCount;
-  return *Handler;
+  TTrayIconHandler* handler = platform.State.Find<TTrayIconHandler>();
+  if (!handler) handler = &platform.State.Keep(std::make_unique<TTrayIconHandler>(platform));
+  ++handler->FRefCount;
+  return *handler;
 }
 
-void TTrayIconHandler::Release() {
-  if (!Handler || --Handler->FRefCount > 0) return;
-  delete Handler;
-  Handler = nullptr;
+void TTrayIconHandler::Release(TPlatform& platform) {
+  TTrayIconHandler* handler = platform.State.Find<TTrayIconHandler>();
+  if (!handler || --handler->FRefCount > 0) return;
+  platform.State.Free<TTrayIconHandler>();
 }
 
-TTrayIconHandler* TTrayIconHandler::Instance() { return Handler; }
+TTrayIconHandler* TTrayIconHandler::Instance(const TPlatform& platform) {
+  return platform.State.Find<TTrayIconHandler>();
+}
 
-TTrayIconHandler::TTrayIconHandler(TPlatform& platform) : FPlatform(platform) {
+TTrayIconHandler::TTrayIconHandler(TPlatform& platform) : FWindows(platform.Windows) {
   if (platform.Shell.ComCtlVersion() >= kRestartAnnounced)
     FShellRestartMessage = platform.Windows.RegisterWindowMessage("TaskbarCreated");
   TWindowParams params;
@@ -37,12 +38,12 @@ TTrayIconHandler::TTrayIconHandler(TPlatform& platform) : FPlatform(platform) {
 TTrayIconHandler::~TTrayIconHandler() {
   HWnd handle = FHandle;
   FHandle = 0;
-  if (FPlatform.Windows.IsWindow(handle)) FPlatform.Windows.DestroyWindow(handle);
+  if (FWindows.IsWindow(handle)) FWindows.DestroyWindow(handle);
 }
 
 std::uint32_t TTrayIconHandler::Register(TTrayIcon* icon) {
-  std::uint32_t id = NextId++;
-  if (NextId == 0) NextId = 1;
+  std::uint32_t id = FNextId++;
+  if (FNextId == 0) FNextId = 1;
   FIcons[id] = icon;
   return id;
 }
@@ -73,5 +74,5 @@ std::intptr_t TTrayIconHandler::WindowProc(HWnd window, std::uint32_t message,
     case WM_NCDESTROY:
       return 1;
   }
-  return FPlatform.Windows.DefWindowProc(window, message, wParam, lParam);
+  return FWindows.DefWindowProc(window, message, wParam, lParam);
 }

@@ -2,7 +2,8 @@
 // The tray message window, shared by every tray icon of the process. The shell sends each
 // entry's notifications here; the entry's identity in wParam leads back to its component.
 // The first tray icon creates the handler, each holds one reference, the last one out
-// destroys it with its window.
+// destroys it with its window. The platform instance keeps it, so it is shared within one
+// program and never outlives it.
 #include <cstdint>
 #include <map>
 
@@ -10,14 +11,17 @@
 
 class TTrayIcon;
 
-class TTrayIconHandler : public IWindowProc {
+class TTrayIconHandler : public TProcessState::TShared, public IWindowProc {
  public:
   // Takes a reference, creating the handler and its window first if there is none.
   static TTrayIconHandler& Acquire(TPlatform& platform);
   // Gives a reference back; the last one destroys the handler.
-  static void Release();
-  // The handler of the process, if there is one (tests).
-  static TTrayIconHandler* Instance();
+  static void Release(TPlatform& platform);
+  // The handler of the program on this platform, if there is one.
+  static TTrayIconHandler* Instance(const TPlatform& platform);
+
+  explicit TTrayIconHandler(TPlatform& platform);
+  ~TTrayIconHandler() override;
 
   HWnd Handle() const { return FHandle; }
   int RefCount() const { return FRefCount; }
@@ -33,12 +37,11 @@ class TTrayIconHandler : public IWindowProc {
                            std::intptr_t lParam) override;
 
  private:
-  explicit TTrayIconHandler(TPlatform& platform);
-  ~TTrayIconHandler() override;
-
-  TPlatform& FPlatform;
+  // The windows only: the handler may go while the platform is being taken down.
+  IWindowing& FWindows;
   HWnd FHandle = 0;
   int FRefCount = 0;
   std::uint32_t FShellRestartMessage = 0;
   std::map<std::uint32_t, TTrayIcon*> FIcons;
+  std::uint32_t FNextId = 1;
 };

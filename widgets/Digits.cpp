@@ -78,7 +78,8 @@ void TDigits::SetValue(double value) {
     FRefreshBackground = length != FLastTextLength;
     if (length != FLastTextLength) FLastTextLength = length;
     Invalidate();
-  } catch (...) {
+  } catch (const Exception&) {
+    // The value is kept whatever its text does.
   }
 }
 
@@ -192,7 +193,7 @@ void TDigits::Paint() {
     for (int i = 1; i <= static_cast<int>(text.size()); ++i)
       x = DrawCharacter(text, i, x, y, drawPassive);
     FRefreshBackground = true;
-  } catch (...) {
+  } catch (const Exception&) {
     // What was drawn before the failure stays.
   }
 }

@@ -41,6 +41,9 @@ class TDigits : public TGraphicControl {
   void SetInterspace(std::uint16_t value);
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool value);
+  // Unless transparent, a paint draws its whole area itself (gradient, fill or segments over
+  // the old ones), so nothing is erased under it before.
+  bool Opaque() const override { return !FTransparent; }
   TAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TAlignment value);
   std::uint16_t InteriorOffset() const { return FInteriorOffset; }

@@ -47,6 +47,8 @@ class TGlyphCheckBox : public TGraphicControl {
   TPointClass& GlyphShift() { return *FGlyphShift; }
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool value);
+  // The whole box comes from its buffer in one copy: nothing is erased under it.
+  bool Opaque() const override { return true; }
   TLabelTextStyles& TextStyles() { return *FTextStyles; }
   TLabelColors& Colors() { return *FColors; }
   TCheckBoxOptions Options() const { return FOptions; }

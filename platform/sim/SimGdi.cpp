@@ -172,7 +172,8 @@ bool TSimGdi::DeleteDC(THandle handle) {
   return true;
 }
 
-THandle TSimGdi::BeginWindowPaint(HWnd window, const TRect& client) {
+THandle TSimGdi::BeginWindowPaint(HWnd window, const TRect& client,
+                                  const std::vector<TRect>& region) {
   TImage& surface = FSurfaces[window];
   if (surface.Width != client.Width() || surface.Height != client.Height()) {
     surface.Width = std::max(0, client.Width());
@@ -186,6 +187,7 @@ THandle TSimGdi::BeginWindowPaint(HWnd window, const TRect& client) {
   --FObjects[FStockBitmap].Selections;
   dc.State.Bitmap = 0;
   dc.Window = window;
+  dc.Region = region;
   FPaintDcs[window] = handle;
   return handle;
 }
@@ -393,6 +395,10 @@ void TSimGdi::Plot(TDc& dc, TImage& surface, int dx, int dy, TColorRef color) {
     const TRect& c = *dc.State.Clip;
     if (dx < c.Left || dy < c.Top || dx >= c.Right || dy >= c.Bottom) return;
   }
+  if (!dc.Region.empty() && std::none_of(dc.Region.begin(), dc.Region.end(), [&](const TRect& r) {
+        return dx >= r.Left && dy >= r.Top && dx < r.Right && dy < r.Bottom;
+      }))
+    return;
   surface.Pixels[static_cast<std::size_t>(dy) * surface.Width + dx] = color & 0xFFFFFF;
 }
 

@@ -90,7 +90,8 @@ class TSimGdi : public IGdi {
   static constexpr int kStockFontHeight = 13;
 
   // ---- window surfaces (wired to the windowing's paint hooks) --------------
-  THandle BeginWindowPaint(HWnd window, const TRect& client);
+  // The context draws only inside `region` (client coordinates; empty: the whole client).
+  THandle BeginWindowPaint(HWnd window, const TRect& client, const std::vector<TRect>& region = {});
   void EndWindowPaint(HWnd window);
   const TImage* WindowSurface(HWnd window) const;
   TImage* WindowSurface(HWnd window);
@@ -141,6 +142,9 @@ class TSimGdi : public IGdi {
   };
   struct TDc {
     HWnd Window = 0;  // 0: a memory context
+    // A window paint's update region, device coordinates; empty: no limit. Not part of the
+    // saved state: the program's own clipping only narrows it.
+    std::vector<TRect> Region;
     TState State;
     std::vector<TState> Saved;
     TPoint Position;

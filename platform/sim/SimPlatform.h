@@ -25,6 +25,7 @@ class TSimPlatform {
   TSimShell Shell;
 
   TPlatform& Platform() { return FPlatform; }
+  const TPlatform& Platform() const { return FPlatform; }
   // Pumps messages and timers until the virtual clock has advanced by `milliseconds`.
   void RunFor(std::uint32_t milliseconds) { Windows.RunFor(milliseconds); }
 

@@ -29,6 +29,10 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
   switch (message) {
     case NIM_ADD:
       if (it != Entries.end()) return false;
+      if (RefuseAdds > 0) {
+        --RefuseAdds;
+        return false;
+      }
       Entries[key] = data;
       break;
     case NIM_MODIFY:

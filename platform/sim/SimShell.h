@@ -22,6 +22,8 @@ class TSimShell : public IShell {
   bool Absent = false;
   // The shell is there but refuses every request.
   bool Refusing = false;
+  // A busy shell (as at log-on): refuses this many adds, counting down, before it takes one.
+  int RefuseAdds = 0;
   TFileVersion CommonControlsVersion{5, 82};
 
   // Forgets every entry, as a restarted shell has none, and broadcasts "TaskbarCreated".

@@ -74,9 +74,8 @@ bool TSimWindowing::ShowWindow(HWnd window, int command) {
   }
   if (!wasVisible) {
     Deliver(window, WM_SHOWWINDOW, 1, 0);
-    TWindow& w = FWindows[window];
-    w.Visible = true;
-    w.Dirty = true;
+    FWindows[window].Visible = true;
+    InvalidateTree(window);
   }
   if (command != SW_SHOWNA && FWindows[window].Params.Parent == 0) FForeground = window;
   return wasVisible;
@@ -97,7 +96,7 @@ bool TSimWindowing::SetWindowPos(HWnd window, int x, int y, int width, int heigh
   TRect& r = it->second.Rect;
   if (!(flags & SWP_NOMOVE)) r = Bounds(x, y, r.Width(), r.Height());
   if (!(flags & SWP_NOSIZE)) r = Bounds(r.Left, r.Top, width, height);
-  it->second.Dirty = true;
+  InvalidateRect(window, nullptr, true);
   return true;
 }
 
@@ -257,10 +256,20 @@ std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
       return 0;
     case WM_QUERYENDSESSION:
       return 1;
-    case WM_ERASEBKGND:
+    case WM_ERASEBKGND: {
+      // The program's own classes have the button face as their background, as the real
+      // backend registers them; the hidden utility window and standard controls have none.
+      const TWindow* w = Find(window);
+      if (!w) return 0;
+      TWindowClass c = w->Params.Class;
+      bool brush =
+          c == TWindowClass::Frame || c == TWindowClass::Application || c == TWindowClass::Panel;
+      if (!brush || !OnEraseBackground || wParam == 0) return 0;
+      OnEraseBackground(window, static_cast<THandle>(wParam), GetClientRect(window));
       return 1;
+    }
     case WM_PAINT:
-      if (auto it = FWindows.find(window); it != FWindows.end()) it->second.Dirty = false;
+      Validate(window);
       return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_RESTORE) ShowWindow(window, SW_RESTORE);
@@ -402,17 +411,57 @@ void TSimWindowing::RunFor(std::uint64_t milliseconds) {
 
 // ---- painting and input ----------------------------------------------------
 
-void TSimWindowing::InvalidateRect(HWnd window, const TRect*) {
+void TSimWindowing::InvalidateRect(HWnd window, const TRect* rect, bool erase) {
   auto it = FWindows.find(window);
-  if (it != FWindows.end()) it->second.Dirty = true;
+  if (it == FWindows.end()) return;
+  TRect client = GetClientRect(window);
+  TRect r = rect ? *rect : client;
+  r = {std::max(r.Left, client.Left), std::max(r.Top, client.Top), std::min(r.Right, client.Right),
+       std::min(r.Bottom, client.Bottom)};
+  if (r.Left >= r.Right || r.Top >= r.Bottom) return;  // adds nothing to the region
+  TWindow& w = it->second;
+  w.Update.push_back(r);
+  w.Erase = w.Erase || erase;
+  w.Dirty = true;
+}
+
+// A window that appears is painted whole, its visible children with it, each over its
+// background.
+void TSimWindowing::InvalidateTree(HWnd window) {
+  InvalidateRect(window, nullptr, true);
+  for (HWnd child : FChildren[window])
+    if (const TWindow* w = Find(child); w && w->Visible) InvalidateTree(child);
+}
+
+void TSimWindowing::Validate(HWnd window) {
+  auto it = FWindows.find(window);
+  if (it == FWindows.end()) return;
+  it->second.Update.clear();
+  it->second.Erase = false;
+  it->second.Dirty = false;
 }
 
 THandle TSimWindowing::BeginPaint(HWnd window, TRect& paintRect) {
   auto it = FWindows.find(window);
   if (it == FWindows.end()) return 0;
-  it->second.Dirty = false;
-  paintRect = GetClientRect(window);
-  return OnBeginPaint ? OnBeginPaint(window, paintRect) : 0;
+  TWindow& w = it->second;
+  TRect client = GetClientRect(window);
+  std::vector<TRect> region = std::move(w.Update);
+  bool erase = w.Erase;
+  w.Update.clear();
+  w.Erase = false;
+  w.Dirty = false;
+  // A paint nobody asked for (a test sending WM_PAINT itself) gets the whole client area,
+  // with nothing erased.
+  if (region.empty()) region.push_back(client);
+  paintRect = region.front();
+  for (const TRect& r : region)
+    paintRect = {std::min(paintRect.Left, r.Left), std::min(paintRect.Top, r.Top),
+                 std::max(paintRect.Right, r.Right), std::max(paintRect.Bottom, r.Bottom)};
+  THandle dc = OnBeginPaint ? OnBeginPaint(window, client, region) : 0;
+  // The erase comes from inside BeginPaint, before the window draws anything.
+  if (dc && erase) Deliver(window, WM_ERASEBKGND, static_cast<std::uintptr_t>(dc), 0);
+  return dc;
 }
 
 void TSimWindowing::EndPaint(HWnd window) {

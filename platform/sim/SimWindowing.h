@@ -2,7 +2,8 @@
 // Windows, messages and timers on the virtual clock. The message loop never waits: when
 // nothing is queued it moves the clock to the next timer that falls due, and returns false
 // once the run limit is reached. Standard controls (button, up-down, label) are modelled to
-// the extent the program uses them; tests press them through the methods below.
+// the extent the program uses them; tests press them through the methods below. Painting
+// keeps the system's update region and erase flag (see IWindowing::InvalidateRect).
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -56,7 +57,7 @@ class TSimWindowing : public IWindowing {
   bool IsDialogMessage(HWnd dialog, TMsg& msg) override;
   void TranslateMessage(const TMsg&) override {}
   std::intptr_t DispatchMessage(const TMsg& msg) override;
-  void InvalidateRect(HWnd window, const TRect* rect) override;
+  void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) override;
   THandle BeginPaint(HWnd window, TRect& paintRect) override;
   void EndPaint(HWnd window) override;
   TPoint GetCursorPos() override { return CursorPos; }
@@ -66,6 +67,8 @@ class TSimWindowing : public IWindowing {
   // Pumps messages (with dialog keys) until the clock has moved on by `milliseconds`,
   // or until a quit message. Nested calls (a modal box) pump within the outer limit.
   void RunFor(std::uint64_t milliseconds);
+  // Drops the window's update region unpainted, as the system's ValidateRect does.
+  void Validate(HWnd window);
   // True once a WM_QUIT has been taken off the queue by a loop.
   bool QuitReceived() const { return FQuitReceived; }
   // Limit for GetMessage: it returns false when idle at this time (0 = none, returns at once).
@@ -89,7 +92,11 @@ class TSimWindowing : public IWindowing {
     std::string Text;
     bool Visible = false;
     bool Enabled = true;
-    bool Dirty = false;
+    bool Dirty = false;  // a WM_PAINT is due
+    // The update region, as rectangles in client coordinates, and whether its background is
+    // to be erased; both stay until BeginPaint takes them.
+    std::vector<TRect> Update;
+    bool Erase = false;
     int UpDownMin = 0;
     int UpDownMax = 100;
     int UpDownPos = 0;
@@ -103,9 +110,11 @@ class TSimWindowing : public IWindowing {
   std::vector<TMsg> Delivered;
   bool Recording = false;
 
-  // Paint hooks: the device-context provider of the simulated GDI.
-  std::function<THandle(HWnd, const TRect&)> OnBeginPaint;
+  // Paint hooks: the device-context provider of the simulated GDI (client rectangle, update
+  // region), and the class background fill of DefWindowProc's WM_ERASEBKGND.
+  std::function<THandle(HWnd, const TRect&, const std::vector<TRect>&)> OnBeginPaint;
   std::function<void(HWnd)> OnEndPaint;
+  std::function<void(HWnd, THandle, const TRect&)> OnEraseBackground;
 
  private:
   struct TTimer {
@@ -119,6 +128,7 @@ class TSimWindowing : public IWindowing {
   std::intptr_t StandardControlProc(TWindow& w, HWnd window, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam);
   HWnd TopLevelOf(HWnd window) const;
+  void InvalidateTree(HWnd window);
   bool TakeNextMessage(TMsg& msg, bool advanceClock);
 
   TSimClock& FClock;

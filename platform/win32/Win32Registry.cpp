@@ -25,6 +25,20 @@ const wchar_t* Wide(const std::u16string& s) {
 
 // An empty name means the null name to the system (the key itself, the default value).
 const char* NameOrNull(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
+const wchar_t* NameOrNull(const std::u16string& s) { return s.empty() ? nullptr : Wide(s); }
+
+// The query's in/out size and its kind, for either character width of the value name.
+template <class Query, class Name>
+TRegStatus QueryValue(Query query, HKey key, const Name& valueName, std::uint32_t* kind,
+                      std::uint8_t* data, std::uint32_t* size) {
+  DWORD type = 0;
+  DWORD length = size ? *size : 0;
+  LONG status =
+      query(ToHkey(key), NameOrNull(valueName), nullptr, &type, data, size ? &length : nullptr);
+  if (kind) *kind = type;
+  if (size) *size = length;
+  return status;
+}
 }  // namespace
 
 TRegStatus TWin32Registry::RegOpenKeyExA(HKey key, const std::string& subKey, std::uint32_t options,
@@ -39,8 +53,7 @@ TRegStatus TWin32Registry::RegOpenKeyExW(HKey key, const std::u16string& subKey,
                                          std::uint32_t options, std::uint32_t access,
                                          HKey& result) {
   HKEY opened = nullptr;
-  LONG status = ::RegOpenKeyExW(ToHkey(key), subKey.empty() ? nullptr : Wide(subKey), options,
-                                access, &opened);
+  LONG status = ::RegOpenKeyExW(ToHkey(key), NameOrNull(subKey), options, access, &opened);
   result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
   return status;
 }
@@ -62,25 +75,13 @@ TRegStatus TWin32Registry::RegCreateKeyA(HKey key, const std::string& subKey, HK
 TRegStatus TWin32Registry::RegQueryValueExA(HKey key, const std::string& valueName,
                                             std::uint32_t* kind, std::uint8_t* data,
                                             std::uint32_t* size) {
-  DWORD type = 0;
-  DWORD length = size ? *size : 0;
-  LONG status = ::RegQueryValueExA(ToHkey(key), NameOrNull(valueName), nullptr, &type, data,
-                                   size ? &length : nullptr);
-  if (kind) *kind = type;
-  if (size) *size = length;
-  return status;
+  return QueryValue(::RegQueryValueExA, key, valueName, kind, data, size);
 }
 
 TRegStatus TWin32Registry::RegQueryValueExW(HKey key, const std::u16string& valueName,
                                             std::uint32_t* kind, std::uint8_t* data,
                                             std::uint32_t* size) {
-  DWORD type = 0;
-  DWORD length = size ? *size : 0;
-  LONG status = ::RegQueryValueExW(ToHkey(key), valueName.empty() ? nullptr : Wide(valueName),
-                                   nullptr, &type, data, size ? &length : nullptr);
-  if (kind) *kind = type;
-  if (size) *size = length;
-  return status;
+  return QueryValue(::RegQueryValueExW, key, valueName, kind, data, size);
 }
 
 TRegStatus TWin32Registry::RegSetValueExA(HKey key, const std::string& valueName,

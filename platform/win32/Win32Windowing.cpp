@@ -22,31 +22,11 @@ LRESULT CALLBACK ObjectWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return proc->WindowProc(reinterpret_cast<HWnd>(window), message, wParam, lParam);
 }
 
-// Replacement procedures. A window that has any gets ReplacementWndProc as its system
-// procedure, which calls the latest replacement; each replacement reaches the one before it
-// (or the window's own procedure) through its entry, so replacements can stack and be taken
-// away in any order. A reference handed out is the address of the caller's own entry.
-struct TReplacement {
-  IWindowProc* Proc;
-  TReplacement* Before;  // null: the window's own procedure is next
-};
-struct TChain {
-  WNDPROC Original = nullptr;
-  std::vector<std::unique_ptr<TReplacement>> Entries;
-};
-std::map<HWND, TChain>& Chains() {
-  static std::map<HWND, TChain> chains;
-  return chains;
-}
+// A window that has replacement procedures gets ReplacementWndProc as its system procedure;
+// the window's chain (found through a window property) calls the latest replacement.
+constexpr char kChainProperty[] = "KelvaneChain";
 
-LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto it = Chains().find(window);
-  if (it == Chains().end() || it->second.Entries.empty())
-    return DefWindowProcA(window, message, wParam, lParam);
-  return it->second.Entries.back()->Proc->WindowProc(reinterpret_cast<HWnd>(window), message,
-                                                     wParam, lParam);
-}
-
+LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RegisterClasses() {
   WNDCLASSA cls = {};
   cls.lpfnWndProc = ObjectWndProc;
@@ -94,7 +74,33 @@ struct TWin32Windowing::TPaint {
   PAINTSTRUCT Ps;
 };
 
-TWin32Windowing::TWin32Windowing() {
+// Replacements stack: each reaches the one before it (or the window's own procedure) through
+// its entry, so they can be taken away in any order. A reference handed out is the address
+// of the caller's own entry.
+struct TWin32Windowing::TChain {
+  struct TEntry {
+    IWindowProc* Proc;
+    TEntry* Before;  // null: the window's own procedure is next
+  };
+  WNDPROC Original = nullptr;
+  std::vector<std::unique_ptr<TEntry>> Entries;
+};
+
+// The last message taken, with the time and point the system gave it.
+struct TWin32Windowing::TLastMessage {
+  MSG Msg = {};
+};
+
+namespace {
+LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* chain = static_cast<TWin32Windowing::TChain*>(GetPropA(window, kChainProperty));
+  if (!chain || chain->Entries.empty()) return DefWindowProcA(window, message, wParam, lParam);
+  return chain->Entries.back()->Proc->WindowProc(reinterpret_cast<HWnd>(window), message, wParam,
+                                                 lParam);
+}
+}  // namespace
+
+TWin32Windowing::TWin32Windowing() : FLast(std::make_unique<TLastMessage>()) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterClasses();
@@ -104,7 +110,15 @@ TWin32Windowing::TWin32Windowing() {
                                                 DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
 }
 
-TWin32Windowing::~TWin32Windowing() { DeleteObject(reinterpret_cast<HFONT>(FFont)); }
+TWin32Windowing::~TWin32Windowing() {
+  // Windows that outlive this object get their own procedures back.
+  for (auto& [window, chain] : FChains) {
+    if (!::IsWindow(H(window))) continue;
+    SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->Original));
+    RemovePropA(H(window), kChainProperty);
+  }
+  DeleteObject(reinterpret_cast<HFONT>(FFont));
+}
 
 HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
   const char* className = kUtilityClass;
@@ -243,37 +257,40 @@ std::uint32_t TWin32Windowing::RegisterWindowMessage(const std::string& name) {
 }
 
 TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacement) {
-  TChain& chain = Chains()[H(window)];
-  if (chain.Entries.empty()) {
-    chain.Original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+  std::unique_ptr<TChain>& chain = FChains[window];
+  if (!chain) {
+    chain = std::make_unique<TChain>();
+    SetPropA(H(window), kChainProperty, chain.get());
+    chain->Original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacementWndProc)));
   }
-  TReplacement* before = chain.Entries.empty() ? nullptr : chain.Entries.back().get();
-  chain.Entries.push_back(std::make_unique<TReplacement>(TReplacement{replacement, before}));
-  return reinterpret_cast<TWndProcRef>(chain.Entries.back().get());
+  TChain::TEntry* before = chain->Entries.empty() ? nullptr : chain->Entries.back().get();
+  chain->Entries.push_back(std::make_unique<TChain::TEntry>(TChain::TEntry{replacement, before}));
+  return reinterpret_cast<TWndProcRef>(chain->Entries.back().get());
 }
 
 void TWin32Windowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
-  auto it = Chains().find(H(window));
-  if (it == Chains().end()) return;
-  auto& entries = it->second.Entries;
-  auto* gone = reinterpret_cast<TReplacement*>(previous);
+  auto it = FChains.find(window);
+  if (it == FChains.end()) return;
+  auto& entries = it->second->Entries;
+  auto* gone = reinterpret_cast<TChain::TEntry*>(previous);
   for (auto& entry : entries)
     if (entry->Before == gone) entry->Before = gone->Before;
   std::erase_if(entries, [gone](const auto& entry) { return entry.get() == gone; });
   if (entries.empty()) {
-    SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.Original));
-    Chains().erase(it);
+    SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second->Original));
+    RemovePropA(H(window), kChainProperty);
+    FChains.erase(it);
   }
 }
 
 std::intptr_t TWin32Windowing::CallWindowProc(TWndProcRef previous, HWnd window,
                                               std::uint32_t message, std::uintptr_t wParam,
                                               std::intptr_t lParam) {
-  auto* own = reinterpret_cast<TReplacement*>(previous);
+  auto* own = reinterpret_cast<TChain::TEntry*>(previous);
   if (own && own->Before) return own->Before->Proc->WindowProc(window, message, wParam, lParam);
-  auto it = Chains().find(H(window));
-  WNDPROC original = it != Chains().end() ? it->second.Original : nullptr;
+  auto it = FChains.find(window);
+  WNDPROC original = it != FChains.end() ? it->second->Original : nullptr;
   if (!original) return DefWindowProcA(H(window), message, wParam, lParam);
   return CallWindowProcA(original, H(window), message, wParam, lParam);
 }
@@ -298,25 +315,23 @@ MSG ToMsg(const TMsg& m) {
 TMsg FromMsg(const MSG& m) {
   return {reinterpret_cast<HWnd>(m.hwnd), m.message, m.wParam, m.lParam};
 }
-// The last message taken, with the time and point the system gave it.
-MSG LastMessage = {};
 }  // namespace
 
 bool TWin32Windowing::GetMessage(TMsg& msg) {
-  BOOL result = GetMessageA(&LastMessage, nullptr, 0, 0);
-  msg = FromMsg(LastMessage);
+  BOOL result = GetMessageA(&FLast->Msg, nullptr, 0, 0);
+  msg = FromMsg(FLast->Msg);
   return result > 0;
 }
 
 bool TWin32Windowing::PeekMessage(TMsg& msg) {
-  if (!PeekMessageA(&LastMessage, nullptr, 0, 0, PM_REMOVE)) return false;
-  msg = FromMsg(LastMessage);
+  if (!PeekMessageA(&FLast->Msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  msg = FromMsg(FLast->Msg);
   return true;
 }
 
 bool TWin32Windowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
   MSG m = ToMsg(msg);
-  if (m.hwnd == LastMessage.hwnd && m.message == LastMessage.message) m = LastMessage;
+  if (m.hwnd == FLast->Msg.hwnd && m.message == FLast->Msg.message) m = FLast->Msg;
   return IsDialogMessageA(H(dialog), &m) != 0;
 }
 
@@ -327,16 +342,17 @@ void TWin32Windowing::TranslateMessage(const TMsg& msg) {
 
 std::intptr_t TWin32Windowing::DispatchMessage(const TMsg& msg) {
   MSG m = ToMsg(msg);
-  if (m.hwnd == LastMessage.hwnd && m.message == LastMessage.message) m = LastMessage;
+  if (m.hwnd == FLast->Msg.hwnd && m.message == FLast->Msg.message) m = FLast->Msg;
   return DispatchMessageA(&m);
 }
 
-void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect) {
+void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect, bool erase) {
+  BOOL eraseFlag = erase ? TRUE : FALSE;
   if (rect) {
     RECT r = {rect->Left, rect->Top, rect->Right, rect->Bottom};
-    ::InvalidateRect(H(window), &r, TRUE);
+    ::InvalidateRect(H(window), &r, eraseFlag);
   } else {
-    ::InvalidateRect(H(window), nullptr, TRUE);
+    ::InvalidateRect(H(window), nullptr, eraseFlag);
   }
 }
 

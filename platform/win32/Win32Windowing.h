@@ -46,14 +46,21 @@ class TWin32Windowing : public IWindowing {
   bool IsDialogMessage(HWnd dialog, TMsg& msg) override;
   void TranslateMessage(const TMsg& msg) override;
   std::intptr_t DispatchMessage(const TMsg& msg) override;
-  void InvalidateRect(HWnd window, const TRect* rect) override;
+  void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) override;
   THandle BeginPaint(HWnd window, TRect& paintRect) override;
   void EndPaint(HWnd window) override;
   TPoint GetCursorPos() override;
   std::int16_t GetAsyncKeyState(int virtualKey) override;
 
+  // The replacement procedures of one window (the system procedure reaches it).
+  struct TChain;
+
  private:
   struct TPaint;
+  struct TLastMessage;
   std::map<HWnd, std::unique_ptr<TPaint>> FPaints;
+  // Replacement procedures per window; each window finds its chain through a property.
+  std::map<HWnd, std::unique_ptr<TChain>> FChains;
+  std::unique_ptr<TLastMessage> FLast;
   THandle FFont = 0;
 };

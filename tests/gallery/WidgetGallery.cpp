@@ -1,6 +1,7 @@
 #include "tests/gallery/WidgetGallery.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/WindowLooks.h"
 #include "framework/Component.h"
@@ -41,6 +42,17 @@ std::vector<TColorRef> RenderWidgetGallery(TPlatform& platform, const TGalleryVa
   bitmap.SetSize(kGalleryWidth, kGalleryHeight);
   PaintWidgetGallery(platform, bitmap.Canvas().Handle(), values);
   return bitmap.Pixels();
+}
+
+TGalleryValues GalleryValuesFromWords(char* const words[6]) {
+  TGalleryValues values;
+  values.CPU = std::atof(words[0]);
+  values.Motherboard = std::atof(words[1]);
+  values.BoostOn = std::atof(words[2]);
+  values.BoostOff = std::atof(words[3]);
+  values.Boosted = std::atoi(words[4]) != 0;
+  values.LampEnabled = std::atoi(words[5]) != 0;
+  return values;
 }
 
 bool WriteGalleryPpm(const std::string& path, const std::vector<TColorRef>& pixels) {

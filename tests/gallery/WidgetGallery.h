@@ -28,6 +28,9 @@ TRect GalleryLampBounds();
 // rows from the top, 0x00BBGGRR.
 std::vector<TColorRef> RenderWidgetGallery(TPlatform& platform, const TGalleryValues& values);
 
+// The values from six command-line words: cpu, motherboard, on, off, boosted, lamp enabled.
+TGalleryValues GalleryValuesFromWords(char* const words[6]);
+
 // Writes a rendering as a binary PPM file (for comparing the two rasters from outside).
 bool WriteGalleryPpm(const std::string& path, const std::vector<TColorRef>& pixels);
 

@@ -25,14 +25,7 @@ int main(int argc, char** argv) {
       sim.Gdi.SysColors[static_cast<std::size_t>(index)] =
           static_cast<TColorRef>(std::strtoul(value.c_str(), nullptr, 16));
   TGalleryValues values;
-  if (argc >= 9) {
-    values.CPU = std::atof(argv[3]);
-    values.Motherboard = std::atof(argv[4]);
-    values.BoostOn = std::atof(argv[5]);
-    values.BoostOff = std::atof(argv[6]);
-    values.Boosted = std::atoi(argv[7]) != 0;
-    values.LampEnabled = std::atoi(argv[8]) != 0;
-  }
+  if (argc >= 9) values = GalleryValuesFromWords(argv + 3);
   std::vector<TColorRef> pixels = RenderWidgetGallery(sim.Platform(), values);
   return WriteGalleryPpm(argv[1], pixels) ? 0 : 1;
 }

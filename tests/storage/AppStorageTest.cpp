@@ -191,6 +191,10 @@ TEST_F(RegistryStorage, ReadIntegerByRegistryKind) {
       {"binary 34 12", REG_BINARY, {0x34, 0x12}, 4660},
       {"binary of 8 bytes", REG_BINARY, {1, 0, 0, 0, 0, 0, 0, 0x80}, 1},
       {"binary of 9 bytes", REG_BINARY, {1, 2, 3, 4, 5, 6, 7, 8, 9}, -7},
+      {"dword without bytes", REG_DWORD, {}, -7},
+      {"qword without bytes", REG_QWORD, {}, -7},
+      {"binary without bytes", REG_BINARY, {}, -7},
+      {"binary of 1 byte", REG_BINARY, {0x2A}, 42},
       {"multi-string", REG_MULTI_SZ, {'1', 0, 0}, -7},
       {"big-endian dword", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 1}, -7},
       {"no kind", REG_NONE, {1}, -7},
@@ -451,6 +455,38 @@ TEST_F(RegistryStorage, UnreadableKeyReadsAsDefault) {
   Reg.Deny(HKCU, kKey, KEY_QUERY_VALUE);
   EXPECT_EQ(Storage.ReadInteger("Form1\\v", 9), 9);
   EXPECT_EQ(Storage.ReadString("Form1\\v", "d"), "d");
+}
+
+// A read that gives its default may have found nothing or met a failing registry; only the
+// second counts as a failure.
+TEST_F(RegistryStorage, ReadFailuresCountFailingCallsNotMissingValues) {
+  Reg.SetDword(HKCU, kKey, "v", 1);
+  Reg.SetValue(HKCU, kKey, "empty", REG_BINARY, {});
+  struct {
+    const char* What;
+    TRegOp Op;
+    std::string Target;
+    TRegStatus Code;
+    const char* Path;
+    bool Failure;
+  } cases[] = {
+      {"a missing value", TRegOp::QueryValue, "none", ERROR_CANTREAD, "Form1\\missing", false},
+      {"a missing key", TRegOp::QueryValue, "none", ERROR_CANTREAD, "Nowhere\\v", false},
+      {"an empty value", TRegOp::QueryValue, "none", ERROR_CANTREAD, "Form1\\empty", false},
+      {"a key that will not open", TRegOp::OpenKeyEx, kKey, ERROR_ACCESS_DENIED, "Form1\\v", true},
+      {"a query that fails", TRegOp::QueryValue, "v", ERROR_CANTREAD, "Form1\\v", true},
+      {"a value that keeps growing", TRegOp::QueryValue, "v", ERROR_MORE_DATA, "Form1\\v", true},
+  };
+  for (const auto& c : cases) {
+    Reg.InjectFault(c.Op, c.Target, c.Code, -1);
+    std::uint64_t before = Storage.ReadFailures();
+    EXPECT_EQ(Storage.ReadInteger(c.Path, 9), 9) << c.What;
+    EXPECT_EQ(Storage.ReadFailures() > before, c.Failure) << c.What;
+    Reg.ClearFaults();
+  }
+  std::uint64_t before = Storage.ReadFailures();
+  EXPECT_EQ(Storage.ReadInteger("Form1\\v", 9), 1);
+  EXPECT_EQ(Storage.ReadFailures(), before);
 }
 
 // ---- sub-storages --------------------------------------------------------------------

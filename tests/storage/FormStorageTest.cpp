@@ -260,24 +260,139 @@ TEST_F(FormStorage, DestroySavesOnlyAfterARestoreSinceTheLastSave) {
   EXPECT_EQ(WrittenNames(), (TNames{"FormVersion", kOff, kOn}));
 }
 
-TEST_F(FormStorage, HooksDoNotOverwriteStoredSettingsThatWereNeverRestored) {
+// The hooks save what the form holds, restored or not: keeping a log-off before the first
+// show from replacing stored settings is the program's start-up restore's work.
+TEST_F(FormStorage, HooksSaveWhatTheFormHoldsAfterAPlainStart) {
   Destroy();
   Reg.Writes.clear();
-  Reg.SetDword(HKCU, kKey, "FormVersion", 0);
   Reg.SetDword(HKCU, kKey, kOff, 60);
   Reg.SetDword(HKCU, kKey, kOn, 70);
   Start();
-  EXPECT_TRUE(Form->CloseQuery());  // log-off before the window was ever shown
-  Destroy();
-  EXPECT_TRUE(Reg.Writes.empty());
+  Form->FormStorage1->RestoreState();
+  EXPECT_EQ(Positions(), (TInts{60, 70}));
+  EXPECT_TRUE(Form->CloseQuery());
+  EXPECT_EQ(WrittenNames(), (TNames{"FormVersion", kOff, kOn}));
   EXPECT_EQ(Reg.GetDword(HKCU, kKey, kOn), 70u);
+}
 
+namespace {
+void Plant(TSimRegistry& reg) {
+  reg.DeleteKey(HKCU, "Software\\Kelvane");
+  reg.SetDword(HKCU, kKey, "FormVersion", 0);
+  reg.SetDword(HKCU, kKey, kOff, 60);
+  reg.SetDword(HKCU, kKey, kOn, 70);
+}
+}  // namespace
+
+// Where the registry failed while a threshold was read, the form holds a value that is not
+// the stored one; saving must leave the stored one alone. Values that are missing or
+// unusable are no failure: the form's values are written over them.
+TEST_F(FormStorage, ThresholdWhoseReadFailedIsNotWrittenBack) {
+  struct TCase {
+    const char* Name;
+    TRegOp Op;
+    std::string Target;
+    TRegStatus Code;
+    int Times;
+    int After;
+    bool Raises;
+    TNames Written;
+  };
+  const std::vector<TCase> cases = {
+      {"the version read raises",
+       TRegOp::OpenKey,
+       kKey,
+       ERROR_ACCESS_DENIED,
+       1,
+       0,
+       true,
+       {"FormVersion"}},
+      {"the key will not open for reading",
+       TRegOp::OpenKeyEx,
+       kKey,
+       ERROR_ACCESS_DENIED,
+       -1,
+       0,
+       false,
+       {"FormVersion"}},
+      {"the off-threshold's existence test raises",
+       TRegOp::OpenKey,
+       kKey,
+       ERROR_ACCESS_DENIED,
+       1,
+       1,
+       false,
+       {"FormVersion", kOn}},
+      {"the on-threshold's query fails",
+       TRegOp::QueryValue,
+       kOn,
+       ERROR_CANTREAD,
+       -1,
+       0,
+       false,
+       {"FormVersion", kOff}},
+      {"the off-threshold is an empty value",
+       TRegOp::QueryValue,
+       "",
+       ERROR_SUCCESS,
+       0,
+       0,
+       false,
+       {"FormVersion", kOff, kOn}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Destroy();
+    Plant(Reg);
+    if (c.Times == 0) Reg.SetValue(HKCU, kKey, kOff, REG_BINARY, {});
+    Start();
+    Form->udBoostOffTemp->SetPosition(50);  // what the form holds when a read fails
+    Form->udBoostOnTemp->SetPosition(80);
+    if (c.Times != 0) Reg.InjectFault(c.Op, c.Target, c.Code, c.Times, c.After);
+    if (c.Raises)
+      EXPECT_THROW(Form->FormStorage1->RestoreState(), ERegistryError);
+    else
+      EXPECT_NO_THROW(Form->FormStorage1->RestoreState());
+    Reg.ClearFaults();
+    Reg.Writes.clear();
+    Form->FormStorage1->SaveState();
+    EXPECT_EQ(WrittenNames(), c.Written);
+    Reg.Writes.clear();
+    EXPECT_TRUE(Form->CloseQuery());  // a log-off or close request later on
+    EXPECT_EQ(WrittenNames(), c.Written);
+    if (c.Written.size() == 1) {
+      EXPECT_EQ(Reg.GetDword(HKCU, kKey, kOff), 60u);
+      EXPECT_EQ(Reg.GetDword(HKCU, kKey, kOn), 70u);
+    }
+  }
+}
+
+TEST_F(FormStorage, FailedReadIsWrittenAgainOnceReadOrChanged) {
+  Destroy();
+  Plant(Reg);
   Start();
-  Form->Show();
-  Form->Hide();
-  Form->udBoostOnTemp->SetPosition(80);
-  EXPECT_TRUE(Form->CloseQuery());  // after a restore the hooks save as usual
-  EXPECT_EQ(Reg.GetDword(HKCU, kKey, kOn), 80u);
+  Reg.InjectFault(TRegOp::OpenKeyEx, kKey, ERROR_ACCESS_DENIED, -1);
+  Form->FormStorage1->RestoreState();
+  Reg.ClearFaults();
+  EXPECT_EQ(Positions(), (TInts{55, 65}));
+  Reg.Writes.clear();
+  Form->FormStorage1->SaveState();
+  EXPECT_EQ(WrittenNames(), (TNames{"FormVersion"}));
+
+  // Changed by the user: written.
+  Reg.Writes.clear();
+  Form->udBoostOnTemp->SetPosition(75);
+  Form->FormStorage1->SaveState();
+  EXPECT_EQ(WrittenNames(), (TNames{"FormVersion", kOn}));
+  EXPECT_EQ(Reg.GetDword(HKCU, kKey, kOn), 75u);
+  EXPECT_EQ(Reg.GetDword(HKCU, kKey, kOff), 60u);
+
+  // Read at last: written as usual from then on.
+  Form->FormStorage1->RestoreState();
+  EXPECT_EQ(Positions(), (TInts{60, 75}));
+  Reg.Writes.clear();
+  Form->FormStorage1->SaveState();
+  EXPECT_EQ(WrittenNames(), (TNames{"FormVersion", kOff, kOn}));
 }
 
 TEST_F(FormStorage, FormsOwnHandlersComeBackWhenTheStorageGoes) {

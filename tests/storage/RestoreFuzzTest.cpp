@@ -24,10 +24,10 @@ constexpr char kKey[] = "Software\\Kelvane\\Form1";
 const char* const kNames[] = {"FormVersion", "udBoostOffTemp_Position", "udBoostOnTemp_Position"};
 
 // What a reader should make of a value, worked out independently of the storage: byte kinds
-// up to 8 bytes little-endian, texts that are a whole decimal or 0x number; else nothing.
+// of 1 to 8 bytes little-endian, texts that are a whole decimal or 0x number; else nothing.
 std::optional<std::int32_t> Decode(std::uint32_t kind, const TBytes& data) {
   if (kind == REG_DWORD || kind == REG_QWORD || kind == REG_BINARY) {
-    if (data.size() > 8) return std::nullopt;
+    if (data.empty() || data.size() > 8) return std::nullopt;
     std::uint32_t low = 0;
     for (std::size_t i = 0; i < data.size() && i < 4; ++i) low |= std::uint32_t{data[i]} << (8 * i);
     return static_cast<std::int32_t>(low);

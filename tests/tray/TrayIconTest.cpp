@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
+#include <stdexcept>
+
+#include "platform/Exception.h"
 
 #include "tests/tray/TrayTestSupport.h"
 
@@ -236,17 +240,49 @@ TEST(TrayRecord, EndOfLoadingUpdatesAddsAgainAndSetsVersionZero) {
   EXPECT_EQ(rig.Sim.Shell.Requests[2].Data.uVersion, 0u);
 }
 
-TEST(TrayRecord, NoShellMeansNoEntryUntilItIsAddedAgain) {
+TEST(TrayRecord, AnEntryTheShellRefusedIsAddedAtTheNextUpdate) {
   TRig rig;
   rig.Sim.Shell.Absent = true;
   rig.Icon->SetIconVisible(true);
   EXPECT_TRUE(rig.Icon->IconVisible());
   EXPECT_FALSE(rig.Sim.Shell.Requests.back().Accepted);
+  rig.Icon->SetHint("x");  // still no shell: offered again, refused again
+  EXPECT_EQ(rig.RequestMessages(), (std::vector<std::uint32_t>{NIM_ADD, NIM_ADD}));
   rig.Sim.Shell.Absent = false;
-  rig.Icon->SetHint("x");  // an update of an entry the shell does not know
-  EXPECT_FALSE(rig.Sim.Shell.Requests.back().Accepted);
+  rig.Icon->SetHint("y");  // the shell is there: the update adds the entry, with the hint
+  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_ADD);
+  ASSERT_EQ(rig.Sim.Shell.Entries.size(), 1u);
+  EXPECT_EQ(TipOf(rig.Sim.Shell.Entries.begin()->second), "y");
+  rig.Icon->SetHint("z");  // from then on, changes
+  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_MODIFY);
+  EXPECT_TRUE(rig.Sim.Shell.Requests.back().Accepted);
+}
+
+TEST(TrayRecord, AChangeTheShellRefusedIsFollowedByAnAdd) {
+  TRig rig;
   rig.Icon->SetIconVisible(true);
-  EXPECT_EQ(rig.Sim.Shell.Entries.size(), 1u);
+  rig.Sim.Shell.Entries.clear();  // the shell lost the entry without a word
+  rig.Icon->SetHint("a");
+  EXPECT_FALSE(rig.Sim.Shell.Requests.back().Accepted);
+  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_MODIFY);
+  rig.Icon->SetHint("b");
+  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_ADD);
+  EXPECT_TRUE(rig.Sim.Shell.Requests.back().Accepted);
+  // A hidden entry is not brought back by a change.
+  rig.Icon->SetIconVisible(false);
+  rig.Icon->SetHint("c");
+  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_MODIFY);
+  EXPECT_TRUE(rig.Sim.Shell.Entries.empty());
+}
+
+TEST(TrayRecord, ARefusedDuplicateAddKeepsChangingTheEntry) {
+  TRig rig;
+  rig.Icon->SetIconVisible(true);
+  rig.Icon->SetIconVisible(true);  // the shell refuses the duplicate
+  EXPECT_FALSE(rig.Sim.Shell.Requests.back().Accepted);
+  rig.Icon->SetHint("a");
+  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_MODIFY);
+  EXPECT_TRUE(rig.Sim.Shell.Requests.back().Accepted);
 }
 
 // ---- the message window and the hooks -------------------------------------------------
@@ -254,12 +290,12 @@ TEST(TrayRecord, NoShellMeansNoEntryUntilItIsAddedAgain) {
 TEST(TrayWindow, OneWindowPerProcessWhileAnyIconLives) {
   TSimPlatform sim;
   TComponent root(nullptr, &sim.Platform());
-  EXPECT_EQ(TTrayIconHandler::Instance(), nullptr);
+  EXPECT_EQ(TTrayIconHandler::Instance(sim.Platform()), nullptr);
   auto a = std::make_unique<TTrayIcon>(&root);
-  HWnd window = TTrayIconHandler::Instance()->Handle();
+  HWnd window = TTrayIconHandler::Instance(sim.Platform())->Handle();
   auto b = std::make_unique<TTrayIcon>(&root);
-  EXPECT_EQ(TTrayIconHandler::Instance()->Handle(), window);
-  EXPECT_EQ(TTrayIconHandler::Instance()->RefCount(), 2);
+  EXPECT_EQ(TTrayIconHandler::Instance(sim.Platform())->Handle(), window);
+  EXPECT_EQ(TTrayIconHandler::Instance(sim.Platform())->RefCount(), 2);
   const auto* w = sim.Windows.Find(window);
   ASSERT_NE(w, nullptr);
   EXPECT_FALSE(w->Visible);
@@ -269,7 +305,7 @@ TEST(TrayWindow, OneWindowPerProcessWhileAnyIconLives) {
   EXPECT_TRUE(sim.Windows.IsWindow(window));
   a.reset();
   EXPECT_FALSE(sim.Windows.IsWindow(window));
-  EXPECT_EQ(TTrayIconHandler::Instance(), nullptr);
+  EXPECT_EQ(TTrayIconHandler::Instance(sim.Platform()), nullptr);
   EXPECT_EQ(sim.Windows.WindowCount(), windows - 1);
 }
 
@@ -309,7 +345,7 @@ TEST(TrayHooks, NoComebackWhenHiddenOrWithOldCommonControls) {
   TApplication application(sim.Platform());
   TComponent root(nullptr, &sim.Platform());
   auto* icon = NewComponent<TTrayIcon>(&root);
-  EXPECT_EQ(TTrayIconHandler::Instance()->ShellRestartMessage(), 0u);
+  EXPECT_EQ(TTrayIconHandler::Instance(sim.Platform())->ShellRestartMessage(), 0u);
   icon->SetIconVisible(true);
   std::size_t requests = sim.Shell.Requests.size();
   sim.Shell.Restart(sim.Windows);
@@ -346,4 +382,54 @@ TEST(TrayHooks, OwnerShownByItselfComesToTheFront) {
   sim.Windows.SendMessage(window, WM_SHOWWINDOW, 0, 0);
   icon.reset();
   EXPECT_EQ(sim.Windows.Find(window)->Proc, static_cast<IWindowProc*>(form));
+}
+
+// ---- the end of an entry ---------------------------------------------------------------
+
+namespace {
+// The simulated shell, failing the removal the way it is told to.
+struct TFailingShell : IShell {
+  TSimShell& Shell;
+  std::function<void()> FailDelete;
+  explicit TFailingShell(TSimShell& shell) : Shell(shell) {}
+  bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) override {
+    if (message == NIM_DELETE && FailDelete) FailDelete();
+    return Shell.NotifyIcon(message, data);
+  }
+  TFileVersion ComCtlVersion() override { return Shell.ComCtlVersion(); }
+};
+}  // namespace
+
+TEST(TrayEnd, OwnFailuresAreIgnoredFaultsReportedAndTheCleanUpRunsRegardless) {
+  struct TCase {
+    const char* Name;
+    std::function<void()> Fail;
+    std::size_t Boxes;
+  };
+  const TCase cases[] = {
+      {"own", [] { throw Exception("Shell refused"); }, 0},
+      {"fault", [] { throw std::length_error("record"); }, 1},
+  };
+  for (const TCase& c : cases) {
+    TSimPlatform sim;
+    TFailingShell shell(sim.Shell);
+    TPlatform platform{sim.Chip, sim.System, sim.Windows, sim.Gdi, sim.Registry, shell};
+    TApplication application(platform);
+    application.SetTitle("Kelvane");
+    TForm* form = application.CreateForm<TForm>();
+    form->Handle();
+    std::size_t windows = sim.Windows.WindowCount();
+    auto icon = std::make_unique<TTrayIcon>(form);
+    icon->SetIconVisible(true);
+    shell.FailDelete = c.Fail;
+    icon.reset();
+    ASSERT_EQ(sim.System.Boxes.size(), c.Boxes) << c.Name;
+    if (c.Boxes) {
+      EXPECT_EQ(sim.System.Boxes[0].Text, "record.");
+    }
+    // The hooks and the shared window went all the same.
+    EXPECT_EQ(TTrayIconHandler::Instance(platform), nullptr) << c.Name;
+    EXPECT_EQ(sim.Windows.WindowCount(), windows) << c.Name;
+    EXPECT_EQ(sim.Windows.Find(form->Handle())->Proc, static_cast<IWindowProc*>(form)) << c.Name;
+  }
 }

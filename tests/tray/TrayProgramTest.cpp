@@ -123,14 +123,44 @@ TEST(TrayProgram, ShellRestartBringsBackTheLatestText) {
   EXPECT_EQ(Log(program.Sim.Shell, before + 1), (std::vector<TLogged>{{NIM_MODIFY, true}}));
 }
 
-TEST(TrayProgram, OldCommonControlsMissTheRestart) {
+TEST(TrayProgram, OldCommonControlsMissTheRestartButTheNextRefreshAddsTheEntry) {
   TSimProgram program;
   program.Sim.Shell.CommonControlsVersion = {4, 70};
   program.Start();
   program.Sim.Shell.Restart(program.Sim.Windows);
+  std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(5000);
   EXPECT_TRUE(program.Sim.Shell.Entries.empty());
-  EXPECT_FALSE(program.Sim.Shell.Requests.back().Accepted);  // the refresh's update
+  program.RunFor(5000);
+  EXPECT_EQ(Log(program.Sim.Shell, before),
+            (std::vector<TLogged>{{NIM_MODIFY, false}, {NIM_ADD, true}}));
+  EXPECT_EQ(program.Sim.Shell.Entries.size(), 1u);
+}
+
+TEST(TrayProgram, ABusyShellAtLogOnGetsTheEntryAtTheFirstRefreshItAccepts) {
+  TSimProgram program;
+  program.Sim.Shell.Absent = true;  // no notification area yet while the program starts
+  TForm1& form = program.Start();
+  EXPECT_TRUE(program.Sim.Shell.Entries.empty());
+  program.Sim.Shell.Absent = false;
+  program.Sim.Shell.RefuseAdds = 3;  // there, but busy for three more refreshes
+  std::size_t before = program.Sim.Shell.Requests.size();
+  program.Sim.Chip.SetTemperatures(52, 30);
+  program.RunFor(3 * 5000);
+  EXPECT_TRUE(program.Sim.Shell.Entries.empty());
+  EXPECT_EQ(Log(program.Sim.Shell, before),
+            (std::vector<TLogged>{{NIM_ADD, false}, {NIM_ADD, false}, {NIM_ADD, false}}));
+  program.RunFor(5000);
+  ASSERT_EQ(program.Sim.Shell.Entries.size(), 1u);
+  const TNotifyIconData& entry = program.Sim.Shell.Entries.begin()->second;
+  EXPECT_EQ(entry.hIcon, form.TextTrayIcon1->Icon()->Handle());  // the latest text image
+  EXPECT_EQ(entry.uCallbackMessage, TrayCallbackMessage);
+  // From then on each refresh changes the entry, and a click reaches the window.
+  program.RunFor(5000);
+  EXPECT_EQ(Log(program.Sim.Shell, before + 3),
+            (std::vector<TLogged>{{NIM_ADD, true}, {NIM_MODIFY, true}}));
+  Click(program, {WM_LBUTTONDOWN, WM_LBUTTONUP});
+  EXPECT_TRUE(form.Visible());
 }
 
 TEST(TrayProgram, TheEntryLeavesWithTheProgram) {
@@ -142,6 +172,6 @@ TEST(TrayProgram, TheEntryLeavesWithTheProgram) {
   EXPECT_EQ(Log(program.Sim.Shell, before), (std::vector<TLogged>{{NIM_DELETE, true}}));
   EXPECT_EQ(program.Sim.Shell.Requests.back().Data.uFlags, 7u);
   EXPECT_TRUE(program.Sim.Shell.Entries.empty());
-  EXPECT_EQ(TTrayIconHandler::Instance(), nullptr);
+  EXPECT_EQ(TTrayIconHandler::Instance(program.Sim.Platform()), nullptr);
   EXPECT_EQ(program.Sim.Gdi.OpenCount(TSimGdi::TKind::Icon), 0u);
 }

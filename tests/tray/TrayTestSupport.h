@@ -24,7 +24,7 @@ struct TTrayRig {
     for (std::uint32_t m : messages) Sim.Shell.PostPointerMessage(Sim.Windows, m);
     Sim.RunFor(0);
   }
-  HWnd TrayWindow() const { return TTrayIconHandler::Instance()->Handle(); }
+  HWnd TrayWindow() const { return TTrayIconHandler::Instance(Sim.Platform())->Handle(); }
   std::vector<std::uint32_t> RequestMessages() const {
     std::vector<std::uint32_t> result;
     for (const auto& r : Sim.Shell.Requests) result.push_back(r.Message);

@@ -16,18 +16,21 @@ struct TWidgetRig {
     Parent.SetBounds(0, 0, width, height);
     Window = Parent.Handle();
   }
+  // Placed first, then put on the window: there is no old place to give back.
   template <class T>
   T& Add(int left, int top, int width, int height) {
     auto* control = NewComponent<T>(&Parent);
-    control->SetParent(&Parent);
     control->SetBounds(left, top, width, height);
+    control->SetParent(&Parent);
     return *control;
   }
-  // The window's surface in one colour, as a parent's background would leave it.
+  // The window's surface in one colour, as a parent's background would leave it; what was
+  // waiting to be repainted counts as painted.
   void Ground(TColorRef color) {
     TRect client = Sim.Windows.GetClientRect(Window);
     Sim.Gdi.BeginWindowPaint(Window, client);
     Sim.Gdi.EndWindowPaint(Window);
+    Sim.Windows.Validate(Window);
     for (TColorRef& p : Sim.Gdi.WindowSurface(Window)->Pixels) p = color;
   }
   void Paint() { Sim.Windows.SendMessage(Window, WM_PAINT, 0, 0); }

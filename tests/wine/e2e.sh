@@ -88,6 +88,9 @@ fi
 
 # ---- the demo --------------------------------------------------------------------------
 source "$ROOT/tests/wine/e2e-demo.sh"
+source "$ROOT/tests/wine/e2e-trust-app.sh"
+
+source "$ROOT/tests/wine/e2e-trust-platform.sh"
 source "$ROOT/tests/wine/e2e-hw.sh"
 
 # ---- figures: in-process timings on the real system, object balance, size -------------------

@@ -24,14 +24,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   TGalleryValues values;
-  if (argc >= 8) {
-    values.CPU = std::atof(argv[2]);
-    values.Motherboard = std::atof(argv[3]);
-    values.BoostOn = std::atof(argv[4]);
-    values.BoostOff = std::atof(argv[5]);
-    values.Boosted = std::atoi(argv[6]) != 0;
-    values.LampEnabled = std::atoi(argv[7]) != 0;
-  }
+  if (argc >= 8) values = GalleryValuesFromWords(argv + 2);
   TNoPorts ports;
   TWin32Platform platform(&ports);
   std::vector<TColorRef> pixels = RenderWidgetGallery(platform.Platform(), values);

@@ -1,0 +1,52 @@
+#pragma once
+// State the layers above would otherwise keep in globals: objects shared by every component
+// of one kind (the tray's message window) and process-wide counters (control identifiers).
+// It lives in the platform instance, so it lasts as long as the program's process does, and
+// two programs run one after the other in one test process never see each other's.
+#include <map>
+#include <memory>
+#include <typeindex>
+#include <typeinfo>
+
+class TProcessState {
+ public:
+  // Base of a shared object; the state frees what is still held when it goes.
+  class TShared {
+   public:
+    virtual ~TShared() = default;
+  };
+
+  TProcessState() = default;
+  TProcessState(const TProcessState&) = delete;
+  TProcessState& operator=(const TProcessState&) = delete;
+
+  // The shared object of kind T, or null when there is none.
+  template <class T>
+  T* Find() const {
+    auto it = FShared.find(typeid(T));
+    return it == FShared.end() ? nullptr : static_cast<T*>(it->second.get());
+  }
+  // Keeps `object` as the shared object of kind T, replacing any before it.
+  template <class T>
+  T& Keep(std::unique_ptr<T> object) {
+    T& kept = *object;
+    FShared[typeid(T)] = std::move(object);
+    return kept;
+  }
+  // Frees the shared object of kind T.
+  template <class T>
+  void Free() {
+    // Taken out first: a destructor that looks for itself finds nothing.
+    auto it = FShared.find(typeid(T));
+    if (it == FShared.end()) return;
+    std::unique_ptr<TShared> gone = std::move(it->second);
+    FShared.erase(it);
+  }
+
+  // Identifiers of windowed controls, unique within the process.
+  int NextControlId() { return FNextControlId++; }
+
+ private:
+  std::map<std::type_index, std::unique_ptr<TShared>> FShared;
+  int FNextControlId = 100;
+};

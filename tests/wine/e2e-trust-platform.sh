@@ -1,0 +1,35 @@
+# Repaints without a background flash, replacement procedures of one window, and a tray entry
+# the shell lost coming back by itself. Sourced by e2e.sh (check, probe, wait_for, start_demo
+# and the session are set up there; e2e-demo.sh defines the tray helpers).
+
+# ---- repaints on a real window: erased only where the widget is not opaque ----------------
+wine_run "$BUILD/repaintprobe.exe" 2>/dev/null | tr -d '\r' >"$WORK/repaint.txt"
+sed 's/^/     /' "$WORK/repaint.txt"
+repaint_value() { awk -v k="$1" '$1 == k { print $2; exit }' "$WORK/repaint.txt"; }
+at_least() { [ -n "$1" ] && [ "$1" -ge "$2" ]; }
+check "a new value of an opaque widget erases no background under it" \
+  test "$(repaint_value opaque_erases)" = 0
+check "a new value of a transparent widget has the background erased first" \
+  at_least "$(repaint_value transparent_erases)" 1
+check "hiding a widget erases its place" at_least "$(repaint_value hidden_erases)" 1
+check "a replacement procedure still runs after the later one was taken away" \
+  at_least "$(repaint_value chain_messages)" 1
+check "the window's own procedure is back after both were taken away" \
+  test "$(repaint_value chain_restored)" = 1
+
+# ---- the shell loses the entry: a refused change, then an add at the next refresh ----------
+# Wine's shell never refuses an add (without a tray host it shows its own tray window), so
+# the entry is taken away from outside; the demo's next refresh finds its change refused and
+# the one after adds the entry again, with no restart announcement.
+start_demo
+wait_for 20 tray_icon_present
+forget_entry() { wine_run "$BUILD/trayprobe.exe" forget KelvaneUtility 1 >/dev/null; }
+check "another program can take the demo's entry out of the notification area" forget_entry
+check "the entry is gone from the tray host" wait_for 3 sh -c "[ -z \"\$(xdotool search --onlyvisible --class explorer.exe 2>/dev/null)\" ]"
+lost=$SECONDS
+check "the entry comes back within two refreshes" wait_for 13 tray_icon_present
+echo "     entry back after $((SECONDS - lost)) s"
+click_tray
+check "a click on the entry that came back shows the window" wait_for 5 visible 1
+probe close $FORM >/dev/null
+check "a close request ends the demo" wait_for 15 demo_gone
