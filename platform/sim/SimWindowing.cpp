@@ -1,6 +1,7 @@
 #include "platform/sim/SimWindowing.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 constexpr HWnd kBroadcast = 0xFFFF;
@@ -247,7 +248,10 @@ bool TSimWindowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr
   return true;
 }
 
-void TSimWindowing::PostQuitMessage(int) { FQuitPosted = true; }
+void TSimWindowing::PostQuitMessage(int exitCode) {
+  FQuitPosted = true;
+  FExitCode = exitCode;
+}
 
 std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
                                            std::uintptr_t wParam, std::intptr_t lParam) {
@@ -269,8 +273,11 @@ std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
   return 0;
 }
 
+// Names are atoms to the system: one number whatever the case of the letters.
 std::uint32_t TSimWindowing::RegisterWindowMessage(const std::string& name) {
-  auto [it, added] = FRegistered.try_emplace(name, 0xC000 + FRegistered.size());
+  std::string key = name;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  auto [it, added] = FRegistered.try_emplace(key, 0xC000 + FRegistered.size());
   return it->second;
 }
 
@@ -348,7 +355,7 @@ bool TSimWindowing::GetMessage(TMsg& msg) {
   if (FQuitPosted) {
     FQuitPosted = false;
     FQuitReceived = true;
-    msg = {0, WM_QUIT, 0, 0};
+    msg = {0, WM_QUIT, static_cast<std::uintptr_t>(FExitCode), 0};
   } else {
     msg = {};
   }
