@@ -370,7 +370,15 @@ bool TSimWindowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
   if (msg.Message != WM_KEYDOWN || msg.WParam != VK_RETURN) return false;
   if (!IsWindowVisible(dialog)) return false;
   auto answer = static_cast<std::uintptr_t>(SendMessage(dialog, DM_GETDEFID, 0, 0));
-  if (HiWord(answer) != DC_HASDEFID) return false;
+  if (HiWord(answer) != DC_HASDEFID) {
+    // No default button: the dialog gets the OK command, from its OK control if it has one.
+    constexpr std::uint16_t kIdOk = 1;
+    HWnd ok = 0;
+    for (HWnd child : FChildren[dialog])
+      if (Find(child)->Params.Id == kIdOk) ok = child;
+    SendMessage(dialog, WM_COMMAND, kIdOk, static_cast<std::intptr_t>(ok));
+    return true;
+  }
   for (HWnd child : FChildren[dialog]) {
     const TWindow* w = Find(child);
     if (w->Params.Id == LoWord(answer) && w->Enabled) {

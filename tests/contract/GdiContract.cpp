@@ -427,8 +427,12 @@ TEST(Gdi, TextExtentGrowsWithTheTextAndKeepsItsHeight) {
   EXPECT_EQ(three.Y, one.Y);
   EXPECT_GE(one.Y, 13) << "at least the character height asked for";
   EXPECT_EQ(Gdi().GetTextExtent(s.Dc(), "").X, 0);
+  THandle bold = Gdi().CreateFont({"Arial", -13, DEFAULT_CHARSET, true});
+  Gdi().SelectObject(s.Dc(), bold);
+  EXPECT_GE(Gdi().GetTextExtent(s.Dc(), "000").X, three.X) << "bold is no narrower";
   Gdi().SelectObject(s.Dc(), old);
   Gdi().DeleteObject(font);
+  Gdi().DeleteObject(bold);
 }
 
 TEST(Gdi, OpaqueTextFillsItsCellsWithTheBackgroundAndTransparentTextDoesNot) {

@@ -71,6 +71,16 @@ TEST(Shell, RemovalTakesTheEntryAwayOnce) {
   EXPECT_TRUE(owner.Add(5)) << "and it can come back";
 }
 
+TEST(Shell, VersionIsSetOnlyForAnEntryThatIsThere) {
+  TTrayOwner owner;
+  ASSERT_TRUE(owner.Add(6));
+  TNotifyIconData record = owner.Record(6, 0);
+  record.uVersion = 3;
+  EXPECT_TRUE(Shell().NotifyIcon(NIM_SETVERSION, record));
+  record.uID = 7;
+  EXPECT_FALSE(Shell().NotifyIcon(NIM_SETVERSION, record));
+}
+
 TEST(Shell, CommonControlsAreAtLeastVersionFive) {
   EXPECT_GE(Shell().ComCtlVersion(), (TFileVersion{5, 0}));
 }

@@ -122,6 +122,7 @@ TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
   EXPECT_TRUE(System().CloseServiceHandle(again));
   EXPECT_TRUE(System().CloseServiceHandle(service));
   EXPECT_TRUE(System().CloseServiceHandle(manager));
+  EXPECT_FALSE(System().CloseServiceHandle(manager)) << "closed already";
 }
 
 TEST(System, UnknownDeviceCannotBeOpened) {

@@ -134,6 +134,14 @@ TEST(Windowing, ShownWindowBecomesForegroundAndLeavesItWhenHidden) {
   EXPECT_NE(Windows().GetForegroundWindow(), window.Handle());
 }
 
+TEST(Windowing, DefaultRestoreCommandShowsAHiddenWindow) {
+  TRecorder rec(Windows());
+  TTestWindow window(Windows(), PlainWindow(&rec));
+  Windows().DefWindowProc(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(Windows().IsWindowVisible(window));
+  EXPECT_EQ(rec.Only({WM_SHOWWINDOW}).size(), 1u);
+}
+
 // ---- rectangles ---------------------------------------------------------------------------
 
 TEST(Windowing, PlainPopupClientAreaIsTheWholeWindow) {
@@ -323,6 +331,23 @@ TEST(Windowing, RegisteredMessageReachesThePostedWindow) {
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].WParam, 5u);
   EXPECT_EQ(got[0].LParam, 6);
+}
+
+TEST(Windowing, BroadcastReachesTopLevelWindowsButNotChildren) {
+  TRecorder top(Windows()), child(Windows());
+  TTestWindow window(Windows(), PlainWindow(&top));
+  TWindowParams params = PlainWindow(&child, Bounds(2, 2, 10, 10));
+  params.Class = TWindowClass::Panel;
+  params.Style = WS_CHILD | WS_VISIBLE;
+  params.Parent = window;
+  Windows().CreateWindow(params);
+  std::uint32_t message = Windows().RegisterWindowMessage("KelvaneContractBroadcast");
+  constexpr HWnd kBroadcast = 0xFFFF;
+  EXPECT_TRUE(Windows().PostMessage(kBroadcast, message, 1, 2));
+  PumpUntil([&] { return top.Count(message) > 0; }, 1000);
+  PumpFor(50);
+  EXPECT_EQ(top.Count(message), 1u) << "hidden top-level windows too";
+  EXPECT_EQ(child.Count(message), 0u);
 }
 
 // ---- procedure replacement -------------------------------------------------------------------
@@ -547,6 +572,18 @@ TEST(Windowing, EnterPressesTheDefaultButton) {
   EXPECT_EQ(HiWord(commands[0].WParam), BN_CLICKED);
   EXPECT_EQ(static_cast<HWnd>(commands[0].LParam), form.Button);
   EXPECT_EQ(form.Rec.Count(DM_GETDEFID), 1u) << "the default is asked for";
+}
+
+TEST(Windowing, EnterWithoutADefaultButtonCommandsOk) {
+  TDialogForm form(0);
+  form.Rec.Handle = [](HWnd, std::uint32_t m, std::uintptr_t, std::intptr_t) {
+    return m == DM_GETDEFID ? std::optional<std::intptr_t>(0) : std::nullopt;
+  };
+  EXPECT_TRUE(form.PressEnter());
+  auto commands = form.Rec.Only({WM_COMMAND});
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].WParam, 1u) << "IDOK";
+  EXPECT_EQ(commands[0].LParam, 0) << "no control of that id";
 }
 
 TEST(Windowing, EnterDoesNothingWhenTheDefaultButtonIsDisabled) {
