@@ -80,6 +80,14 @@ TEST(Gdi, FrameIsOnePixelJustInsideTheRectangle) {
                                                      "......"}));
 }
 
+TEST(Gdi, FrameOfAnEmptyRectangleDrawsNothing) {
+  TSurface s(4, 4);
+  THandle brush = Gdi().CreateSolidBrush(kInk);
+  EXPECT_FALSE(Gdi().FrameRect(s.Dc(), {2, 1, 2, 3}, brush));
+  EXPECT_EQ(s.Picture(kInk, {0, 0, 4, 4}), TPicture(4, "...."));
+  Gdi().DeleteObject(brush);
+}
+
 struct THatchCase {
   int Hatch;
   TPicture Rows;  // the 8 x 8 cell at the device origin

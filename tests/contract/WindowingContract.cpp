@@ -215,6 +215,11 @@ TEST(Windowing, SettingPlacementMovesAndShowsTheWindow) {
   TWindowPlacement read;
   ASSERT_TRUE(Windows().GetWindowPlacement(window, read));
   EXPECT_EQ(read.NormalPosition, Bounds(260, 270, 110, 70));
+  EXPECT_EQ(read.ShowCmd, static_cast<std::uint32_t>(SW_SHOWNORMAL));
+
+  placement.ShowCmd = SW_HIDE;
+  ASSERT_TRUE(Windows().SetWindowPlacement(window, placement));
+  EXPECT_FALSE(Windows().IsWindowVisible(window));
 }
 
 TEST(Windowing, ScreenMetricsArePositive) {
