@@ -80,7 +80,7 @@ class IRegistry {
                                    std::uint32_t access, HKey& result) = 0;
   // Opens with the most access the caller may have; an empty sub-key returns `key` itself.
   virtual TRegStatus RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) = 0;
-  // Creates the key and every missing parent; an empty sub-key returns `key` itself.
+  // Creates the key and every missing parent; an empty sub-key opens a new handle to `key`.
   virtual TRegStatus RegCreateKeyA(HKey key, const std::string& subKey, HKey& result) = 0;
   // As the system: `data` null asks only for kind and size; a buffer too small gives
   // ERROR_MORE_DATA with the needed size. `kind`, `data` and `size` may each be null

@@ -32,7 +32,7 @@ constexpr TDash kDashes[] = {
 
 // 8 x 8 hatch patterns, bit 0x80 is the leftmost pixel.
 constexpr std::uint8_t kHatches[6][8] = {
-    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF},  // horizontal
+    {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00},  // horizontal
     {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // vertical
     {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // forward diagonal
     {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // backward diagonal
@@ -166,9 +166,9 @@ THandle TSimGdi::CreateMemoryDC() {
 bool TSimGdi::DeleteDC(THandle handle) {
   TDc* dc = FindDc(handle);
   if (!dc || dc->Window) return false;
-  for (THandle object : {dc->State.Pen, dc->State.Brush, dc->State.Font, dc->State.Bitmap})
-    if (auto it = FObjects.find(object); it != FObjects.end()) --it->second.Selections;
+  TState state = dc->State;
   FDcs.erase(handle);
+  for (THandle object : {state.Pen, state.Brush, state.Font, state.Bitmap}) Deselect(object);
   return true;
 }
 
@@ -196,9 +196,9 @@ void TSimGdi::EndWindowPaint(HWnd window) {
   auto it = FPaintDcs.find(window);
   if (it == FPaintDcs.end()) return;
   if (TDc* dc = FindDc(it->second)) {
-    for (THandle object : {dc->State.Pen, dc->State.Brush, dc->State.Font})
-      if (auto o = FObjects.find(object); o != FObjects.end()) --o->second.Selections;
+    TState state = dc->State;
     FDcs.erase(it->second);
+    for (THandle object : {state.Pen, state.Brush, state.Font}) Deselect(object);
   }
   FPaintDcs.erase(it);
 }
@@ -302,9 +302,16 @@ THandle TSimGdi::CreateBitmap(int width, int height) {
 }
 
 void TSimGdi::Select(TDc& dc, THandle& slot, THandle object) {
-  if (auto it = FObjects.find(slot); it != FObjects.end()) --it->second.Selections;
+  THandle old = slot;
   slot = object;
   ++FObjects[object].Selections;
+  Deselect(old);
+}
+
+void TSimGdi::Deselect(THandle object) {
+  auto it = FObjects.find(object);
+  if (it == FObjects.end()) return;
+  if (--it->second.Selections <= 0 && it->second.Deleted) FObjects.erase(it);
 }
 
 THandle TSimGdi::SelectObject(THandle handle, THandle object) {
@@ -341,8 +348,11 @@ bool TSimGdi::DeleteObject(THandle object) {
   if (it == FObjects.end() || it->second.Kind == TKind::Icon || it->second.Kind == TKind::ImageList)
     return false;
   if (it->second.Stock) return true;  // the system ignores it
-  if (it->second.Selections > 0) return false;
-  FObjects.erase(it);
+  if (it->second.Deleted) return false;
+  if (it->second.Selections > 0)
+    it->second.Deleted = true;
+  else
+    FObjects.erase(it);
   return true;
 }
 
@@ -732,6 +742,9 @@ int TSimGdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TCol
       std::size_t k = static_cast<std::size_t>(y) * l->Image.Width + x;
       image.Image.Pixels[k] = b->Image.At(x, y);
       image.Transparent[k] = useMask && SameRgb(b->Image.At(x, y), maskColor);
+      // As the system's does, the list leaves the masked pixels of the source bitmap black.
+      if (image.Transparent[k])
+        b->Image.Pixels[static_cast<std::size_t>(y) * b->Image.Width + x] = 0;
     }
   l->Images.push_back(std::move(image));
   return static_cast<int>(l->Images.size()) - 1;

@@ -2,8 +2,9 @@
 // A software raster with the system's drawing rules: a line leaves out its end point, a fill
 // leaves out the right and bottom edges, wide pens are centred with round ends, styled
 // cosmetic pens and hatched brushes paint their gaps in the background colour when the
-// context is opaque. Objects are counted by kind so tests can catch leaks; an object still
-// selected into a context cannot be deleted, as on the real system.
+// context is opaque. Objects are counted by kind so tests can catch leaks; deleting an object
+// still selected into a context succeeds, but, as on the real system, it lives on until it is
+// no longer selected anywhere.
 //
 // Each window gets a surface of its client size at its first paint; tests read its pixels.
 // The built-in font has fixed metrics (see kCharAdvance and kGlyph*) so text placement is
@@ -119,6 +120,7 @@ class TSimGdi : public IGdi {
   struct TObject {
     TKind Kind = TKind::Pen;
     bool Stock = false;
+    bool Deleted = false;  // deleted while selected: goes when the last selection does
     int Selections = 0;
     int Style = PS_SOLID;  // pen style
     int Width = 1;         // pen width
@@ -156,6 +158,8 @@ class TSimGdi : public IGdi {
   TDc* FindDc(THandle dc);
   TImage* SurfaceOf(TDc& dc);
   void Select(TDc& dc, THandle& slot, THandle object);
+  // One selection of the object fewer; frees it if it was deleted meanwhile.
+  void Deselect(THandle object);
   // Device-space plotting with the surface and clip limits.
   void Plot(TDc& dc, TImage& surface, int dx, int dy, TColorRef color);
   void PaintBrushPixel(TDc& dc, TImage& surface, int dx, int dy, const TObject& brush);

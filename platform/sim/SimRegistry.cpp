@@ -205,7 +205,8 @@ TRegStatus TSimRegistry::RegOpenKeyA(HKey key, const std::string& subKey, HKey& 
 }
 
 TRegStatus TSimRegistry::RegCreateKeyA(HKey key, const std::string& subKey, HKey& result) {
-  return OpenCommon("RegCreateKeyA", TRegOp::CreateKey, key, subKey, MAXIMUM_ALLOWED, true, true,
+  // Unlike RegOpenKeyA, an empty sub-key opens a new handle to `key`, predefined or not.
+  return OpenCommon("RegCreateKeyA", TRegOp::CreateKey, key, subKey, MAXIMUM_ALLOWED, false, true,
                     result);
 }
 

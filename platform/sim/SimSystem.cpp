@@ -27,7 +27,8 @@ void TSimSystem::AddFile(const std::string& fullPath) { FFiles.insert(Upper(full
 void TSimSystem::RemoveFile(const std::string& fullPath) { FFiles.erase(Upper(fullPath)); }
 
 bool TSimSystem::FileExists(const std::string& name) {
-  return FFiles.count(Upper(FullPath(name))) > 0;
+  std::string path = Upper(FullPath(name));
+  return path == Upper(ExePath) || FFiles.count(path) > 0;  // the running program is a file
 }
 
 int TSimSystem::MessageBox(HWnd owner, const std::string& text, const char* caption,

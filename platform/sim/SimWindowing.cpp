@@ -1,6 +1,7 @@
 #include "platform/sim/SimWindowing.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 constexpr HWnd kBroadcast = 0xFFFF;
@@ -246,7 +247,10 @@ bool TSimWindowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr
   return true;
 }
 
-void TSimWindowing::PostQuitMessage(int) { FQuitPosted = true; }
+void TSimWindowing::PostQuitMessage(int exitCode) {
+  FQuitPosted = true;
+  FExitCode = exitCode;
+}
 
 std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
                                            std::uintptr_t wParam, std::intptr_t lParam) {
@@ -278,8 +282,11 @@ std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
   return 0;
 }
 
+// Names are atoms to the system: one number whatever the case of the letters.
 std::uint32_t TSimWindowing::RegisterWindowMessage(const std::string& name) {
-  auto [it, added] = FRegistered.try_emplace(name, 0xC000 + FRegistered.size());
+  std::string key = name;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  auto [it, added] = FRegistered.try_emplace(key, 0xC000 + FRegistered.size());
   return it->second;
 }
 
@@ -357,7 +364,7 @@ bool TSimWindowing::GetMessage(TMsg& msg) {
   if (FQuitPosted) {
     FQuitPosted = false;
     FQuitReceived = true;
-    msg = {0, WM_QUIT, 0, 0};
+    msg = {0, WM_QUIT, static_cast<std::uintptr_t>(FExitCode), 0};
   } else {
     msg = {};
   }
@@ -372,7 +379,15 @@ bool TSimWindowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
   if (msg.Message != WM_KEYDOWN || msg.WParam != VK_RETURN) return false;
   if (!IsWindowVisible(dialog)) return false;
   auto answer = static_cast<std::uintptr_t>(SendMessage(dialog, DM_GETDEFID, 0, 0));
-  if (HiWord(answer) != DC_HASDEFID) return false;
+  if (HiWord(answer) != DC_HASDEFID) {
+    // No default button: the dialog gets the OK command, from its OK control if it has one.
+    constexpr std::uint16_t kIdOk = 1;
+    HWnd ok = 0;
+    for (HWnd child : FChildren[dialog])
+      if (Find(child)->Params.Id == kIdOk) ok = child;
+    SendMessage(dialog, WM_COMMAND, kIdOk, static_cast<std::intptr_t>(ok));
+    return true;
+  }
   for (HWnd child : FChildren[dialog]) {
     const TWindow* w = Find(child);
     if (w->Params.Id == LoWord(answer) && w->Enabled) {

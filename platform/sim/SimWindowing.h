@@ -136,11 +136,12 @@ class TSimWindowing : public IWindowing {
   std::map<HWnd, std::vector<HWnd>> FChildren;
   std::deque<TMsg> FQueue;
   std::vector<TTimer> FTimers;
-  std::map<std::string, std::uint32_t> FRegistered;
+  std::map<std::string, std::uint32_t> FRegistered;  // by upper-cased name
   HWnd FNextHandle = 0x10010;
   HWnd FForeground = 0;
   HWnd FFocus = 0;
   bool FQuitPosted = false;
+  int FExitCode = 0;
   bool FQuitReceived = false;
   std::uint64_t FRunLimit = 0;
   int FRunDepth = 0;

@@ -47,12 +47,13 @@ TEST(SimRegistry, OpenResults) {
   }
   HKey key = 0;
   EXPECT_EQ(reg.RegOpenKeyExA(0x1234, "x", 0, KEY_READ, key), ERROR_INVALID_HANDLE);
-  // The short forms hand back the key itself for an empty sub-key.
+  // The short open form hands back the key itself for an empty sub-key; create opens anew.
   EXPECT_EQ(reg.RegOpenKeyA(HKCU, "", key), ERROR_SUCCESS);
   EXPECT_EQ(key, HKCU);
-  EXPECT_EQ(reg.RegCreateKeyA(HKCU, "", key), ERROR_SUCCESS);
-  EXPECT_EQ(key, HKCU);
   EXPECT_EQ(reg.OpenKeyCount(), 0u);
+  EXPECT_EQ(reg.RegCreateKeyA(HKCU, "", key), ERROR_SUCCESS);
+  EXPECT_NE(key, HKCU);
+  reg.RegCloseKey(key);
   EXPECT_EQ(reg.RegOpenKeyExW(HKCU, u"software\\kelvane", 0, KEY_READ, key), ERROR_SUCCESS);
   reg.RegCloseKey(key);
 }

@@ -1,0 +1,104 @@
+#pragma once
+// One suite of cases against the platform boundary, built twice: natively against the
+// simulated machine and with mingw-w64 against the real system. Each side implements the
+// functions below once; the cases use nothing else.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+// The platform under test.
+TPlatform& ContractPlatform();
+// Drawing objects, contexts, icons and image lists made through the GDI layer and not yet
+// freed, as that layer tallies them.
+long ContractLiveGdiObjects();
+// "simulated", "wine" or "windows".
+std::string ContractSide();
+bool RunningUnderWine();
+
+// A case where Wine is known to differ from Windows: skipped under Wine with the reason, so
+// the run reports it as marked; a no-op everywhere else.
+#define WINE_DIFFERENCE(reason)                                            \
+  do {                                                                     \
+    if (RunningUnderWine()) GTEST_SKIP() << "wine difference: " << reason; \
+  } while (false)
+
+// The registry key and the service name the cases may create (the runner removes both).
+inline constexpr char kScratchKey[] = "Software\\KelvaneContract";
+inline constexpr char kScratchService[] = "KelvaneContract";
+
+// ---- windows used by the cases ---------------------------------------------------------
+
+// A window procedure that records what reaches it and leaves the rest to the system.
+class TRecorder : public IWindowProc {
+ public:
+  explicit TRecorder(IWindowing& windows) : Windows(windows) {}
+  std::intptr_t WindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) override;
+  // The recorded messages of these numbers, in order.
+  std::vector<TMsg> Only(std::initializer_list<std::uint32_t> messages) const;
+  std::size_t Count(std::uint32_t message) const;
+
+  IWindowing& Windows;
+  std::vector<TMsg> Seen;
+  // Visibility of the window as each recorded message arrived.
+  std::vector<bool> VisibleAt;
+  // Called for every message first; a value stops the message there.
+  std::function<std::optional<std::intptr_t>(HWnd, std::uint32_t, std::uintptr_t, std::intptr_t)>
+      Handle;
+};
+
+// A window destroyed when the case ends, whatever happens in it.
+class TTestWindow {
+ public:
+  TTestWindow(IWindowing& windows, const TWindowParams& params);
+  ~TTestWindow();
+  TTestWindow(const TTestWindow&) = delete;
+  TTestWindow& operator=(const TTestWindow&) = delete;
+  HWnd Handle() const { return FHandle; }
+  operator HWnd() const { return FHandle; }
+
+ private:
+  IWindowing& FWindows;
+  HWnd FHandle;
+};
+
+// A hidden top-level window without caption or borders; placed clear of the tray bar.
+TWindowParams PlainWindow(IWindowProc* proc, TRect bounds = Bounds(200, 200, 120, 80));
+// A captioned tool window, as the program's form.
+TWindowParams FrameWindow(IWindowProc* proc, TRect bounds = Bounds(200, 200, 160, 120));
+
+// Runs the message loop for about `milliseconds` (virtual time on the simulated machine).
+void PumpFor(std::uint32_t milliseconds);
+// Runs the loop until `done` holds or `milliseconds` have passed; gives `done`.
+bool PumpUntil(const std::function<bool()>& done, std::uint32_t milliseconds);
+
+// ---- drawing surfaces used by the cases --------------------------------------------------
+
+// A memory context with a screen-format bitmap of its own, filled with one colour; both freed
+// when the case ends.
+class TSurface {
+ public:
+  TSurface(int width, int height, TColorRef fill = 0xFFFFFF);
+  ~TSurface();
+  TSurface(const TSurface&) = delete;
+  TSurface& operator=(const TSurface&) = delete;
+  THandle Dc() const { return FDc; }
+  THandle Bitmap() const { return FBitmap; }
+  void Fill(TColorRef color);
+  // One character a pixel, row by row: '#' for `ink`, '.' for anything else.
+  std::vector<std::string> Picture(TColorRef ink, TRect area) const;
+
+ private:
+  IGdi& FGdi;
+  THandle FDc;
+  THandle FBitmap;
+  THandle FOld = 0;
+  int FWidth;
+  int FHeight;
+};

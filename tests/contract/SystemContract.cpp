@@ -1,0 +1,145 @@
+// Process services: the tick count and sleeping, files, the executable's path and version
+// strings, the code selector, a modal message box with its own loop, the service manager
+// and device namespace as port-access enablement meets them, and refused ports.
+#include "platform/Exception.h"
+#include "tests/contract/ContractPlatform.h"
+
+namespace {
+ISystem& System() { return ContractPlatform().System; }
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+}  // namespace
+
+// ---- time ---------------------------------------------------------------------------------
+
+TEST(System, SleepLetsTheTickCountAdvanceByAtLeastItsTime) {
+  std::uint32_t before = System().TickCount();
+  System().Sleep(50);
+  std::uint32_t after = System().TickCount();
+  // The tick count moves in steps of up to 16 ms and may lag the sleep by one at each end.
+  EXPECT_GE(after - before, 50u - 2 * 16u);
+  EXPECT_LT(after - before, 2000u);
+}
+
+TEST(System, TickCountNeverGoesBack) {
+  std::uint32_t last = System().TickCount();
+  for (int i = 0; i < 20; ++i) {
+    System().Sleep(1);
+    std::uint32_t now = System().TickCount();
+    EXPECT_GE(now - last, 0u);
+    EXPECT_LT(now - last, 1000u);
+    last = now;
+  }
+}
+
+// ---- files and the executable -------------------------------------------------------------
+
+TEST(System, ExecutablePathIsAFullPathToAnExistingProgram) {
+  std::string path = System().ExecutablePath();
+  ASSERT_GT(path.size(), 3u);
+  EXPECT_EQ(path.substr(1, 2), ":\\");
+  EXPECT_EQ(Lower(path.substr(path.size() - 4)), ".exe");
+  EXPECT_TRUE(System().FileExists(path));
+}
+
+TEST(System, FoldersAndMissingFilesAreNotFiles) {
+  std::string path = System().ExecutablePath();
+  std::string folder = path.substr(0, path.rfind('\\'));
+  EXPECT_FALSE(System().FileExists(folder));
+  EXPECT_FALSE(System().FileExists(folder + "\\no-such-file.sys"));
+  EXPECT_FALSE(System().FileExists("no-such-file.sys"));
+}
+
+TEST(System, VersionStringsComeFromTheExecutable) {
+  EXPECT_EQ(System().VersionInfo("ProductName"), "Kelvane");
+  EXPECT_EQ(System().VersionInfo("NoSuchString"), "");
+}
+
+TEST(System, DecimalSeparatorIsAPointOrAComma) {
+  char separator = System().DecimalSeparator();
+  EXPECT_TRUE(separator == '.' || separator == ',') << separator;
+}
+
+TEST(System, ProgramRunsInUserModeWithoutOpenPorts) {
+  std::uint16_t selector = System().CodeSelector();
+  EXPECT_EQ(selector & 3, 3) << "privilege level 3";
+  EXPECT_LE(selector, 0xFFu);
+}
+
+// ---- message boxes ------------------------------------------------------------------------
+
+TEST(System, MessageBoxRunsItsOwnLoopAndGivesTheAnswer) {
+  IWindowing& windows = ContractPlatform().Windows;
+  constexpr std::uintptr_t kIdOk = 1;
+  // The owner loses activation to the box and learns its handle: the case presses OK there.
+  HWnd box = 0;
+  TRecorder rec(windows);
+  rec.Handle = [&](HWnd self, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) {
+    HWnd other = 0;
+    if (m == WM_ACTIVATE && LoWord(wp) == 0) other = static_cast<HWnd>(lp);
+    // Should activation not tell, the box is the foreground window after a while.
+    if (m == WM_TIMER) other = windows.GetForegroundWindow();
+    if (other != 0 && other != self && box == 0) {
+      box = other;
+      windows.PostMessage(box, WM_COMMAND, kIdOk, 0);
+    }
+    return std::optional<std::intptr_t>();
+  };
+  TTestWindow owner(windows, PlainWindow(&rec));
+  windows.ShowWindow(owner, SW_SHOW);
+  windows.SetForegroundWindow(owner);
+  windows.PostMessage(owner, WM_APP + 30, 0, 0);
+  windows.SetTimer(owner, 1, 3000);
+  EXPECT_EQ(System().MessageBox(owner, "contract box", "Contract", MB_OK | MB_ICONSTOP), IDOK);
+  EXPECT_EQ(rec.Count(WM_APP + 30), 1u) << "dispatched by the box's loop";
+}
+
+// ---- services and devices -----------------------------------------------------------------
+
+TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
+  THandle manager = System().OpenSCManager(SC_MANAGER_CREATE_SERVICE);
+  ASSERT_NE(manager, 0u);
+  std::string folder = System().ExecutablePath();
+  folder = folder.substr(0, folder.rfind('\\'));
+  TServiceParams params{kScratchService,
+                        kScratchService,
+                        SERVICE_ALL_ACCESS,
+                        SERVICE_KERNEL_DRIVER,
+                        SERVICE_DEMAND_START,
+                        SERVICE_ERROR_NORMAL,
+                        folder + "\\no-such-driver.sys"};
+  THandle service = System().CreateService(manager, params);
+  ASSERT_NE(service, 0u);
+  EXPECT_EQ(System().CreateService(manager, params), 0u) << "it exists already";
+  THandle again = System().OpenService(manager, kScratchService, SERVICE_ALL_ACCESS);
+  EXPECT_NE(again, 0u);
+  EXPECT_EQ(System().OpenService(manager, "KelvaneContractAbsent", SERVICE_ALL_ACCESS), 0u);
+  EXPECT_FALSE(System().StartService(again)) << "its driver file is missing";
+  EXPECT_EQ(System().CreateFile("\\\\.\\KelvaneContract", GENERIC_READ, 0, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL),
+            0u)
+      << "no device without a running driver";
+  EXPECT_TRUE(System().CloseServiceHandle(again));
+  EXPECT_TRUE(System().CloseServiceHandle(service));
+  EXPECT_TRUE(System().CloseServiceHandle(manager));
+  EXPECT_FALSE(System().CloseServiceHandle(manager)) << "closed already";
+}
+
+TEST(System, UnknownDeviceCannotBeOpened) {
+  EXPECT_EQ(System().CreateFile("\\\\.\\KelvaneContractNoDevice", GENERIC_READ, 0, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL),
+            0u);
+}
+
+// ---- ports --------------------------------------------------------------------------------
+
+TEST(System, PortAccessWithoutTheDriverIsAPrivilegedInstruction) {
+  IPortBus& ports = ContractPlatform().Ports;
+  EXPECT_THROW(ports.In(0x295), EPrivilegedInstruction);
+  EXPECT_THROW(ports.Out(0x295, 0x4E), EPrivilegedInstruction);
+  EXPECT_THROW(ports.In(0x3F2), EPrivilegedInstruction) << "still refused, still recoverable";
+}
