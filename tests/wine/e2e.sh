@@ -4,6 +4,7 @@
 # prints "N passed, N failed" at the end. Expects the Windows build to exist.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+unset KELVANE_PREFIX  # the tests' own prefix, never the demo's
 source "$ROOT/tests/wine/wine-env.sh"
 
 WORK=$ROOT/build/e2e
