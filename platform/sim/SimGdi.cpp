@@ -699,6 +699,14 @@ TPoint TSimGdi::GetIconSize(THandle icon) {
   return i ? TPoint{i->IconImage.Image.Width, i->IconImage.Image.Height} : TPoint{};
 }
 
+bool TSimGdi::GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+                           std::vector<bool>& transparent) {
+  const TIconImage* image = Icon(icon);
+  pixels = image ? image->Image.Pixels : std::vector<TColorRef>{};
+  transparent = image ? image->Transparent : std::vector<bool>{};
+  return image != nullptr;
+}
+
 const TSimGdi::TIconImage* TSimGdi::Icon(THandle icon) const {
   auto it = FObjects.find(icon);
   return it != FObjects.end() && it->second.Kind == TKind::Icon ? &it->second.IconImage : nullptr;

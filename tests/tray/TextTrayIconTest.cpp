@@ -3,6 +3,7 @@
 // no glyph for ('X') as a hollow 5 x 7 box in a 6-pixel cell, which makes positions exact.
 #include <gtest/gtest.h>
 
+#include "tests/support/ImageListIcon.h"
 #include "tests/tray/TrayTestSupport.h"
 
 namespace {
@@ -166,6 +167,21 @@ TEST(TextPicture, BackgroundAndMaskByColour) {
       ASSERT_EQ(icon->Transparent[k], c.Transparent && icon->Image.Pixels[k] == c.Background)
           << c.Name << " pixel " << k;
     EXPECT_EQ(rig.Sim.Shell.Requests.back().Data.hIcon, rig.Icon->Icon()->Handle());
+  }
+}
+
+// The icon is made straight from the rendering; an image list given the same rendering and
+// mask colour is the reference for its image and mask.
+TEST(TextPicture, IconHasTheImageAndMaskAnImageListGives) {
+  for (TColor ground : {clBtnFace, clPurple, clNone, clWhite}) {
+    TRig rig;
+    rig.Icon->Font().SetColor(clPurple);
+    rig.Icon->SetBorder(true);
+    rig.Icon->SetColor(ground);
+    rig.Icon->SetText("47\xB0");
+    THandle reference = ImageListIcon(rig.Sim.Gdi, rig.Icon->TextBitmap(), rig.Icon->FillColour());
+    EXPECT_TRUE(SameIconImage(rig.Sim.Gdi, rig.Icon->Icon()->Handle(), reference)) << ground;
+    rig.Sim.Gdi.DestroyIcon(reference);
   }
 }
 

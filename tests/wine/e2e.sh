@@ -90,6 +90,8 @@ fi
 # ---- the demo --------------------------------------------------------------------------
 source "$ROOT/tests/wine/e2e-demo.sh"
 
+source "$ROOT/tests/wine/e2e-footprint.sh"
+
 # ---- figures: in-process timings on the real system, object balance, size -------------------
 wine_run "$BUILD/winebench.exe" 1000 2>/dev/null | tr -d '\r' >"$WORK/winebench.txt"
 sed 's/^/     /' "$WORK/winebench.txt"
