@@ -89,8 +89,11 @@ std::vector<std::string> TTextTrayIcon::SplitTextLines(const std::string& text) 
   return lines;
 }
 
+// Drawn straight into TextBitmap, which keeps its 16 x 16 bitmap from one rendering to the
+// next: a temporary picture made, copied and freed at every refresh costs more than the
+// drawing itself, and every pixel is drawn again anyway.
 void TTextTrayIcon::RenderText() {
-  TBitmap picture(Platform().Gdi);
+  TBitmap& picture = *FTextBitmap;
   FFillColour = TextBackground();
   TCanvas& canvas = picture.Canvas();
   // The brush keeps the fill colour, so the text cells are drawn on the same colour.
@@ -121,7 +124,7 @@ void TTextTrayIcon::RenderText() {
     canvas.Brush().SetColor(FBorderColor);
     canvas.FrameRect({0, 0, kIconSize, kIconSize});
   }
-  FTextBitmap->Assign(picture);
+  picture.FreeContext();
 }
 
 // The image and mask an image list would give (the mask colour's pixels transparent and

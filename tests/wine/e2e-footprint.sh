@@ -27,7 +27,8 @@ check "the readme names the thresholds' key and values" sh -c \
    grep -q udBoostOnTemp_Position '$WORK/archive/README.txt' &&
    grep -q FormVersion '$WORK/archive/README.txt'"
 check "the readme explains giveio.sys beside the executable" readme_says "giveio.sys"
-check "the readme has Windows line ends" sh -c "head -n 1 '$WORK/archive/README.txt' | grep -q \$'\\r\$'"
+windows_line_ends() { head -n 1 "$WORK/archive/README.txt" | grep -q $'\r$'; }
+check "the readme has Windows line ends" windows_line_ends
 
 # ---- the tray icon, in-process on the real system --------------------------------------------
 wine_run "$BUILD/trayicon.exe" 2>/dev/null | tr -d '\r' >"$WORK/trayicon.txt"
