@@ -110,6 +110,7 @@ TSimGdi::TSimGdi() : SysColors(kClassicColors) {
 }
 
 THandle TSimGdi::NewObject(TObject object) {
+  if (!object.Stock) ++Stats.Made[static_cast<int>(object.Kind)];
   THandle handle = FNextHandle;
   FNextHandle += 4;
   FObjects.emplace(handle, std::move(object));

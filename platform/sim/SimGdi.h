@@ -114,6 +114,7 @@ class TSimGdi : public IGdi {
     int Pixels = 0;
     int Blits = 0;
     int Texts = 0;
+    int Made[7] = {};  // objects made, by TKind, stock objects excluded
   } Stats;
 
  private:

@@ -260,6 +260,22 @@ TEST(TextRebuilds, EveryAssignmentRendersAndPushesOnlyRealOptionChangesDo) {
   }
 }
 
+// A refresh repeats the drawing, not the making of the picture: after the first rendering
+// no bitmap or image list is made, and the one new icon goes to the entry without a copy.
+TEST(TextRebuilds, ARenderingMakesOneIconAndNoBitmapOrImageList) {
+  TRig rig;
+  rig.Icon->SetIconVisible(true);
+  rig.Icon->SetBorder(true);
+  rig.Icon->SetText("00\xB0");
+  using K = TSimGdi::TKind;
+  auto made = [&](K kind) { return rig.Sim.Gdi.Stats.Made[static_cast<int>(kind)]; };
+  int bitmaps = made(K::Bitmap), lists = made(K::ImageList), icons = made(K::Icon);
+  for (int i = 0; i < 10; ++i) rig.Icon->SetText(std::to_string(40 + i) + "\xB0");
+  EXPECT_EQ(made(K::Bitmap) - bitmaps, 0);
+  EXPECT_EQ(made(K::ImageList) - lists, 0);
+  EXPECT_EQ(made(K::Icon) - icons, 10);
+}
+
 TEST(TextRebuilds, ConstructionRendersNothing) {
   TRig rig;
   EXPECT_TRUE(rig.Sim.Shell.Requests.empty());
