@@ -12,23 +12,27 @@ PERIODS=${1:-12}
 LOG=$ROOT/build/figures
 mkdir -p "$LOG"
 
-for preset in win32 bench; do
-  { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$(nproc)"; } >"$LOG/build-$preset.log" 2>&1 ||
-    { echo "building $preset failed: see $LOG/build-$preset.log" >&2; exit 1; }
-done
+build() {  # build PRESET [TARGET...]
+  local preset=$1
+  shift
+  { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$(nproc)" ${1:+--target "$@"}; } \
+    >"$LOG/build-$preset.log" 2>&1 || { echo "building $preset failed: see $LOG/build-$preset.log" >&2; exit 1; }
+}
+build win32
+build bench bench_monitor bench_widgets bench_tray
 
 # Google Benchmark's mean CPU time of one benchmark over three runs.
 bench() {  # bench PROGRAM NAME
-  "build/bench/$1" --benchmark_filter="^$2\$" --benchmark_format=csv --benchmark_repetitions=3 \
+  "build/bench/$1" --benchmark_filter="^$2(/|$)" --benchmark_format=csv --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true 2>/dev/null |
-    awk -F, -v n="\"$2_mean\"" '$1 == n {
+    awk -F, -v n="\"$2" '$1 ~ /_mean"$/ && index($1, n) == 1 {
       t = $4; s = $5; gsub(/"/, "", s)
       us = t * (s == "ns" ? 1e-3 : s == "us" ? 1 : s == "ms" ? 1e3 : 1e6)
       if (us >= 1e6) printf "%.1f s", us / 1e6
       else if (us >= 10) printf "%.0f µs", us
       else printf "%.1f µs", us }'
 }
-size() { printf "%'d bytes" "$(stat -c %s "$1")"; }
+size() { stat -c %s "$1" | sed -E ':a; s/([0-9])([0-9]{3})($|,)/\1,\2\3/; ta; s/$/ bytes/'; }
 ms() { awk -v v="$1" 'BEGIN { printf "%.2f ms", v / 1000 }'; }
 
 refresh=$(bench bench_monitor BM_Refresh)
