@@ -42,5 +42,7 @@ mapped_face() {
 }
 check "the tests' prefix maps Arial Narrow to Liberation Sans Narrow" \
   test "$(mapped_face)" = "Liberation Sans Narrow"
+check "a library failure arrives as an exception under the trimmed runtime" \
+  test "$(icon_value library_error_caught)" = 1
 check "a two-digit reading's degree sign lies inside the icon ($(icon_value degree_ink) pixels, $(icon_value degree_ink_beyond_icon) beyond)" \
   test "$(icon_value degree_ink)" -gt 0 -a "$(icon_value degree_ink_beyond_icon)" = 0

@@ -1,6 +1,7 @@
 // The tray icon as the real system makes it, inspected in-process: whether the icon handed
 // to the shell has the image and mask an image list gives the same rendering, and whether a
-// two-digit reading's degree sign lies whole inside the framed picture.
+// two-digit reading's degree sign lies whole inside the framed picture. Also whether the
+// library's own failures still arrive as exceptions with the trimmed runtime.
 //
 //   trayicon      prints "name value" lines
 #include <cstdio>
@@ -70,5 +71,15 @@ int main() {
   std::printf("degree_ink %d\n", ink);
   std::printf("degree_ink_beyond_icon %d\n", beyond);
   std::printf("degree_ink_under_frame %d\n", underFrame);
+
+  // A position past a string's end, from the library's thrower: caught as any exception is.
+  std::string message;
+  try {
+    std::string text = "47";
+    message = text.substr(3);
+  } catch (const std::exception& e) {
+    message = e.what();
+  }
+  std::printf("library_error_caught %d\n", message.find("substr") != std::string::npos);
   return 0;
 }
