@@ -1,6 +1,6 @@
 // What the executables take from the C++ runtime on Windows, cut to what the program uses.
 // The library's own versions of these bring in a symbol demangler and a second string
-// implementation with its error classes and formatter: about a tenth of the executable.
+// implementation with its error classes and formatter: over a quarter of the executable.
 #include <cstdarg>
 #include <cstddef>
 #include <cstdlib>
