@@ -1,12 +1,19 @@
 #pragma once
 // The one root of the program's own exception classes.
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
-class Exception : public std::runtime_error {
+// The message is held here rather than in a library error class: those keep it in a second
+// string implementation of their own, which the executable would carry only for them.
+class Exception : public std::exception {
  public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
-  std::string Message() const { return what(); }
+  explicit Exception(std::string message) : FMessage(std::move(message)) {}
+  const char* what() const noexcept override { return FMessage.c_str(); }
+  std::string Message() const { return FMessage; }
+
+ private:
+  std::string FMessage;
 };
 
 // A value that does not convert to the kind asked for (a stored text that is no number, an

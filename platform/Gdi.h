@@ -154,6 +154,9 @@ class IGdi {
   virtual bool DestroyIcon(THandle icon) = 0;
   virtual bool DrawIcon(THandle dc, int x, int y, THandle icon) = 0;
   virtual TPoint GetIconSize(THandle icon) = 0;
+  // An icon's image, rows from the top, and its mask (true: transparent); empty on failure.
+  virtual bool GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+                            std::vector<bool>& transparent) = 0;
 
   // ---- image lists ---------------------------------------------------------
   // A list of images of one size, each with a mask, in the screen's format.

@@ -4,23 +4,6 @@ namespace {
 // Centring is done over 15 pixels, not 16, with a division that truncates toward zero:
 // the text sits half a pixel left of and above the picture's middle.
 constexpr int kSpan = 15;
-
-// Destroys an image list when the rendering is done with it, on every path.
-class TImageList {
- public:
-  TImageList(IGdi& gdi, int width, int height)
-      : FGdi(gdi), FHandle(gdi.ImageListCreate(width, height)) {}
-  TImageList(const TImageList&) = delete;
-  TImageList& operator=(const TImageList&) = delete;
-  ~TImageList() {
-    if (FHandle) FGdi.ImageListDestroy(FHandle);
-  }
-  THandle Get() const { return FHandle; }
-
- private:
-  IGdi& FGdi;
-  THandle FHandle;
-};
 }  // namespace
 
 TTextTrayIcon::TTextTrayIcon(TComponent* owner, TPlatform* platform) : TTrayIcon(owner, platform) {
@@ -77,15 +60,16 @@ void TTextTrayIcon::SetBackgroundIcon(const TIcon* value) {
 void TTextTrayIcon::RebuildTextIcon() {
   SetCycleIcons(false);
   RenderText();
-  TIcon icon(Platform().Gdi);
   if (!FBackgroundIcon->Empty()) {
+    TIcon icon(Platform().Gdi);
     MakeIconOverBackground(icon);
-  } else {
-    // Only a picture without a background colour of its own gets transparent pixels.
-    if (FColor != clNone) FFillColour = clNone;
-    MakeTrayIcon(*FTextBitmap, icon, FFillColour);
+    SetIcon(&icon);
+    return;
   }
-  SetIcon(&icon);
+  // Only a picture without a background colour of its own gets transparent pixels.
+  if (FColor != clNone) FFillColour = clNone;
+  // Made straight into the entry's icon, whose change pushes it: no copy to make and free.
+  MakeTrayIcon(*FTextBitmap, *Icon(), FFillColour);
 }
 
 TColor TTextTrayIcon::TextBackground() const {
@@ -105,8 +89,11 @@ std::vector<std::string> TTextTrayIcon::SplitTextLines(const std::string& text) 
   return lines;
 }
 
+// Drawn straight into TextBitmap, which keeps its 16 x 16 bitmap from one rendering to the
+// next: a temporary picture made, copied and freed at every refresh costs more than the
+// drawing itself, and every pixel is drawn again anyway.
 void TTextTrayIcon::RenderText() {
-  TBitmap picture(Platform().Gdi);
+  TBitmap& picture = *FTextBitmap;
   FFillColour = TextBackground();
   TCanvas& canvas = picture.Canvas();
   // The brush keeps the fill colour, so the text cells are drawn on the same colour.
@@ -137,15 +124,14 @@ void TTextTrayIcon::RenderText() {
     canvas.Brush().SetColor(FBorderColor);
     canvas.FrameRect({0, 0, kIconSize, kIconSize});
   }
-  FTextBitmap->Assign(picture);
+  picture.FreeContext();
 }
 
+// The image and mask an image list would give (the mask colour's pixels transparent and
+// black in the image), made directly: a list made and freed at every refresh costs more
+// than the rest of the rendering.
 void TTextTrayIcon::MakeTrayIcon(TBitmap& bitmap, TIcon& icon, TColor maskColor) {
-  IGdi& gdi = Platform().Gdi;
-  TImageList list(gdi, kIconSize, kIconSize);
-  int index = gdi.ImageListAddMasked(list.Get(), bitmap.Handle(), maskColor != clNone,
-                                     ColorToRGB(maskColor, gdi));
-  icon.SetHandle(index == 0 ? gdi.ImageListGetIcon(list.Get(), 0) : 0);
+  icon.FromBitmap(bitmap, maskColor);
 }
 
 // The background icon shows through everywhere the rendering has its fill colour; the

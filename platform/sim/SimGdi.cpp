@@ -110,6 +110,7 @@ TSimGdi::TSimGdi() : SysColors(kClassicColors) {
 }
 
 THandle TSimGdi::NewObject(TObject object) {
+  if (!object.Stock) ++Stats.Made[static_cast<int>(object.Kind)];
   THandle handle = FNextHandle;
   FNextHandle += 4;
   FObjects.emplace(handle, std::move(object));
@@ -713,6 +714,14 @@ bool TSimGdi::DrawIcon(THandle handle, int x, int y, THandle icon) {
 TPoint TSimGdi::GetIconSize(THandle icon) {
   TObject* i = Find(icon, TKind::Icon);
   return i ? TPoint{i->IconImage.Image.Width, i->IconImage.Image.Height} : TPoint{};
+}
+
+bool TSimGdi::GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+                           std::vector<bool>& transparent) {
+  const TIconImage* image = Icon(icon);
+  pixels = image ? image->Image.Pixels : std::vector<TColorRef>{};
+  transparent = image ? image->Transparent : std::vector<bool>{};
+  return image != nullptr;
 }
 
 const TSimGdi::TIconImage* TSimGdi::Icon(THandle icon) const {

@@ -64,6 +64,8 @@ class TSimGdi : public IGdi {
   bool DestroyIcon(THandle icon) override;
   bool DrawIcon(THandle dc, int x, int y, THandle icon) override;
   TPoint GetIconSize(THandle icon) override;
+  bool GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+                    std::vector<bool>& transparent) override;
   THandle ImageListCreate(int width, int height) override;
   int ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) override;
   THandle ImageListGetIcon(THandle list, int index) override;
@@ -114,6 +116,7 @@ class TSimGdi : public IGdi {
     int Pixels = 0;
     int Blits = 0;
     int Texts = 0;
+    int Made[7] = {};  // objects made, by TKind, stock objects excluded
   } Stats;
 
  private:

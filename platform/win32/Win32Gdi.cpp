@@ -250,6 +250,18 @@ bool TWin32Gdi::TextOut(THandle dc, int x, int y, const std::string& text) {
 THandle TWin32Gdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef maskColor) {
   TPoint size = GetBitmapSize(bitmap);
   if (size.X <= 0 || size.Y <= 0) return 0;
+  if (!useMask) {
+    // Opaque: an all-clear mask and the picture itself, which the icon copies.
+    std::vector<std::uint8_t> clear(static_cast<std::size_t>((size.X + 15) / 16 * 2) * size.Y);
+    HBITMAP mask = ::CreateBitmap(size.X, size.Y, 1, 1, clear.data());
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmMask = mask;
+    info.hbmColor = reinterpret_cast<HBITMAP>(bitmap);
+    HICON icon = ::CreateIconIndirect(&info);
+    ::DeleteObject(mask);
+    return Made(H(icon));
+  }
   HDC screen = ::GetDC(nullptr);
   HDC src = ::CreateCompatibleDC(screen);
   HGDIOBJ oldSrc = ::SelectObject(src, Obj(bitmap));
@@ -315,6 +327,22 @@ TPoint TWin32Gdi::GetIconSize(THandle icon) {
   if (info.hbmColor) ::DeleteObject(info.hbmColor);
   ::DeleteObject(info.hbmMask);
   return size;
+}
+
+bool TWin32Gdi::GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+                             std::vector<bool>& transparent) {
+  pixels.clear();
+  transparent.clear();
+  ICONINFO info{};
+  if (!::GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return false;
+  if (info.hbmColor) {
+    pixels = GetBitmapPixels(H(info.hbmColor));
+    // A set mask bit reads back white through the 32-bit rows.
+    for (TColorRef bit : GetBitmapPixels(H(info.hbmMask))) transparent.push_back(bit != 0);
+    ::DeleteObject(info.hbmColor);
+  }
+  ::DeleteObject(info.hbmMask);
+  return !pixels.empty() && pixels.size() == transparent.size();
 }
 
 TColorRef TWin32Gdi::GetSysColor(int index) { return ::GetSysColor(index); }

@@ -48,6 +48,8 @@ class TWin32Gdi : public IGdi {
   bool DestroyIcon(THandle icon) override;
   bool DrawIcon(THandle dc, int x, int y, THandle icon) override;
   TPoint GetIconSize(THandle icon) override;
+  bool GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+                    std::vector<bool>& transparent) override;
   THandle ImageListCreate(int width, int height) override;
   int ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) override;
   THandle ImageListGetIcon(THandle list, int index) override;

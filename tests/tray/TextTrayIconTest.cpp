@@ -3,6 +3,7 @@
 // no glyph for ('X') as a hollow 5 x 7 box in a 6-pixel cell, which makes positions exact.
 #include <gtest/gtest.h>
 
+#include "tests/support/ImageListIcon.h"
 #include "tests/tray/TrayTestSupport.h"
 
 namespace {
@@ -169,6 +170,21 @@ TEST(TextPicture, BackgroundAndMaskByColour) {
   }
 }
 
+// The icon is made straight from the rendering; an image list given the same rendering and
+// mask colour is the reference for its image and mask.
+TEST(TextPicture, IconHasTheImageAndMaskAnImageListGives) {
+  for (TColor ground : {clBtnFace, clPurple, clNone, clWhite}) {
+    TRig rig;
+    rig.Icon->Font().SetColor(clPurple);
+    rig.Icon->SetBorder(true);
+    rig.Icon->SetColor(ground);
+    rig.Icon->SetText("47\xB0");
+    THandle reference = ImageListIcon(rig.Sim.Gdi, rig.Icon->TextBitmap(), rig.Icon->FillColour());
+    EXPECT_TRUE(SameIconImage(rig.Sim.Gdi, rig.Icon->Icon()->Handle(), reference)) << ground;
+    rig.Sim.Gdi.DestroyIcon(reference);
+  }
+}
+
 TEST(TextPicture, TransparentPictureKeepsTheFrameOpaque) {
   TRig rig;
   rig.Icon->SetColor(clNone);
@@ -242,6 +258,22 @@ TEST(TextRebuilds, EveryAssignmentRendersAndPushesOnlyRealOptionChangesDo) {
       EXPECT_TRUE(rig.Sim.Shell.Requests.back().Accepted) << step.Name;
     }
   }
+}
+
+// A refresh repeats the drawing, not the making of the picture: after the first rendering
+// no bitmap or image list is made, and the one new icon goes to the entry without a copy.
+TEST(TextRebuilds, ARenderingMakesOneIconAndNoBitmapOrImageList) {
+  TRig rig;
+  rig.Icon->SetIconVisible(true);
+  rig.Icon->SetBorder(true);
+  rig.Icon->SetText("00\xB0");
+  using K = TSimGdi::TKind;
+  auto made = [&](K kind) { return rig.Sim.Gdi.Stats.Made[static_cast<int>(kind)]; };
+  int bitmaps = made(K::Bitmap), lists = made(K::ImageList), icons = made(K::Icon);
+  for (int i = 0; i < 10; ++i) rig.Icon->SetText(std::to_string(40 + i) + "\xB0");
+  EXPECT_EQ(made(K::Bitmap) - bitmaps, 0);
+  EXPECT_EQ(made(K::ImageList) - lists, 0);
+  EXPECT_EQ(made(K::Icon) - icons, 10);
 }
 
 TEST(TextRebuilds, ConstructionRendersNothing) {

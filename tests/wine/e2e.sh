@@ -4,6 +4,7 @@
 # prints "N passed, N failed" at the end. Expects the Windows build to exist.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+unset KELVANE_PREFIX  # the tests' own prefix, never the demo's
 source "$ROOT/tests/wine/wine-env.sh"
 
 WORK=$ROOT/build/e2e
@@ -92,6 +93,8 @@ source "$ROOT/tests/wine/e2e-trust-app.sh"
 
 source "$ROOT/tests/wine/e2e-trust-platform.sh"
 source "$ROOT/tests/wine/e2e-hw.sh"
+
+source "$ROOT/tests/wine/e2e-footprint.sh"
 
 # ---- figures: in-process timings on the real system, object balance, size -------------------
 wine_run "$BUILD/winebench.exe" 1000 2>/dev/null | tr -d '\r' >"$WORK/winebench.txt"

@@ -1,5 +1,5 @@
 # Shared set-up of the Wine tests and the demo: which Wine and build to use, the prefix, the
-# X server and the tray host. Sourced by e2e.sh and run-demo.sh.
+# X server and the tray host. Sourced by e2e.sh, tools/demo.sh and the Wine benchmarks.
 
 # The 32-bit program where this machine runs 32-bit code; otherwise (a kernel without 32-bit
 # support) the 64-bit build of the same sources under Wine's 64-bit loader.
@@ -14,7 +14,10 @@ else
   BUILD=${BUILD:-$ROOT/build/win64}
 fi
 export WINELOADER=$WINE WINESERVER=$WINESERVER_BIN WINEDEBUG=-all
-export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wineprefix}
+# Each user of Wine here has a prefix of its own, chosen by the caller through KELVANE_PREFIX
+# (never a WINEPREFIX that happens to be set): the tests build/wineprefix, the benchmarks
+# build/wineprefix-bench, the demo one outside the build tree that only the demo uses.
+export WINEPREFIX=${KELVANE_PREFIX:-$ROOT/build/wineprefix}
 
 wine_run() { "$WINE" "$@"; }
 
@@ -29,6 +32,14 @@ prepare_prefix() {
     wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     "$WINESERVER" -w
     touch "$WINEPREFIX/.kelvane-ready"
+  fi
+  # The tray text's face is missing from Wine; its metric twin from fonts-liberation gives
+  # the text Windows' widths. Added to prefixes made before this mapping too.
+  if [ ! -f "$WINEPREFIX/.kelvane-fonts" ]; then
+    wine_run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial Narrow' \
+      /d 'Liberation Sans Narrow' /f >/dev/null 2>&1
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.kelvane-fonts"
   fi
 }
 

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Prints the README's figures table (markdown) from this machine's own runs: the sizes of the
+# executables, the refresh benchmarks on the simulated machine, and CPU per refresh under
+# Wine of the demo beside the floor program, hidden and visible. Builds what it needs.
+# Takes about three minutes after the build; run it on an otherwise quiet machine.
+#
+#   bash tools/figures.sh [PERIODS]   (5 s refresh periods per Wine phase, default 12)
+set -u
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+PERIODS=${1:-12}
+LOG=$ROOT/build/figures
+mkdir -p "$LOG"
+
+build() {  # build PRESET [TARGET...]
+  local preset=$1
+  shift
+  { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$(nproc)" ${1:+--target "$@"}; } \
+    >"$LOG/build-$preset.log" 2>&1 || { echo "building $preset failed: see $LOG/build-$preset.log" >&2; exit 1; }
+}
+build win32
+build bench bench_monitor bench_widgets bench_tray
+
+# Google Benchmark's mean CPU time of one benchmark over three runs.
+bench() {  # bench PROGRAM NAME
+  "build/bench/$1" --benchmark_filter="^$2(/|$)" --benchmark_format=csv --benchmark_repetitions=3 \
+    --benchmark_report_aggregates_only=true 2>/dev/null |
+    awk -F, -v n="\"$2" '$1 ~ /_mean"$/ && index($1, n) == 1 {
+      t = $4; s = $5; gsub(/"/, "", s)
+      us = t * (s == "ns" ? 1e-3 : s == "us" ? 1 : s == "ms" ? 1e3 : 1e6)
+      if (us >= 1e6) printf "%.1f s", us / 1e6
+      else if (us >= 10) printf "%.0f µs", us
+      else printf "%.1f µs", us }'
+}
+size() { stat -c %s "$1" | sed -E ':a; s/([0-9])([0-9]{3})($|,)/\1,\2\3/; ta; s/$/ bytes/'; }
+ms() { awk -v v="$1" 'BEGIN { printf "%.2f ms", v / 1000 }'; }
+
+refresh=$(bench bench_monitor BM_Refresh)
+soak=$(bench bench_monitor BM_SoakMillionRefreshes)
+widgets=$(bench bench_widgets BM_PaintFourDigitsAndLamp)
+tray=$(bench bench_tray BM_RenderAndPush)
+
+bash bench/tray-cpu.sh "$PERIODS" >"$LOG/tray-cpu.txt" 2>"$LOG/tray-cpu.err" ||
+  { echo "the Wine benchmark failed: see $LOG/tray-cpu.err" >&2; exit 1; }
+cpu() { awk -v k="$1" '$1 == k { print $2 }' "$LOG/tray-cpu.txt"; }
+
+cpu_model=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
+debian=$(cat /etc/debian_version 2>/dev/null || echo "?")
+wine_version=$(/usr/lib/wine/wine --version 2>/dev/null || wine --version 2>/dev/null)
+echo "Measured on $(nproc) cores of $cpu_model, Debian $debian, $wine_version, $(date -u +%Y-%m-%d)."
+echo
+echo "| what | figure |"
+echo "|---|---|"
+echo "| \`kelvane.exe\` (32-bit, static, built for size) | $(size build/win32/kelvane.exe) |"
+echo "| \`kelvane-demo.exe\` | $(size build/win32/kelvane-demo.exe) |"
+echo "| one refresh on the simulated machine, window hidden (\`bench_monitor\`) | $refresh |"
+echo "| one million refreshes on the simulated machine (58 days of virtual time) | $soak |"
+echo "| painting the four digits widgets and the lamp, simulated raster (\`bench_widgets\`) | $widgets |"
+echo "| one tray text rendered and pushed, simulated (\`bench_tray\`) | $tray |"
+echo "| CPU per refresh under Wine, window hidden: demo / floor (\`bench/tray-cpu.sh\`, $PERIODS refreshes each) | $(ms "$(cpu demo_hidden_us)") / $(ms "$(cpu floor_hidden_us)") = $(cpu demo_hidden_to_floor_hidden)× |"
+echo "| CPU per refresh under Wine, window visible: demo / floor | $(ms "$(cpu demo_visible_us)") / $(ms "$(cpu floor_visible_us)") = $(cpu demo_visible_to_floor_visible)× |"
+echo "| CPU per refresh under Wine, demo visible / demo hidden | $(cpu demo_visible_to_demo_hidden)× |"
