@@ -205,11 +205,12 @@ void TForm1::FormCreate(TObject*) {
   try {
     RestoreThresholds();
   } catch (const std::exception& e) {
-    ReportException(e);
+    ReportException(Platform(), e);
   }
   FGiveIo.EnablePortAccess();
   // A close request answered inside the missing-driver box has ended the program.
-  if (TApplication* application = TApplication::Current(); application && application->Terminated())
+  if (TApplication* application = TApplication::Of(Platform());
+      application && application->Terminated())
     return;
   RefreshTemperatures();
 }

@@ -151,7 +151,7 @@ std::intptr_t TWinControl::WindowProc(HWnd window, std::uint32_t message, std::u
     }
     WndProc(msg);
   } catch (const std::exception& e) {
-    ReportException(e);
+    ReportException(Platform(), e);
   }
   return msg.Result;
 }

@@ -4,17 +4,13 @@
 
 #include "framework/StdCtrls.h"
 
-namespace {
-TApplication* CurrentApplication = nullptr;
-}
-
 std::string ExceptionReportText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
   return message;
 }
 
-void ReportException(const std::exception& e) {
-  if (CurrentApplication) CurrentApplication->HandleException(e);
+void ReportException(TPlatform& platform, const std::exception& e) {
+  if (TApplication* application = TApplication::Of(platform)) application->HandleException(e);
 }
 
 // ---- TForm -------------------------------------------------------------------
@@ -35,7 +31,7 @@ void TForm::DoCreate() {
   try {
     OnCreate(this);
   } catch (const std::exception& e) {
-    ReportException(e);
+    ReportException(Platform(), e);
   }
 }
 
@@ -45,7 +41,7 @@ void TForm::DoDestroy() {
   try {
     OnDestroy(this);
   } catch (const std::exception& e) {
-    ReportException(e);
+    ReportException(Platform(), e);
   }
   DestroyComponents();
   DestroyHandle();
@@ -66,7 +62,8 @@ TWindowParams TForm::CreateParams() {
   TRect client = Bounds(FLeft, FTop, FClientWidth, FClientHeight);
   params.Bounds = windows.AdjustWindowRect(client, params.Style, params.ExStyle);
   params.Bounds = Bounds(FLeft, FTop, params.Bounds.Width(), params.Bounds.Height());
-  if (TApplication* application = TApplication::Current()) params.Owner = application->Handle();
+  if (TApplication* application = TApplication::Of(Platform()))
+    params.Owner = application->Handle();
   params.Proc = this;
   return params;
 }
@@ -97,7 +94,7 @@ void TForm::PlaceAtFirstShow() {
 void TForm::SetVisible(bool value) {
   if (FVisible == value) return;
   IWindowing& windows = Platform().Windows;
-  TApplication* application = TApplication::Current();
+  TApplication* application = TApplication::Of(Platform());
   bool mainForm = application && application->MainForm() == this;
   if (value) {
     if (FShowing) return;
@@ -105,7 +102,7 @@ void TForm::SetVisible(bool value) {
     try {
       OnShow(this);
     } catch (const std::exception& e) {
-      ReportException(e);
+      ReportException(Platform(), e);
     } catch (...) {
       FShowing = false;
       throw;
@@ -126,7 +123,7 @@ void TForm::SetVisible(bool value) {
     try {
       OnHide(this);
     } catch (const std::exception& e) {
-      ReportException(e);
+      ReportException(Platform(), e);
     }
   }
 }
@@ -145,7 +142,7 @@ bool TForm::CloseQuery() {
 
 void TForm::Close() {
   if (!CloseQuery()) return;
-  TApplication* application = TApplication::Current();
+  TApplication* application = TApplication::Of(Platform());
   if (application && application->MainForm() == this) {
     application->Terminate();
   } else {
@@ -173,7 +170,7 @@ void TForm::WndProc(TMessage& message) {
       break;
     case WM_ENDSESSION:
       if (message.WParam)
-        if (TApplication* application = TApplication::Current()) application->Terminate();
+        if (TApplication* application = TApplication::Of(Platform())) application->Terminate();
       return;
   }
   TWinControl::WndProc(message);
@@ -182,7 +179,7 @@ void TForm::WndProc(TMessage& message) {
 // ---- TApplication ------------------------------------------------------------
 
 TApplication::TApplication(TPlatform& platform) : TComponent(nullptr, &platform) {
-  CurrentApplication = this;
+  platform.State.SetCurrent(this);
   TWindowParams params;
   params.Class = TWindowClass::Application;
   params.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -194,10 +191,12 @@ TApplication::TApplication(TPlatform& platform) : TComponent(nullptr, &platform)
 TApplication::~TApplication() {
   DestroyComponents();
   Platform().Windows.DestroyWindow(FHandle);
-  if (CurrentApplication == this) CurrentApplication = nullptr;
+  if (Of(Platform()) == this) Platform().State.SetCurrent<TApplication>(nullptr);
 }
 
-TApplication* TApplication::Current() { return CurrentApplication; }
+TApplication* TApplication::Of(TPlatform& platform) {
+  return platform.State.Current<TApplication>();
+}
 
 void TApplication::Initialize() {}
 

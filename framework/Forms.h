@@ -77,8 +77,9 @@ class TApplication : public TComponent, public IWindowProc {
   explicit TApplication(TPlatform& platform);
   ~TApplication() override;
 
-  // The application of this process (the last one created), for the exception report.
-  static TApplication* Current();
+  // The application of the program on this platform (the last one created), for the
+  // exception report; null when there is none.
+  static TApplication* Of(TPlatform& platform);
 
   void Initialize();
   bool ShowMainForm() const { return FShowMainForm; }
@@ -132,7 +133,7 @@ class TApplication : public TComponent, public IWindowProc {
 };
 
 // Hands an exception to the running application's report (or drops it when there is none).
-void ReportException(const std::exception& e);
+void ReportException(TPlatform& platform, const std::exception& e);
 
 // The text of the default report: "." appended when the message is not empty and its last
 // character sorts after ".".

@@ -49,7 +49,7 @@ std::intptr_t TTimer::WindowProc(HWnd window, std::uint32_t message, std::uintpt
   try {
     FOnTimer(this);
   } catch (const std::exception& e) {
-    ReportException(e);  // the timer keeps running
+    ReportException(Platform(), e);  // the timer keeps running
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // State the layers above would otherwise keep in globals: objects shared by every component
-// of one kind (the tray's message window) and process-wide counters (control identifiers).
+// of one kind (the tray's message window), the process's application, and process-wide
+// counters (control identifiers).
 // It lives in the platform instance, so it lasts as long as the program's process does, and
 // two programs run one after the other in one test process never see each other's.
 #include <map>
@@ -43,10 +44,23 @@ class TProcessState {
     FShared.erase(it);
   }
 
+  // The object of kind T that serves the whole process (the application), not owned here;
+  // null when there is none.
+  template <class T>
+  T* Current() const {
+    auto it = FCurrent.find(typeid(T));
+    return it == FCurrent.end() ? nullptr : static_cast<T*>(it->second);
+  }
+  template <class T>
+  void SetCurrent(T* object) {
+    FCurrent[typeid(T)] = object;
+  }
+
   // Identifiers of windowed controls, unique within the process.
   int NextControlId() { return FNextControlId++; }
 
  private:
   std::map<std::type_index, std::unique_ptr<TShared>> FShared;
+  std::map<std::type_index, void*> FCurrent;
   int FNextControlId = 100;
 };

@@ -80,7 +80,7 @@ void TFormPlacement::FormShow(TObject* sender) {
     try {
       RestoreState();
     } catch (const std::exception& e) {
-      ReportException(e);
+      ReportException(Platform(), e);
     }
   }
   FSaveFormShow(sender);
@@ -92,7 +92,7 @@ void TFormPlacement::FormCloseQuery(TObject* sender, bool& canClose) {
     try {
       SaveState();
     } catch (const std::exception& e) {
-      ReportException(e);
+      ReportException(Platform(), e);
     }
   }
 }
@@ -102,7 +102,7 @@ void TFormPlacement::FormDestroy(TObject* sender) {
     try {
       SaveState();
     } catch (const std::exception& e) {
-      ReportException(e);
+      ReportException(Platform(), e);
     }
   }
   FSaveFormDestroy(sender);

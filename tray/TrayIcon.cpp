@@ -24,7 +24,7 @@ TTrayIcon::TTrayIcon(TComponent* owner, TPlatform* platform) : TComponent(owner,
   FEntryRecord.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   FEntryRecord.uCallbackMessage = TrayCallbackMessage;
 
-  if (TApplication* application = TApplication::Current())
+  if (TApplication* application = TApplication::Of(Platform()))
     FApplicationHookId =
         application->HookMainWindow([this](TMessage& message) { return ApplicationHook(message); });
   // Showing the owner window must bring it to the front, whoever shows it: watch its
@@ -43,16 +43,16 @@ TTrayIcon::~TTrayIcon() {
     SetIconVisible(false);
   } catch (const Exception&) {
   } catch (const std::exception& e) {
-    ReportException(e);
+    ReportException(Platform(), e);
   }
   try {
     FIcon.reset();
   } catch (const Exception&) {
   } catch (const std::exception& e) {
-    ReportException(e);
+    ReportException(Platform(), e);
   }
   if (FApplicationHookId)
-    if (TApplication* application = TApplication::Current())
+    if (TApplication* application = TApplication::Of(Platform()))
       application->UnhookMainWindow(FApplicationHookId);
   if (FOwnerHook) {
     if (FOldWndProc) Platform().Windows.RestoreWindowProc(FOwnerWindow, FOldWndProc);
@@ -156,7 +156,7 @@ void TTrayIcon::Loaded() {
 
 void TTrayIcon::DoStartup() {
   if (!OnStartup) return;
-  TApplication* application = TApplication::Current();
+  TApplication* application = TApplication::Of(Platform());
   if (!application) return;
   bool show = application->ShowMainForm();
   OnStartup(this, show);
@@ -217,7 +217,7 @@ void TTrayIcon::HandleTrayMessage(std::uint32_t pointerMessage) {
 // ---- hooks -------------------------------------------------------------------
 
 bool TTrayIcon::ApplicationHook(TMessage& message) {
-  TApplication* application = TApplication::Current();
+  TApplication* application = TApplication::Of(Platform());
   if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_RESTORE && application &&
       application->MainForm())
     application->MainForm()->SetVisible(true);
@@ -233,7 +233,7 @@ std::intptr_t TTrayIcon::OwnerWindowHook(HWnd window, std::uint32_t message, std
   // Shown by a request on the window itself (not along with its owner): come to the front.
   if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0) {
     IWindowing& windows = Platform().Windows;
-    if (TApplication* application = TApplication::Current())
+    if (TApplication* application = TApplication::Of(Platform()))
       windows.SetForegroundWindow(application->Handle());
     windows.SetForegroundWindow(window);
   }

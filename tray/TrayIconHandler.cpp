@@ -57,10 +57,11 @@ std::intptr_t TTrayIconHandler::WindowProc(HWnd window, std::uint32_t message,
       auto it = FIcons.find(static_cast<std::uint32_t>(wParam));
       if (it == FIcons.end()) return 0;
       // Handlers run inside this procedure; what escapes them goes to the default report.
+      TPlatform& platform = it->second->Platform();
       try {
         it->second->HandleTrayMessage(static_cast<std::uint32_t>(lParam));
       } catch (const std::exception& e) {
-        ReportException(e);
+        ReportException(platform, e);
       }
       return 0;
     }

@@ -44,7 +44,7 @@ TEST_F(OneInstance, SecondStartHandsOverToTheHiddenFirstAndEnds) {
     EXPECT_EQ(second.Application(), nullptr);
     EXPECT_EQ(Snapshot(), before);  // no port, registry, tray, window, timer or box
   }
-  EXPECT_EQ(TApplication::Current(), first.Application());
+  EXPECT_EQ(TApplication::Of(Sim.Platform()), first.Application());
   EXPECT_TRUE(Sim.System.ForegroundAllowed);
 
   Sim.RunFor(0);  // the first program takes the request from its queue

@@ -3,6 +3,8 @@
 // belongs to the platform instance a program runs on.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "tests/support/SimFixture.h"
 #include "tray/TrayIconHandler.h"
 
@@ -88,4 +90,28 @@ TEST(ProgramIsolation, ATrayWindowStillHeldWhenThePlatformGoesIsDestroyedWithIt)
   }
   EXPECT_FALSE(sim.Windows.IsWindow(window));
   EXPECT_EQ(TTrayIconHandler::Instance(sim.Platform()), nullptr);
+}
+
+// Each program reports its failures in its own box, with its own title: the application is
+// found through the platform a component runs on, never through a process-wide pointer.
+TEST(ProgramIsolation, EachProgramReportsThroughItsOwnApplication) {
+  TSimPlatform a;
+  TSimPlatform b;
+  TApplication first(a.Platform());
+  first.SetTitle("First");
+  {
+    TApplication second(b.Platform());
+    second.SetTitle("Second");
+    EXPECT_EQ(TApplication::Of(a.Platform()), &first);
+    EXPECT_EQ(TApplication::Of(b.Platform()), &second);
+    ReportException(a.Platform(), std::runtime_error("one"));
+    ReportException(b.Platform(), std::runtime_error("two"));
+    ASSERT_EQ(a.System.Boxes.size(), 1u);
+    ASSERT_EQ(b.System.Boxes.size(), 1u);
+    EXPECT_EQ(a.System.Boxes[0].Caption, std::optional<std::string>("First"));
+    EXPECT_EQ(b.System.Boxes[0].Caption, std::optional<std::string>("Second"));
+  }
+  // The second program's end leaves the first one's report where it was.
+  EXPECT_EQ(TApplication::Of(b.Platform()), nullptr);
+  EXPECT_EQ(TApplication::Of(a.Platform()), &first);
 }
