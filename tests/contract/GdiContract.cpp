@@ -521,6 +521,72 @@ TEST(Gdi, UnmaskedIconIsOpaqueEverywhere) {
   Gdi().DeleteObject(bitmap);
 }
 
+namespace {
+// An icon made one of the program's ways from the keyed bitmap, and what reading it back gives.
+struct TIconMaking {
+  const char* Name;
+  std::function<THandle(THandle bitmap)> Make;
+  std::vector<TColorRef> Pixels;
+  std::vector<bool> Transparent;
+};
+
+THandle FromImageList(THandle bitmap) {
+  THandle list = Gdi().ImageListCreate(3, 2);
+  THandle icon = Gdi().ImageListAddMasked(list, bitmap, true, 0xFF00FF) == 0
+                     ? Gdi().ImageListGetIcon(list, 0)
+                     : 0;
+  Gdi().ImageListDestroy(list);
+  return icon;
+}
+
+class GdiIconImage : public testing::TestWithParam<TIconMaking> {};
+}  // namespace
+
+// The picture comes back as made, rows from the top; masked pixels come back black, as the
+// icon's picture must be there to draw.
+TEST_P(GdiIconImage, ReadsBackThePictureAndMaskItWasMadeFrom) {
+  THandle bitmap = KeyedBitmap();
+  THandle icon = GetParam().Make(bitmap);
+  ASSERT_NE(icon, 0u);
+  std::vector<TColorRef> pixels;
+  std::vector<bool> transparent;
+  EXPECT_TRUE(Gdi().GetIconImage(icon, pixels, transparent));
+  EXPECT_EQ(pixels, GetParam().Pixels);
+  EXPECT_EQ(transparent, GetParam().Transparent);
+  Gdi().DestroyIcon(icon);
+  Gdi().DeleteObject(bitmap);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Makings, GdiIconImage,
+    testing::Values(
+        TIconMaking{"Opaque",
+                    [](THandle b) { return Gdi().CreateIconFromBitmap(b, false, 0xFF00FF); },
+                    {kInk, 0xFF00FF, kInk, 0xFF00FF, kInk, kPaper},
+                    {false, false, false, false, false, false}},
+        TIconMaking{"Masked",
+                    [](THandle b) { return Gdi().CreateIconFromBitmap(b, true, 0xFF00FF); },
+                    {kInk, 0, kInk, 0, kInk, kPaper},
+                    {false, true, false, true, false, false}},
+        TIconMaking{"ImageList",
+                    FromImageList,
+                    {kInk, 0, kInk, 0, kInk, kPaper},
+                    {false, true, false, true, false, false}}),
+    [](const testing::TestParamInfo<TIconMaking>& info) { return std::string(info.param.Name); });
+
+TEST(Gdi, DestroyedIconHasNoImage) {
+  THandle bitmap = KeyedBitmap();
+  THandle icon = Gdi().CreateIconFromBitmap(bitmap, true, 0xFF00FF);
+  ASSERT_NE(icon, 0u);
+  Gdi().DestroyIcon(icon);
+  std::vector<TColorRef> pixels{1};
+  std::vector<bool> transparent{true};
+  EXPECT_FALSE(Gdi().GetIconImage(icon, pixels, transparent));
+  EXPECT_TRUE(pixels.empty());
+  EXPECT_TRUE(transparent.empty());
+  Gdi().DeleteObject(bitmap);
+}
+
 TEST(Gdi, ImageListTakesTheTopLeftBlockAndGivesMaskedIcons) {
   THandle list = Gdi().ImageListCreate(2, 2);
   ASSERT_NE(list, 0u);

@@ -98,6 +98,18 @@ TEST(System, MessageBoxRunsItsOwnLoopAndGivesTheAnswer) {
   EXPECT_EQ(rec.Count(WM_APP + 30), 1u) << "dispatched by the box's loop";
 }
 
+// The hand-over of the foreground to the running copy's window, asked while this process
+// has the foreground, as the second copy of the program has when it starts.
+TEST(System, ForegroundHandOverIsAllowedToTheForegroundProcess) {
+  IWindowing& windows = ContractPlatform().Windows;
+  TRecorder rec(windows);
+  TTestWindow window(windows, PlainWindow(&rec));
+  windows.ShowWindow(window, SW_SHOW);
+  windows.SetForegroundWindow(window);
+  PumpFor(50);
+  EXPECT_TRUE(System().AllowSetForegroundWindow());
+}
+
 // ---- services and devices -----------------------------------------------------------------
 
 TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
