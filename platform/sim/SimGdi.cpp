@@ -675,8 +675,12 @@ THandle TSimGdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef ma
   TObject icon = Make(TKind::Icon);
   icon.IconImage.Image = b->Image;
   icon.IconImage.Transparent.resize(b->Image.Pixels.size());
-  for (std::size_t i = 0; i < b->Image.Pixels.size(); ++i)
-    icon.IconImage.Transparent[i] = useMask && SameRgb(b->Image.Pixels[i], maskColor);
+  // As the system's, the icon's picture is black under its mask (drawing relies on it).
+  for (std::size_t i = 0; i < b->Image.Pixels.size(); ++i) {
+    bool masked = useMask && SameRgb(b->Image.Pixels[i], maskColor);
+    icon.IconImage.Transparent[i] = masked;
+    if (masked) icon.IconImage.Image.Pixels[i] = 0;
+  }
   return NewObject(std::move(icon));
 }
 
@@ -749,11 +753,12 @@ int TSimGdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TCol
   for (int y = 0; y < l->Image.Height && y < b->Image.Height; ++y)
     for (int x = 0; x < l->Image.Width && x < b->Image.Width; ++x) {
       std::size_t k = static_cast<std::size_t>(y) * l->Image.Width + x;
-      image.Image.Pixels[k] = b->Image.At(x, y);
       image.Transparent[k] = useMask && SameRgb(b->Image.At(x, y), maskColor);
-      // As the system's does, the list leaves the masked pixels of the source bitmap black.
+      // As the system's does, the list leaves the masked pixels black, in its image and in
+      // the source bitmap.
       if (image.Transparent[k])
         b->Image.Pixels[static_cast<std::size_t>(y) * b->Image.Width + x] = 0;
+      image.Image.Pixels[k] = b->Image.At(x, y);
     }
   l->Images.push_back(std::move(image));
   return static_cast<int>(l->Images.size()) - 1;

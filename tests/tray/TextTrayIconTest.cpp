@@ -162,10 +162,14 @@ TEST(TextPicture, BackgroundAndMaskByColour) {
     const auto* icon = rig.Sim.Gdi.Icon(rig.Icon->Icon()->Handle());
     ASSERT_NE(icon, nullptr) << c.Name;
     TColorRef ink = ColorToRGB(c.FontColor, rig.Sim.Gdi);
-    EXPECT_EQ(icon->Image.Pixels, Boxes(Row(2, 1, 4), ink, c.Background)) << c.Name;
-    for (std::size_t k = 0; k < 256; ++k)
-      ASSERT_EQ(icon->Transparent[k], c.Transparent && icon->Image.Pixels[k] == c.Background)
-          << c.Name << " pixel " << k;
+    std::vector<TColorRef> picture = Boxes(Row(2, 1, 4), ink, c.Background);
+    EXPECT_EQ(rig.Icon->TextBitmap().Pixels(), picture) << c.Name;
+    for (std::size_t k = 0; k < 256; ++k) {
+      bool masked = c.Transparent && picture[k] == c.Background;
+      ASSERT_EQ(icon->Transparent[k], masked) << c.Name << " pixel " << k;
+      // The icon's picture is black under its mask.
+      ASSERT_EQ(icon->Image.Pixels[k], masked ? 0 : picture[k]) << c.Name << " pixel " << k;
+    }
     EXPECT_EQ(rig.Sim.Shell.Requests.back().Data.hIcon, rig.Icon->Icon()->Handle());
   }
 }
