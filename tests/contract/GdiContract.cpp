@@ -539,6 +539,8 @@ THandle FromImageList(THandle bitmap) {
   return icon;
 }
 
+void PrintTo(const TIconMaking& making, std::ostream* out) { *out << making.Name; }
+
 class GdiIconImage : public testing::TestWithParam<TIconMaking> {};
 }  // namespace
 

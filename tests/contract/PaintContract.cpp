@@ -159,3 +159,85 @@ TEST(Painting, HiddenWindowIsPaintedOnlyOnceShownAndThenWholeOverItsBackground) 
   EXPECT_EQ(p.Paints[0], Bounds(0, 0, 64, 48));
   EXPECT_GE(p.Erases, 1) << "its background is erased before it paints";
 }
+
+// Without an erase the old picture stays outside the update region: the paint's context is
+// clipped to it, whatever the window draws.
+TEST(Painting, PaintContextIsClippedToTheUpdateRegion) {
+  IGdi& gdi = ContractPlatform().Gdi;
+  TRecorder rec(Windows());
+  TColorRef fill = 0x0000FF;
+  std::vector<TColorRef> read;
+  rec.Handle = [&](HWnd w, std::uint32_t m, std::uintptr_t, std::intptr_t) {
+    if (m == WM_ERASEBKGND) return std::optional<std::intptr_t>(1);
+    if (m != WM_PAINT) return std::optional<std::intptr_t>();
+    TRect area;
+    THandle dc = Windows().BeginPaint(w, area);
+    THandle brush = gdi.CreateSolidBrush(fill);
+    gdi.FillRect(dc, {0, 0, 40, 20}, brush);
+    gdi.DeleteObject(brush);
+    read = {gdi.GetPixel(dc, 5, 5), gdi.GetPixel(dc, 30, 15)};
+    Windows().EndPaint(w);
+    return std::optional<std::intptr_t>(0);
+  };
+  TTestWindow window(Windows(), PlainWindow(&rec, Bounds(260, 260, 40, 20)));
+  Windows().ShowWindow(window, SW_SHOWNA);
+  PumpUntil([&] { return !read.empty(); }, 1000);
+  PumpFor(50);
+  ASSERT_EQ(read, (std::vector<TColorRef>{0x0000FF, 0x0000FF}));
+  fill = 0x00FF00;
+  TRect corner = Bounds(0, 0, 10, 10);
+  Windows().InvalidateRect(window, &corner, false);
+  PumpFor(100);
+  fill = 0xFF0000;
+  read.clear();
+  // Looked at through a paint that draws nothing over it.
+  rec.Handle = [&](HWnd w, std::uint32_t m, std::uintptr_t, std::intptr_t) {
+    if (m != WM_PAINT) return std::optional<std::intptr_t>();
+    TRect area;
+    THandle dc = Windows().BeginPaint(w, area);
+    read = {gdi.GetPixel(dc, 5, 5), gdi.GetPixel(dc, 30, 15)};
+    Windows().EndPaint(w);
+    return std::optional<std::intptr_t>(0);
+  };
+  Windows().InvalidateRect(window, nullptr, false);
+  PumpUntil([&] { return !read.empty(); }, 1000);
+  EXPECT_EQ(read, (std::vector<TColorRef>{0x00FF00, 0x0000FF}));
+}
+
+// The default erase fills the program's own window classes with the button face and leaves
+// the utility window, which has no background, alone.
+TEST(Painting, DefaultEraseFillsOnlyClassesWithABackground) {
+  IGdi& gdi = ContractPlatform().Gdi;
+  struct TSeen {
+    std::optional<std::intptr_t> Answer;
+    TColorRef Pixel = 0;
+  };
+  auto watch = [&](TRecorder& rec, TSeen& seen) {
+    rec.Handle = [&rec, &seen, &gdi](HWnd w, std::uint32_t m, std::uintptr_t wp,
+                                     std::intptr_t lp) -> std::optional<std::intptr_t> {
+      if (m == WM_PAINT) {
+        TRect area;
+        rec.Windows.BeginPaint(w, area);
+        rec.Windows.EndPaint(w);
+        return 0;
+      }
+      if (m != WM_ERASEBKGND || seen.Answer) return {};
+      seen.Answer = rec.Windows.DefWindowProc(w, m, wp, lp);
+      seen.Pixel = gdi.GetPixel(static_cast<THandle>(wp), 3, 3);
+      return seen.Answer;
+    };
+  };
+  TRecorder frameRec(Windows()), plainRec(Windows());
+  TSeen frame, plain;
+  watch(frameRec, frame);
+  watch(plainRec, plain);
+  TTestWindow frameWindow(Windows(), FrameWindow(&frameRec, Bounds(280, 200, 160, 120)));
+  TTestWindow plainWindow(Windows(), PlainWindow(&plainRec, Bounds(280, 340, 40, 20)));
+  Windows().ShowWindow(frameWindow, SW_SHOWNA);
+  Windows().ShowWindow(plainWindow, SW_SHOWNA);
+  PumpUntil([&] { return frame.Answer && plain.Answer; }, 1000);
+  ASSERT_TRUE(frame.Answer && plain.Answer);
+  EXPECT_NE(*frame.Answer, 0) << "erased";
+  EXPECT_EQ(frame.Pixel, gdi.GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(*plain.Answer, 0) << "nothing to erase with";
+}
