@@ -272,9 +272,13 @@ std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
       OnEraseBackground(window, static_cast<THandle>(wParam), GetClientRect(window));
       return 1;
     }
-    case WM_PAINT:
+    case WM_PAINT: {
+      // As the system's: a paint and nothing drawn, so an erase asked for still comes.
+      TRect area;
+      if (BeginPaint(window, area)) EndPaint(window);
       Validate(window);
       return 0;
+    }
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_RESTORE) ShowWindow(window, SW_RESTORE);
       return 0;

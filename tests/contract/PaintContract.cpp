@@ -135,7 +135,9 @@ TEST(Painting, WindowPaintedAheadOfItsMessageGetsNone) {
   EXPECT_EQ(p.Erases, 0);
 }
 
-TEST(Painting, DefaultPaintValidatesSoThePaintIsNotRepeated) {
+// A paint left to the default procedure is a BeginPaint and EndPaint: it erases when asked
+// and validates, so the paint is not repeated.
+TEST(Painting, DefaultPaintErasesAsAskedAndValidates) {
   TRecorder rec(Windows());
   TTestWindow window(Windows(), PlainWindow(&rec, Bounds(240, 240, 32, 32)));
   Windows().ShowWindow(window, SW_SHOWNA);
@@ -144,6 +146,12 @@ TEST(Painting, DefaultPaintValidatesSoThePaintIsNotRepeated) {
   Windows().InvalidateRect(window, nullptr, false);
   PumpFor(200);
   EXPECT_EQ(rec.Count(WM_PAINT), 1u);
+  EXPECT_EQ(rec.Count(WM_ERASEBKGND), 0u);
+  rec.Seen.clear();
+  Windows().InvalidateRect(window, nullptr, true);
+  PumpFor(200);
+  EXPECT_EQ(rec.Count(WM_PAINT), 1u);
+  EXPECT_EQ(rec.Count(WM_ERASEBKGND), 1u);
 }
 
 TEST(Painting, HiddenWindowIsPaintedOnlyOnceShownAndThenWholeOverItsBackground) {
