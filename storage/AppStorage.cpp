@@ -365,6 +365,17 @@ void TCustomAppStorage::WritePropertyText(const std::string& path, const std::st
   WriteString(path, text);
 }
 
+template <class F>
+void TCustomAppStorage::ForEachSubProperty(const std::string& path, TObject& object,
+                                           const TPropInfo& info, bool recursive, bool reading,
+                                           F visit) {
+  TObject* sub = info.GetObject ? info.GetObject(object) : nullptr;
+  if (!recursive || !sub) return;
+  for (const TPropInfo* subInfo : GetPropList(*sub))
+    if (subInfo->Kind != TTypeKind::tkMethod)
+      visit(JoinPaths({path, TranslateName(sub, subInfo->Name, reading)}), *sub, *subInfo);
+}
+
 void TCustomAppStorage::ReadProperty(const std::string& path, TObject& object,
                                      const TPropInfo& info, bool recursive, bool clearFirst) {
   const TAppStorageOptions& options = *FStorageOptions;
@@ -424,15 +435,12 @@ void TCustomAppStorage::ReadProperty(const std::string& path, TObject& object,
     case TTypeKind::tkWString:
       info.SetStr(object, ReadPropertyText(path, info.GetStr(object)));
       return;
-    case TTypeKind::tkClass: {
-      TObject* sub = info.GetObject ? info.GetObject(object) : nullptr;
-      if (!recursive || !sub) return;
-      for (const TPropInfo* subInfo : GetPropList(*sub))
-        if (subInfo->Kind != TTypeKind::tkMethod)
-          ReadProperty(JoinPaths({path, TranslateName(sub, subInfo->Name, true)}), *sub, *subInfo,
-                       recursive, clearFirst);
+    case TTypeKind::tkClass:
+      ForEachSubProperty(path, object, info, recursive, true,
+                         [&](const std::string& subPath, TObject& sub, const TPropInfo& subInfo) {
+                           ReadProperty(subPath, sub, subInfo, recursive, clearFirst);
+                         });
       return;
-    }
     case TTypeKind::tkMethod:
       return;
     default:
@@ -477,15 +485,12 @@ void TCustomAppStorage::WriteProperty(const std::string& path, TObject& object,
     case TTypeKind::tkWString:
       WritePropertyText(path, info.GetStr(object));
       return;
-    case TTypeKind::tkClass: {
-      TObject* sub = info.GetObject ? info.GetObject(object) : nullptr;
-      if (!recursive || !sub) return;
-      for (const TPropInfo* subInfo : GetPropList(*sub))
-        if (subInfo->Kind != TTypeKind::tkMethod)
-          WriteProperty(JoinPaths({path, TranslateName(sub, subInfo->Name, false)}), *sub, *subInfo,
-                        recursive);
+    case TTypeKind::tkClass:
+      ForEachSubProperty(path, object, info, recursive, false,
+                         [&](const std::string& subPath, TObject& sub, const TPropInfo& subInfo) {
+                           WriteProperty(subPath, sub, subInfo, recursive);
+                         });
       return;
-    }
     case TTypeKind::tkMethod:
       return;
     default:

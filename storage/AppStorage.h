@@ -121,6 +121,11 @@ class TCustomAppStorage : public TComponent {
                     bool clearFirst);
   void WriteProperty(const std::string& path, TObject& object, const TPropInfo& info,
                      bool recursive);
+  // Calls visit(subPath, subObject, subInfo) for each stored property of the object a class
+  // property holds; nothing when not recursing or when it holds none.
+  template <class F>
+  void ForEachSubProperty(const std::string& path, TObject& object, const TPropInfo& info,
+                          bool recursive, bool reading, F visit);
   std::string ReadPropertyText(const std::string& path, const std::string& defaultValue);
   void WritePropertyText(const std::string& path, const std::string& value);
 
