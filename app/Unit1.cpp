@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/WindowLooks.h"
@@ -79,8 +80,28 @@ void TForm1::LoadDescription() {
     field->SetName(name);
     if constexpr (std::is_base_of_v<TControl, T>) field->SetParent(parent);
   };
-  auto place = [](TControl* control, int left, int top, int width, int height) {
-    control->SetBounds(left, top, width, height);
+  // Visual controls are placed right after they are made, then given their own properties.
+  auto control = [&]<class T>(T*& field, const char* name, TWinControl* parent, int left, int top,
+                              int width, int height) {
+    make(field, name, parent);
+    field->SetBounds(left, top, width, height);
+  };
+  auto captioned = [&]<class T>(T*& field, const char* name, TWinControl* parent, int left, int top,
+                                int width, int height, const char* caption) {
+    control(field, name, parent, left, top, width, height);
+    field->SetCaption(caption);
+  };
+  auto digits = [&](TDigits*& field, const char* name, TWinControl* parent, int left, int top) {
+    control(field, name, parent, left, top, 29, 25);
+    ApplyDigitsLook(*field);
+  };
+  auto upDown = [&](TUpDown*& field, const char* name, int top, int min, int max, int position,
+                    TUDClickEvent onClick) {
+    control(field, name, GroupBox2, 176, top, 12, 24);
+    field->SetMin(min);
+    field->SetMax(max);
+    field->SetPosition(position);
+    field->OnClick = std::move(onClick);
   };
 
   make(TextTrayIcon1, "TextTrayIcon1", nullptr);
@@ -104,17 +125,9 @@ void TForm1::LoadDescription() {
   TextTrayIcon1->Options().SetOffsetY(0);
   TextTrayIcon1->Options().SetLineDistance(0);
 
-  make(GroupBox1, "GroupBox1", this);
-  place(GroupBox1, 4, 4, 197, 121);
-  GroupBox1->SetCaption(" Current temperature: ");
-
-  make(Label2, "Label2", GroupBox1);
-  place(Label2, 20, 28, 25, 13);
-  Label2->SetCaption("CPU:");
-
-  make(Label3, "Label3", GroupBox1);
-  place(Label3, 20, 60, 63, 13);
-  Label3->SetCaption("Motherboard:");
+  captioned(GroupBox1, "GroupBox1", this, 4, 4, 197, 121, " Current temperature: ");
+  captioned(Label2, "Label2", GroupBox1, 20, 28, 25, 13, "CPU:");
+  captioned(Label3, "Label3", GroupBox1, 20, 60, 63, 13, "Motherboard:");
 
   make(AppRegistryStorage1, "AppRegistryStorage1", nullptr);
   AppRegistryStorage1->SetRoot("Software\\Kelvane");
@@ -127,65 +140,27 @@ void TForm1::LoadDescription() {
   FormStorage1->SetOptions({});
   FormStorage1->SetStoredProps({"udBoostOffTemp.Position", "udBoostOnTemp.Position"});
 
-  make(dgCurrentCPUTemp, "dgCurrentCPUTemp", GroupBox1);
-  place(dgCurrentCPUTemp, 144, 24, 29, 25);
-  ApplyDigitsLook(*dgCurrentCPUTemp);
-
-  make(dgCurrentMotherboardTemp, "dgCurrentMotherboardTemp", GroupBox1);
-  place(dgCurrentMotherboardTemp, 144, 56, 29, 25);
-  ApplyDigitsLook(*dgCurrentMotherboardTemp);
-
-  make(cbBoosted, "cbBoosted", GroupBox1);
-  place(cbBoosted, 152, 92, 13, 17);
+  digits(dgCurrentCPUTemp, "dgCurrentCPUTemp", GroupBox1, 144, 24);
+  digits(dgCurrentMotherboardTemp, "dgCurrentMotherboardTemp", GroupBox1, 144, 56);
+  control(cbBoosted, "cbBoosted", GroupBox1, 152, 92, 13, 17);
   ApplyLampLook(*cbBoosted);
+  captioned(Label4, "Label4", GroupBox1, 20, 92, 62, 13, "Fun boosted:");
 
-  make(Label4, "Label4", GroupBox1);
-  place(Label4, 20, 92, 62, 13);
-  Label4->SetCaption("Fun boosted:");
-
-  make(GroupBox2, "GroupBox2", this);
-  place(GroupBox2, 4, 132, 197, 105);
-  GroupBox2->SetCaption(" Settings: ");
-
-  make(Label1, "Label1", GroupBox2);
-  place(Label1, 12, 28, 124, 13);
-  Label1->SetCaption("Fun boost on temperature:");
-
-  make(dgBoostOnTemp, "dgBoostOnTemp", GroupBox2);
-  place(dgBoostOnTemp, 144, 24, 29, 25);
-  ApplyDigitsLook(*dgBoostOnTemp);
+  captioned(GroupBox2, "GroupBox2", this, 4, 132, 197, 105, " Settings: ");
+  captioned(Label1, "Label1", GroupBox2, 12, 28, 124, 13, "Fun boost on temperature:");
+  digits(dgBoostOnTemp, "dgBoostOnTemp", GroupBox2, 144, 24);
   dgBoostOnTemp->SetValue(45);
-
-  make(Label5, "Label5", GroupBox2);
-  place(Label5, 12, 68, 124, 13);
-  Label5->SetCaption("Fun boost off temperature:");
-
-  make(dgBoostOffTemp, "dgBoostOffTemp", GroupBox2);
-  place(dgBoostOffTemp, 144, 64, 29, 25);
-  ApplyDigitsLook(*dgBoostOffTemp);
+  captioned(Label5, "Label5", GroupBox2, 12, 68, 124, 13, "Fun boost off temperature:");
+  digits(dgBoostOffTemp, "dgBoostOffTemp", GroupBox2, 144, 64);
   dgBoostOffTemp->SetValue(45);
-
-  make(udBoostOnTemp, "udBoostOnTemp", GroupBox2);
-  place(udBoostOnTemp, 176, 24, 12, 24);
-  udBoostOnTemp->SetMin(20);
-  udBoostOnTemp->SetMax(85);
-  udBoostOnTemp->SetPosition(65);
-  udBoostOnTemp->OnClick = {this, &TForm1::udBoostOnTempClick};
-
-  make(udBoostOffTemp, "udBoostOffTemp", GroupBox2);
-  place(udBoostOffTemp, 176, 64, 12, 24);
-  udBoostOffTemp->SetMin(19);
-  udBoostOffTemp->SetMax(85);
-  udBoostOffTemp->SetPosition(55);
-  udBoostOffTemp->OnClick = {this, &TForm1::udBoostOffTempClick};
+  upDown(udBoostOnTemp, "udBoostOnTemp", 24, 20, 85, 65, {this, &TForm1::udBoostOnTempClick});
+  upDown(udBoostOffTemp, "udBoostOffTemp", 64, 19, 85, 55, {this, &TForm1::udBoostOffTempClick});
 
   make(Timer1, "Timer1", nullptr);
   Timer1->SetInterval(5000);
   Timer1->SetOnTimer({this, &TForm1::Timer1Timer});
 
-  make(Button1, "Button1", this);
-  place(Button1, 65, 244, 75, 25);
-  Button1->SetCaption("&Hide");
+  captioned(Button1, "Button1", this, 65, 244, 75, 25, "&Hide");
   Button1->SetDefault(true);
   Button1->SetTabOrder(2);
   Button1->OnClick = {this, &TForm1::Button1Click};

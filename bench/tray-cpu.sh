@@ -16,14 +16,6 @@ PERIODS=${1:-12}
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { print sum + 0 }'; }
 tray_ids() { xdotool search --onlyvisible --class explorer.exe 2>/dev/null | sort; }
 icons_at_least() { [ "$(tray_ids | wc -l)" -ge "$1" ]; }
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
-  done
-}
 # Measures both processes over the same whole periods; prints microseconds per refresh.
 measure() {
   local label=$1 d0 f0 d1 f1

@@ -155,8 +155,7 @@ std::string TCustomAppStorage::AbsolutePath(const std::string& path) const {
   return start == std::string::npos ? std::string() : result.substr(start);
 }
 
-void TCustomAppStorage::ResolveTarget(const std::string& path, TCustomAppStorage*& target,
-                                      std::string& targetPath) {
+TCustomAppStorage::TTarget TCustomAppStorage::ResolveTarget(const std::string& path) {
   // Built by appending: g++ 12 warns falsely on a literal joined to a string here.
   std::string inner(1, '\\');
   inner += NormalizePaths({FCurrentPath, path});
@@ -164,13 +163,11 @@ void TCustomAppStorage::ResolveTarget(const std::string& path, TCustomAppStorage
   if (item && item->AppStorage()) {
     std::string rest = NormalizePaths({inner.substr(1 + item->RootPath().size())});
     if (rest.empty()) throw EAppStorageError("Invalid path");
-    target = item->AppStorage();
-    targetPath.assign(1, '\\');
+    std::string targetPath(1, '\\');
     targetPath += rest;
-    return;
+    return {item->AppStorage(), targetPath};
   }
-  target = this;
-  targetPath = inner;
+  return {this, inner};
 }
 
 void TCustomAppStorage::SplitValuePath(const std::string& path, std::string& keyPath,
@@ -213,33 +210,25 @@ std::uint64_t TCustomAppStorage::ReadFailures() const {
 }
 
 bool TCustomAppStorage::ValueExists(const std::string& path) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->ValueExists(inner);
   return DoValueExists(inner);
 }
 
 bool TCustomAppStorage::PathIsKey(const std::string& path, bool listIsValue) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->PathIsKey(inner, listIsValue);
   return DoPathIsKey(inner);
 }
 
 std::int32_t TCustomAppStorage::ReadInteger(const std::string& path, std::int32_t defaultValue) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->ReadInteger(inner, defaultValue);
   return ReadLocal(inner, defaultValue, [&] { return DoReadInteger(inner, defaultValue); });
 }
 
 void TCustomAppStorage::WriteInteger(const std::string& path, std::int32_t value) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->WriteInteger(inner, value);
   if (FReadOnly) return;
   DoWriteInteger(inner, value);
@@ -247,26 +236,20 @@ void TCustomAppStorage::WriteInteger(const std::string& path, std::int32_t value
 
 std::string TCustomAppStorage::ReadString(const std::string& path,
                                           const std::string& defaultValue) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->ReadString(inner, defaultValue);
   return ReadLocal(inner, defaultValue, [&] { return DoReadString(inner, defaultValue); });
 }
 
 void TCustomAppStorage::WriteString(const std::string& path, const std::string& value) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->WriteString(inner, value);
   if (FReadOnly) return;
   DoWriteString(inner, value);
 }
 
 bool TCustomAppStorage::ReadBoolean(const std::string& path, bool defaultValue) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->ReadBoolean(inner, defaultValue);
   const TAppStorageOptions& options = *FStorageOptions;
   if (options.BooleanAsString()) {
@@ -279,9 +262,7 @@ bool TCustomAppStorage::ReadBoolean(const std::string& path, bool defaultValue) 
 }
 
 void TCustomAppStorage::WriteBoolean(const std::string& path, bool value) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->WriteBoolean(inner, value);
   if (FReadOnly) return;
   const TAppStorageOptions& options = *FStorageOptions;
@@ -292,9 +273,7 @@ void TCustomAppStorage::WriteBoolean(const std::string& path, bool value) {
 }
 
 long double TCustomAppStorage::ReadFloat(const std::string& path, long double defaultValue) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->ReadFloat(inner, defaultValue);
   return ReadLocal(inner, defaultValue, [&] {
     if (!FStorageOptions->FloatAsString()) return DoReadFloat(inner, defaultValue);
@@ -308,9 +287,7 @@ long double TCustomAppStorage::ReadFloat(const std::string& path, long double de
 }
 
 void TCustomAppStorage::WriteFloat(const std::string& path, long double value) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->WriteFloat(inner, value);
   if (FReadOnly) return;
   if (FStorageOptions->FloatAsString())
@@ -331,9 +308,7 @@ std::string TCustomAppStorage::TranslateName(TObject* object, const std::string&
 void TCustomAppStorage::ReadPublishedProperty(const std::string& path, TObject& object,
                                               const std::string& propName, bool recursive,
                                               bool clearFirst) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this)
     return target->ReadPublishedProperty(inner, object, propName, recursive, clearFirst);
   const TPropInfo* info = GetPropInfo(object, propName);
@@ -342,9 +317,7 @@ void TCustomAppStorage::ReadPublishedProperty(const std::string& path, TObject& 
 
 void TCustomAppStorage::WritePublishedProperty(const std::string& path, TObject& object,
                                                const std::string& propName, bool recursive) {
-  TCustomAppStorage* target;
-  std::string inner;
-  ResolveTarget(path, target, inner);
+  auto [target, inner] = ResolveTarget(path);
   if (target != this) return target->WritePublishedProperty(inner, object, propName, recursive);
   const TPropInfo* info = GetPropInfo(object, propName);
   if (info) WriteProperty(inner, object, *info, recursive);
@@ -363,6 +336,17 @@ void TCustomAppStorage::WritePropertyText(const std::string& path, const std::st
   std::string text = value;
   if (FCryptEnabled > 0 && OnEncryptPropertyValue) OnEncryptPropertyValue(this, text);
   WriteString(path, text);
+}
+
+template <class F>
+void TCustomAppStorage::ForEachSubProperty(const std::string& path, TObject& object,
+                                           const TPropInfo& info, bool recursive, bool reading,
+                                           F visit) {
+  TObject* sub = info.GetObject ? info.GetObject(object) : nullptr;
+  if (!recursive || !sub) return;
+  for (const TPropInfo* subInfo : GetPropList(*sub))
+    if (subInfo->Kind != TTypeKind::tkMethod)
+      visit(JoinPaths({path, TranslateName(sub, subInfo->Name, reading)}), *sub, *subInfo);
 }
 
 void TCustomAppStorage::ReadProperty(const std::string& path, TObject& object,
@@ -424,15 +408,12 @@ void TCustomAppStorage::ReadProperty(const std::string& path, TObject& object,
     case TTypeKind::tkWString:
       info.SetStr(object, ReadPropertyText(path, info.GetStr(object)));
       return;
-    case TTypeKind::tkClass: {
-      TObject* sub = info.GetObject ? info.GetObject(object) : nullptr;
-      if (!recursive || !sub) return;
-      for (const TPropInfo* subInfo : GetPropList(*sub))
-        if (subInfo->Kind != TTypeKind::tkMethod)
-          ReadProperty(JoinPaths({path, TranslateName(sub, subInfo->Name, true)}), *sub, *subInfo,
-                       recursive, clearFirst);
+    case TTypeKind::tkClass:
+      ForEachSubProperty(path, object, info, recursive, true,
+                         [&](const std::string& subPath, TObject& sub, const TPropInfo& subInfo) {
+                           ReadProperty(subPath, sub, subInfo, recursive, clearFirst);
+                         });
       return;
-    }
     case TTypeKind::tkMethod:
       return;
     default:
@@ -477,15 +458,12 @@ void TCustomAppStorage::WriteProperty(const std::string& path, TObject& object,
     case TTypeKind::tkWString:
       WritePropertyText(path, info.GetStr(object));
       return;
-    case TTypeKind::tkClass: {
-      TObject* sub = info.GetObject ? info.GetObject(object) : nullptr;
-      if (!recursive || !sub) return;
-      for (const TPropInfo* subInfo : GetPropList(*sub))
-        if (subInfo->Kind != TTypeKind::tkMethod)
-          WriteProperty(JoinPaths({path, TranslateName(sub, subInfo->Name, false)}), *sub, *subInfo,
-                        recursive);
+    case TTypeKind::tkClass:
+      ForEachSubProperty(path, object, info, recursive, false,
+                         [&](const std::string& subPath, TObject& sub, const TPropInfo& subInfo) {
+                           WriteProperty(subPath, sub, subInfo, recursive);
+                         });
       return;
-    }
     case TTypeKind::tkMethod:
       return;
     default:

@@ -53,8 +53,12 @@ class TCustomAppStorage : public TComponent {
   }
   // The root, "\" and the normalised path, without a leading "\".
   std::string AbsolutePath(const std::string& path) const;
-  // The storage that serves the path and the path inside it.
-  void ResolveTarget(const std::string& path, TCustomAppStorage*& target, std::string& targetPath);
+  // The storage that serves a path and the path inside it.
+  struct TTarget {
+    TCustomAppStorage* Storage;
+    std::string Path;
+  };
+  TTarget ResolveTarget(const std::string& path);
   // Key path and value name of the absolute path: split at its last "\".
   void SplitValuePath(const std::string& path, std::string& keyPath, std::string& valueName) const;
 
@@ -121,6 +125,11 @@ class TCustomAppStorage : public TComponent {
                     bool clearFirst);
   void WriteProperty(const std::string& path, TObject& object, const TPropInfo& info,
                      bool recursive);
+  // Calls visit(subPath, subObject, subInfo) for each stored property of the object a class
+  // property holds; nothing when not recursing or when it holds none.
+  template <class F>
+  void ForEachSubProperty(const std::string& path, TObject& object, const TPropInfo& info,
+                          bool recursive, bool reading, F visit);
   std::string ReadPropertyText(const std::string& path, const std::string& defaultValue);
   void WritePropertyText(const std::string& path, const std::string& value);
 

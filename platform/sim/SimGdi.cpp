@@ -603,27 +603,15 @@ bool TSimGdi::TransparentBlt(THandle dst, int x, int y, int width, int height, T
 // ---- text ------------------------------------------------------------------------
 
 TColorRef TSimGdi::SetTextColor(THandle handle, TColorRef color) {
-  TDc* dc = FindDc(handle);
-  if (!dc) return 0;
-  TColorRef old = dc->State.Text;
-  dc->State.Text = color & 0xFFFFFF;
-  return old;
+  return ExchangeState(handle, &TState::Text, color & 0xFFFFFF);
 }
 
 TColorRef TSimGdi::SetBkColor(THandle handle, TColorRef color) {
-  TDc* dc = FindDc(handle);
-  if (!dc) return 0;
-  TColorRef old = dc->State.Bk;
-  dc->State.Bk = color & 0xFFFFFF;
-  return old;
+  return ExchangeState(handle, &TState::Bk, color & 0xFFFFFF);
 }
 
 int TSimGdi::SetBkMode(THandle handle, int mode) {
-  TDc* dc = FindDc(handle);
-  if (!dc) return 0;
-  int old = dc->State.BkMode;
-  dc->State.BkMode = mode;
-  return old;
+  return ExchangeState(handle, &TState::BkMode, mode);
 }
 
 TPoint TSimGdi::GetTextExtent(THandle handle, const std::string& text) {

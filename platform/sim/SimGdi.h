@@ -15,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Gdi.h"
@@ -159,6 +160,12 @@ class TSimGdi : public IGdi {
   THandle NewObject(TObject object);
   TObject* Find(THandle handle, TKind kind);
   TDc* FindDc(THandle dc);
+  // Replaces one text setting of a context and returns the old one (0 for an unknown handle).
+  template <class T>
+  T ExchangeState(THandle dc, T TState::*setting, T value) {
+    TDc* found = FindDc(dc);
+    return found ? std::exchange(found->State.*setting, value) : T{};
+  }
   TImage* SurfaceOf(TDc& dc);
   void Select(TDc& dc, THandle& slot, THandle object);
   // One selection of the object fewer; frees it if it was deleted meanwhile.

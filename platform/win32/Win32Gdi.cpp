@@ -11,6 +11,8 @@
 #undef CopyIcon
 #undef DrawIcon
 
+#include "platform/win32/Win32Geometry.h"
+
 namespace {
 HDC Dc(THandle h) { return reinterpret_cast<HDC>(h); }
 HGDIOBJ Obj(THandle h) { return reinterpret_cast<HGDIOBJ>(h); }
@@ -71,13 +73,13 @@ int TWin32Gdi::GetBitsPerPixel(THandle dc) {
 TPoint TWin32Gdi::SetViewportOrg(THandle dc, TPoint origin) {
   POINT old{};
   ::SetViewportOrgEx(Dc(dc), origin.X, origin.Y, &old);
-  return {old.x, old.y};
+  return FromPoint(old);
 }
 
 TPoint TWin32Gdi::GetViewportOrg(THandle dc) {
   POINT p{};
   ::GetViewportOrgEx(Dc(dc), &p);
-  return {p.x, p.y};
+  return FromPoint(p);
 }
 
 void TWin32Gdi::IntersectClipRect(THandle dc, const TRect& r) {
@@ -169,7 +171,7 @@ THandle TWin32Gdi::LoadBitmapResource(const std::string& name) {
 TPoint TWin32Gdi::MoveTo(THandle dc, int x, int y) {
   POINT old{};
   ::MoveToEx(Dc(dc), x, y, &old);
-  return {old.x, old.y};
+  return FromPoint(old);
 }
 
 bool TWin32Gdi::LineTo(THandle dc, int x, int y) { return ::LineTo(Dc(dc), x, y) != 0; }
@@ -181,12 +183,12 @@ TColorRef TWin32Gdi::SetPixel(THandle dc, int x, int y, TColorRef color) {
 TColorRef TWin32Gdi::GetPixel(THandle dc, int x, int y) { return ::GetPixel(Dc(dc), x, y); }
 
 bool TWin32Gdi::FillRect(THandle dc, const TRect& r, THandle brush) {
-  RECT rect{r.Left, r.Top, r.Right, r.Bottom};
+  RECT rect = ToRect(r);
   return ::FillRect(Dc(dc), &rect, reinterpret_cast<HBRUSH>(brush)) != 0;
 }
 
 bool TWin32Gdi::FrameRect(THandle dc, const TRect& r, THandle brush) {
-  RECT rect{r.Left, r.Top, r.Right, r.Bottom};
+  RECT rect = ToRect(r);
   return ::FrameRect(Dc(dc), &rect, reinterpret_cast<HBRUSH>(brush)) != 0;
 }
 

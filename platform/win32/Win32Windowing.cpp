@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Geometry.h"
 
 namespace {
 constexpr char kApplicationClass[] = "KelvaneApplication";
@@ -172,19 +173,19 @@ bool TWin32Windowing::SetWindowPos(HWnd window, int x, int y, int width, int hei
 TRect TWin32Windowing::GetWindowRect(HWnd window) {
   RECT r = {};
   ::GetWindowRect(H(window), &r);
-  return {r.left, r.top, r.right, r.bottom};
+  return FromRect(r);
 }
 
 TRect TWin32Windowing::GetClientRect(HWnd window) {
   RECT r = {};
   ::GetClientRect(H(window), &r);
-  return {r.left, r.top, r.right, r.bottom};
+  return FromRect(r);
 }
 
 TRect TWin32Windowing::AdjustWindowRect(TRect client, std::uint32_t style, std::uint32_t exStyle) {
-  RECT r = {client.Left, client.Top, client.Right, client.Bottom};
+  RECT r = ToRect(client);
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  return {r.left, r.top, r.right, r.bottom};
+  return FromRect(r);
 }
 
 void TWin32Windowing::SetWindowText(HWnd window, const std::string& text) {
@@ -216,10 +217,9 @@ bool TWin32Windowing::GetWindowPlacement(HWnd window, TWindowPlacement& placemen
   placement.Length = wp.length;
   placement.Flags = wp.flags;
   placement.ShowCmd = wp.showCmd;
-  placement.MinPosition = {wp.ptMinPosition.x, wp.ptMinPosition.y};
-  placement.MaxPosition = {wp.ptMaxPosition.x, wp.ptMaxPosition.y};
-  const RECT& r = wp.rcNormalPosition;
-  placement.NormalPosition = {r.left, r.top, r.right, r.bottom};
+  placement.MinPosition = FromPoint(wp.ptMinPosition);
+  placement.MaxPosition = FromPoint(wp.ptMaxPosition);
+  placement.NormalPosition = FromRect(wp.rcNormalPosition);
   return true;
 }
 
@@ -228,10 +228,9 @@ bool TWin32Windowing::SetWindowPlacement(HWnd window, const TWindowPlacement& pl
   wp.length = sizeof wp;
   wp.flags = placement.Flags;
   wp.showCmd = placement.ShowCmd;
-  wp.ptMinPosition = {placement.MinPosition.X, placement.MinPosition.Y};
-  wp.ptMaxPosition = {placement.MaxPosition.X, placement.MaxPosition.Y};
-  const TRect& r = placement.NormalPosition;
-  wp.rcNormalPosition = {r.Left, r.Top, r.Right, r.Bottom};
+  wp.ptMinPosition = ToPoint(placement.MinPosition);
+  wp.ptMaxPosition = ToPoint(placement.MaxPosition);
+  wp.rcNormalPosition = ToRect(placement.NormalPosition);
   return ::SetWindowPlacement(H(window), &wp) != FALSE;
 }
 
@@ -349,7 +348,7 @@ std::intptr_t TWin32Windowing::DispatchMessage(const TMsg& msg) {
 void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect, bool erase) {
   BOOL eraseFlag = erase ? TRUE : FALSE;
   if (rect) {
-    RECT r = {rect->Left, rect->Top, rect->Right, rect->Bottom};
+    RECT r = ToRect(*rect);
     ::InvalidateRect(H(window), &r, eraseFlag);
   } else {
     ::InvalidateRect(H(window), nullptr, eraseFlag);
@@ -360,8 +359,7 @@ THandle TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
   auto& paint = FPaints[window];
   paint = std::make_unique<TPaint>();
   HDC dc = ::BeginPaint(H(window), &paint->Ps);
-  paintRect = {paint->Ps.rcPaint.left, paint->Ps.rcPaint.top, paint->Ps.rcPaint.right,
-               paint->Ps.rcPaint.bottom};
+  paintRect = FromRect(paint->Ps.rcPaint);
   char className[32] = {};
   GetClassNameA(H(window), className, sizeof className);
   if (lstrcmpA(className, kPanelClass) == 0)
@@ -379,7 +377,7 @@ void TWin32Windowing::EndPaint(HWnd window) {
 TPoint TWin32Windowing::GetCursorPos() {
   POINT p = {};
   ::GetCursorPos(&p);
-  return {p.x, p.y};
+  return FromPoint(p);
 }
 
 std::int16_t TWin32Windowing::GetAsyncKeyState(int virtualKey) {

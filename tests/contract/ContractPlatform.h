@@ -70,6 +70,9 @@ class TTestWindow {
 
 // A hidden top-level window without caption or borders; placed clear of the tray bar.
 TWindowParams PlainWindow(IWindowProc* proc, TRect bounds = Bounds(200, 200, 120, 80));
+// A visible child of the given class inside parent.
+TWindowParams ChildWindow(TWindowClass windowClass, HWnd parent, TRect bounds,
+                          IWindowProc* proc = nullptr);
 // A captioned tool window, as the program's form.
 TWindowParams FrameWindow(IWindowProc* proc, TRect bounds = Bounds(200, 200, 160, 120));
 

@@ -43,6 +43,14 @@ TWindowParams PlainWindow(IWindowProc* proc, TRect bounds) {
   return params;
 }
 
+TWindowParams ChildWindow(TWindowClass windowClass, HWnd parent, TRect bounds, IWindowProc* proc) {
+  TWindowParams params = PlainWindow(proc, bounds);
+  params.Class = windowClass;
+  params.Style = WS_CHILD | WS_VISIBLE;
+  params.Parent = parent;
+  return params;
+}
+
 TWindowParams FrameWindow(IWindowProc* proc, TRect bounds) {
   TWindowParams params;
   params.Class = TWindowClass::Frame;

@@ -28,10 +28,7 @@ TEST(Windowing, CreationSendsCreateToTheWindowsOwnProcedure) {
 TEST(Windowing, DestructionReachesParentThenChildThenBothFinalMessages) {
   TRecorder parentRec(Windows()), childRec(Windows());
   HWnd parent = Windows().CreateWindow(PlainWindow(&parentRec));
-  TWindowParams child = PlainWindow(&childRec, Bounds(5, 5, 20, 20));
-  child.Class = TWindowClass::Panel;
-  child.Style = WS_CHILD | WS_VISIBLE;
-  child.Parent = parent;
+  TWindowParams child = ChildWindow(TWindowClass::Panel, parent, Bounds(5, 5, 20, 20), &childRec);
   HWnd childWindow = Windows().CreateWindow(child);
   ASSERT_NE(childWindow, 0u);
 
@@ -112,10 +109,7 @@ TEST(Windowing, ShowWindowEventComesBeforeTheFirstPaint) {
 TEST(Windowing, ChildIsVisibleOnlyWhileItsParentIs) {
   TRecorder rec(Windows());
   TTestWindow parent(Windows(), PlainWindow(&rec));
-  TWindowParams child = PlainWindow(nullptr, Bounds(4, 4, 30, 20));
-  child.Class = TWindowClass::Label;
-  child.Style = WS_CHILD | WS_VISIBLE;
-  child.Parent = parent;
+  TWindowParams child = ChildWindow(TWindowClass::Label, parent, Bounds(4, 4, 30, 20));
   HWnd label = Windows().CreateWindow(child);
   EXPECT_FALSE(Windows().IsWindowVisible(label));
   Windows().ShowWindow(parent, SW_SHOWNA);
@@ -170,10 +164,7 @@ TEST(Windowing, ChildRectangleIsPlacedInTheParentsClientArea) {
   TWindowParams params = FrameWindow(&rec);
   TTestWindow frame(Windows(), params);
   TRect inset = Windows().AdjustWindowRect({0, 0, 0, 0}, params.Style, params.ExStyle);
-  TWindowParams child = PlainWindow(nullptr, Bounds(10, 15, 40, 20));
-  child.Class = TWindowClass::Button;
-  child.Style = WS_CHILD | WS_VISIBLE;
-  child.Parent = frame;
+  TWindowParams child = ChildWindow(TWindowClass::Button, frame, Bounds(10, 15, 40, 20));
   child.Id = 7;
   HWnd button = Windows().CreateWindow(child);
   TRect outer = Windows().GetWindowRect(frame);
@@ -341,10 +332,7 @@ TEST(Windowing, RegisteredMessageReachesThePostedWindow) {
 TEST(Windowing, BroadcastReachesTopLevelWindowsButNotChildren) {
   TRecorder top(Windows()), child(Windows());
   TTestWindow window(Windows(), PlainWindow(&top));
-  TWindowParams params = PlainWindow(&child, Bounds(2, 2, 10, 10));
-  params.Class = TWindowClass::Panel;
-  params.Style = WS_CHILD | WS_VISIBLE;
-  params.Parent = window;
+  TWindowParams params = ChildWindow(TWindowClass::Panel, window, Bounds(2, 2, 10, 10), &child);
   Windows().CreateWindow(params);
   std::uint32_t message = Windows().RegisterWindowMessage("KelvaneContractBroadcast");
   constexpr HWnd kBroadcast = 0xFFFF;
@@ -402,10 +390,7 @@ TEST(Windowing, ReplacementSeesMessagesFirstAndReachesTheOriginal) {
 TEST(Windowing, ReplacementOfAStandardControlReachesTheControl) {
   TRecorder rec(Windows());
   TTestWindow frame(Windows(), FrameWindow(&rec));
-  TWindowParams params = PlainWindow(nullptr, Bounds(10, 10, 16, 24));
-  params.Class = TWindowClass::UpDown;
-  params.Style = WS_CHILD | WS_VISIBLE;
-  params.Parent = frame;
+  TWindowParams params = ChildWindow(TWindowClass::UpDown, frame, Bounds(10, 10, 16, 24));
   params.Id = 3;
   HWnd upDown = Windows().CreateWindow(params);
   ASSERT_NE(upDown, 0u);
@@ -423,10 +408,7 @@ TEST(Windowing, ReplacementOfAStandardControlReachesTheControl) {
 TEST(Windowing, UpDownKeepsItsPositionWithinItsRange) {
   TRecorder rec(Windows());
   TTestWindow frame(Windows(), FrameWindow(&rec));
-  TWindowParams params = PlainWindow(nullptr, Bounds(10, 10, 16, 24));
-  params.Class = TWindowClass::UpDown;
-  params.Style = WS_CHILD | WS_VISIBLE;
-  params.Parent = frame;
+  TWindowParams params = ChildWindow(TWindowClass::UpDown, frame, Bounds(10, 10, 16, 24));
   HWnd upDown = Windows().CreateWindow(params);
   Windows().SendMessage(upDown, UDM_SETRANGE32, 10, 90);
   Windows().SendMessage(upDown, UDM_SETPOS32, 0, 30);

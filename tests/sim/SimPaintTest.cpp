@@ -39,6 +39,8 @@ struct TPaintWindow : IWindowProc {
     Sim.Windows.EndPaint(w);
     return 0;
   }
+  void Invalidate(TRect r, bool erase) { Sim.Windows.InvalidateRect(Handle, &r, erase); }
+  bool PaintDue() const { return Sim.Windows.Find(Handle)->Dirty; }
   // One character per pixel: '.' old, 'f' face, '#' ink.
   std::vector<std::string> Look() const {
     std::vector<std::string> rows;
@@ -73,10 +75,10 @@ struct TEraseOnly : TPaintWindow {
 TEST(SimPaint, EraseFlagAccumulatesAndCoversTheWholeRegionOnce) {
   TSimPlatform sim;
   TEraseOnly window(sim, TWindowClass::Panel);
-  TRect a = Bounds(1, 1, 3, 2), b = Bounds(10, 5, 4, 3);
-  sim.Windows.InvalidateRect(window.Handle, &a, false);
-  sim.Windows.InvalidateRect(window.Handle, &b, true);
-  sim.Windows.InvalidateRect(window.Handle, &a, false);  // a later "no erase" does not clear it
+  TRect a = Bounds(1, 1, 3, 2);
+  window.Invalidate(a, false);
+  window.Invalidate(Bounds(10, 5, 4, 3), true);
+  window.Invalidate(a, false);  // a later "no erase" does not clear it
   sim.RunFor(0);
   EXPECT_EQ(window.Erases, 1);
   EXPECT_EQ(window.PaintRect, (TRect{1, 1, 14, 8}));
@@ -93,7 +95,7 @@ TEST(SimPaint, EraseFlagAccumulatesAndCoversTheWholeRegionOnce) {
                                "....................",
                            }));
   // Taken by that paint: nothing is due, and a paint asked for again erases nothing.
-  EXPECT_FALSE(sim.Windows.Find(window.Handle)->Dirty);
+  EXPECT_FALSE(window.PaintDue());
   sim.Windows.SendMessage(window.Handle, WM_PAINT, 0, 0);
   EXPECT_EQ(window.Erases, 1);
 }
@@ -140,12 +142,10 @@ TEST(SimPaint, OnlyTheProgramsOwnBackgroundClassesAreErasedByDefault) {
 TEST(SimPaint, EmptyRectanglesAndAreasOutsideTheClientAddNothing) {
   TSimPlatform sim;
   TEraseOnly window(sim, TWindowClass::Panel);
-  TRect empty = Bounds(5, 5, 0, 4), outside = Bounds(30, 0, 5, 5);
-  sim.Windows.InvalidateRect(window.Handle, &empty, true);
-  sim.Windows.InvalidateRect(window.Handle, &outside, true);
-  EXPECT_FALSE(sim.Windows.Find(window.Handle)->Dirty);
-  TRect edge = Bounds(18, 8, 5, 5);  // cut to the client area
-  sim.Windows.InvalidateRect(window.Handle, &edge, true);
+  window.Invalidate(Bounds(5, 5, 0, 4), true);   // empty
+  window.Invalidate(Bounds(30, 0, 5, 5), true);  // outside
+  EXPECT_FALSE(window.PaintDue());
+  window.Invalidate(Bounds(18, 8, 5, 5), true);  // cut to the client area
   sim.RunFor(0);
   EXPECT_EQ(window.PaintRect, (TRect{18, 8, 20, 10}));
 }

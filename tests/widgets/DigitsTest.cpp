@@ -19,6 +19,13 @@ struct TDigitsRig : TWidgetRig {
   TDigits& Digits = Add<TDigits>(0, 0, 29, 25);
   TDigitsRig() { ApplyDigitsLook(Digits); }
   TRect Client() const { return {0, 0, 29, 25}; }
+  // "45" with the symbol between the digits.
+  void PaintFortyFiveWith(TSpecialSymbol symbol) {
+    Digits.SetSpecialSymbol(symbol);
+    Digits.SetInsertSpecialSymbolAt(2);
+    Digits.SetValue(45);
+    Paint();
+  }
   std::vector<std::string> Look() const {
     return Picture(Client(), [](int, int y, TColorRef c) {
       if (c == kLime) return '#';
@@ -156,10 +163,7 @@ TEST(Digits, CharactersBeyondTheWidthAreNotDrawn) {
 
 TEST(Digits, SpecialSymbolNoneStillTakesItsPlace) {
   TDigitsRig rig;
-  rig.Digits.SetSpecialSymbol(ssyNone);
-  rig.Digits.SetInsertSpecialSymbolAt(2);
-  rig.Digits.SetValue(45);
-  rig.Paint();
+  rig.PaintFortyFiveWith(ssyNone);
   // W = 19 + 8 = 27, start x = 3; nothing is drawn for the symbol, so the "5" follows at 11.
   EXPECT_EQ(rig.At(3, 8), kLime);
   EXPECT_EQ(rig.At(11, 8), kLime);
@@ -173,10 +177,7 @@ TEST(Digits, SpecialSymbolNoneStillTakesItsPlace) {
 
 TEST(Digits, ColonIsTwoPixels) {
   TDigitsRig rig;
-  rig.Digits.SetSpecialSymbol(ssyColon);
-  rig.Digits.SetInsertSpecialSymbolAt(2);
-  rig.Digits.SetValue(45);
-  rig.Paint();
+  rig.PaintFortyFiveWith(ssyColon);
   // W = 19 + 9 = 28, start x = (27 - 28) / 2 + 3 = 3 (halved toward zero); the colon at
   // x = 3 + 8 + 3 = 14, rows 7 + 3 and 7 + 11 - 3.
   EXPECT_EQ(rig.At(14, 10), kLime);

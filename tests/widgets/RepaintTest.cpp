@@ -46,13 +46,20 @@ int CountOf(const TWidgetRig& rig, TRect r, TColorRef color) {
     for (int x = r.Left; x < r.Right; ++x) n += rig.At(x, y) == color;
   return n;
 }
+
+// A widget at `area` with the main window's look.
+template <class T>
+T& AddWithLook(TWidgetRig& rig, TRect area, void (*look)(T&)) {
+  T& widget = rig.Add<T>(area.Left, area.Top, area.Width(), area.Height());
+  look(widget);
+  return widget;
+}
 }  // namespace
 
 TEST(Repaint, AReadingChangeOfTheDigitsErasesNothingUnderThem) {
   TWidgetRig rig(60, 40);
   TRect area = Bounds(10, 5, 29, 25);
-  TDigits& digits = rig.Add<TDigits>(area.Left, area.Top, area.Width(), area.Height());
-  ApplyDigitsLook(digits);
+  TDigits& digits = AddWithLook(rig, area, ApplyDigitsLook);
   digits.SetValue(45);
   rig.Sim.RunFor(0);
   for (double value : {46.0, 7.0, 120.0}) {  // same length, shorter, longer
@@ -69,8 +76,7 @@ TEST(Repaint, AReadingChangeOfTheDigitsErasesNothingUnderThem) {
 TEST(Repaint, TransparentDigitsHaveTheBackgroundErasedUnderThemFirst) {
   TWidgetRig rig(60, 40);
   TRect area = Bounds(10, 5, 29, 25);
-  TDigits& digits = rig.Add<TDigits>(area.Left, area.Top, area.Width(), area.Height());
-  ApplyDigitsLook(digits);
+  TDigits& digits = AddWithLook(rig, area, ApplyDigitsLook);
   digits.Gradient().SetActive(false);
   digits.SetTransparent(true);
   digits.SetValue(8);
@@ -87,8 +93,7 @@ TEST(Repaint, TransparentDigitsHaveTheBackgroundErasedUnderThemFirst) {
 TEST(Repaint, TheLampChangesWithoutAnErase) {
   TWidgetRig rig(30, 30);
   TRect area = Bounds(5, 5, 13, 17);
-  auto& lamp = rig.Add<TGlyphCheckBox>(area.Left, area.Top, area.Width(), area.Height());
-  ApplyLampLook(lamp);
+  TGlyphCheckBox& lamp = AddWithLook(rig, area, ApplyLampLook);
   rig.Sim.RunFor(0);
   TEraseSpy spy(rig.Sim, rig.Window, area);
   lamp.SetChecked(true);
@@ -101,8 +106,7 @@ TEST(Repaint, TheLampChangesWithoutAnErase) {
 TEST(Repaint, AHiddenOrMovedWidgetGivesItsPlaceBackToTheBackground) {
   TWidgetRig rig(80, 40);
   TRect area = Bounds(10, 5, 29, 25);
-  TDigits& digits = rig.Add<TDigits>(area.Left, area.Top, area.Width(), area.Height());
-  ApplyDigitsLook(digits);
+  TDigits& digits = AddWithLook(rig, area, ApplyDigitsLook);
   rig.Sim.RunFor(0);
   digits.SetLeft(45);
   rig.Sim.RunFor(0);

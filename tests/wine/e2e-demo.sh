@@ -30,6 +30,15 @@ start_demo() {
   DEMO_PID=$!
 }
 demo_gone() { ! kill -0 "$DEMO_PID" 2>/dev/null; }
+# Starts the demo and shows its window through the tray, once the entry has settled.
+show_new_demo() {
+  start_demo
+  wait_for 20 tray_icon_present
+  sleep 1
+  click_tray
+  wait_for 5 visible 1
+  sleep 0.5
+}
 
 # CPU time of all the process's threads, in nanoseconds from the kernel's scheduler (Wine's
 # own process times are too coarse), over six refreshes with the window visible.
@@ -179,12 +188,7 @@ check "the tray icon is gone after the end" wait_for 5 sh -c "! xdotool search -
 # ---- planted values are applied at the first show -------------------------------------------
 wine_run reg add 'HKCU\Software\Kelvane\Form1' /v udBoostOnTemp_Position /t REG_DWORD /d 70 /f >/dev/null
 wine_run reg add 'HKCU\Software\Kelvane\Form1' /v udBoostOffTemp_Position /t REG_DWORD /d 60 /f >/dev/null
-start_demo
-wait_for 20 tray_icon_present
-sleep 1
-click_tray
-wait_for 5 visible 1
-sleep 0.5
+show_new_demo
 read -r cx cy _ _ <<<"$(form_value client)"
 capture $((cx + 148)) $((cy + 156)) 29 25 "$WORK/shown-on.ppm"
 capture $((cx + 148)) $((cy + 196)) 29 25 "$WORK/shown-off.ppm"

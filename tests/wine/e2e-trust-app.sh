@@ -71,12 +71,7 @@ wine_run reg add "$TRUST_KEY" /v udBoostOffTemp_Position /t REG_BINARY /f >/dev/
 check "planted: two REG_BINARY values without data" \
   test "$(registry_value udBoostOnTemp_Position)" = "REG_BINARY " -a \
   "$(registry_value udBoostOffTemp_Position)" = "REG_BINARY "
-start_demo
-wait_for 20 tray_icon_present
-sleep 1
-click_tray
-wait_for 5 visible 1
-sleep 0.5
+show_new_demo
 check "empty values: the window shows the defaults 65 and 55" thresholds_show 65 55
 check "empty values: no box" test -z "$(probe msgbox Kelvane)"
 probe close $FORM >/dev/null
@@ -89,9 +84,7 @@ check "the close wrote what the window showed over the empty values" \
 if [ "${E2E_ONLY:-}" != demo ]; then
   # Where the first section ran it, so the driver service keeps the path registered there.
   CLOSING=$WORK/real
-  mkdir -p "$CLOSING"
-  cp "$BUILD/kelvane.exe" "$CLOSING/"
-  (cd "$CLOSING" && wine_run "$CLOSING/kelvane.exe" >/dev/null 2>&1) &
+  start_real_in "$CLOSING"
   CLOSING_PID=$!
   missing_driver_box() { [ -n "$(probe msgbox Error)" ]; }
   check "start-up without the driver: the missing-driver box is open" wait_for 20 missing_driver_box

@@ -27,15 +27,11 @@ check() {  # check "description" command...
 
 probe() { wine_run "$BUILD/wineprobe.exe" "$@" | tr -d '\r'; }
 probe_value() { probe "${@:2}" | awk -v k="$1" '$1 == k { $1 = ""; sub(/^ /, ""); print; exit }'; }
-
-# Waits up to $2 seconds for a command to succeed.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
-  done
+# Starts a copy of the real executable from the folder $1, in the background ($! is its loader).
+start_real_in() {
+  mkdir -p "$1"
+  cp "$BUILD/kelvane.exe" "$1/"
+  (cd "$1" && wine_run "$1/kelvane.exe" >/dev/null 2>&1) &
 }
 
 start_session
@@ -45,9 +41,7 @@ if [ "${E2E_ONLY:-}" != demo ]; then
 # Started from a directory without the driver file: the missing-driver box, read from the box
 # itself; answering lets the program go on; the service is registered beside the executable.
 REAL=$WORK/real
-mkdir -p "$REAL"
-cp "$BUILD/kelvane.exe" "$REAL/"
-(cd "$REAL" && wine_run "$REAL/kelvane.exe" >/dev/null 2>&1) &
+start_real_in "$REAL"
 REAL_PID=$!
 EXPECTED_TEXT=C4F0E0E9E2E5F02067697665696F2E73797320EDE520EDE0E9E4E5ED2E  # in Windows-1251
 box_text() { probe msgbox Error; }

@@ -1,5 +1,5 @@
 # Shared set-up of the Wine tests and the demo: which Wine and build to use, the prefix, the
-# X server and the tray host. Sourced by e2e.sh, tools/demo.sh and the Wine benchmarks.
+# X server, the tray host and waiting. Sourced by e2e.sh, tools/demo.sh and the Wine benchmarks.
 
 # The 32-bit program where this machine runs 32-bit code; otherwise (a kernel without 32-bit
 # support) the 64-bit build of the same sources under Wine's 64-bit loader.
@@ -20,6 +20,16 @@ export WINELOADER=$WINE WINESERVER=$WINESERVER_BIN WINEDEBUG=-all
 export WINEPREFIX=${KELVANE_PREFIX:-$ROOT/build/wineprefix}
 
 wine_run() { "$WINE" "$@"; }
+
+# Waits up to $2 seconds for a command to succeed.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.2
+  done
+}
 
 # A booted prefix, made once and kept in the build tree.
 prepare_prefix() {
