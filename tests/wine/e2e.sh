@@ -83,10 +83,10 @@ fi
 
 # ---- the demo --------------------------------------------------------------------------
 source "$ROOT/tests/wine/e2e-demo.sh"
-source "$ROOT/tests/wine/e2e-trust-app.sh"
+source "$ROOT/tests/wine/e2e-settings.sh"
 
-source "$ROOT/tests/wine/e2e-trust-platform.sh"
-source "$ROOT/tests/wine/e2e-hw.sh"
+source "$ROOT/tests/wine/e2e-repaint-tray.sh"
+source "$ROOT/tests/wine/e2e-bus-and-instance.sh"
 
 source "$ROOT/tests/wine/e2e-footprint.sh"
 
