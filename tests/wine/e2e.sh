@@ -84,10 +84,8 @@ fi
 # ---- the demo --------------------------------------------------------------------------
 source "$ROOT/tests/wine/e2e-demo.sh"
 source "$ROOT/tests/wine/e2e-settings.sh"
-
 source "$ROOT/tests/wine/e2e-repaint-tray.sh"
 source "$ROOT/tests/wine/e2e-bus-and-instance.sh"
-
 source "$ROOT/tests/wine/e2e-footprint.sh"
 
 # ---- figures: in-process timings on the real system, object balance, size -------------------
