@@ -53,6 +53,8 @@ void TControl::Invalidate() { InvalidateArea(!Opaque()); }
 
 void TControl::InvalidateArea(bool erase) {
   if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
+  // A window out of sight is painted whole when it is shown: nothing to ask for before.
+  if (!Platform().Windows.IsWindowVisible(FParent->Handle())) return;
   TRect r = BoundsRect();
   Platform().Windows.InvalidateRect(FParent->Handle(), &r, erase);
 }

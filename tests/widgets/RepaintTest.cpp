@@ -150,3 +150,27 @@ TEST(Repaint, ARefreshOfTheShownWindowErasesNoBackground) {
     for (int x = 144; x < 173; ++x) lime += surface->At(x, y) == kLime;
   EXPECT_GT(lime, 0);
 }
+
+// A window out of sight is not repainted at a refresh (its widgets do not even ask, which
+// saves the system a round trip a refresh): the show paints it whole, with the
+// readings of the moment.
+TEST(Repaint, ARefreshOfTheHiddenWindowPaintsNothingAndTheShowPaintsTheNewReading) {
+  TSimProgram program;
+  program.Sim.Chip.SetTemperatures(45, 30);
+  TForm1& form = program.Start();
+  program.RunFor(0);
+  program.Sim.Windows.Recording = true;
+  program.Sim.Chip.SetTemperatures(61, 31);
+  program.RunFor(5000);
+  EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 61);
+  for (const TMsg& m : program.Sim.Windows.Delivered) EXPECT_NE(m.Message, WM_PAINT) << m.Window;
+  EXPECT_TRUE(program.Sim.Windows.Find(form.GroupBox1->Handle())->Update.empty());
+  form.Show();
+  program.RunFor(0);
+  const auto* surface = program.Sim.Gdi.WindowSurface(form.GroupBox1->Handle());
+  ASSERT_NE(surface, nullptr);
+  int lime = 0;
+  for (int y = 24; y < 49; ++y)
+    for (int x = 144; x < 173; ++x) lime += surface->At(x, y) == kLime;
+  EXPECT_GT(lime, 0);
+}
