@@ -47,6 +47,16 @@ int CountOf(const TWidgetRig& rig, TRect r, TColorRef color) {
   return n;
 }
 
+// Lime pixels in the processor's digits on the shown window: -1 when nothing was drawn.
+int LitSegmentPixelsOfTheCpuDigits(TSimProgram& program, TForm1& form) {
+  const auto* surface = program.Sim.Gdi.WindowSurface(form.GroupBox1->Handle());
+  if (!surface) return -1;
+  int lime = 0;
+  for (int y = 24; y < 49; ++y)
+    for (int x = 144; x < 173; ++x) lime += surface->At(x, y) == kLime;
+  return lime;
+}
+
 // A widget at `area` with the main window's look.
 template <class T>
 T& AddWithLook(TWidgetRig& rig, TRect area, void (*look)(T&)) {
@@ -143,12 +153,7 @@ TEST(Repaint, ARefreshOfTheShownWindowErasesNoBackground) {
     painted = painted || (m.Window == form.GroupBox1->Handle() && m.Message == WM_PAINT);
   }
   EXPECT_TRUE(painted);
-  const auto* surface = program.Sim.Gdi.WindowSurface(form.GroupBox1->Handle());
-  ASSERT_NE(surface, nullptr);
-  int lime = 0;
-  for (int y = 24; y < 49; ++y)
-    for (int x = 144; x < 173; ++x) lime += surface->At(x, y) == kLime;
-  EXPECT_GT(lime, 0);
+  EXPECT_GT(LitSegmentPixelsOfTheCpuDigits(program, form), 0);
 }
 
 // A window out of sight is not repainted at a refresh (its widgets do not even ask, which
@@ -167,10 +172,5 @@ TEST(Repaint, ARefreshOfTheHiddenWindowPaintsNothingAndTheShowPaintsTheNewReadin
   EXPECT_TRUE(program.Sim.Windows.Find(form.GroupBox1->Handle())->Update.empty());
   form.Show();
   program.RunFor(0);
-  const auto* surface = program.Sim.Gdi.WindowSurface(form.GroupBox1->Handle());
-  ASSERT_NE(surface, nullptr);
-  int lime = 0;
-  for (int y = 24; y < 49; ++y)
-    for (int x = 144; x < 173; ++x) lime += surface->At(x, y) == kLime;
-  EXPECT_GT(lime, 0);
+  EXPECT_GT(LitSegmentPixelsOfTheCpuDigits(program, form), 0);
 }
