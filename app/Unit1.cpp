@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/TrayHint.h"
 #include "app/WindowLooks.h"
 #include "hw/FanLine.h"
 #include "hw/FanPolicy.h"
@@ -223,32 +224,56 @@ void TForm1::udBoostOffTempClick(TObject*, TUDBtnType) { SyncThresholds(); }
 
 void TForm1::RecoverPortAccess() {
   FGiveIo.EnablePortAccess();
-  Platform().System.Sleep(kRecoverySleepMs);
+  // On 64-bit Windows nothing was started that a second could help.
+  if (!FGiveIo.OnWow64()) Platform().System.Sleep(kRecoverySleepMs);
 }
 
 // The chip is read under the bus lock first and shown afterwards, so the lock is not held
 // across painting and the shell. A reading that completed before a refused access is shown;
-// a skipped refresh (another tool kept the bus) leaves every display as it was.
+// a skipped refresh (another tool kept the bus) leaves every display as it was. Port access is
+// recovered once per refresh, whichever accesses were refused.
 void TForm1::RefreshTemperatures() {
   TSensorReadings readings = ReadSensors(Platform().Ports, Platform().System);
-  if (readings.Cpu) dgCurrentCPUTemp->SetValue(*readings.Cpu);
-  if (readings.CpuForTray)
-    TextTrayIcon1->SetText(std::to_string(*readings.CpuForTray) + kDegreeSign);
-  if (readings.Motherboard) dgCurrentMotherboardTemp->SetValue(*readings.Motherboard);
-  if (readings.Refused) RecoverPortAccess();
+  if (readings.Cpu) {
+    dgCurrentCPUTemp->SetValue(*readings.Cpu);
+    FCpuRead = true;
+  }
+  std::string trayText = TextTrayIcon1->Text();
+  if (readings.CpuForTray) trayText = std::to_string(*readings.CpuForTray) + kDegreeSign;
+  if (readings.Motherboard) {
+    dgCurrentMotherboardTemp->SetValue(*readings.Motherboard);
+    FMotherboardRead = true;
+  }
+  bool recovered = readings.Refused;
+  if (recovered) RecoverPortAccess();
   // The processor widget holds the last reading, which may be from an earlier refresh.
-  SetBoosted(DecideBoost(FBoosted, dgCurrentCPUTemp->Value(), udBoostOnTemp->Position(),
-                         udBoostOffTemp->Position()));
+  bool boost = DecideBoost(FBoosted, dgCurrentCPUTemp->Value(), udBoostOnTemp->Position(),
+                           udBoostOffTemp->Position());
+  if (!SetBoosted(boost) && !recovered) RecoverPortAccess();
+  // The picture and the hint go to the shell together, in one request.
+  TTrayReadings shown;
+  if (FCpuRead) shown.Cpu = static_cast<int>(dgCurrentCPUTemp->Value());
+  if (FMotherboardRead) shown.Motherboard = static_cast<int>(dgCurrentMotherboardTemp->Value());
+  shown.Boosted = FBoosted;
+  if (readings.Skipped) {
+    shown.NotRead = TReadingFault::BusHeld;
+  } else if (readings.Refused) {
+    shown.NotRead = FGiveIo.OnWow64() ? TReadingFault::Wow64 : TReadingFault::PortsRefused;
+  }
+  TextTrayIcon1->SetHintForNextUpdate(TrayHint(shown));
+  TextTrayIcon1->SetText(trayText);
 }
 
-// Only a refused port is recovered from here; any other fault reaches the report.
-void TForm1::SetBoosted(bool value) {
+// Only a refused port is recovered from; any other fault reaches the report. False when the
+// port refused the write: the state and the lamp stay as they were.
+bool TForm1::SetBoosted(bool value) {
   try {
     WriteFanLine(Platform().Ports, value);
     FBoosted = value;
     cbBoosted->SetChecked(value);
+    return true;
   } catch (const EPrivilegedInstruction&) {
-    RecoverPortAccess();
+    return false;
   }
 }
 

@@ -56,7 +56,8 @@ class TForm1 : public TForm {
  private:
   void LoadDescription();
   void RefreshTemperatures();
-  void SetBoosted(bool value);
+  // False when the fan port refused the write.
+  bool SetBoosted(bool value);
   void SyncThresholds();
   // The stored thresholds into the up-downs, then kept in order; a failing read raises.
   void RestoreThresholds();
@@ -64,6 +65,9 @@ class TForm1 : public TForm {
   void RecoverPortAccess();
 
   bool FBoosted = false;
+  // A reading has reached the widget at least once (before that, the hint says so).
+  bool FCpuRead = false;
+  bool FMotherboardRead = false;
   TGiveIo FGiveIo{Platform().System};
   // A refresh is running; a tick that arrives inside it (from a modal box's loop) is skipped.
   bool FRefreshing = false;

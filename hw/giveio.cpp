@@ -3,7 +3,8 @@
 namespace {
 constexpr char kDriverFile[] = "giveio.sys";
 constexpr char kDevicePrefix[] = "\\\\.\\";
-// "Драйвер giveio.sys не найден." in the Windows-1251 code page, handed to the ANSI box as is.
+// "Драйвер giveio.sys не найден." in the Windows-1251 code page, the program's own form of it;
+// the box shows it as Unicode, so it reads as Russian whatever the system's code page.
 constexpr char kMissingDriverText[] =
     "\xC4\xF0\xE0\xE9\xE2\xE5\xF0 giveio.sys \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED.";
 }  // namespace
@@ -15,13 +16,39 @@ std::string ExtractFilePath(const std::string& path) {
   return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
 
+std::string Cp1251ToUtf8(const std::string& text) {
+  std::string utf8;
+  for (unsigned char c : text) {
+    char32_t code = c < 0x80    ? c
+                    : c >= 0xC0 ? U'\u0410' + (c - 0xC0)  // А..я in alphabet order
+                    : c == 0xA8 ? U'\u0401'               // Ё
+                    : c == 0xB8 ? U'\u0451'               // ё
+                                : U'?';
+    if (code < 0x80) {
+      utf8 += static_cast<char>(code);
+    } else {
+      utf8 += static_cast<char>(0xC0 | (code >> 6));
+      utf8 += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return utf8;
+}
+
 void TGiveIo::EnablePortAccess() {
   ISystem& system = FSystem;
   if (IsWin9x(system) == 1) return;
+  bool atStart = !FStarted;
+  if (atStart) {
+    FStarted = true;
+    FWow64 = system.IsWow64();
+  }
+  if (FWow64) return;
   FDriverName = "giveio";
-  // The service loads the driver from beside the executable, so that is where to look.
+  // The service loads the driver from beside the executable, so that is where to look. Said
+  // once: later enablements follow refused accesses, and the tray's hint tells that state.
   std::string driverPath = ExtractFilePath(system.ExecutablePath()) + kDriverFile;
-  if (!system.FileExists(driverPath)) system.MessageBox(0, kMissingDriverText, nullptr, MB_OK);
+  if (atStart && !system.FileExists(driverPath))
+    system.MessageBoxUtf8(0, Cp1251ToUtf8(kMissingDriverText), nullptr, MB_OK);
 
   THandle manager = system.OpenSCManager(SC_MANAGER_CREATE_SERVICE);
   if (manager != 0) {

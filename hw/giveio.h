@@ -19,12 +19,23 @@ class TGiveIo {
   TGiveIo& operator=(const TGiveIo&) = delete;
 
   // Registers, starts and opens the port driver where the system needs it. Safe to repeat;
-  // silent except for the missing-driver box. Leaves no handle open.
+  // silent except for the missing-driver box, which only the first call (at start-up) shows.
+  // Leaves no handle open.
   void EnablePortAccess();
   // Set to "giveio" by each enablement on the NT path; service, display and device name.
   const std::string& DriverName() const { return FDriverName; }
+  // This 32-bit program runs on 64-bit Windows, where no 32-bit kernel driver can load: the
+  // enablement registers and starts nothing, and a refused access is not worth a pause.
+  // Known from the first enablement on.
+  bool OnWow64() const { return FWow64; }
 
  private:
   ISystem& FSystem;
   std::string FDriverName;
+  bool FStarted = false;
+  bool FWow64 = false;
 };
+
+// Text in the Windows-1251 code page as UTF-8 (the Russian letters and ASCII; anything else
+// becomes "?").
+std::string Cp1251ToUtf8(const std::string& text);

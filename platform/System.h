@@ -57,11 +57,18 @@ class ISystem {
   virtual char DecimalSeparator() = 0;
   // The code segment selector the program runs under.
   virtual std::uint16_t CodeSelector() = 0;
+  // True when this 32-bit program runs on 64-bit Windows, where no 32-bit kernel driver can
+  // load. Looked up at run time: false on a system without the question.
+  virtual bool IsWow64() = 0;
 
   // Modal: runs its own message loop until the user answers. `caption` null means the
   // system's default caption. Text bytes are passed to the ANSI box unchanged.
   virtual int MessageBox(HWnd owner, const std::string& text, const char* caption,
                          std::uint32_t flags) = 0;
+  // The same box with Unicode text, handed over as UTF-8: it reads alike whatever the
+  // system's ANSI code page is. The caption is ANSI, as above.
+  virtual int MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
+                             std::uint32_t flags) = 0;
 
   // Service control manager and device open; 0 is "none". Results mirror the system's.
   virtual THandle OpenSCManager(std::uint32_t access) = 0;

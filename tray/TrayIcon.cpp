@@ -121,13 +121,20 @@ bool TTrayIcon::AddTrayEntry() {
   FIconVisible = true;
   // A refused add of an entry the shell already has is the shell's answer to a duplicate.
   bool accepted = SendRequest(NIM_ADD);
-  if (accepted) FEntryAdded = true;
+  // A busy shell may time out a change yet keep the entry, and then refuses the add as a
+  // duplicate: a change brings that entry up to date, and its success shows it is there.
+  if (!accepted && FEntryInDoubt) accepted = SendRequest(NIM_MODIFY);
+  if (accepted) {
+    FEntryAdded = true;
+    FEntryInDoubt = false;
+  }
   return accepted;
 }
 
 bool TTrayIcon::DeleteTrayEntry() {
   FIconVisible = false;
   FEntryAdded = false;
+  FEntryInDoubt = false;
   return SendRequest(NIM_DELETE);
 }
 
@@ -136,7 +143,10 @@ bool TTrayIcon::UpdateTrayEntry() {
   // entry at every update (each refresh makes one) until it takes it.
   if (FIconVisible && !FEntryAdded) return AddTrayEntry();
   bool accepted = SendRequest(NIM_MODIFY);
-  if (!accepted) FEntryAdded = false;
+  if (!accepted) {
+    FEntryInDoubt = FEntryAdded;
+    FEntryAdded = false;
+  }
   return accepted;
 }
 

@@ -33,6 +33,9 @@ class TTrayIcon : public TComponent {
   void SetIconVisible(bool value);
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& value);
+  // Takes the hint without a request of its own: it goes with the next update, so a caller
+  // that changes the picture as well tells the shell once.
+  void SetHintForNextUpdate(const std::string& value) { FHint = value; }
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool value);
   // Without an icon list there is nothing to index: it stays 0.
@@ -108,8 +111,11 @@ class TTrayIcon : public TComponent {
   bool FCycleIcons = false;
 
   TNotifyIconData FEntryRecord;
-  // The shell took the entry and has not refused a change to it since.
+  // The shell took the entry (or accepted a change to it) and has not refused one since.
   bool FEntryAdded = false;
+  // The shell refused a change to the entry it had: it may have lost the entry, or kept it
+  // and timed out.
+  bool FEntryInDoubt = false;
   bool FLeftDownSeen = false;
   TPoint FLastPointer;
 

@@ -37,6 +37,10 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
       break;
     case NIM_MODIFY:
       if (it == Entries.end()) return false;
+      if (TimeOutModifies > 0) {
+        --TimeOutModifies;
+        return false;
+      }
       Merge(it->second, data);
       break;
     case NIM_DELETE:

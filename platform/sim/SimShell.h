@@ -24,6 +24,9 @@ class TSimShell : public IShell {
   bool Refusing = false;
   // A busy shell (as at log-on): refuses this many adds, counting down, before it takes one.
   int RefuseAdds = 0;
+  // A busy shell times out this many changes, counting down: it keeps the entry as it was
+  // and reports failure.
+  int TimeOutModifies = 0;
   TFileVersion CommonControlsVersion{5, 82};
 
   // Forgets every entry, as a restarted shell has none, and broadcasts "TaskbarCreated".

@@ -31,10 +31,19 @@ bool TSimSystem::FileExists(const std::string& name) {
   return path == Upper(ExePath) || FFiles.count(path) > 0;  // the running program is a file
 }
 
+int TSimSystem::MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
+                               std::uint32_t flags) {
+  return ShowBox({owner, text, true, caption ? std::optional<std::string>(caption) : std::nullopt,
+                  flags, FClock.Now()});
+}
+
 int TSimSystem::MessageBox(HWnd owner, const std::string& text, const char* caption,
                            std::uint32_t flags) {
-  TMessageBoxRecord record{owner, text, std::nullopt, flags, FClock.Now()};
-  if (caption) record.Caption = caption;
+  return ShowBox({owner, text, false, caption ? std::optional<std::string>(caption) : std::nullopt,
+                  flags, FClock.Now()});
+}
+
+int TSimSystem::ShowBox(const TMessageBoxRecord& record) {
   Boxes.push_back(record);
   TAnswer answer = OnMessageBox ? OnMessageBox(record) : TAnswer{};
   ++FOpenBoxes;
@@ -81,7 +90,7 @@ bool TSimSystem::StartService(THandle service) {
   if (it == FHandles.end() || it->second.Kind != TKind::Service) return false;
   TService& s = Services[it->second.Name];
   if (s.Running) return false;
-  if (!DriverLoads || !FileExists(s.Params.BinaryPath)) return false;
+  if (!DriverLoads || Wow64 || !FileExists(s.Params.BinaryPath)) return false;
   s.Running = true;
   return true;
 }

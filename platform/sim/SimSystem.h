@@ -24,10 +24,13 @@ class TSimSystem : public ISystem {
   bool FileExists(const std::string& name) override;
   std::string ExecutablePath() override { return ExePath; }
   std::uint16_t CodeSelector() override { return Selector; }
+  bool IsWow64() override { return Wow64; }
   std::string VersionInfo(const std::string& name) override;
   char DecimalSeparator() override { return Separator; }
   int MessageBox(HWnd owner, const std::string& text, const char* caption,
                  std::uint32_t flags) override;
+  int MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
+                     std::uint32_t flags) override;
   THandle OpenSCManager(std::uint32_t access) override;
   THandle CreateService(THandle manager, const TServiceParams& params) override;
   THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) override;
@@ -45,6 +48,9 @@ class TSimSystem : public ISystem {
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
   std::string CurrentDirectory = "C:\\Program Files\\Kelvane";
   std::uint16_t Selector = 0x001B;
+  // A 32-bit program on 64-bit Windows: no 32-bit kernel driver loads, so starting the port
+  // driver fails as on such a system.
+  bool Wow64 = false;
   char Separator = '.';
   // The executable's version information; by default what the real one carries.
   std::map<std::string, std::string> Version{
@@ -85,7 +91,8 @@ class TSimSystem : public ISystem {
   // ---- message boxes -----------------------------------------------------
   struct TMessageBoxRecord {
     HWnd Owner = 0;
-    std::string Text;
+    std::string Text;  // as handed over: ANSI bytes, or UTF-8 for a Unicode box
+    bool Unicode = false;
     std::optional<std::string> Caption;
     std::uint32_t Flags = 0;
     std::uint64_t OpenedAt = 0;
@@ -115,6 +122,7 @@ class TSimSystem : public ISystem {
   void ExpireOtherOwner(const std::string& name);
   THandle NewHandle(TKind kind, std::string name);
   std::string FullPath(const std::string& name) const;
+  int ShowBox(const TMessageBoxRecord& record);
 
   TSimClock& FClock;
   TSimWindowing& FWindows;

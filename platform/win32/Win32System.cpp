@@ -63,6 +63,32 @@ int TWin32System::MessageBox(HWnd owner, const std::string& text, const char* ca
   return MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption, flags);
 }
 
+namespace {
+std::wstring Widen(const std::string& text, UINT codePage) {
+  int length =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+}  // namespace
+
+int TWin32System::MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
+                                 std::uint32_t flags) {
+  std::wstring wideCaption = caption ? Widen(caption, CP_ACP) : std::wstring();
+  return MessageBoxW(reinterpret_cast<HWND>(owner), Widen(text, CP_UTF8).c_str(),
+                     caption ? wideCaption.c_str() : nullptr, flags);
+}
+
+bool TWin32System::IsWow64() {
+  // Not in the first NT systems: asked for by name, so the program still loads there.
+  using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
+  auto isWow64Process = reinterpret_cast<TIsWow64Process>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 THandle TWin32System::OpenSCManager(std::uint32_t access) {
   return reinterpret_cast<THandle>(OpenSCManagerA(nullptr, nullptr, access));
 }

@@ -14,8 +14,11 @@ class TWin32System : public ISystem {
   std::string VersionInfo(const std::string& name) override;
   char DecimalSeparator() override;
   std::uint16_t CodeSelector() override;
+  bool IsWow64() override;
   int MessageBox(HWnd owner, const std::string& text, const char* caption,
                  std::uint32_t flags) override;
+  int MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
+                     std::uint32_t flags) override;
   THandle OpenSCManager(std::uint32_t access) override;
   THandle CreateService(THandle manager, const TServiceParams& params) override;
   THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) override;

@@ -143,7 +143,8 @@ TEST(Monitor, EveryAccessRefusedKeepsTheStartValues) {
   EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 0);
   EXPECT_TRUE(form.Boosted());
   EXPECT_FALSE(form.cbBoosted->Checked());
-  EXPECT_EQ(program.Sim.Clock.Now(), 2000u);  // two recoveries in one refresh
+  // The readings and the fan write were refused: one recovery, one pause.
+  EXPECT_EQ(program.Sim.Clock.Now(), 1000u);
   program.RunFor(60000);
   EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xB0");
   EXPECT_TRUE(form.Boosted());
@@ -152,44 +153,28 @@ TEST(Monitor, EveryAccessRefusedKeepsTheStartValues) {
   EXPECT_TRUE(program.Sim.System.Boxes.empty());  // the driver file is there
 }
 
-TEST(Monitor, MissingDriverBoxComesWithEveryEnablement) {
+// Said once, at start-up, in Unicode; the refused accesses after it recover in silence.
+TEST(Monitor, MissingDriverBoxIsShownOnceAtStart) {
   TSimProgram program;
   program.Sim.System.RemoveFile(program.DriverPath());
-  int answered = 0;
   program.Sim.System.OnMessageBox = [&](const TSimSystem::TMessageBoxRecord&) {
-    ++answered;
-    return TSimSystem::TAnswer{IDOK, 300};
-  };
-  program.Start();
-  // Creation, then the failed sensor reads and the failed fan write of the first refresh.
-  EXPECT_EQ(answered, 3);
-  for (const auto& box : program.Sim.System.Boxes) {
-    EXPECT_EQ(box.Text,
-              "\xC4\xF0\xE0\xE9\xE2\xE5\xF0 giveio.sys \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED.");
-    EXPECT_FALSE(box.Caption.has_value());
-    EXPECT_EQ(box.Flags, MB_OK);
-    EXPECT_EQ(box.Owner, 0u);
-  }
-  program.RunFor(5000);
-  EXPECT_EQ(answered, 5);
-}
-
-// While a modal box is open its loop delivers timer ticks; they must not start a refresh
-// inside the running one.
-TEST(Monitor, TicksDuringAModalBoxDoNotNestRefreshes) {
-  TSimProgram program;
-  program.Sim.System.RemoveFile(program.DriverPath());
-  int depth = 0;
-  int deepest = 0;
-  program.Sim.System.OnMessageBox = [&](const TSimSystem::TMessageBoxRecord&) {
-    deepest = std::max(deepest, program.Sim.System.OpenBoxes() + 1);
-    ++depth;
     return TSimSystem::TAnswer{IDOK, 12000};  // the user takes 12 s to answer
   };
-  program.Start();
-  program.RunFor(120000);
-  EXPECT_EQ(deepest, 1);
-  EXPECT_GT(depth, 3);
+  TForm1& form = program.Start();
+  ASSERT_EQ(program.Sim.System.Boxes.size(), 1u);
+  const auto& box = program.Sim.System.Boxes[0];
+  EXPECT_TRUE(box.Unicode);
+  EXPECT_EQ(box.Text, "Драйвер giveio.sys не найден.");
+  EXPECT_FALSE(box.Caption.has_value());
+  EXPECT_EQ(box.Flags, MB_OK);
+  EXPECT_EQ(box.Owner, 0u);
+  // The ticks that fell due inside the box started no refresh: only the start-up's one ran,
+  // after it, with one attempt at the fan.
+  EXPECT_EQ(program.Sim.Clock.Now(), 13000u);
+  program.RunFor(60000);
+  EXPECT_EQ(program.Sim.System.Boxes.size(), 1u);
+  EXPECT_EQ(program.Sim.Clock.Now(), 73000u);
+  EXPECT_NE(form.TextTrayIcon1->Hint().find("giveio driver is not running"), std::string::npos);
 }
 
 TEST(Monitor, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {

@@ -44,7 +44,7 @@ TEST(TrayProgram, StartUpAsksTheShellInTheDescriptionsOrder) {
       {NIM_MODIFY, true},      // end of loading
       {NIM_ADD, false},        // visible again: a duplicate
       {NIM_SETVERSION, true},  //
-      {NIM_MODIFY, true},      // the first refresh's text
+      {NIM_MODIFY, true},      // the first refresh's text, with the hint
   };
   EXPECT_EQ(Log(program.Sim.Shell), expected);
   const auto& requests = program.Sim.Shell.Requests;
@@ -56,7 +56,8 @@ TEST(TrayProgram, StartUpAsksTheShellInTheDescriptionsOrder) {
   for (const auto& r : requests) {
     EXPECT_EQ(r.Data.cbSize, 488u);
     EXPECT_EQ(r.Data.uFlags, 7u);
-    EXPECT_EQ(TipOf(r.Data), "");
+    EXPECT_EQ(TipOf(r.Data),
+              &r == &requests.back() ? "CPU: 45\xB0\nMotherboard: 30\xB0\nFan boost: off" : "");
   }
   EXPECT_EQ(form.TextTrayIcon1->Text(), "45\xB0");
   ASSERT_EQ(program.Sim.Shell.Entries.size(), 1u);

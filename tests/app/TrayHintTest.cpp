@@ -1,0 +1,116 @@
+// The tray entry's hint: the readings in words, and why the chip was not read; and the whole
+// program keeping it in step with the window in one shell request per refresh.
+#include <gtest/gtest.h>
+
+#include "app/TrayHint.h"
+#include "hw/BusLock.h"
+#include "tests/support/SimFixture.h"
+
+TEST(TrayHint, LinesByReadingAndFault) {
+  struct TCase {
+    TTrayReadings Readings;
+    const char* Hint;
+  };
+  const TCase cases[] = {
+      {{47, 35, false, TReadingFault::None}, "CPU: 47\xB0\nMotherboard: 35\xB0\nFan boost: off"},
+      {{7, 100, true, TReadingFault::None}, "CPU: 7\xB0\nMotherboard: 100\xB0\nFan boost: on"},
+      {{{}, {}, true, TReadingFault::PortsRefused},
+       "CPU: no reading\nMotherboard: no reading\nFan boost: on\n"
+       "Ports refused: the giveio driver is not running (start as administrator)"},
+      {{50, {}, false, TReadingFault::Wow64},
+       "CPU: 50\xB0\nMotherboard: no reading\nFan boost: off\n"
+       "No readings: 64-bit Windows cannot load the 32-bit port driver"},
+      {{50, 30, true, TReadingFault::BusHeld},
+       "CPU: 50\xB0\nMotherboard: 30\xB0\nFan boost: on\n"
+       "No readings: the sensor bus is held by another monitor"},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(TrayHint(c.Readings), c.Hint);
+  // The longest hint there can be still fits the entry's tip whole.
+  for (TReadingFault fault :
+       {TReadingFault::PortsRefused, TReadingFault::Wow64, TReadingFault::BusHeld}) {
+    EXPECT_LE(TrayHint({255, 255, false, fault}).size(), 127u);
+    EXPECT_LE(TrayHint({{}, {}, false, fault}).size(), 127u);
+  }
+}
+
+namespace {
+std::string EntryTip(const TSimProgram& program) {
+  if (program.Sim.Shell.Entries.size() != 1) return "(no entry)";
+  return program.Sim.Shell.Entries.begin()->second.szTip;
+}
+}  // namespace
+
+// The hint follows the window: readings, the boost, the fault line that comes and goes; every
+// refresh is one request to the shell.
+TEST(TrayHint, TheProgramSaysWhatItReadsAndWhyNot) {
+  TSimProgram program;
+  program.Sim.Chip.SetTemperatures(70, 40);
+  program.Start();
+  EXPECT_EQ(EntryTip(program), "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on");
+
+  program.Sim.System.HoldMutex(kBusMutexName);
+  std::size_t before = program.Sim.Shell.Requests.size();
+  program.RunFor(5000);
+  EXPECT_EQ(program.Sim.Shell.Requests.size(), before + 1);
+  EXPECT_EQ(EntryTip(program),
+            "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on\n"
+            "No readings: the sensor bus is held by another monitor");
+  program.Sim.System.ReleaseHeldMutex(kBusMutexName);
+
+  program.Sim.Chip.SetTemperatures(50, 41);
+  program.Sim.System.PortsGranted = false;  // the driver stopped: every access is refused
+  program.Sim.System.DriverLoads = false;
+  program.RunFor(5000);
+  EXPECT_EQ(EntryTip(program),
+            "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on\n"
+            "Ports refused: the giveio driver is not running (start as administrator)");
+
+  program.Sim.System.DriverLoads = true;  // the next recovery starts it again
+  program.RunFor(5000);
+  EXPECT_EQ(EntryTip(program), "CPU: 50\xB0\nMotherboard: 41\xB0\nFan boost: off");
+}
+
+// On 64-bit Windows: nothing is registered, shown or waited for; the hint says why there
+// are no readings; the readings are still tried each refresh.
+TEST(TrayHint, SixtyFourBitWindowsIsNamedAndNeverWaitedFor) {
+  TSimProgram program;
+  program.Sim.System.Wow64 = true;
+  program.Sim.System.RemoveFile(program.DriverPath());
+  program.Start();
+  program.Sim.Chip.ClearLog();
+  program.RunFor(60000);
+  EXPECT_EQ(program.Sim.Clock.Now(), 60000u);  // no recovery pause
+  EXPECT_TRUE(program.Sim.System.Boxes.empty());
+  EXPECT_TRUE(program.Sim.System.Services.empty());
+  EXPECT_EQ(program.Sim.Chip.Log().size(), 24u);  // per refresh: the first read and the fan
+  EXPECT_EQ(EntryTip(program),
+            "CPU: no reading\nMotherboard: no reading\nFan boost: on\n"
+            "No readings: 64-bit Windows cannot load the 32-bit port driver");
+}
+
+// A busy shell that times out a change keeps the entry and refuses the add that follows: a
+// change after the refused add brings the picture back in step by the next refresh.
+TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
+  TSimProgram program;
+  program.Sim.Chip.SetTemperatures(50, 30);
+  TForm1& form = program.Start();
+  program.Sim.Shell.TimeOutModifies = 1;
+  program.Sim.Chip.SetTemperatures(51, 30);
+  program.RunFor(5000);
+  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 50\xB0");  // the shell kept the old one
+  program.Sim.Chip.SetTemperatures(52, 30);
+  std::size_t before = program.Sim.Shell.Requests.size();
+  program.RunFor(5000);
+  const auto& requests = program.Sim.Shell.Requests;
+  ASSERT_EQ(requests.size(), before + 2);
+  EXPECT_EQ(requests[before].Message, NIM_ADD);
+  EXPECT_FALSE(requests[before].Accepted);
+  EXPECT_EQ(requests[before + 1].Message, NIM_MODIFY);
+  EXPECT_TRUE(requests[before + 1].Accepted);
+  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 52\xB0");
+  EXPECT_EQ(program.Sim.Shell.Entries.begin()->second.hIcon, form.TextTrayIcon1->Icon()->Handle());
+  before = requests.size();
+  program.RunFor(5000);  // and from then on, one change per refresh
+  ASSERT_EQ(requests.size(), before + 1);
+  EXPECT_EQ(requests.back().Message, NIM_MODIFY);
+}
