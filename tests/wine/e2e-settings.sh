@@ -80,25 +80,6 @@ check "the close wrote what the window showed over the empty values" \
   test "$(registry_value udBoostOnTemp_Position)" = "REG_DWORD 0x41" -a \
   "$(registry_value udBoostOffTemp_Position)" = "REG_DWORD 0x37"
 
-# ---- a close request while the start-up box is open ends the real executable -----------------
-if [ "${E2E_ONLY:-}" != demo ]; then
-  # Where the first section ran it, so the driver service keeps the path registered there.
-  CLOSING=$WORK/real
-  start_real_in "$CLOSING"
-  CLOSING_PID=$!
-  missing_driver_box() { [ -n "$(probe msgbox Error)" ]; }
-  check "start-up without the driver: the missing-driver box is open" wait_for 20 missing_driver_box
-  probe close $FORM >/dev/null
-  closing_gone() { ! kill -0 "$CLOSING_PID" 2>/dev/null; }
-  # The box is not answered: the ending takes it down.
-  check "a close request answered inside the box ends kelvane.exe" wait_for 15 closing_gone
-  check "no box is left behind" test -z "$(probe msgbox Error)"
-  if ! closing_gone; then
-    for _ in 1 2 3 4 5 6 7 8 9 10; do missing_driver_box && probe answer Error >/dev/null; sleep 0.3; done
-    kill "$CLOSING_PID" 2>/dev/null
-  fi
-fi
-
 # ---- leave the registry as the earlier sections left it ---------------------------------------
 wine_run reg delete 'HKCU\Software\Kelvane' /f >/dev/null 2>&1
 [ -f "$TRUST_SAVED" ] && wine_run reg import "$(winepath -w "$TRUST_SAVED" 2>/dev/null)" >/dev/null 2>&1

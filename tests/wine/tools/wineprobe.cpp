@@ -6,7 +6,8 @@
 //   wineprobe close CLASS            posts WM_CLOSE to the window
 //   wineprobe endsession CLASS       sends WM_QUERYENDSESSION then WM_ENDSESSION
 //   wineprobe taskbarcreated         broadcasts the shell's "TaskbarCreated"
-//   wineprobe msgbox CAPTION         the text of a message box, as hex bytes
+//   wineprobe msgbox CAPTION         the text of a message box as the user reads it, in UTF-8
+//   wineprobe tooltip                the text of every tooltip shown now, in UTF-8
 //   wineprobe answer CAPTION         presses the OK button of a message box
 //   wineprobe process CLASS          GDI and USER objects and CPU time of the owner process
 //   wineprobe appwindows PID         visible top-level windows with a taskbar button
@@ -42,15 +43,37 @@ int Window(const char* cls) {
   return 0;
 }
 
+std::string Utf8(const wchar_t* text, int length) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+  return utf8;
+}
+
 int MessageBoxText(const char* caption) {
   HWND box = FindWindowA("#32770", caption);
   if (!box) return 1;
-  char text[512] = {};
+  wchar_t text[512] = {};
   // The box's text is its static control with the identifier 0xFFFF.
-  int length = GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-  for (int i = 0; i < length; ++i) std::printf("%02X", static_cast<unsigned char>(text[i]));
-  std::printf("\n");
+  int length = GetDlgItemTextW(box, 0xFFFF, text, 512);
+  std::printf("%s\n", Utf8(text, length).c_str());
   return 0;
+}
+
+// The tip of a tray entry is a top-level tooltip window of the shell's process, shown while
+// the pointer rests on the entry; its text is asked for as another program would.
+BOOL CALLBACK PrintTooltip(HWND w, LPARAM) {
+  char cls[64] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::strcmp(cls, "tooltips_class32") != 0 || !IsWindowVisible(w)) return TRUE;
+  wchar_t text[512] = {};
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           2000, &length) ||
+      length == 0)
+    return TRUE;
+  std::printf("%s\n", Utf8(text, static_cast<int>(length)).c_str());
+  return TRUE;
 }
 
 int Process(const char* cls) {
@@ -114,6 +137,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "msgbox" && argc > 2) return MessageBoxText(argv[2]);
+  if (verb == "tooltip") return EnumWindows(PrintTooltip, 0) ? 0 : 1;
   if (verb == "answer" && argc > 2) {
     HWND box = FindWindowA("#32770", argv[2]);
     return box && PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),

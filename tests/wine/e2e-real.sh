@@ -1,0 +1,104 @@
+# The real executable, whose ports Wine refuses: on 32-bit Windows it meets the port driver
+# (the missing-driver box, once, in Unicode; the service), on 64-bit Windows it registers,
+# shows and waits for nothing; in both the tray's hint says why there are no readings.
+# Sourced by e2e.sh (check, probe, wait_for, start_real_in and the session are set up there).
+
+FORM=KelvaneFrame
+service() { wine_run reg query 'HKLM\System\CurrentControlSet\Services\giveio' /v "$1" 2>/dev/null |
+  tr -d '\r' | awk -v k="$1" '$1 == k { print $3; exit }'; }
+box_text() { probe msgbox Error; }
+box_shown() { [ -n "$(box_text)" ]; }
+answer_box() { probe answer Error >/dev/null; }
+real_gone() { ! kill -0 "$1" 2>/dev/null; }
+# Answers every box for $1 seconds and prints how many there were.
+answer_boxes_for() {
+  local answered=0 deadline=$((SECONDS + $1))
+  while [ $SECONDS -lt $deadline ]; do
+    if box_shown; then
+      answer_box
+      answered=$((answered + 1))
+      sleep 1
+    fi
+    sleep 0.2
+  done
+  echo "$answered"
+}
+close_real() {
+  probe close $FORM >/dev/null
+  wait_for 30 real_gone "$1"
+  check "a close request ends the real executable" real_gone "$1"
+  kill "$1" 2>/dev/null
+}
+
+# ---- 32-bit Windows: the driver path ------------------------------------------------------
+# Started from a directory without the driver file: the missing-driver box, once, read from the
+# box itself; answering lets the program go on; the service is registered beside the executable.
+real_on_32bit_windows() {
+  local real=$WORK/real
+  start_real_in "$real"
+  local pid=$!
+  check "missing-driver box appears at start" wait_for 20 box_shown
+  check "the box reads as the Russian sentence, whatever the code page ($(box_text))" \
+    test "$(box_text)" = "Драйвер giveio.sys не найден."
+  local boxes
+  boxes=$(answer_boxes_for 30)
+  check "one box in half a minute of refused accesses ($boxes)" test "$boxes" = 1
+  check "the program still runs after refused port accesses" kill -0 "$pid"
+  check "the hint says the port driver is not running" \
+    hint_says "Fan boost: on|Ports refused: the giveio driver is not running (start as administrator)"
+  check "service giveio registered with type 1" test "$(service Type)" = "0x1"
+  check "service start type 3 (on demand)" test "$(service Start)" = "0x3"
+  check "service error control 1" test "$(service ErrorControl)" = "0x1"
+  local image
+  image=$(service ImagePath)
+  beside_executable() { [[ "${image,,}" == *'\e2e\real\giveio.sys' ]]; }
+  check "driver path is beside the executable ($image)" beside_executable
+  close_real "$pid"
+
+  # A close request while the start-up box is open ends the program; the box goes with it.
+  start_real_in "$real"
+  pid=$!
+  check "start-up without the driver: the missing-driver box is open" wait_for 20 box_shown
+  probe close $FORM >/dev/null
+  check "a close request answered inside the box ends kelvane.exe" wait_for 15 real_gone "$pid"
+  check "no box is left behind" test -z "$(box_text)"
+  if ! real_gone "$pid"; then
+    for _ in 1 2 3 4 5 6 7 8 9 10; do box_shown && answer_box; sleep 0.3; done
+    kill "$pid" 2>/dev/null
+  fi
+}
+
+# ---- 64-bit Windows: no futile driver -----------------------------------------------------
+real_on_64bit_windows() {
+  wine_run reg delete 'HKLM\System\CurrentControlSet\Services\giveio' /f >/dev/null 2>&1
+  local real=$WORK/real64
+  start_real_in "$real"
+  local pid=$!
+  wait_for 20 tray_icon_present
+  local boxes
+  boxes=$(answer_boxes_for 15)
+  check "64-bit Windows: no box in 15 s ($boxes)" test "$boxes" = 0
+  check "64-bit Windows: no driver service registered" test -z "$(service Type)"
+  check "64-bit Windows: the hint names it as the cause" \
+    hint_says "CPU: no reading|Motherboard: no reading|Fan boost: on|No readings: 64-bit Windows cannot load the 32-bit port driver"
+  close_real "$pid"
+}
+
+if [ "$(basename "$BUILD")" = win32 ]; then
+  # The default prefix is a 64-bit Windows; the driver path needs a 32-bit one of its own.
+  real_on_64bit_windows
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  DEFAULT_PREFIX=$WINEPREFIX
+  export WINEPREFIX=$ROOT/build/wineprefix-win32 WINEARCH=win32
+  prepare_prefix
+  real_on_32bit_windows
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  export WINEPREFIX=$DEFAULT_PREFIX
+  unset WINEARCH
+else
+  # The 64-bit build is a native process of the 64-bit prefix: the driver path is what it meets.
+  echo "     (no 32-bit support here: 64-bit Windows' own path is tested natively only)"
+  real_on_32bit_windows
+fi
