@@ -75,9 +75,6 @@ check "the window is hidden at start" visible 0
 PID=$(probe_value pid process $FORM)
 check "no taskbar button while hidden" test -z "$(probe appwindows "$PID")"
 check "no box at start" sh -c "! xdotool search --onlyvisible --name '^Error$' >/dev/null 2>&1"
-DEMO_HINT=$(tray_hint)
-demo_hint_reads() { [[ "$DEMO_HINT" =~ ^CPU:\ [0-9]+°\|Motherboard:\ [0-9]+°\|Fan\ boost:\ (on|off)$ ]]; }
-check "the tray's hint tells the readings and the boost ($DEMO_HINT)" demo_hint_reads
 
 # The text image: a 16 x 16 black frame around a button-face ground.
 eval "$(tray_geometry)"
@@ -101,6 +98,9 @@ framed_icon() {
 }
 check "the tray icon shows a button-face square in a black frame" framed_icon
 cpu_per_refresh hidden
+DEMO_HINT=$(tray_hint)
+demo_hint_reads() { [[ "$DEMO_HINT" =~ ^CPU:\ [0-9]+°\|Motherboard:\ [0-9]+°\|Fan\ boost:\ (on|off)$ ]]; }
+check "the tray's hint tells the readings and the boost ($DEMO_HINT)" demo_hint_reads
 
 # ---- first show ---------------------------------------------------------------------------
 click_tray

@@ -31,5 +31,21 @@ check "the entry comes back within two refreshes" wait_for 13 tray_icon_present
 echo "     entry back after $((SECONDS - lost)) s"
 click_tray
 check "a click on the entry that came back shows the window" wait_for 5 visible 1
+
+# ---- the tray host ends, and a new one comes with the shell's restart broadcast -----------
+# Wine keeps the entry meanwhile and refuses the add that the broadcast asks for as a
+# duplicate: the entry must go on following the readings all the same.
+kill "$TRAYER_PID" 2>/dev/null
+wait "$TRAYER_PID" 2>/dev/null
+sleep 1
+trayer --edge top --align left --widthtype request --height 24 >/dev/null 2>&1 &
+TRAYER_PID=$!
+sleep 0.5
+probe taskbarcreated >/dev/null
+check "a new tray host has the entry again after the restart broadcast" wait_for 10 tray_icon_present
+sleep 1
+restarted=$(tray_picture)
+check "the entry's picture follows the readings after the restart" wait_for 12 tray_differs "$restarted"
+check "its hint too" wait_for 15 hint_says "Fan boost: "
 probe close $FORM >/dev/null
 check "a close request ends the demo" wait_for 15 demo_gone

@@ -52,6 +52,12 @@ tray_hint() {
   echo "$text"
 }
 hint_says() { [[ "$(tray_hint)" == *"$1"* ]]; }
+tray_picture() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$(tray_icon_id)")"
+  import -window root -depth 8 -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage ppm:- | md5sum | cut -c1-32
+}
+tray_differs() { [ "$(tray_picture)" != "$1" ]; }
 
 start_session
 
