@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end tests of the real executables under Wine, on Xvfb with an XEmbed tray host.
 # Drives them only from outside (xdotool, wine reg, the wineprobe inspection program) and
-# prints "N passed, N failed" at the end. Expects the Windows build to exist.
+# reports in TAP: "ok N - ..." or "not ok N - ..." a check, the plan "1..N" at the end; other
+# lines (figures) are indented. Expects the Windows build to exist.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 unset KELVANE_PREFIX  # the tests' own prefix, never the demo's
@@ -18,10 +19,10 @@ check() {  # check "description" command...
   shift
   if "$@"; then
     PASSED=$((PASSED + 1))
-    echo "ok   - $description"
+    echo "ok $((PASSED + FAILED)) - $description"
   else
     FAILED=$((FAILED + 1))
-    echo "FAIL - $description"
+    echo "not ok $((PASSED + FAILED)) - $description"
   fi
 }
 
@@ -85,5 +86,6 @@ echo "     size of kelvane.exe: $(stat -c %s "$ROOT/build/win32/kelvane.exe" 2>/
   "$(stat -c %s "$BUILD/kelvane.exe") bytes ($(basename "$BUILD"))"
 
 stop_session
-echo "$PASSED passed, $FAILED failed"
+echo "1..$((PASSED + FAILED))"
+echo "# $PASSED passed, $FAILED failed"
 [ "$FAILED" -eq 0 ]
