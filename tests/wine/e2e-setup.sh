@@ -12,7 +12,14 @@ check "the package target made Kelvane-$SETUP_VERSION-win32-setup.exe" \
 # whose setup tools/build.sh does not package: it is made here.
 SETUP_SYSTEM=$(basename "$BUILD")
 SETUP_EXE=$BUILD/Kelvane-$SETUP_VERSION-$SETUP_SYSTEM-setup.exe
-if [ "$SETUP_SYSTEM" != win32 ] && [ ! "$SETUP_EXE" -nt "$BUILD/kelvane.exe" ]; then
+setup_stale() {
+  local input
+  for input in "$BUILD/kelvane.exe" "$BUILD/README.txt" "$ROOT/installer/kelvane.nsi"; do
+    [ "$SETUP_EXE" -nt "$input" ] || return 0
+  done
+  return 1
+}
+if [ "$SETUP_SYSTEM" != win32 ] && setup_stale; then
   cmake --build "$BUILD" --target package >"$WORK/package-$SETUP_SYSTEM.log" 2>&1
 fi
 # A driver file handed over beside the setup program.
@@ -140,10 +147,14 @@ timeout 20 "$WINE" "$INST/kelvane.exe" >/dev/null 2>&1
 wait_for 5 frame_visible 1
 sleep 0.5
 read -r cx cy _ _ <<<"$(frame_value client)"
+on_digits() { import -window root -depth 8 -crop "29x25+$((cx + 148))+$((cy + 156))" +repage ppm:- | md5sum; }
+on_digits_differ() { [ "$(on_digits)" != "$1" ]; }
+shown_on=$(on_digits)
 xdotool mousemove $((cx + 186)) $((cy + 161))
 sleep 0.3
 xdotool click 1
-sleep 0.5
+# The real program pauses a second after each refused port access, so the click may wait.
+check "the up arrow changes the on-threshold in the window" wait_for 10 on_digits_differ "$shown_on"
 xdotool mousemove 1000 740
 check "the up arrow's 71 is not stored yet (still 70)" \
   test "$(reg_value "$FORM_KEY" udBoostOnTemp_Position)" = 0x46
