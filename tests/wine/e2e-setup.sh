@@ -1,8 +1,9 @@
 # The setup program: the package target made it; then, in a prefix of its own, a silent install,
 # a start from the Start-menu shortcut, a silent upgrade over the running copy and a silent
 # uninstall, with the user's thresholds planted before and changed while the copy runs; then an
-# uninstall beside a driver service that belongs to someone else. Sourced by e2e.sh (check,
-# probe, probe_value, wait_for, wine_run and the session are set up there).
+# setup over a copy that does not end, and an uninstall beside a driver service that belongs to
+# someone else. Sourced by e2e.sh (check, probe, probe_value, wait_for, wine_run and the session
+# are set up there).
 
 SETUP_VERSION=$(sed -n 's/^project(Kelvane VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 check "the package target made Kelvane-$SETUP_VERSION-win32-setup.exe" \
@@ -65,15 +66,14 @@ no_key() { ! wine_run reg query "$@" >/dev/null 2>&1; }
 entry_gone() { no_key "$ENTRY" $SETUP_VIEW; }
 # Running copies of the product in this prefix (a wine process carries its prefix in its
 # environment; a reaped-late one shows as a zombie).
-copies() {
-  local pid n=0
+copy_pids() {
+  local pid
   for pid in $(pgrep -f -i 'kelvane.kelvane\.exe'); do
     [[ "$(ps -o stat= -p "$pid")" == Z* ]] && continue
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && n=$((n + 1))
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
   done
-  echo "$n"
 }
-copies_are() { [ "$(copies)" = "$1" ]; }
+copies_are() { [ "$(copy_pids | wc -l)" = "$1" ]; }
 frame_value() { probe_value "$1" window KelvaneFrame; }
 frame_visible() { [ "$(frame_value visible)" = "$1" ]; }
 frame_pid() { probe_value pid process KelvaneFrame; }
@@ -189,10 +189,27 @@ check "the user's thresholds stay, as the upgraded copy had them: 71 and 60" \
   test "$(reg_value "$FORM_KEY" udBoostOnTemp_Position)" = 0x47 -a \
   "$(reg_value "$FORM_KEY" udBoostOffTemp_Position)" = 0x3c
 
-# ---- a driver service of another program stays -------------------------------------------------
+# ---- a copy that does not end, then a driver service of another program ------------------------
 run_setup /S
+# Registered before the start: the program then finds it and leaves it as it is.
 plant_service 'C:\Drivers\giveio.sys'
+wine_run start "$SHORTCUT_WIN" >/dev/null 2>&1
+wait_for 15 copies_are 1
+wait_for 10 frame_visible 0
+# A stopped process neither answers nor ends.
+stuck_pid=$(copy_pids | head -n 1)
+kill -STOP "$stuck_pid"
+waited_from=$SECONDS
+run_setup /S
+setup_rc=$?
+waited=$((SECONDS - waited_from))
+check "a copy that does not end: the silent setup gives up with exit code 2 ($setup_rc)" \
+  test "$setup_rc" = 2
+check "after its bounded wait of 15 s ($waited s)" test "$waited" -ge 15 -a "$waited" -le 40
+check "and starts no second copy" copies_are 1
+kill -CONT "$stuck_pid"
 uninstall_quietly
+check "the uninstaller closes the copy that answers again" wait_for 10 copies_are 0
 check "an uninstall with giveio registered elsewhere: the program is gone" \
   wait_for 10 test ! -e "$INST"
 check "the service registered elsewhere stays as it was" \
