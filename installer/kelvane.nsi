@@ -1,7 +1,8 @@
 ; The setup program: installs Kelvane for every user of the machine, starts it at log-on if
-; chosen, lists it in "Programs and Features", and upgrades or removes a copy that is running.
-; CPack's NSIS generator builds it (cmake/NSIS.template.in defines KELVANE_VERSION,
-; KELVANE_PUBLISHER and KELVANE_FILES, the staged files, and includes this script).
+; chosen and lists it in "Programs and Features"; an upgrade or an uninstall first closes the
+; copy that runs. CPack's NSIS generator builds it: cmake/NSIS.template.in defines
+; KELVANE_VERSION, KELVANE_PUBLISHER, KELVANE_SETUP_TARGET and KELVANE_FILES (the staged
+; files), then includes this script.
 ;
 ;   setup.exe [/S] [/D=folder]      uninstall.exe [/S]
 ;
