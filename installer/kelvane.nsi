@@ -31,10 +31,10 @@ RequestExecutionLevel admin
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; Not redirected for 32-bit programs.
 !define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\giveio"
-; The running program's main window. The program has no exit command; a close request to this
-; window ends it as at log-off, and its close query saves the thresholds first.
+; The running program's main window, found by its class alone (its caption is " Kelvane"). The
+; program has no exit command; a close request to this window ends it as at log-off, and its
+; close query saves the thresholds first.
 !define FRAME_CLASS "KelvaneFrame"
-!define FRAME_CAPTION " ${APP}"
 !define CLOSE_WAIT_MS 15000
 
 Name "${APP}"
@@ -99,7 +99,7 @@ FunctionEnd
 Function ${un}CloseRunningCopy
   StrCpy $ClosedRunning 0
   again:
-  FindWindow $0 "${FRAME_CLASS}" "${FRAME_CAPTION}"
+  FindWindow $0 "${FRAME_CLASS}"
   ${If} $0 = 0
     Return
   ${EndIf}
