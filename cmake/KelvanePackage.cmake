@@ -1,10 +1,12 @@
-# The release archive (cmake --build --preset win32 --target package): the product and a
-# plain-text readme for Windows users, with Windows line ends and the readme's Cyrillic
-# message in the code page the program itself uses.
+# The release packages (cmake --build --preset win32 --target package): an archive and a setup
+# program, each with the product and a plain-text readme for Windows users, with Windows line
+# ends and the readme's Cyrillic message in the code page the program itself uses.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(KELVANE_PACKAGE_SYSTEM win32)
+  set(CPACK_KELVANE_SETUP_TARGET x86-unicode)
 else()
   set(KELVANE_PACKAGE_SYSTEM win64)
+  set(CPACK_KELVANE_SETUP_TARGET amd64-unicode)
 endif()
 configure_file(docs/readme-windows.txt ${CMAKE_BINARY_DIR}/readme-utf8.txt @ONLY)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/README.txt
@@ -16,5 +18,25 @@ install(TARGETS kelvane RUNTIME DESTINATION .)
 install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME "Kelvane-${PROJECT_VERSION}-${KELVANE_PACKAGE_SYSTEM}")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/KelvanePackageNames.cmake)
+
+# The setup program: installer/kelvane.nsi, through CPack's NSIS generator, which stages the
+# same files and fills in cmake/NSIS.template.in. The publisher is the company the
+# executable's version information names.
+file(STRINGS ${CMAKE_SOURCE_DIR}/app/kelvane.rc company REGEX "\"CompanyName\"")
+string(REGEX REPLACE ".*\"CompanyName\", *\"([^\"\\]*).*" "\\1" company "${company}")
+if(company)
+  set(CPACK_PACKAGE_VENDOR "${company}")
+else()
+  set(CPACK_PACKAGE_VENDOR Kelvane)
+endif()
+set(CPACK_KELVANE_SETUP_SCRIPT ${CMAKE_SOURCE_DIR}/installer/kelvane.nsi)
+find_program(KELVANE_MAKENSIS makensis)
+if(KELVANE_MAKENSIS)
+  list(APPEND CPACK_GENERATOR NSIS)
+  set(CPACK_NSIS_EXECUTABLE ${KELVANE_MAKENSIS})
+else()
+  message(WARNING "makensis (Debian package nsis) not found: the package target makes no setup program")
+endif()
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 include(CPack)

@@ -4,7 +4,7 @@
 set -eu
 packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
-  xvfb xauth x11-utils xdotool trayer imagemagick fonts-liberation python3)
+  xvfb xauth x11-utils xdotool trayer imagemagick fonts-liberation nsis python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -71,6 +71,7 @@ source "$ROOT/tests/wine/e2e-settings.sh"
 source "$ROOT/tests/wine/e2e-repaint-tray.sh"
 source "$ROOT/tests/wine/e2e-bus-and-instance.sh"
 source "$ROOT/tests/wine/e2e-footprint.sh"
+source "$ROOT/tests/wine/e2e-setup.sh"
 
 # ---- figures: in-process timings on the real system, object balance, size -------------------
 wine_run "$BUILD/winebench.exe" 1000 2>/dev/null | tr -d '\r' >"$WORK/winebench.txt"
