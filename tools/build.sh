@@ -8,5 +8,7 @@ for preset in native win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
 done
-# The release archive of the 32-bit product (the end-to-end tests check its contents).
+# The release archive and setup program of the 32-bit product, and the 64-bit build's setup
+# for the Wine tests where 32-bit code cannot run (the end-to-end tests check both).
 cmake --build --preset win32 --target package >/dev/null
+cmake --build --preset win64 --target package >/dev/null

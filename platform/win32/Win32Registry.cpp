@@ -13,9 +13,12 @@ HKEY ToHkey(HKey key) {
   return reinterpret_cast<HKEY>(key);
 }
 
+// A predefined key the system hands back (an empty subkey opens the key itself) is its
+// sign-extended constant: the boundary's is the 32-bit one, on either build.
 HKey FromHkey(HKEY key) {
-  auto value = reinterpret_cast<ULONG_PTR>(key);
-  return static_cast<HKey>(value);
+  auto predefined = static_cast<HKey>(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(key)));
+  if (IsPredefinedKey(predefined) && ToHkey(predefined) == key) return predefined;
+  return static_cast<HKey>(reinterpret_cast<ULONG_PTR>(key));
 }
 
 const wchar_t* Wide(const std::u16string& s) {

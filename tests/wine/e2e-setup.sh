@@ -9,20 +9,9 @@ SETUP_VERSION=$(sed -n 's/^project(Kelvane VERSION \([0-9.]*\).*/\1/p' "$ROOT/CM
 check "the package target made Kelvane-$SETUP_VERSION-win32-setup.exe" \
   test -s "$ROOT/build/win32/Kelvane-$SETUP_VERSION-win32-setup.exe"
 
-# The setup of the build under test. Where 32-bit code cannot run the tests use the 64-bit build,
-# whose setup tools/build.sh does not package: it is made here.
+# The setup of the build under test (tools/build.sh packages both builds).
 SETUP_SYSTEM=$(basename "$BUILD")
 SETUP_EXE=$BUILD/Kelvane-$SETUP_VERSION-$SETUP_SYSTEM-setup.exe
-setup_stale() {
-  local input
-  for input in "$BUILD/kelvane.exe" "$BUILD/README.txt" "$ROOT/installer/kelvane.nsi"; do
-    [ "$SETUP_EXE" -nt "$input" ] || return 0
-  done
-  return 1
-}
-if [ "$SETUP_SYSTEM" != win32 ] && setup_stale; then
-  cmake --build "$BUILD" --target package >"$WORK/package-$SETUP_SYSTEM.log" 2>&1
-fi
 # A driver file handed over beside the setup program.
 SETUP_DIR=$WORK/setup
 mkdir -p "$SETUP_DIR"
