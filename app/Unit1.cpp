@@ -230,7 +230,7 @@ void TForm1::RecoverPortAccess() {
 // across painting and the shell. A reading that completed before a refused access is shown;
 // a skipped refresh (another tool kept the bus) leaves every display as it was.
 void TForm1::RefreshTemperatures() {
-  TSensorReadings readings = ReadSensors(Platform().Ports, Platform().System);
+  TSensorReadings readings = ReadSensors(Platform().Ports, FBusLock);
   if (readings.Cpu) dgCurrentCPUTemp->SetValue(*readings.Cpu);
   if (readings.CpuForTray)
     TextTrayIcon1->SetText(std::to_string(*readings.CpuForTray) + kDegreeSign);

@@ -13,6 +13,7 @@
 #undef CreateWindow
 #undef DefWindowProc
 #undef DispatchMessage
+#undef FindWindow
 #undef GetMessage
 #undef GetWindowText
 #undef IsDialogMessage
