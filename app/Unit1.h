@@ -7,6 +7,7 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "framework/Timer.h"
+#include "hw/BusLock.h"
 #include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
 #include "storage/FormStorage.h"
@@ -69,6 +70,8 @@ class TForm1 : public TForm {
   bool FCpuRead = false;
   bool FMotherboardRead = false;
   TGiveIo FGiveIo{Platform().System};
+  // The chip's shared bus lock, open for the program's life.
+  TBusLock FBusLock{Platform().System};
   // A refresh is running; a tick that arrives inside it (from a modal box's loop) is skipped.
   bool FRefreshing = false;
 };

@@ -25,6 +25,7 @@
 #undef DefWindowProc
 #undef DispatchMessage
 #undef DrawIcon
+#undef FindWindow
 #undef GetMessage
 #undef GetWindowText
 #undef IsDialogMessage
