@@ -12,14 +12,26 @@ RESULTS=$PWD/build/results
 rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
 
-echo "== formatting"
-if git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run --Werror; then
-  printf 'ok 1 - formatting\n1..1\n' >"$RESULTS/formatting.tap"
-else
-  echo "formatting differs (clang-format -i the files above)"
-  printf 'not ok 1 - formatting\n1..1\n' >"$RESULTS/formatting.tap"
-  status=1
-fi
+echo "== the tree: formatting, one door to the system headers"
+tree_check() {  # tree_check N "description" command...: one TAP line in tree.tap
+  if "${@:3}"; then
+    echo "ok $1 - $2" | tee -a "$RESULTS/tree.tap"
+  else
+    echo "not ok $1 - $2" | tee -a "$RESULTS/tree.tap"
+    status=1
+  fi
+}
+formatted() { git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run --Werror; }
+# Only platform/win32/Win32Api.h includes the system headers (test tools aside: the Win32
+# tools under tests/ and the floor program).
+system_headers_elsewhere() {
+  git grep -lE '#include <(windows|commctrl|shellapi)\.h>' -- '*.h' '*.cpp' \
+    ':!platform/win32/Win32Api.h' ':!tests/wine/tools' ':!bench/floor'
+}
+one_door() { [ -z "$(system_headers_elsewhere)" ]; }
+tree_check 1 "formatting (clang-format -i the files above where it differs)" formatted
+tree_check 2 "only Win32Api.h includes the system headers $(system_headers_elsewhere | paste -sd' ')" one_door
+echo "1..2" >>"$RESULTS/tree.tap"
 
 echo "== native tests"
 ctest --preset native --output-junit "$RESULTS/ctest.xml" || status=1
