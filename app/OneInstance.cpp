@@ -9,22 +9,17 @@ bool Taken(TMutexOpening opening) {
 
 // The session's mutex comes first: two starts racing in one session then both see it, and
 // the one that loses the machine's mutex hands over instead of reporting another session.
-TInstanceLock::TInstanceLock(ISystem& system) : FSystem(system) {
+TInstanceLock::TInstanceLock(ISystem& system) : FSession(system), FMachine(system) {
   TMutexOpening session = TMutexOpening::Failed;
   TMutexOpening machine = TMutexOpening::Failed;
-  FSession = FSystem.CreateMutex(kSessionMutexName, TMutexSharing::Default, &session);
-  FMachine = FSystem.CreateMutex(kControllerMutexName, TMutexSharing::Default, &machine);
+  FSession.Reset(system.CreateMutex(kSessionMutexName, TMutexSharing::Default, &session));
+  FMachine.Reset(system.CreateMutex(kControllerMutexName, TMutexSharing::Default, &machine));
   if (Taken(machine))
     FRole = Taken(session) ? TInstanceRole::SameSession : TInstanceRole::OtherSession;
   else if (machine == TMutexOpening::Failed && Taken(session))
     FRole = TInstanceRole::SameSession;  // nothing known machine-wide: the session decides
   else
     FRole = TInstanceRole::First;
-}
-
-TInstanceLock::~TInstanceLock() {
-  if (FMachine != 0) FSystem.CloseHandle(FMachine);
-  if (FSession != 0) FSystem.CloseHandle(FSession);
 }
 
 bool HandOverToRunningProgram(TPlatform& platform) {

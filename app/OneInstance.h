@@ -5,6 +5,7 @@
 // executable) in the same session finds the running program's application window, asks it
 // to show its window, and ends; one in another session says that the fan is controlled from
 // there, and ends.
+#include "platform/Owned.h"
 #include "platform/Platform.h"
 
 // The demo and the real program share these names: they count as one program.
@@ -24,16 +25,13 @@ enum class TInstanceRole {
 class TInstanceLock {
  public:
   explicit TInstanceLock(ISystem& system);
-  ~TInstanceLock();
-  TInstanceLock(const TInstanceLock&) = delete;
-  TInstanceLock& operator=(const TInstanceLock&) = delete;
 
   TInstanceRole Role() const { return FRole; }
 
  private:
-  ISystem& FSystem;
-  THandle FSession = 0;
-  THandle FMachine = 0;
+  // Closed in reverse: the machine's first.
+  TOwnedKernelObject FSession;
+  TOwnedKernelObject FMachine;
   TInstanceRole FRole = TInstanceRole::First;
 };
 

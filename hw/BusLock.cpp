@@ -1,21 +1,14 @@
 #include "hw/BusLock.h"
 
-TBusLock::~TBusLock() { Close(); }
-
-void TBusLock::Close() {
-  if (FHandle != 0) FSystem.CloseHandle(FHandle);
-  FHandle = 0;
-}
-
 TBusAccess TBusLock::Acquire() {
-  if (FHandle == 0) {
+  if (!FHandle) {
     // Made by us, it lets monitors running as other users or as services wait on it too.
     TMutexOpening opening = TMutexOpening::Failed;
-    FHandle = FSystem.CreateMutex(kBusMutexName, TMutexSharing::Everyone, &opening);
-    if (FHandle == 0)
+    FHandle.Reset(FSystem.CreateMutex(kBusMutexName, TMutexSharing::Everyone, &opening));
+    if (!FHandle)
       return opening == TMutexOpening::Refused ? TBusAccess::Refused : TBusAccess::Unlocked;
   }
-  switch (FSystem.WaitForSingleObject(FHandle, kBusLockWaitMs)) {
+  switch (FSystem.WaitForSingleObject(FHandle.Get(), kBusLockWaitMs)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:  // an owner that ended without releasing leaves the bus to us
       return TBusAccess::Held;
@@ -24,9 +17,9 @@ TBusAccess TBusLock::Acquire() {
     default:
       // A handle that cannot be waited on is of no use: open the mutex afresh next time,
       // and touch nothing meanwhile.
-      Close();
+      FHandle.Reset();
       return TBusAccess::Busy;
   }
 }
 
-void TBusLock::Release() { FSystem.ReleaseMutex(FHandle); }
+void TBusLock::Release() { FSystem.ReleaseMutex(FHandle.Get()); }

@@ -4,6 +4,7 @@
 // selects another register between our index write and data access.
 #include <cstdint>
 
+#include "platform/Owned.h"
 #include "platform/System.h"
 
 inline constexpr char kBusMutexName[] = "Global\\Access_ISABUS.HTP.Method";
@@ -22,8 +23,7 @@ enum class TBusAccess {
 // since the monitor that made it may have ended (or one may have started).
 class TBusLock {
  public:
-  explicit TBusLock(ISystem& system) : FSystem(system) {}
-  ~TBusLock();
+  explicit TBusLock(ISystem& system) : FSystem(system), FHandle(system) {}
   TBusLock(const TBusLock&) = delete;
   TBusLock& operator=(const TBusLock&) = delete;
 
@@ -49,8 +49,6 @@ class TBusLock {
   };
 
  private:
-  void Close();
-
   ISystem& FSystem;
-  THandle FHandle = 0;
+  TOwnedKernelObject FHandle;
 };

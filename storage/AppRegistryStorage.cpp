@@ -1,6 +1,6 @@
 #include "storage/AppRegistryStorage.h"
 
-#include "storage/RegKeyHandle.h"
+#include "platform/Owned.h"
 #include "storage/StorageText.h"
 
 namespace {
@@ -76,7 +76,7 @@ bool TAppRegistryStorage::KeyExists(const std::string& key) {
     if (!IsAbsent(status)) NoteReadFailure();
     return false;
   }
-  TRegKeyHandle guard(Registry(), opened);
+  TOwnedRegKey guard(Registry(), opened);
   return true;
 }
 
@@ -86,7 +86,7 @@ void TAppRegistryStorage::CreateKeyWhenMissing(const std::string& key) {
   // Creates the missing parents as well.
   if (Registry().RegCreateKeyA(RootKey(), key, created) != ERROR_SUCCESS)
     throw EStorageError(FormatText("Unable to create key '%s'", {key}));
-  TRegKeyHandle guard(Registry(), created);
+  TOwnedRegKey guard(Registry(), created);
 }
 
 void TAppRegistryStorage::SetValue(const std::string& key, const std::string& name,
@@ -96,7 +96,7 @@ void TAppRegistryStorage::SetValue(const std::string& key, const std::string& na
   HKey opened = 0;
   if (Registry().RegOpenKeyExA(RootKey(), key, 0, KEY_WRITE, opened) != ERROR_SUCCESS)
     throw ERegistryError(failure);
-  TRegKeyHandle guard(Registry(), opened);
+  TOwnedRegKey guard(Registry(), opened);
   if (Registry().RegSetValueExA(opened, name, kind, data.data(),
                                 static_cast<std::uint32_t>(data.size())) != ERROR_SUCCESS)
     throw ERegistryError(failure);
@@ -114,7 +114,7 @@ bool TAppRegistryStorage::QueryValue(
   HKey opened = 0;
   TRegStatus status = registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened);
   if (status != ERROR_SUCCESS) return failed(status);
-  TRegKeyHandle guard(registry, opened);
+  TOwnedRegKey guard(registry, opened);
   std::uint32_t size = 0;
   status = registry.RegQueryValueExA(opened, name, &kind, nullptr, &size);
   if (status != ERROR_SUCCESS) return failed(status);
@@ -145,7 +145,7 @@ bool TAppRegistryStorage::DoValueExists(const std::string& path) {
   HKey opened = 0;
   if (Registry().RegOpenKeyA(RootKey(), key, opened) != ERROR_SUCCESS)
     throw ERegistryError(FormatText("Unable to open key \"%s\" for read", {key}));
-  TRegKeyHandle guard(Registry(), opened);
+  TOwnedRegKey guard(Registry(), opened);
   TRegStatus status = Registry().RegQueryValueExA(opened, name, nullptr, nullptr, nullptr);
   if (status != ERROR_SUCCESS && !IsAbsent(status)) NoteReadFailure();
   return status == ERROR_SUCCESS;
@@ -217,7 +217,7 @@ long double TAppRegistryStorage::DoReadFloat(const std::string& path, long doubl
   HKey opened = 0;
   if (registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened) != ERROR_SUCCESS)
     throw ERegistryError(inaccessible);
-  TRegKeyHandle guard(registry, opened);
+  TOwnedRegKey guard(registry, opened);
   std::uint32_t kind = REG_NONE;
   std::uint32_t size = 0;
   if (registry.RegQueryValueExA(opened, name, &kind, nullptr, &size) != ERROR_SUCCESS)
