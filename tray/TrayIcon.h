@@ -61,6 +61,8 @@ class TTrayIcon : public TComponent {
   virtual bool DeleteTrayEntry();
   virtual bool UpdateTrayEntry();
   const TNotifyIconData& EntryRecord() const { return FEntryRecord; }
+  // The shell has the entry and took every change since.
+  bool EntryInStep() const { return FEntryAdded; }
 
   // A pointer notification from the shell (WM_LBUTTONDOWN, ...) for this entry.
   void HandleTrayMessage(std::uint32_t pointerMessage);

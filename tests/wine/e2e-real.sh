@@ -33,7 +33,13 @@ close_real() {
 # ---- 32-bit Windows: the driver path ------------------------------------------------------
 # Started from a directory without the driver file: the missing-driver box, once, read from the
 # box itself; answering lets the program go on; the service is registered beside the executable.
+forget_driver_service() {
+  wine_run sc delete giveio >/dev/null 2>&1
+  wine_run reg delete 'HKLM\System\CurrentControlSet\Services\giveio' /f >/dev/null 2>&1
+}
+
 real_on_32bit_windows() {
+  forget_driver_service
   local real=$WORK/real
   start_real_in "$real"
   local pid=$!
@@ -70,7 +76,7 @@ real_on_32bit_windows() {
 
 # ---- 64-bit Windows: no futile driver -----------------------------------------------------
 real_on_64bit_windows() {
-  wine_run reg delete 'HKLM\System\CurrentControlSet\Services\giveio' /f >/dev/null 2>&1
+  forget_driver_service
   local real=$WORK/real64
   start_real_in "$real"
   local pid=$!
