@@ -4,7 +4,7 @@
 # wait_for, start_demo, tray_geometry, visible, form_value and the session are set up there).
 
 BUS_MUTEX='Global\Access_ISABUS.HTP.Method'
-tray_icons() { xdotool search --onlyvisible --class explorer.exe 2>/dev/null | wc -l; }
+tray_icons() { tray_icon_ids | wc -l; }
 tray_picture() {
   eval "$(tray_geometry)"
   import -window root -depth 8 -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage ppm:- | md5sum | cut -c1-32

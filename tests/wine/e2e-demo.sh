@@ -5,8 +5,6 @@
 SIM_GALLERY=$ROOT/build/native/simgallery
 FORM=KelvaneFrame
 
-tray_icon_id() { xdotool search --onlyvisible --class explorer.exe 2>/dev/null | head -n 1; }
-tray_icon_present() { [ -n "$(tray_icon_id)" ]; }
 tray_geometry() { xdotool getwindowgeometry --shell "$(tray_icon_id)"; }
 # Clicks further apart than the double-click time, so each is a click of its own.
 click_tray() {
@@ -186,7 +184,7 @@ probe close $FORM >/dev/null
 check "a close request ends the demo" wait_for 15 demo_gone
 check "the close query saved the new on-threshold" \
   test "$(registry_value udBoostOnTemp_Position)" = "REG_DWORD 0x42"
-check "the tray icon is gone after the end" wait_for 5 sh -c "! xdotool search --onlyvisible --class explorer.exe >/dev/null 2>&1"
+check "the tray icon is gone after the end" wait_for 5 tray_icon_absent
 
 # ---- planted values are applied at the first show -------------------------------------------
 wine_run reg add 'HKCU\Software\Kelvane\Form1' /v udBoostOnTemp_Position /t REG_DWORD /d 70 /f >/dev/null

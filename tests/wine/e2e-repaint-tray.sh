@@ -25,7 +25,7 @@ start_demo
 wait_for 20 tray_icon_present
 forget_entry() { wine_run "$BUILD/trayprobe.exe" forget KelvaneUtility 1 >/dev/null; }
 check "another program can take the demo's entry out of the notification area" forget_entry
-check "the entry is gone from the tray host" wait_for 3 sh -c "[ -z \"\$(xdotool search --onlyvisible --class explorer.exe 2>/dev/null)\" ]"
+check "the entry is gone from the tray host" wait_for 3 tray_icon_absent
 lost=$SECONDS
 check "the entry comes back within two refreshes" wait_for 13 tray_icon_present
 echo "     entry back after $((SECONDS - lost)) s"

@@ -35,8 +35,19 @@ start_real_in() {
   (cd "$1" && wine_run "$1/kelvane.exe" >/dev/null 2>&1) &
 }
 
-tray_icon_id() { xdotool search --onlyvisible --class explorer.exe 2>/dev/null | head -n 1; }
+# The docked entries: small windows of the shell's class (an entry's tooltip, once shown, is a
+# wider window of the same class).
+tray_icon_ids() {
+  local id WIDTH HEIGHT X Y SCREEN WINDOW
+  for id in $(xdotool search --onlyvisible --class explorer.exe 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
+    [ "${WIDTH:-99}" -le 32 ] && [ "${HEIGHT:-99}" -le 32 ] && echo "$id"
+  done
+  return 0
+}
+tray_icon_id() { tray_icon_ids | head -n 1; }
 tray_icon_present() { [ -n "$(tray_icon_id)" ]; }
+tray_icon_absent() { [ -z "$(tray_icon_id)" ]; }
 # The hint as a user hovering over the entry reads it (lines joined by "|").
 tray_hint() {
   local X Y WIDTH HEIGHT SCREEN WINDOW
