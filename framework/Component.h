@@ -66,6 +66,3 @@ T* NewComponent(TComponent* owner, Args&&... args) {
   owner->InsertComponent(std::move(component));
   return result;
 }
-
-// Compares names the way component and property lookup does: without regard to case.
-bool SameText(std::string_view a, std::string_view b);

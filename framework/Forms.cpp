@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/StdCtrls.h"
+#include "framework/Button.h"
 
 std::string ExceptionReportText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";

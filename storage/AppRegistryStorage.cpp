@@ -1,5 +1,6 @@
 #include "storage/AppRegistryStorage.h"
 
+#include "framework/Strings.h"
 #include "storage/RegKeyHandle.h"
 #include "storage/StorageText.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/SimFixture.h"
 
-#include "hw/giveio.h"
+#include "framework/Strings.h"
 
 TSimProgram::TSimProgram() {
   Sim.System.AddFile(DriverPath());

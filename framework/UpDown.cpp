@@ -1,4 +1,4 @@
-#include "framework/ComCtrls.h"
+#include "framework/UpDown.h"
 
 #include <algorithm>
 

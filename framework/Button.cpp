@@ -1,0 +1,18 @@
+#include "framework/Button.h"
+
+TButton::TButton(TComponent* owner, TPlatform* platform) : TWinControl(owner, platform) {
+  FWidth = 75;
+  FHeight = 25;
+}
+
+TWindowParams TButton::CreateParams() {
+  TWindowParams params = TWinControl::CreateParams();
+  params.Class = TWindowClass::Button;
+  params.Style |= WS_TABSTOP | (FDefault ? BS_DEFPUSHBUTTON : 0);
+  params.Proc = nullptr;
+  return params;
+}
+
+void TButton::ParentNotify(TMessage& message) {
+  if (message.Msg == WM_COMMAND && HiWord(message.WParam) == BN_CLICKED) Click();
+}
