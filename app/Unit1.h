@@ -19,7 +19,6 @@
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* owner);
-  ~TForm1() override;
 
   // Components, in declaration order.
   TTextTrayIcon* TextTrayIcon1 = nullptr;

@@ -27,7 +27,6 @@ TForm::TForm(TComponent* owner, TPlatform* platform) : TWinControl(owner, platfo
 TForm::~TForm() { DoDestroy(); }
 
 void TForm::DoCreate() {
-  Handle();  // the window exists, hidden, from creation on: it can be asked to close
   try {
     OnCreate(this);
   } catch (const std::exception& e) {

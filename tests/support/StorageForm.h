@@ -36,7 +36,6 @@ class TStorageForm : public TForm {
     EndLoading();
     for (const auto& component : Components()) component->EndLoading();
   }
-  ~TStorageForm() override { DoDestroy(); }
 
   void FormShow(TObject*) {
     FormStorage1->RestoreState();
