@@ -6,11 +6,7 @@ TButton::TButton(TComponent* owner, TPlatform* platform) : TWinControl(owner, pl
 }
 
 TWindowParams TButton::CreateParams() {
-  TWindowParams params = TWinControl::CreateParams();
-  params.Class = TWindowClass::Button;
-  params.Style |= WS_TABSTOP | (FDefault ? BS_DEFPUSHBUTTON : 0);
-  params.Proc = nullptr;
-  return params;
+  return SystemControlParams(TWindowClass::Button, WS_TABSTOP | (FDefault ? BS_DEFPUSHBUTTON : 0));
 }
 
 void TButton::ParentNotify(TMessage& message) {

@@ -2,9 +2,4 @@
 
 TLabel::TLabel(TComponent* owner, TPlatform* platform) : TWinControl(owner, platform) {}
 
-TWindowParams TLabel::CreateParams() {
-  TWindowParams params = TWinControl::CreateParams();
-  params.Class = TWindowClass::Label;
-  params.Proc = nullptr;
-  return params;
-}
+TWindowParams TLabel::CreateParams() { return SystemControlParams(TWindowClass::Label); }

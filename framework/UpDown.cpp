@@ -12,11 +12,7 @@ TUpDown::TUpDown(TComponent* owner, TPlatform* platform) : TWinControl(owner, pl
 }
 
 TWindowParams TUpDown::CreateParams() {
-  TWindowParams params = TWinControl::CreateParams();
-  params.Class = TWindowClass::UpDown;
-  params.Style |= UDS_ARROWKEYS;
-  params.Proc = nullptr;  // the system's control; it reports to the parent
-  return params;
+  return SystemControlParams(TWindowClass::UpDown, UDS_ARROWKEYS);
 }
 
 void TUpDown::HandleCreated() {

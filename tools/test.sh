@@ -21,6 +21,21 @@ else
   status=1
 fi
 
+echo "== script modes"
+# A script with a "#!" line is run and has the executable bit; one without is sourced and not.
+modes=$(git ls-files -s '*.sh' '*.py' .ci/run | while read -r mode _ _ path; do
+  want=100644
+  [ "$(head -c2 "$path")" = '#!' ] && want=100755
+  [ "$mode" = "$want" ] || echo "$path is $mode, wants $want (git update-index --chmod)"
+done)
+if [ -z "$modes" ]; then
+  printf 'ok 1 - script modes\n1..1\n' >"$RESULTS/script-modes.tap"
+else
+  echo "$modes"
+  printf 'not ok 1 - script modes\n1..1\n' >"$RESULTS/script-modes.tap"
+  status=1
+fi
+
 echo "== native tests"
 ctest --preset native --output-junit "$RESULTS/ctest.xml" || status=1
 
