@@ -1,32 +1,44 @@
 #pragma once
-// One controller per log-on session: the first start holds a session-wide named mutex for
-// its whole life; a later start (of either executable) finds it, asks the running program to
-// show its window, and ends. The request is a registered message broadcast to top-level
-// windows, which the running program's hidden application window receives even while its
-// form is hidden.
+// One controller per machine, since the fan line is one for the whole machine. The first
+// start holds a machine-wide named mutex for its whole life, and a session-wide one beside it
+// that tells later starts which log-on session it runs in. A later start (of either
+// executable) in the same session finds the running program's application window, asks it
+// to show its window, and ends; one in another session says that the fan is controlled from
+// there, and ends.
+#include "platform/Owned.h"
 #include "platform/Platform.h"
 
-// The demo and the real program share both names: they count as one program.
-inline constexpr char kInstanceMutexName[] = "Local\\Kelvane.Controller";
+// The demo and the real program share these names: they count as one program.
+inline constexpr char kControllerMutexName[] = "Global\\Kelvane.Controller";
+inline constexpr char kSessionMutexName[] = "Local\\Kelvane.Controller";
 inline constexpr char kHandOverMessageName[] = "Kelvane.ShowMainWindow";
+// The application window's caption, by which a later start finds the running program.
+inline constexpr char kApplicationTitle[] = "Kelvane";
+inline constexpr char kOtherSessionText[] = "Kelvane already controls the fan in another session.";
+
+enum class TInstanceRole {
+  First,        // no other program runs: this one controls the fan
+  SameSession,  // another runs in this log-on session: hand over to it
+  OtherSession  // another runs in another log-on session (or keeps us out of its lock)
+};
 
 class TInstanceLock {
  public:
   explicit TInstanceLock(ISystem& system);
-  ~TInstanceLock();
-  TInstanceLock(const TInstanceLock&) = delete;
-  TInstanceLock& operator=(const TInstanceLock&) = delete;
 
-  // False when another program of this session had it first. A mutex that cannot be made
-  // at all tells nothing, and the program runs.
-  bool First() const { return FFirst; }
+  TInstanceRole Role() const { return FRole; }
 
  private:
-  ISystem& FSystem;
-  THandle FHandle = 0;
-  bool FFirst = true;
+  // Closed in reverse: the machine's first.
+  TOwnedKernelObject FSession;
+  TOwnedKernelObject FMachine;
+  TInstanceRole FRole = TInstanceRole::First;
 };
 
-// Asks the running program to show its window and bring it to the front. Touches no port,
-// registry key or tray entry.
-void HandOverToRunningProgram(TPlatform& platform);
+// Asks the running program of this session to show its window and lets that process (and no
+// other) bring it to the front. Touches no port, registry key or tray entry. False when no
+// running program's window was found.
+bool HandOverToRunningProgram(TPlatform& platform);
+
+// The one box a start in another session shows.
+void TellFanControlledElsewhere(TPlatform& platform);

@@ -14,8 +14,9 @@ class TProgram {
   TProgram& operator=(const TProgram&) = delete;
 
   // Everything up to the message loop: the application and its hidden main window. False
-  // when another program runs in this log-on session: it has been asked to show its window,
-  // and this one must end without having touched a port, the registry or the tray.
+  // when another program runs: in this log-on session it has been asked to show its window,
+  // in another one a box has said so; either way this one must end without having touched a
+  // port, the registry or the tray.
   bool Start();
   // The message loop, until the program is told to end.
   void Run();
@@ -28,6 +29,9 @@ class TProgram {
   std::unique_ptr<TInstanceLock> FInstance;
   std::unique_ptr<TApplication> FApplication;
   TForm1* FForm = nullptr;
+  // A later start asked for the window while this one was still starting.
+  bool FStarting = false;
+  bool FHandOverPending = false;
 };
 
 // Start and run; returns when the program ends.

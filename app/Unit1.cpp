@@ -233,7 +233,7 @@ void TForm1::RecoverPortAccess() {
 // a skipped refresh (another tool kept the bus) leaves every display as it was. Port access is
 // recovered once per refresh, whichever accesses were refused.
 void TForm1::RefreshTemperatures() {
-  TSensorReadings readings = ReadSensors(Platform().Ports, Platform().System);
+  TSensorReadings readings = ReadSensors(Platform().Ports, FBusLock);
   if (readings.Cpu) {
     dgCurrentCPUTemp->SetValue(*readings.Cpu);
     FCpuRead = true;

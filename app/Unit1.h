@@ -9,6 +9,7 @@
 #include "framework/Label.h"
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
+#include "hw/BusLock.h"
 #include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
 #include "storage/FormStorage.h"
@@ -70,6 +71,8 @@ class TForm1 : public TForm {
   bool FCpuRead = false;
   bool FMotherboardRead = false;
   TGiveIo FGiveIo{Platform().System};
+  // The chip's shared bus lock, open for the program's life.
+  TBusLock FBusLock{Platform().System};
   // A refresh is running; a tick that arrives inside it (from a modal box's loop) is skipped.
   bool FRefreshing = false;
 };

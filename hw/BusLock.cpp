@@ -1,15 +1,25 @@
 #include "hw/BusLock.h"
 
-TBusLock::TBusLock(ISystem& system) : FSystem(system) {
-  FHandle = FSystem.CreateMutex(kBusMutexName, nullptr);
-  if (FHandle == 0) return;
-  std::uint32_t result = FSystem.WaitForSingleObject(FHandle, kBusLockWaitMs);
-  // An owner that ended without releasing leaves the mutex to us: the bus is ours.
-  FOwned = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
-  FGranted = FOwned;
+TBusAccess TBusLock::Acquire() {
+  if (!FHandle) {
+    // Made by us, it lets monitors running as other users or as services wait on it too.
+    TMutexOpening opening = TMutexOpening::Failed;
+    FHandle.Reset(FSystem.CreateMutex(kBusMutexName, TMutexSharing::Everyone, &opening));
+    if (!FHandle)
+      return opening == TMutexOpening::Refused ? TBusAccess::Refused : TBusAccess::Unlocked;
+  }
+  switch (FSystem.WaitForSingleObject(FHandle.Get(), kBusLockWaitMs)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:  // an owner that ended without releasing leaves the bus to us
+      return TBusAccess::Held;
+    case WAIT_TIMEOUT:
+      return TBusAccess::Busy;
+    default:
+      // A handle that cannot be waited on is of no use: open the mutex afresh next time,
+      // and touch nothing meanwhile.
+      FHandle.Reset();
+      return TBusAccess::Busy;
+  }
 }
 
-TBusLock::~TBusLock() {
-  if (FOwned) FSystem.ReleaseMutex(FHandle);
-  if (FHandle != 0) FSystem.CloseHandle(FHandle);
-}
+void TBusLock::Release() { FSystem.ReleaseMutex(FHandle.Get()); }

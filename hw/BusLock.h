@@ -4,27 +4,51 @@
 // selects another register between our index write and data access.
 #include <cstdint>
 
+#include "platform/Owned.h"
 #include "platform/System.h"
 
 inline constexpr char kBusMutexName[] = "Global\\Access_ISABUS.HTP.Method";
 inline constexpr std::uint32_t kBusLockWaitMs = 250;
 
-// Scoped: waits for the mutex on construction, releases and closes it on destruction, on
-// every path. The mutex is opened per refresh, so no handle outlives one.
+// What one refresh may do with the chip.
+enum class TBusAccess {
+  Held,      // ours until Release
+  Unlocked,  // no such mutex can be made here, so nobody can share it: read without it
+  Busy,      // another monitor kept it past the wait: leave the chip alone
+  Refused    // another monitor's mutex that keeps us out: leave the chip alone
+};
+
+// Lives as long as the program: the mutex is opened once and kept, and waited for and
+// released each refresh. One that could not be had is asked for again at the next refresh,
+// since the monitor that made it may have ended (or one may have started).
 class TBusLock {
  public:
-  explicit TBusLock(ISystem& system);
-  ~TBusLock();
+  explicit TBusLock(ISystem& system) : FSystem(system), FHandle(system) {}
   TBusLock(const TBusLock&) = delete;
   TBusLock& operator=(const TBusLock&) = delete;
 
-  // False when another owner kept the bus past the wait: leave the chip alone this time.
-  // True also when the mutex cannot be opened at all, since then nobody can share it.
-  bool Granted() const { return FGranted; }
+  // Waits at most kBusLockWaitMs. After Held, Release must follow.
+  TBusAccess Acquire();
+  void Release();
+
+  // Holds the bus for a scope, when it can be had; releases on every path.
+  class THold {
+   public:
+    explicit THold(TBusLock& lock) : FLock(lock), FAccess(lock.Acquire()) {}
+    ~THold() {
+      if (FAccess == TBusAccess::Held) FLock.Release();
+    }
+    THold(const THold&) = delete;
+    THold& operator=(const THold&) = delete;
+    TBusAccess Access() const { return FAccess; }
+    bool MayRead() const { return FAccess == TBusAccess::Held || FAccess == TBusAccess::Unlocked; }
+
+   private:
+    TBusLock& FLock;
+    TBusAccess FAccess;
+  };
 
  private:
   ISystem& FSystem;
-  THandle FHandle = 0;
-  bool FOwned = false;
-  bool FGranted = true;
+  TOwnedKernelObject FHandle;
 };

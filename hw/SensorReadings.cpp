@@ -1,13 +1,12 @@
 #include "hw/SensorReadings.h"
 
-#include "hw/BusLock.h"
 #include "hw/SensorChip.h"
 #include "platform/Exception.h"
 
-TSensorReadings ReadSensors(IPortBus& ports, ISystem& system) {
+TSensorReadings ReadSensors(IPortBus& ports, TBusLock& lock) {
   TSensorReadings readings;
-  TBusLock lock(system);
-  if (!lock.Granted()) {
+  TBusLock::THold hold(lock);
+  if (!hold.MayRead()) {
     readings.Skipped = true;
     return readings;
   }

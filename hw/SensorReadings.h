@@ -3,20 +3,21 @@
 // before this returns, so the caller's recovery (enablement, a second's sleep) runs without it.
 #include <optional>
 
+#include "hw/BusLock.h"
 #include "platform/Ports.h"
-#include "platform/System.h"
 
 struct TSensorReadings {
   // Each reading that completed, in the order made; after a refused access the rest are
-  // empty. All empty when the bus was not had in time.
+  // empty. All empty when the bus was not had.
   std::optional<int> Cpu;
   std::optional<int> CpuForTray;  // a second, complete processor read
   std::optional<int> Motherboard;
   // An access was refused: port access needs enabling again.
   bool Refused = false;
-  // Another tool kept the bus: no chip port was touched.
+  // The bus belongs to another monitor (it kept the lock past the wait, or its lock keeps us
+  // out): no chip port was touched.
   bool Skipped = false;
 };
 
 // Only a refused access is caught here; any other exception is a fault that goes on.
-TSensorReadings ReadSensors(IPortBus& ports, ISystem& system);
+TSensorReadings ReadSensors(IPortBus& ports, TBusLock& lock);

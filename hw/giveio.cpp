@@ -1,6 +1,7 @@
 #include "hw/giveio.h"
 
 #include "framework/Strings.h"
+#include "platform/Owned.h"
 
 namespace {
 constexpr char kDriverFile[] = "giveio.sys";
@@ -29,19 +30,20 @@ void TGiveIo::EnablePortAccess() {
   if (atStart && !system.FileExists(driverPath))
     system.MessageBoxUtf8(0, Cp1251ToUtf8(kMissingDriverText), nullptr, MB_OK);
 
-  THandle manager = system.OpenSCManager(SC_MANAGER_CREATE_SERVICE);
-  if (manager != 0) {
+  // Each handle is closed as its scope ends: the registration's and the service's at once,
+  // the device's once opened (the opening is what grants the ports), the manager's last.
+  TOwnedServiceHandle manager(system, system.OpenSCManager(SC_MANAGER_CREATE_SERVICE));
+  if (manager) {
     TServiceParams params{
         FDriverName,          FDriverName,          SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
         SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, driverPath};
-    if (THandle service = system.CreateService(manager, params)) system.CloseServiceHandle(service);
+    TOwnedServiceHandle registered(system, system.CreateService(manager.Get(), params));
   }
-  if (THandle service = system.OpenService(manager, FDriverName, SERVICE_ALL_ACCESS)) {
-    system.StartService(service);
-    system.CloseServiceHandle(service);
-  }
-  if (THandle device = system.CreateFile(kDevicePrefix + FDriverName, GENERIC_READ, 0,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL))
-    system.CloseHandle(device);
-  if (manager != 0) system.CloseServiceHandle(manager);
+  if (TOwnedServiceHandle service(
+          system, system.OpenService(manager.Get(), FDriverName, SERVICE_ALL_ACCESS));
+      service)
+    system.StartService(service.Get());
+  TOwnedKernelObject device(system, system.CreateFile(kDevicePrefix + FDriverName, GENERIC_READ, 0,
+                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+  device.Reset();
 }

@@ -76,8 +76,6 @@ class IRegistry {
 
   virtual TRegStatus RegOpenKeyExA(HKey key, const std::string& subKey, std::uint32_t options,
                                    std::uint32_t access, HKey& result) = 0;
-  virtual TRegStatus RegOpenKeyExW(HKey key, const std::u16string& subKey, std::uint32_t options,
-                                   std::uint32_t access, HKey& result) = 0;
   // Opens with the most access the caller may have; an empty sub-key returns `key` itself.
   virtual TRegStatus RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) = 0;
   // Creates the key and every missing parent; an empty sub-key opens a new handle to `key`.
@@ -87,9 +85,6 @@ class IRegistry {
   // (`data` needs `size`). String data comes back exactly as stored, terminated or not.
   virtual TRegStatus RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* kind,
                                       std::uint8_t* data, std::uint32_t* size) = 0;
-  virtual TRegStatus RegQueryValueExW(HKey key, const std::u16string& valueName,
-                                      std::uint32_t* kind, std::uint8_t* data,
-                                      std::uint32_t* size) = 0;
   virtual TRegStatus RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t kind,
                                     const std::uint8_t* data, std::uint32_t size) = 0;
   virtual TRegStatus RegCloseKey(HKey key) = 0;

@@ -9,6 +9,7 @@
 // Message box flags and answers, with the system's values.
 inline constexpr std::uint32_t MB_OK = 0x00000000;
 inline constexpr std::uint32_t MB_ICONSTOP = 0x00000010;
+inline constexpr std::uint32_t MB_ICONINFORMATION = 0x00000040;
 inline constexpr int IDOK = 1;
 
 // Service manager values, with the system's numbers.
@@ -26,6 +27,20 @@ inline constexpr std::uint32_t WAIT_OBJECT_0 = 0x00000000;
 inline constexpr std::uint32_t WAIT_ABANDONED = 0x00000080;
 inline constexpr std::uint32_t WAIT_TIMEOUT = 0x00000102;
 inline constexpr std::uint32_t WAIT_FAILED = 0xFFFFFFFF;
+
+// Who may use a named mutex that a call makes (one that exists keeps what its maker gave it).
+enum class TMutexSharing {
+  Default,  // the caller's own default rights: other users and services may be refused
+  Everyone  // every user and service may wait on it and release it
+};
+
+// What became of a request for a named mutex.
+enum class TMutexOpening {
+  Created,  // made by this call, unowned
+  Existed,  // opened; someone had made it before
+  Refused,  // it exists, but its maker's rights keep us out, even for waiting and releasing
+  Failed    // it cannot be had at all (the name belongs to another kind of object, ...)
+};
 
 struct TServiceParams {
   std::string Name;
@@ -83,11 +98,16 @@ class ISystem {
 
   // Named mutexes, shared with every process that opens the same name ("Global\" names across
   // log-on sessions, "Local\" names within this one). Opens the mutex or creates it unowned;
-  // 0 when neither is allowed. `existed` (may be null) tells whether it was there before.
-  virtual THandle CreateMutex(const std::string& name, bool* existed) = 0;
+  // where full rights are refused, it is opened with just the rights to wait and release. 0
+  // when it is Refused or Failed; `opening` (may be null) tells which.
+  virtual THandle CreateMutex(const std::string& name, TMutexSharing sharing,
+                              TMutexOpening* opening) = 0;
   // WAIT_OBJECT_0 or WAIT_ABANDONED (the caller owns it now), WAIT_TIMEOUT or WAIT_FAILED.
   virtual std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) = 0;
   virtual bool ReleaseMutex(THandle handle) = 0;
-  // Lets whichever process is asked next bring its window to the foreground (a hand-over).
-  virtual bool AllowSetForegroundWindow() = 0;
+  // This process's identifier, as windows report their maker (IWindowing::GetWindowProcessId).
+  virtual std::uint32_t CurrentProcessId() = 0;
+  // Lets that process bring its window to the foreground (a hand-over); only a process that
+  // may take the foreground itself can pass it on.
+  virtual bool AllowSetForegroundWindow(std::uint32_t processId) = 0;
 };

@@ -178,6 +178,15 @@ class IWindowing {
   virtual std::intptr_t DefWindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                                       std::intptr_t lParam) = 0;
   virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
+  // Lets the message reach this process's windows from processes that run with fewer rights
+  // (the system's elevation filter). True also where the system has no such filter.
+  virtual bool ChangeWindowMessageFilter(std::uint32_t message) = 0;
+
+  // A top-level window of one of the program's own classes with exactly this caption, hidden
+  // or not, made by any process on this desktop; 0 when there is none.
+  virtual HWnd FindWindow(TWindowClass windowClass, const std::string& caption) = 0;
+  // The process that made the window; 0 when it is no window.
+  virtual std::uint32_t GetWindowProcessId(HWnd window) = 0;
 
   // Window-procedure replacement; one replacement per window at a time.
   virtual TWndProcRef SubclassWindow(HWnd window, IWindowProc* replacement) = 0;

@@ -1,7 +1,7 @@
 #include "storage/AppRegistryStorage.h"
 
 #include "framework/Strings.h"
-#include "storage/RegKeyHandle.h"
+#include "platform/Owned.h"
 #include "storage/StorageText.h"
 
 namespace {
@@ -77,7 +77,7 @@ bool TAppRegistryStorage::KeyExists(const std::string& key) {
     if (!IsAbsent(status)) NoteReadFailure();
     return false;
   }
-  TRegKeyHandle guard(Registry(), opened);
+  TOwnedRegKey guard(Registry(), opened);
   return true;
 }
 
@@ -87,7 +87,7 @@ void TAppRegistryStorage::CreateKeyWhenMissing(const std::string& key) {
   // Creates the missing parents as well.
   if (Registry().RegCreateKeyA(RootKey(), key, created) != ERROR_SUCCESS)
     throw EStorageError(FormatText("Unable to create key '%s'", {key}));
-  TRegKeyHandle guard(Registry(), created);
+  TOwnedRegKey guard(Registry(), created);
 }
 
 void TAppRegistryStorage::SetValue(const std::string& key, const std::string& name,
@@ -97,7 +97,7 @@ void TAppRegistryStorage::SetValue(const std::string& key, const std::string& na
   HKey opened = 0;
   if (Registry().RegOpenKeyExA(RootKey(), key, 0, KEY_WRITE, opened) != ERROR_SUCCESS)
     throw ERegistryError(failure);
-  TRegKeyHandle guard(Registry(), opened);
+  TOwnedRegKey guard(Registry(), opened);
   if (Registry().RegSetValueExA(opened, name, kind, data.data(),
                                 static_cast<std::uint32_t>(data.size())) != ERROR_SUCCESS)
     throw ERegistryError(failure);
@@ -115,7 +115,7 @@ bool TAppRegistryStorage::QueryValue(
   HKey opened = 0;
   TRegStatus status = registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened);
   if (status != ERROR_SUCCESS) return failed(status);
-  TRegKeyHandle guard(registry, opened);
+  TOwnedRegKey guard(registry, opened);
   std::uint32_t size = 0;
   status = registry.RegQueryValueExA(opened, name, &kind, nullptr, &size);
   if (status != ERROR_SUCCESS) return failed(status);
@@ -146,7 +146,7 @@ bool TAppRegistryStorage::DoValueExists(const std::string& path) {
   HKey opened = 0;
   if (Registry().RegOpenKeyA(RootKey(), key, opened) != ERROR_SUCCESS)
     throw ERegistryError(FormatText("Unable to open key \"%s\" for read", {key}));
-  TRegKeyHandle guard(Registry(), opened);
+  TOwnedRegKey guard(Registry(), opened);
   TRegStatus status = Registry().RegQueryValueExA(opened, name, nullptr, nullptr, nullptr);
   if (status != ERROR_SUCCESS && !IsAbsent(status)) NoteReadFailure();
   return status == ERROR_SUCCESS;
@@ -218,7 +218,7 @@ long double TAppRegistryStorage::DoReadFloat(const std::string& path, long doubl
   HKey opened = 0;
   if (registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened) != ERROR_SUCCESS)
     throw ERegistryError(inaccessible);
-  TRegKeyHandle guard(registry, opened);
+  TOwnedRegKey guard(registry, opened);
   std::uint32_t kind = REG_NONE;
   std::uint32_t size = 0;
   if (registry.RegQueryValueExA(opened, name, &kind, nullptr, &size) != ERROR_SUCCESS)

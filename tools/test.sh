@@ -12,29 +12,36 @@ RESULTS=$PWD/build/results
 rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
 
-echo "== formatting"
-if git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run --Werror; then
-  printf 'ok 1 - formatting\n1..1\n' >"$RESULTS/formatting.tap"
-else
-  echo "formatting differs (clang-format -i the files above)"
-  printf 'not ok 1 - formatting\n1..1\n' >"$RESULTS/formatting.tap"
-  status=1
-fi
-
-echo "== script modes"
+echo "== the tree: formatting, one door to the system headers, script modes"
+tree_check() {  # tree_check N "description" command...: one TAP line in tree.tap
+  if "${@:3}"; then
+    echo "ok $1 - $2" | tee -a "$RESULTS/tree.tap"
+  else
+    echo "not ok $1 - $2" | tee -a "$RESULTS/tree.tap"
+    status=1
+  fi
+}
+formatted() { git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run --Werror; }
+# Only platform/win32/Win32Api.h includes the system headers (test tools aside: the Win32
+# tools under tests/ and the floor program).
+system_headers_elsewhere() {
+  git grep -lE '#include <(windows|commctrl|shellapi)\.h>' -- '*.h' '*.cpp' \
+    ':!platform/win32/Win32Api.h' ':!tests/wine/tools' ':!bench/floor'
+}
+one_door() { [ -z "$(system_headers_elsewhere)" ]; }
 # A script with a "#!" line is run and has the executable bit; one without is sourced and not.
-modes=$(git ls-files -s '*.sh' '*.py' .ci/run | while read -r mode _ _ path; do
-  want=100644
-  [ "$(head -c2 "$path")" = '#!' ] && want=100755
-  [ "$mode" = "$want" ] || echo "$path is $mode, wants $want (git update-index --chmod)"
-done)
-if [ -z "$modes" ]; then
-  printf 'ok 1 - script modes\n1..1\n' >"$RESULTS/script-modes.tap"
-else
-  echo "$modes"
-  printf 'not ok 1 - script modes\n1..1\n' >"$RESULTS/script-modes.tap"
-  status=1
-fi
+scripts_with_wrong_mode() {
+  git ls-files -s '*.sh' '*.py' .ci/run | while read -r mode _ _ path; do
+    want=100644
+    [ "$(head -c2 "$path")" = '#!' ] && want=100755
+    [ "$mode" = "$want" ] || echo "$path"
+  done
+}
+script_modes() { [ -z "$(scripts_with_wrong_mode)" ]; }
+tree_check 1 "formatting (clang-format -i the files above where it differs)" formatted
+tree_check 2 "only Win32Api.h includes the system headers $(system_headers_elsewhere | paste -sd' ')" one_door
+tree_check 3 "executable bits on run scripts only (git update-index --chmod) $(scripts_with_wrong_mode | paste -sd' ')" script_modes
+echo "1..3" >>"$RESULTS/tree.tap"
 
 echo "== native tests"
 ctest --preset native --output-junit "$RESULTS/ctest.xml" || status=1

@@ -11,18 +11,6 @@ std::string Upper(std::string s) {
   return s;
 }
 
-// Names in this program are ASCII; anything wider is kept recognisable but lossy.
-std::string Narrow(const std::u16string& s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char16_t c : s) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-  return out;
-}
-
-bool IsStringKind(std::uint32_t kind) {
-  return kind == REG_SZ || kind == REG_EXPAND_SZ || kind == REG_MULTI_SZ;
-}
-
 std::string Hex(std::uint32_t v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%X", v);
@@ -193,12 +181,6 @@ TRegStatus TSimRegistry::RegOpenKeyExA(HKey key, const std::string& subKey, std:
   return OpenCommon("RegOpenKeyExA", TRegOp::OpenKeyEx, key, subKey, access, false, false, result);
 }
 
-TRegStatus TSimRegistry::RegOpenKeyExW(HKey key, const std::u16string& subKey, std::uint32_t,
-                                       std::uint32_t access, HKey& result) {
-  return OpenCommon("RegOpenKeyExW", TRegOp::OpenKeyEx, key, Narrow(subKey), access, false, false,
-                    result);
-}
-
 TRegStatus TSimRegistry::RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) {
   return OpenCommon("RegOpenKeyA", TRegOp::OpenKey, key, subKey, MAXIMUM_ALLOWED, true, false,
                     result);
@@ -211,8 +193,7 @@ TRegStatus TSimRegistry::RegCreateKeyA(HKey key, const std::string& subKey, HKey
 }
 
 TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::string& valueName,
-                                     bool wide, std::uint32_t* kind, std::uint8_t* data,
-                                     std::uint32_t* size) {
+                                     std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size) {
   std::uint32_t access = 0;
   TNode* node = NodeOf(key, &access);
   std::string target =
@@ -228,15 +209,6 @@ TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::stri
   auto* value = node->Value(valueName);
   if (!value) return finish(ERROR_FILE_NOT_FOUND);
   std::vector<std::uint8_t> bytes = value->second.Data;
-  if (wide && IsStringKind(value->second.Kind)) {
-    // The wide call widens stored narrow text unit by unit.
-    std::vector<std::uint8_t> widened;
-    for (std::uint8_t b : bytes) {
-      widened.push_back(b);
-      widened.push_back(0);
-    }
-    bytes = std::move(widened);
-  }
   if (kind) *kind = value->second.Kind;
   std::uint32_t needed = static_cast<std::uint32_t>(bytes.size());
   TRegStatus status = ERROR_SUCCESS;
@@ -253,13 +225,7 @@ TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::stri
 TRegStatus TSimRegistry::RegQueryValueExA(HKey key, const std::string& valueName,
                                           std::uint32_t* kind, std::uint8_t* data,
                                           std::uint32_t* size) {
-  return QueryCommon("RegQueryValueExA", key, valueName, false, kind, data, size);
-}
-
-TRegStatus TSimRegistry::RegQueryValueExW(HKey key, const std::u16string& valueName,
-                                          std::uint32_t* kind, std::uint8_t* data,
-                                          std::uint32_t* size) {
-  return QueryCommon("RegQueryValueExW", key, Narrow(valueName), true, kind, data, size);
+  return QueryCommon("RegQueryValueExA", key, valueName, kind, data, size);
 }
 
 TRegStatus TSimRegistry::RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t kind,

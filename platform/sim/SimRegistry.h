@@ -26,13 +26,9 @@ class TSimRegistry : public IRegistry {
   // ---- IRegistry ---------------------------------------------------------
   TRegStatus RegOpenKeyExA(HKey key, const std::string& subKey, std::uint32_t options,
                            std::uint32_t access, HKey& result) override;
-  TRegStatus RegOpenKeyExW(HKey key, const std::u16string& subKey, std::uint32_t options,
-                           std::uint32_t access, HKey& result) override;
   TRegStatus RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) override;
   TRegStatus RegCreateKeyA(HKey key, const std::string& subKey, HKey& result) override;
   TRegStatus RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* kind,
-                              std::uint8_t* data, std::uint32_t* size) override;
-  TRegStatus RegQueryValueExW(HKey key, const std::u16string& valueName, std::uint32_t* kind,
                               std::uint8_t* data, std::uint32_t* size) override;
   TRegStatus RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t kind,
                             const std::uint8_t* data, std::uint32_t size) override;
@@ -105,7 +101,7 @@ class TSimRegistry : public IRegistry {
   TRegStatus Walk(TNode* base, const std::string& subKey, bool create, TNode*& found);
   TRegStatus OpenCommon(const char* call, TRegOp op, HKey key, const std::string& subKey,
                         std::uint32_t access, bool sameWhenEmpty, bool create, HKey& result);
-  TRegStatus QueryCommon(const char* call, HKey key, const std::string& valueName, bool wide,
+  TRegStatus QueryCommon(const char* call, HKey key, const std::string& valueName,
                          std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size);
   std::optional<TRegStatus> TakeFault(TRegOp op, const std::string& target);
   std::string Log(const std::string& call, const std::string& target, const std::string& extra,

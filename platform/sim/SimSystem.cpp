@@ -145,12 +145,26 @@ void TSimSystem::ExpireOtherOwner(const std::string& name) {
   if (mutex.Handles == 0) FMutexes.erase(it);
 }
 
-THandle TSimSystem::CreateMutex(const std::string& name, bool* existed) {
+THandle TSimSystem::CreateMutex(const std::string& name, TMutexSharing sharing,
+                                TMutexOpening* opening) {
   Calls.push_back("CreateMutex(" + name + ")");
+  TMutexOpening result = TMutexOpening::Failed;
+  THandle handle = 0;
   ExpireOtherOwner(name);
-  if (existed) *existed = FMutexes.count(name) > 0;
-  ++FMutexes[name].Handles;
-  return NewHandle(TKind::Mutex, name);
+  auto it = FMutexes.find(name);
+  if (FOtherObjects.count(name)) {
+    result = TMutexOpening::Failed;
+  } else if (it != FMutexes.end() && it->second.RefusesUs) {
+    result = TMutexOpening::Refused;
+  } else {
+    result = it != FMutexes.end() ? TMutexOpening::Existed : TMutexOpening::Created;
+    TMutex& mutex = FMutexes[name];
+    if (result == TMutexOpening::Created) mutex.Shared = sharing == TMutexSharing::Everyone;
+    ++mutex.Handles;
+    handle = NewHandle(TKind::Mutex, name);
+  }
+  if (opening) *opening = result;
+  return handle;
 }
 
 std::uint32_t TSimSystem::WaitForSingleObject(THandle handle, std::uint32_t milliseconds) {
@@ -161,7 +175,9 @@ std::uint32_t TSimSystem::WaitForSingleObject(THandle handle, std::uint32_t mill
   ExpireOtherOwner(name);
   TMutex& mutex = FMutexes[name];
   if (mutex.Owner == TOwner::Other && mutex.Abandoned) {
-    mutex = {mutex.Handles, TOwner::Program, 1};
+    mutex.Owner = TOwner::Program;
+    mutex.Count = 1;
+    mutex.Abandoned = false;
     return WAIT_ABANDONED;
   }
   if (mutex.Owner == TOwner::Other) {
@@ -188,14 +204,17 @@ bool TSimSystem::ReleaseMutex(THandle handle) {
   return true;
 }
 
-bool TSimSystem::AllowSetForegroundWindow() {
-  ForegroundAllowed = true;
+bool TSimSystem::AllowSetForegroundWindow(std::uint32_t processId) {
+  ForegroundAllowedTo = processId;
   return true;
 }
 
-void TSimSystem::HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds) {
+void TSimSystem::HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds,
+                           bool refusesUs) {
   ExpireOtherOwner(name);
   TMutex& mutex = FMutexes[name];
+  // Only its maker sets a mutex's rights.
+  if (mutex.Handles == 0 && mutex.Owner == TOwner::None) mutex.RefusesUs = refusesUs;
   mutex.Owner = TOwner::Other;
   mutex.Count = 0;
   mutex.Abandoned = false;
@@ -220,4 +239,14 @@ void TSimSystem::AbandonMutex(const std::string& name) {
 bool TSimSystem::MutexOwned(const std::string& name) const {
   auto it = FMutexes.find(name);
   return it != FMutexes.end() && it->second.Owner == TOwner::Program;
+}
+
+int TSimSystem::MutexHandleCount(const std::string& name) const {
+  auto it = FMutexes.find(name);
+  return it == FMutexes.end() ? 0 : it->second.Handles;
+}
+
+bool TSimSystem::MutexSharedWithEveryone(const std::string& name) const {
+  auto it = FMutexes.find(name);
+  return it != FMutexes.end() && it->second.Shared;
 }

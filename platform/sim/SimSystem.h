@@ -39,10 +39,12 @@ class TSimSystem : public ISystem {
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                      std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(THandle handle) override;
-  THandle CreateMutex(const std::string& name, bool* existed) override;
+  THandle CreateMutex(const std::string& name, TMutexSharing sharing,
+                      TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
   bool ReleaseMutex(THandle handle) override;
-  bool AllowSetForegroundWindow() override;
+  std::uint32_t CurrentProcessId() override { return FWindows.ProcessId; }
+  bool AllowSetForegroundWindow(std::uint32_t processId) override;
 
   // ---- the machine -------------------------------------------------------
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
@@ -78,15 +80,26 @@ class TSimSystem : public ISystem {
   // ---- named mutexes -----------------------------------------------------
   // Another process takes the mutex now (creating it when nobody has it open) and releases
   // it after `milliseconds` of virtual time; without a time it keeps it until released here.
-  void HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds = {});
+  // `refusesUs`: it made the mutex with rights that keep this process out altogether (a
+  // monitor running as a service); the mutex goes when that process lets go.
+  void HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds = {},
+                 bool refusesUs = false);
   void ReleaseHeldMutex(const std::string& name);
   // The other owner ends while it holds the mutex: the next wait is told so, and owns it.
   void AbandonMutex(const std::string& name);
   bool MutexExists(const std::string& name) const { return FMutexes.count(name) > 0; }
   // True while the program (this process) owns the mutex.
   bool MutexOwned(const std::string& name) const;
-  // Set by AllowSetForegroundWindow.
-  bool ForegroundAllowed = false;
+  // The program's open handles to the mutex.
+  int MutexHandleCount(const std::string& name) const;
+  // The mutex was made by the program with rights for every user and service to wait on it.
+  bool MutexSharedWithEveryone(const std::string& name) const;
+  // Another kind of object (an event, a section) has the name, so no mutex can be made with
+  // it; FreeName ends that object.
+  void OccupyName(const std::string& name) { FOtherObjects.insert(name); }
+  void FreeName(const std::string& name) { FOtherObjects.erase(name); }
+  // The process the last AllowSetForegroundWindow named.
+  std::optional<std::uint32_t> ForegroundAllowedTo;
 
   // ---- message boxes -----------------------------------------------------
   struct TMessageBoxRecord {
@@ -117,6 +130,8 @@ class TSimSystem : public ISystem {
     std::uint64_t OtherUntil = 0;
     bool OtherForever = false;
     bool Abandoned = false;
+    bool RefusesUs = false;
+    bool Shared = false;
   };
   // The other owner's time is up: the mutex is free again (and gone when nobody has it open).
   void ExpireOtherOwner(const std::string& name);
@@ -133,6 +148,7 @@ class TSimSystem : public ISystem {
   };
   std::map<THandle, THandleInfo> FHandles;
   std::map<std::string, TMutex> FMutexes;
+  std::set<std::string> FOtherObjects;
   THandle FNextHandle = 0x100;
   int FOpenBoxes = 0;
 };

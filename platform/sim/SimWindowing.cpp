@@ -30,6 +30,7 @@ HWnd TSimWindowing::CreateWindow(const TWindowParams& params) {
   w.Rect = params.Bounds;
   w.Text = params.Caption;
   w.Visible = (params.Style & WS_VISIBLE) != 0;
+  w.Process = ProcessId;
   if (params.Parent) FChildren[params.Parent].push_back(handle);
   Deliver(handle, WM_CREATE, 0, 0);
   return handle;
@@ -243,6 +244,12 @@ bool TSimWindowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr
     return true;
   }
   if (window != 0 && !IsWindow(window)) return false;
+  if (window != 0 && message >= WM_USER) {
+    std::uint32_t receiver = FWindows[window].Process;
+    if (receiver != ProcessId && ElevatedProcesses.count(receiver) &&
+        !ElevatedProcesses.count(ProcessId) && !FFilterOpen[receiver].count(message))
+      return false;  // the elevation filter, as the system's: refused, not queued
+  }
   FQueue.push_back({window, message, wParam, lParam});
   return true;
 }
@@ -292,6 +299,29 @@ std::uint32_t TSimWindowing::RegisterWindowMessage(const std::string& name) {
   for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   auto [it, added] = FRegistered.try_emplace(key, 0xC000 + FRegistered.size());
   return it->second;
+}
+
+bool TSimWindowing::ChangeWindowMessageFilter(std::uint32_t message) {
+  FFilterOpen[ProcessId].insert(message);
+  return true;
+}
+
+// Captions are compared as the system compares them, regardless of case.
+HWnd TSimWindowing::FindWindow(TWindowClass windowClass, const std::string& caption) {
+  auto same = [](const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return std::toupper(static_cast<unsigned char>(x)) ==
+             std::toupper(static_cast<unsigned char>(y));
+    });
+  };
+  for (const auto& [handle, w] : FWindows)
+    if (!w.Params.Parent && w.Params.Class == windowClass && same(w.Text, caption)) return handle;
+  return 0;
+}
+
+std::uint32_t TSimWindowing::GetWindowProcessId(HWnd window) {
+  const TWindow* w = Find(window);
+  return w ? w->Process : 0;
 }
 
 TWndProcRef TSimWindowing::SubclassWindow(HWnd window, IWindowProc* replacement) {

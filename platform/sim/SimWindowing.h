@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ class TSimWindowing : public IWindowing {
   std::intptr_t DefWindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t lParam) override;
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
+  bool ChangeWindowMessageFilter(std::uint32_t message) override;
+  HWnd FindWindow(TWindowClass windowClass, const std::string& caption) override;
+  std::uint32_t GetWindowProcessId(HWnd window) override;
   TWndProcRef SubclassWindow(HWnd window, IWindowProc* replacement) override;
   void RestoreWindowProc(HWnd window, TWndProcRef previous) override;
   std::intptr_t CallWindowProc(TWndProcRef previous, HWnd window, std::uint32_t message,
@@ -75,6 +79,14 @@ class TSimWindowing : public IWindowing {
   void SetRunLimit(std::uint64_t time) { FRunLimit = time; }
   std::uint64_t RunLimit() const { return FRunLimit; }
 
+  // ---- processes ----------------------------------------------------------
+  // Every program on the simulated machine shares one window system; this is the process the
+  // calls come from now (windows made are its), which a test switches to start another.
+  std::uint32_t ProcessId = 1;
+  // Processes running with more rights than others: what a process with fewer posts to their
+  // windows (from WM_USER on) is dropped, unless the receiving process let that message in.
+  std::set<std::uint32_t> ElevatedProcesses;
+
   // ---- what a user does --------------------------------------------------
   void ClickButton(HWnd button);
   // Presses the up (true) or down arrow of an up-down control.
@@ -100,6 +112,7 @@ class TSimWindowing : public IWindowing {
     int UpDownMin = 0;
     int UpDownMax = 100;
     int UpDownPos = 0;
+    std::uint32_t Process = 0;  // the process that made it
   };
   const TWindow* Find(HWnd window) const;
   std::vector<HWnd> Windows() const;
@@ -136,7 +149,8 @@ class TSimWindowing : public IWindowing {
   std::map<HWnd, std::vector<HWnd>> FChildren;
   std::deque<TMsg> FQueue;
   std::vector<TTimer> FTimers;
-  std::map<std::string, std::uint32_t> FRegistered;  // by upper-cased name
+  std::map<std::string, std::uint32_t> FRegistered;              // by upper-cased name
+  std::map<std::uint32_t, std::set<std::uint32_t>> FFilterOpen;  // messages let in, by process
   HWnd FNextHandle = 0x10010;
   HWnd FForeground = 0;
   HWnd FFocus = 0;

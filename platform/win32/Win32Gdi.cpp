@@ -1,16 +1,6 @@
-// The boundary's names (PS_SOLID, CreateFont, TextOut, ...) clash with <windows.h> macros:
-// the boundary headers come first, then the system's, then the clashing macros go.
 #include "platform/win32/Win32Gdi.h"
 
-#include <windows.h>
-// after windows.h, which it needs
-#include <commctrl.h>
-
-#undef CreateFont
-#undef TextOut
-#undef CopyIcon
-#undef DrawIcon
-
+#include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Geometry.h"
 
 namespace {

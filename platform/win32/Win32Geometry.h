@@ -1,6 +1,6 @@
 #pragma once
 // Conversions between the boundary's points and rectangles and the system's.
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include "platform/Types.h"
 

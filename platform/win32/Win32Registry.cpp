@@ -1,6 +1,6 @@
 #include "platform/win32/Win32Registry.h"
 
-#include <windows.h>
+#include "platform/win32/Win32Api.h"
 
 #include <string>
 
@@ -21,14 +21,8 @@ HKey FromHkey(HKEY key) {
   return static_cast<HKey>(reinterpret_cast<ULONG_PTR>(key));
 }
 
-const wchar_t* Wide(const std::u16string& s) {
-  static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wide characters expected");
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-
 // An empty name means the null name to the system (the key itself, the default value).
 const char* NameOrNull(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
-const wchar_t* NameOrNull(const std::u16string& s) { return s.empty() ? nullptr : Wide(s); }
 
 // The query's in/out size and its kind, for either character width of the value name.
 template <class Query, class Name>
@@ -52,15 +46,6 @@ TRegStatus TWin32Registry::RegOpenKeyExA(HKey key, const std::string& subKey, st
   return status;
 }
 
-TRegStatus TWin32Registry::RegOpenKeyExW(HKey key, const std::u16string& subKey,
-                                         std::uint32_t options, std::uint32_t access,
-                                         HKey& result) {
-  HKEY opened = nullptr;
-  LONG status = ::RegOpenKeyExW(ToHkey(key), NameOrNull(subKey), options, access, &opened);
-  result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
-  return status;
-}
-
 TRegStatus TWin32Registry::RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) {
   HKEY opened = nullptr;
   LONG status = ::RegOpenKeyA(ToHkey(key), NameOrNull(subKey), &opened);
@@ -79,12 +64,6 @@ TRegStatus TWin32Registry::RegQueryValueExA(HKey key, const std::string& valueNa
                                             std::uint32_t* kind, std::uint8_t* data,
                                             std::uint32_t* size) {
   return QueryValue(::RegQueryValueExA, key, valueName, kind, data, size);
-}
-
-TRegStatus TWin32Registry::RegQueryValueExW(HKey key, const std::u16string& valueName,
-                                            std::uint32_t* kind, std::uint8_t* data,
-                                            std::uint32_t* size) {
-  return QueryValue(::RegQueryValueExW, key, valueName, kind, data, size);
 }
 
 TRegStatus TWin32Registry::RegSetValueExA(HKey key, const std::string& valueName,

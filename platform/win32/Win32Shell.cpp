@@ -1,8 +1,6 @@
 #include "platform/win32/Win32Shell.h"
 
-#include <windows.h>
-// after windows.h, which it needs
-#include <shellapi.h>
+#include "platform/win32/Win32Api.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,6 +1,8 @@
 #include "platform/win32/Win32System.h"
 
 #include "platform/win32/Win32Api.h"
+// After the system header, whose types it needs.
+#include <sddl.h>
 
 #include <cstdio>
 #include <vector>
@@ -125,15 +127,50 @@ bool TWin32System::CloseHandle(THandle handle) {
   return ::CloseHandle(reinterpret_cast<HANDLE>(handle)) != 0;
 }
 
-THandle TWin32System::CreateMutex(const std::string& name, bool* existed) {
-  HANDLE handle = CreateMutexA(nullptr, FALSE, name.c_str());
+namespace {
+// Everyone may wait on the mutex and release it, and do nothing else with it: the rights
+// hardware monitors running as other users, or as services, need to share the bus with us.
+constexpr char kWaitAndReleaseForEveryone[] = "D:(A;;0x00100001;;;WD)";
+static_assert((SYNCHRONIZE | MUTEX_MODIFY_STATE) == 0x00100001);
+
+HANDLE MakeMutex(const char* name, TMutexSharing sharing) {
+  if (sharing == TMutexSharing::Default) return CreateMutexA(nullptr, FALSE, name);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kWaitAndReleaseForEveryone,
+                                                            SDDL_REVISION_1, &descriptor, nullptr))
+    return CreateMutexA(nullptr, FALSE, name);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  HANDLE handle = CreateMutexA(&attributes, FALSE, name);
   DWORD error = GetLastError();
-  // A mutex made by a tool running with other rights may refuse creation but allow opening.
-  if (!handle && error == ERROR_ACCESS_DENIED) {
+  LocalFree(descriptor);
+  SetLastError(error);
+  return handle;
+}
+}  // namespace
+
+THandle TWin32System::CreateMutex(const std::string& name, TMutexSharing sharing,
+                                  TMutexOpening* opening) {
+  TMutexOpening result = TMutexOpening::Failed;
+  HANDLE handle = nullptr;
+  // A mutex that goes between our refused create and the open is made again: twice at most.
+  for (int attempt = 0; attempt < 2 && !handle; ++attempt) {
+    handle = MakeMutex(name.c_str(), sharing);
+    DWORD error = GetLastError();
+    if (handle) {
+      result = error == ERROR_ALREADY_EXISTS ? TMutexOpening::Existed : TMutexOpening::Created;
+      break;
+    }
+    // Creation asks for every right; a maker that gave others less may still let us wait.
+    if (error != ERROR_ACCESS_DENIED) break;
     handle = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
-    error = handle ? ERROR_ALREADY_EXISTS : GetLastError();
+    error = GetLastError();
+    if (handle)
+      result = TMutexOpening::Existed;
+    else if (error == ERROR_ACCESS_DENIED)
+      result = TMutexOpening::Refused;
+    if (error != ERROR_FILE_NOT_FOUND) break;
   }
-  if (existed) *existed = handle && error == ERROR_ALREADY_EXISTS;
+  if (opening) *opening = result;
   return reinterpret_cast<THandle>(handle);
 }
 
@@ -145,4 +182,8 @@ bool TWin32System::ReleaseMutex(THandle handle) {
   return ::ReleaseMutex(reinterpret_cast<HANDLE>(handle)) != 0;
 }
 
-bool TWin32System::AllowSetForegroundWindow() { return ::AllowSetForegroundWindow(ASFW_ANY) != 0; }
+std::uint32_t TWin32System::CurrentProcessId() { return GetCurrentProcessId(); }
+
+bool TWin32System::AllowSetForegroundWindow(std::uint32_t processId) {
+  return ::AllowSetForegroundWindow(processId) != 0;
+}

@@ -27,10 +27,12 @@ class TWin32System : public ISystem {
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                      std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(THandle handle) override;
-  THandle CreateMutex(const std::string& name, bool* existed) override;
+  THandle CreateMutex(const std::string& name, TMutexSharing sharing,
+                      TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
   bool ReleaseMutex(THandle handle) override;
-  bool AllowSetForegroundWindow() override;
+  std::uint32_t CurrentProcessId() override;
+  bool AllowSetForegroundWindow(std::uint32_t processId) override;
 
  private:
   bool FPortsOpen;

@@ -121,34 +121,34 @@ TWin32Windowing::~TWin32Windowing() {
   DeleteObject(reinterpret_cast<HFONT>(FFont));
 }
 
-HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
-  const char* className = kUtilityClass;
-  DWORD style = p.Style;
-  switch (p.Class) {
+namespace {
+const char* ClassName(TWindowClass windowClass) {
+  switch (windowClass) {
     case TWindowClass::Application:
-      className = kApplicationClass;
-      break;
+      return kApplicationClass;
     case TWindowClass::Frame:
-      className = kFrameClass;
-      break;
+      return kFrameClass;
     case TWindowClass::Panel:
-      className = kPanelClass;
-      break;
+      return kPanelClass;
     case TWindowClass::Utility:
-      className = kUtilityClass;
-      style |= WS_POPUP;
-      break;
+      return kUtilityClass;
     case TWindowClass::Button:
-      className = "BUTTON";
-      break;
+      return "BUTTON";
     case TWindowClass::UpDown:
-      className = UPDOWN_CLASSA;
-      break;
+      return UPDOWN_CLASSA;
     case TWindowClass::Label:
-      className = "STATIC";
-      style |= SS_LEFTNOWORDWRAP;  // a caption wider than its label is cut, not wrapped
-      break;
+      return "STATIC";
   }
+  return kUtilityClass;
+}
+}  // namespace
+
+HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
+  const char* className = ClassName(p.Class);
+  DWORD style = p.Style;
+  if (p.Class == TWindowClass::Utility) style |= WS_POPUP;
+  // A caption wider than its label is cut, not wrapped.
+  if (p.Class == TWindowClass::Label) style |= SS_LEFTNOWORDWRAP;
   HWND parent = H(p.Parent ? p.Parent : p.Owner);
   HMENU menu = p.Parent ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
   HWND window = CreateWindowExA(p.ExStyle, className, p.Caption.c_str(), style, p.Bounds.Left,
@@ -253,6 +253,25 @@ std::intptr_t TWin32Windowing::DefWindowProc(HWnd window, std::uint32_t message,
 
 std::uint32_t TWin32Windowing::RegisterWindowMessage(const std::string& name) {
   return RegisterWindowMessageA(name.c_str());
+}
+
+bool TWin32Windowing::ChangeWindowMessageFilter(std::uint32_t message) {
+  // Vista and later; looked up here so the program still loads where there is no filter.
+  using TChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
+  static const auto change = reinterpret_cast<TChangeFilter>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilter")));
+  constexpr DWORD kAdd = 1;  // MSGFLT_ADD
+  return !change || change(message, kAdd) != 0;
+}
+
+HWnd TWin32Windowing::FindWindow(TWindowClass windowClass, const std::string& caption) {
+  return reinterpret_cast<HWnd>(FindWindowA(ClassName(windowClass), caption.c_str()));
+}
+
+std::uint32_t TWin32Windowing::GetWindowProcessId(HWnd window) {
+  DWORD process = 0;
+  if (!GetWindowThreadProcessId(H(window), &process)) return 0;
+  return process;
 }
 
 TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacement) {

@@ -35,6 +35,9 @@ class TWin32Windowing : public IWindowing {
   std::intptr_t DefWindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                               std::intptr_t lParam) override;
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
+  bool ChangeWindowMessageFilter(std::uint32_t message) override;
+  HWnd FindWindow(TWindowClass windowClass, const std::string& caption) override;
+  std::uint32_t GetWindowProcessId(HWnd window) override;
   TWndProcRef SubclassWindow(HWnd window, IWindowProc* replacement) override;
   void RestoreWindowProc(HWnd window, TWndProcRef previous) override;
   std::intptr_t CallWindowProc(TWndProcRef previous, HWnd window, std::uint32_t message,

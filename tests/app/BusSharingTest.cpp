@@ -74,8 +74,57 @@ TEST(BusSharing, HeldByAnotherToolSkipsExactlyTheRefreshesInside) {
     }
     EXPECT_EQ(program.Sim.System.Boxes.size(), boxes);  // nothing is ever shown
     EXPECT_FALSE(program.Sim.System.MutexOwned(kBusMutexName));
-    EXPECT_EQ(program.Sim.System.OpenHandleCount(), 0u);
+    EXPECT_EQ(program.Sim.System.MutexHandleCount(kBusMutexName), 1);
   }
+}
+
+// A monitor running as a service made the bus mutex with rights that keep us out: no chip
+// port is touched while it runs, the fan still follows the last reading, and the readings
+// come back at the first refresh after it ends.
+TEST(BusSharing, ALockThatKeepsUsOutLeavesTheChipAloneUntilItsOwnerEnds) {
+  TSimProgram program;
+  program.Sim.System.HoldMutex(kBusMutexName, {}, true);
+  program.Sim.Chip.SetTemperatures(70, 30);
+  TForm1& form = program.Start();
+  for (int tick = 0; tick <= 3; ++tick) {
+    SCOPED_TRACE(tick);
+    if (tick > 0) {
+      program.Sim.Chip.ClearLog();
+      program.RunFor(5000);
+    }
+    const auto& log = program.Sim.Chip.Log();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), ChipPort), 0);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().Port, 0x3F2);  // the fan line is written as ever
+    EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 0);
+    EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xB0");
+  }
+  EXPECT_EQ(program.Sim.Clock.Now(), 15000u);           // nothing waited for
+  EXPECT_EQ(program.Sim.System.OpenHandleCount(), 2u);  // the controller's locks alone
+  program.Sim.System.ReleaseHeldMutex(kBusMutexName);   // the other monitor ends
+  program.Sim.Chip.ClearLog();
+  program.RunFor(5000);
+  EXPECT_EQ(program.Sim.Chip.Log().size(), 11u);
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "70\xB0");
+  EXPECT_TRUE(form.Boosted());
+  EXPECT_EQ(program.Sim.System.MutexHandleCount(kBusMutexName), 1);
+  EXPECT_TRUE(program.Sim.System.MutexSharedWithEveryone(kBusMutexName));
+}
+
+// The bus mutex is opened once: one handle through an hour of refreshes, none once the
+// program has ended.
+TEST(BusSharing, OneHandleOfTheBusMutexForTheProgramLife) {
+  TSimProgram program;
+  program.Start();
+  program.RunFor(3600 * 1000u);
+  const auto& calls = program.Sim.System.Calls;
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "CreateMutex(Global\\Access_ISABUS.HTP.Method)"),
+            1);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "ReleaseMutex"), 720 + 1);
+  EXPECT_EQ(program.Sim.System.MutexHandleCount(kBusMutexName), 1);
+  program.Close();
+  EXPECT_EQ(program.Sim.System.MutexHandleCount(kBusMutexName), 0);
+  EXPECT_FALSE(program.Sim.System.MutexExists(kBusMutexName));
 }
 
 TEST(BusSharing, AnAbandonedLockIsTakenAndGivenBack) {

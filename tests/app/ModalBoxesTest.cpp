@@ -37,14 +37,14 @@ TEST(ModalBoxes, CloseRequestInTheStartUpBoxEndsTheProgram) {
     return TSimSystem::TAnswer{IDOK, 60000};  // nobody answers; the ending closes it
   };
   program.Start();
-  EXPECT_TRUE(program.Application->Terminated());
+  EXPECT_TRUE(program.Application()->Terminated());
   EXPECT_EQ(program.Sim.System.Boxes.size(), 1u);
   EXPECT_LT(program.Sim.Clock.Now(), 60000u) << "the box ended with the program";
   EXPECT_TRUE(program.FanWrites().empty());
   // The close query saved, as at any close.
   EXPECT_EQ(program.Sim.Registry.Writes.size(), 3u);
-  program.Application->Run();  // returns at once
-  program.Application.reset();
+  program.Application()->Run();  // returns at once
+  program.Free();
   EXPECT_EQ(program.Sim.Windows.WindowCount(), 0u);
 }
 
@@ -58,8 +58,8 @@ TEST(ModalBoxes, TrayClickInTheStartUpBoxShowsTheWindowWithItsTaskbarButton) {
   TForm1& form = program.Start();
   EXPECT_TRUE(form.Visible());
   EXPECT_TRUE(program.Sim.Windows.IsWindowVisible(form.Handle()));
-  EXPECT_TRUE(program.Sim.Windows.IsWindowVisible(program.Application->Handle()));
-  EXPECT_FALSE(program.Application->Terminated());
+  EXPECT_TRUE(program.Sim.Windows.IsWindowVisible(program.Application()->Handle()));
+  EXPECT_FALSE(program.Application()->Terminated());
 }
 
 // A show whose restore fails reports it in a box; clicks on the tray while that box is open

@@ -1,5 +1,6 @@
-// One controller per log-on session: programs started one after the other on one simulated
-// session (one window system, one namespace of named objects).
+// One controller per machine: programs started one after the other on one simulated session
+// (one window system, one namespace of named objects), each later one as a process of its
+// own, and starts beside a copy that runs in another log-on session.
 #include <gtest/gtest.h>
 
 #include "app/Program.h"
@@ -27,27 +28,46 @@ struct OneInstance : ::testing::Test {
             Sim.Windows.WindowCount(), Sim.Windows.TimerCount(),  Sim.System.Boxes.size()};
   }
 
+  // Starts a program as another process would (its windows and calls are that process's).
+  bool StartAnother(std::uint32_t process = 2) {
+    std::uint32_t running = Sim.Windows.ProcessId;
+    Sim.Windows.ProcessId = process;
+    TProgram another(Sim.Platform());
+    bool started = another.Start();
+    Sim.Windows.ProcessId = running;
+    return started;
+  }
+  // The requests to show the window that reached a window procedure, by window.
+  std::vector<HWnd> HandOversDelivered() {
+    std::uint32_t handOver = Sim.Windows.RegisterWindowMessage(kHandOverMessageName);
+    std::vector<HWnd> windows;
+    for (const TMsg& m : Sim.Windows.Delivered)
+      if (m.Message == handOver) windows.push_back(m.Window);
+    return windows;
+  }
+
   TSimPlatform Sim;
 };
 }  // namespace
 
+// The first runs with more rights than the second (elevated): its filter lets the request in.
 TEST_F(OneInstance, SecondStartHandsOverToTheHiddenFirstAndEnds) {
+  Sim.Windows.ElevatedProcesses = {1};
   TProgram first(Sim.Platform());
   ASSERT_TRUE(first.Start());
   Sim.RunFor(7000);
   TForm1& form = *first.Form();
   ASSERT_FALSE(form.Visible());
   const TSnapshot before = Snapshot();
-  {
-    TProgram second(Sim.Platform());
-    EXPECT_FALSE(second.Start());
-    EXPECT_EQ(second.Application(), nullptr);
-    EXPECT_EQ(Snapshot(), before);  // no port, registry, tray, window, timer or box
-  }
+  Sim.Windows.Recording = true;
+  EXPECT_FALSE(StartAnother());
+  EXPECT_EQ(Snapshot(), before);  // no port, registry, tray, window, timer or box
   EXPECT_EQ(TApplication::Of(Sim.Platform()), first.Application());
-  EXPECT_TRUE(Sim.System.ForegroundAllowed);
+  EXPECT_EQ(Sim.System.ForegroundAllowedTo, 1u) << "the running process, not any";
 
   Sim.RunFor(0);  // the first program takes the request from its queue
+  // Sent to the running program's application window alone, not to every window.
+  EXPECT_EQ(HandOversDelivered(), std::vector<HWnd>{first.Application()->Handle()});
   EXPECT_TRUE(form.Visible());
   EXPECT_TRUE(Sim.Windows.IsWindowVisible(form.Handle()));
   EXPECT_EQ(Sim.Windows.GetForegroundWindow(), form.Handle());
@@ -59,6 +79,65 @@ TEST_F(OneInstance, SecondStartHandsOverToTheHiddenFirstAndEnds) {
   EXPECT_EQ(Sim.Windows.TimerCount(), before.Timers);
 }
 
+// A start while the running copy is still inside its start-up (here the missing-driver box
+// of its form's creation, whose loop takes the request): the window shows once start-up ends.
+TEST_F(OneInstance, HandOverDuringTheFirstStartUpShowsTheWindowWhenItEnds) {
+  Sim.System.RemoveFile("C:\\Program Files\\Kelvane\\giveio.sys");
+  bool handedOver = false;
+  Sim.System.OnMessageBox = [&](const TSimSystem::TMessageBoxRecord&) {
+    if (!handedOver) handedOver = !StartAnother();
+    return TSimSystem::TAnswer{IDOK, 200};
+  };
+  TProgram first(Sim.Platform());
+  ASSERT_TRUE(first.Start());
+  ASSERT_TRUE(handedOver);
+  for (const auto& box : Sim.System.Boxes) EXPECT_NE(box.Text, kOtherSessionText);
+  EXPECT_TRUE(first.Form()->Visible());
+  EXPECT_EQ(Sim.Windows.GetForegroundWindow(), first.Form()->Handle());
+  first.Form()->Hide();
+  Sim.RunFor(5000);
+  EXPECT_FALSE(first.Form()->Visible()) << "the request is used once";
+}
+
+// The running copy is in another log-on session: its machine-wide lock is there, its
+// session's is not. Whether that lock may be opened or keeps us out, the later start shows
+// one box and ends, touching nothing else; a copy of this session that keeps us out of both
+// is handed over to instead.
+TEST_F(OneInstance, StartBesideACopyInAnotherSessionSaysSoOnceAndEnds) {
+  struct TCase {
+    const char* Name;
+    bool KeepsUsOut;
+    bool SameSession;
+  };
+  const TCase cases[] = {{"another session", false, false},
+                         {"another session, locked to us", true, false},
+                         {"this session, another user's", true, true}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TSimPlatform sim;
+    sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
+    sim.System.HoldMutex(kControllerMutexName, {}, c.KeepsUsOut);
+    if (c.SameSession) sim.System.HoldMutex(kSessionMutexName, {}, c.KeepsUsOut);
+    TProgram program(sim.Platform());
+    EXPECT_FALSE(program.Start());
+    EXPECT_EQ(program.Application(), nullptr);
+    EXPECT_EQ(sim.Chip.AccessCount(), 0u);
+    EXPECT_TRUE(sim.Registry.Calls.empty());
+    EXPECT_TRUE(sim.Shell.Requests.empty());
+    EXPECT_EQ(sim.Windows.WindowCount(), 0u);
+    EXPECT_EQ(sim.System.OpenHandleCount(), 0u);
+    if (c.SameSession) {
+      EXPECT_TRUE(sim.System.Boxes.empty());
+      continue;
+    }
+    ASSERT_EQ(sim.System.Boxes.size(), 1u);
+    EXPECT_EQ(sim.System.Boxes[0].Text, "Kelvane already controls the fan in another session.");
+    EXPECT_EQ(sim.System.Boxes[0].Caption, "Kelvane");
+    EXPECT_EQ(sim.System.Boxes[0].Flags, MB_OK | MB_ICONINFORMATION);
+    EXPECT_EQ(sim.System.Boxes[0].Owner, 0u);
+  }
+}
+
 TEST_F(OneInstance, SecondStartBringsAVisibleFirstToTheFront) {
   TProgram first(Sim.Platform());
   ASSERT_TRUE(first.Start());
@@ -66,8 +145,7 @@ TEST_F(OneInstance, SecondStartBringsAVisibleFirstToTheFront) {
   form.Show();
   Sim.Windows.SetForegroundWindow(first.Application()->Handle());
   const std::size_t registryCalls = Sim.Registry.Calls.size();
-  TProgram second(Sim.Platform());
-  EXPECT_FALSE(second.Start());
+  EXPECT_FALSE(StartAnother());
   Sim.RunFor(0);
   EXPECT_TRUE(form.Visible());  // not toggled away
   EXPECT_EQ(Sim.Windows.GetForegroundWindow(), form.Handle());
@@ -77,13 +155,12 @@ TEST_F(OneInstance, SecondStartBringsAVisibleFirstToTheFront) {
 TEST_F(OneInstance, EveryLaterStartHandsOverWhileTheFirstRuns) {
   TProgram first(Sim.Platform());
   ASSERT_TRUE(first.Start());
-  for (int i = 0; i < 3; ++i) {
-    TProgram again(Sim.Platform());
-    EXPECT_FALSE(again.Start()) << i;
-  }
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(StartAnother()) << i;
   Sim.RunFor(0);
-  EXPECT_TRUE(first.Form()->Visible());         // three requests show it, none hides it
-  EXPECT_EQ(Sim.System.OpenHandleCount(), 1u);  // the first's own session mutex
+  EXPECT_TRUE(first.Form()->Visible());  // three requests show it, none hides it
+  // The first's own locks, and nothing left by the later starts.
+  EXPECT_EQ(Sim.System.MutexHandleCount(kControllerMutexName), 1);
+  EXPECT_EQ(Sim.System.MutexHandleCount(kSessionMutexName), 1);
 }
 
 TEST_F(OneInstance, AfterTheFirstEndsTheNextStartRuns) {
@@ -95,7 +172,8 @@ TEST_F(OneInstance, AfterTheFirstEndsTheNextStartRuns) {
     EXPECT_TRUE(first.Application()->Terminated());
   }
   EXPECT_EQ(Sim.System.OpenHandleCount(), 0u);
-  EXPECT_FALSE(Sim.System.MutexExists(kInstanceMutexName));
+  EXPECT_FALSE(Sim.System.MutexExists(kControllerMutexName));
+  EXPECT_FALSE(Sim.System.MutexExists(kSessionMutexName));
   TProgram next(Sim.Platform());
   EXPECT_TRUE(next.Start());
   EXPECT_NE(next.Form(), nullptr);

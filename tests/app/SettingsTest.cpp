@@ -124,7 +124,7 @@ void LogOff(TSimProgram& program) {
   EXPECT_EQ(program.Sim.Windows.SendMessage(window, WM_QUERYENDSESSION, 0, 0), 1);
   program.Sim.Windows.SendMessage(window, WM_ENDSESSION, 1, 0);
   program.RunFor(0);
-  program.Application.reset();
+  program.Free();
   program.Form = nullptr;
 }
 }  // namespace
@@ -239,7 +239,7 @@ TEST(Settings, NoDefaultOverwritesAStoredThreshold) {
          failStartUp(p);
          p.Start();
          failingShow(p);
-         p.Application.reset();
+         p.Free();
        }},
       {"changed by another program, then a failing show and a close request",
        [&](TSimProgram& p) {

@@ -99,7 +99,7 @@ TEST(Lifecycle, CloseRequestEndsTheLoopAndLeavesTheFanAsItWas) {
   program.Sim.Windows.PostMessage(program.Form->Handle(), WM_CLOSE, 0, 0);
   program.RunFor(20000);
   EXPECT_TRUE(program.Sim.Windows.QuitReceived());
-  program.Application.reset();
+  program.Free();
   EXPECT_EQ(program.FanWrites().size(), writes);
   EXPECT_EQ(program.Sim.Chip.FanLine(), 0x00);
   EXPECT_EQ(program.Sim.Windows.WindowCount(), 0u);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,18 @@ bool RunningUnderWine();
 // The registry key and the service name the cases may create (the runner removes both).
 inline constexpr char kScratchKey[] = "Software\\KelvaneContract";
 inline constexpr char kScratchService[] = "KelvaneContract";
+
+// ---- objects of another maker ------------------------------------------------------------
+
+// Something another program would have made under a name; it ends with this object.
+class TForeignObject {
+ public:
+  virtual ~TForeignObject() = default;
+};
+// A mutex whose maker gave nobody else any right to it (as a monitor running as a service may).
+std::unique_ptr<TForeignObject> ContractRefusingMutex(const std::string& name);
+// An object of another kind than a mutex (an event) with that name.
+std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& name);
 
 // ---- windows used by the cases ---------------------------------------------------------
 

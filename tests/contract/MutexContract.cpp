@@ -1,6 +1,8 @@
 // Named mutexes as the program uses them: made or opened by name, owned by waiting, released,
 // closed. Cases run in one thread, so ownership here is always this thread's; a mutex held by
-// another thread or process cannot be made through the boundary alone.
+// another thread or process cannot be made through the boundary alone. Objects another maker
+// would leave (a mutex that keeps us out, another kind of object with the name) come from
+// each side's own helpers.
 #include "tests/contract/ContractPlatform.h"
 
 namespace {
@@ -12,8 +14,11 @@ class TMutexHandles {
   ~TMutexHandles() {
     for (THandle handle : FHandles) System().CloseHandle(handle);
   }
-  THandle Create(const std::string& name, bool* existed = nullptr) {
-    THandle handle = System().CreateMutex(name, existed);
+  THandle Create(const std::string& name, bool* existed = nullptr,
+                 TMutexSharing sharing = TMutexSharing::Default) {
+    TMutexOpening opening = TMutexOpening::Failed;
+    THandle handle = System().CreateMutex(name, sharing, existed ? &opening : nullptr);
+    if (existed) *existed = opening == TMutexOpening::Existed;
     if (handle) FHandles.push_back(handle);
     return handle;
   }
@@ -116,4 +121,55 @@ TEST(Mutex, LocalAndGlobalNamesAreSeparateMutexes) {
   EXPECT_EQ(System().WaitForSingleObject(global, 0), WAIT_OBJECT_0);
   EXPECT_FALSE(System().ReleaseMutex(local)) << "owning the global one leaves this unowned";
   EXPECT_TRUE(System().ReleaseMutex(again));
+}
+
+// A mutex that exists but keeps us out is told apart from a name no mutex can be had under;
+// neither gives a handle, whatever rights we would give a mutex we made, and the name is
+// free again once the other maker's object is gone.
+TEST(Mutex, RefusedMutexIsToldApartFromOneThatCannotBeMade) {
+  struct TCase {
+    const char* Name;
+    std::unique_ptr<TForeignObject> (*Make)(const std::string&);
+    TMutexOpening Expected;
+  };
+  const TCase cases[] = {
+      {"Global\\KelvaneContract.KeepsUsOut", ContractRefusingMutex, TMutexOpening::Refused},
+      {"Global\\KelvaneContract.AnEvent", ContractOtherKindOfObject, TMutexOpening::Failed},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    {
+      std::unique_ptr<TForeignObject> other = c.Make(c.Name);
+      for (TMutexSharing sharing : {TMutexSharing::Default, TMutexSharing::Everyone}) {
+        TMutexOpening opening = TMutexOpening::Created;
+        EXPECT_EQ(System().CreateMutex(c.Name, sharing, &opening), 0u);
+        EXPECT_EQ(opening, c.Expected);
+      }
+      EXPECT_EQ(System().CreateMutex(c.Name, TMutexSharing::Default, nullptr), 0u);
+    }
+    TMutexHandles handles;
+    bool existed = true;
+    EXPECT_NE(handles.Create(c.Name, &existed), 0u) << "free once the other object is gone";
+    EXPECT_FALSE(existed);
+  }
+}
+
+// A mutex made for everyone to share still opens, for waiting and releasing, to a second
+// maker asking for full rights, and the rights of the first maker stay.
+TEST(Mutex, MutexMadeForEveryoneOpensForWaitingAndReleasing) {
+  TMutexHandles handles;
+  const char* name = "Global\\KelvaneContract.Shared";
+  TMutexOpening opening = TMutexOpening::Failed;
+  THandle made = System().CreateMutex(name, TMutexSharing::Everyone, &opening);
+  ASSERT_NE(made, 0u);
+  EXPECT_EQ(opening, TMutexOpening::Created);
+  THandle opened = System().CreateMutex(name, TMutexSharing::Default, &opening);
+  ASSERT_NE(opened, 0u);
+  EXPECT_EQ(opening, TMutexOpening::Existed);
+  EXPECT_EQ(System().WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(System().ReleaseMutex(opened));
+  EXPECT_EQ(System().WaitForSingleObject(made, 0), WAIT_OBJECT_0) << "one mutex behind both";
+  EXPECT_TRUE(System().ReleaseMutex(made));
+  EXPECT_TRUE(System().CloseHandle(opened));
+  EXPECT_TRUE(System().CloseHandle(made));
 }

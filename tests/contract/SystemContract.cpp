@@ -107,7 +107,40 @@ TEST(System, ForegroundHandOverIsAllowedToTheForegroundProcess) {
   windows.ShowWindow(window, SW_SHOW);
   windows.SetForegroundWindow(window);
   PumpFor(50);
-  EXPECT_TRUE(System().AllowSetForegroundWindow());
+  EXPECT_NE(System().CurrentProcessId(), 0u);
+  EXPECT_TRUE(System().AllowSetForegroundWindow(System().CurrentProcessId()));
+}
+
+// A later start finds the running program's hidden application window by its class and
+// caption, learns the process that made it, and its request gets through the elevation
+// filter the running program opened for it.
+TEST(System, HiddenWindowIsFoundByClassAndCaptionWithItsProcess) {
+  IWindowing& windows = ContractPlatform().Windows;
+  TRecorder rec(windows);
+  TWindowParams params = PlainWindow(&rec);
+  params.Class = TWindowClass::Application;
+  params.Caption = "KelvaneContract.Find";
+  std::uint32_t request = windows.RegisterWindowMessage("KelvaneContract.Request");
+  EXPECT_TRUE(windows.ChangeWindowMessageFilter(request));
+  HWnd found = 0;
+  {
+    TTestWindow window(windows, params);
+    ASSERT_FALSE(windows.IsWindowVisible(window));
+    found = windows.FindWindow(TWindowClass::Application, "KelvaneContract.Find");
+    EXPECT_EQ(found, window.Handle());
+    EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "kelvanecontract.FIND"),
+              window.Handle())
+        << "captions compared regardless of case";
+    EXPECT_EQ(windows.FindWindow(TWindowClass::Frame, "KelvaneContract.Find"), 0u) << "class";
+    EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Fin"), 0u);
+    EXPECT_EQ(windows.GetWindowProcessId(window), System().CurrentProcessId());
+    EXPECT_TRUE(windows.PostMessage(found, request, 7, 0));
+    PumpFor(50);
+    ASSERT_EQ(rec.Count(request), 1u);
+    EXPECT_EQ(rec.Only({request})[0].WParam, 7u);
+  }
+  EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Find"), 0u);
+  EXPECT_EQ(windows.GetWindowProcessId(found), 0u) << "no window, no process";
 }
 
 // ---- services and devices -----------------------------------------------------------------

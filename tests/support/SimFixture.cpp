@@ -1,5 +1,7 @@
 #include "tests/support/SimFixture.h"
 
+#include <stdexcept>
+
 #include "framework/Strings.h"
 
 TSimProgram::TSimProgram() {
@@ -7,26 +9,28 @@ TSimProgram::TSimProgram() {
   Sim.Chip.SetTemperatures(45, 30);
 }
 
-TSimProgram::~TSimProgram() { Application.reset(); }
+TSimProgram::~TSimProgram() { Free(); }
 
 std::string TSimProgram::DriverPath() const {
   return ExtractFilePath(Sim.System.ExePath) + "giveio.sys";
 }
 
 TForm1& TSimProgram::Start() {
-  Application = std::make_unique<TApplication>(Sim.Platform());
-  Application->Initialize();
-  Application->SetShowMainForm(false);
-  Application->SetTitle("Kelvane");
-  Form = Application->CreateForm<TForm1>();
+  FProgram = std::make_unique<TProgram>(Sim.Platform());
+  if (!FProgram->Start()) throw std::logic_error("another program runs on this machine");
+  Form = FProgram->Form();
   return *Form;
+}
+
+void TSimProgram::Free() {
+  FProgram.reset();
+  Form = nullptr;
 }
 
 void TSimProgram::Close() {
   Sim.Windows.PostMessage(Form->Handle(), WM_CLOSE, 0, 0);
   Sim.RunFor(0);
-  Application.reset();
-  Form = nullptr;
+  Free();
 }
 
 std::vector<std::uint8_t> TSimProgram::FanWrites() const {

@@ -1,9 +1,9 @@
 #pragma once
-// A whole program on the simulated platform: the machine, the application and its window,
-// started the way the executable starts.
+// A whole program on the simulated platform: the machine, and the program started by the
+// executable's own entry sequence.
 #include <memory>
 
-#include "app/Unit1.h"
+#include "app/Program.h"
 #include "platform/sim/SimPlatform.h"
 
 class TSimProgram {
@@ -12,18 +12,24 @@ class TSimProgram {
   TSimProgram();
   ~TSimProgram();
 
-  // Runs the entry sequence up to the message loop (the window is created, hidden).
+  // Runs the entry sequence up to the message loop (the window is created, hidden). The
+  // program must be the first of the machine's.
   TForm1& Start();
   // Pumps the loop for a while of virtual time.
   void RunFor(std::uint32_t milliseconds) { Sim.RunFor(milliseconds); }
   // Ends the program as a close request does, and frees the window.
   void Close();
+  // Frees the program as the process's end does, whether the loop ended or not.
+  void Free();
+  TApplication* Application() const { return FProgram ? FProgram->Application() : nullptr; }
 
   std::string DriverPath() const;
   // The values written to the fan port so far.
   std::vector<std::uint8_t> FanWrites() const;
 
   TSimPlatform Sim;
-  std::unique_ptr<TApplication> Application;
   TForm1* Form = nullptr;
+
+ private:
+  std::unique_ptr<TProgram> FProgram;
 };

@@ -1,5 +1,6 @@
-# The demo beside another hardware monitor that holds the chip's bus lock, and second starts
-# of either executable while it runs. Sourced by e2e.sh after e2e-demo.sh (check, probe,
+# The demo beside another hardware monitor that holds the chip's bus lock (and ends holding
+# it, or keeps us out of it), second starts of either executable while it runs, and starts
+# beside a copy in another log-on session. Sourced by e2e.sh after e2e-demo.sh (check, probe,
 # wait_for, start_demo, tray_geometry, visible, form_value and the session are set up there).
 
 BUS_MUTEX='Global\Access_ISABUS.HTP.Method'
@@ -48,6 +49,17 @@ check "once it is free the readings go on" wait_for 12 tray_differs "$frozen"
 check "no box while the bus was held" no_box
 wait "$HOLDER_PID" 2>/dev/null
 
+# Another monitor that ends while it holds the lock leaves it abandoned: the next refresh
+# takes it over and reads.
+wine_run "$BUILD/busholder.exe" "$BUS_MUTEX" 7000 ends >"$WORK/busholder.txt" 2>/dev/null &
+HOLDER_PID=$!
+check "another program holds the bus lock again" wait_for 10 holder_says held
+check "and ends still holding it" wait_for 12 holder_says ended
+sleep 0.5
+frozen=$(tray_picture)
+check "after it ended holding the lock the readings go on" wait_for 12 tray_differs "$frozen"
+wait "$HOLDER_PID" 2>/dev/null
+
 # ---- second starts hand over ---------------------------------------------------------------
 first_pid=$(probe_value pid process "$FORM")
 check "the first demo's window is hidden before the second start" visible 0
@@ -74,6 +86,51 @@ check "no box from the real executable" no_box
 
 probe close "$FORM" >/dev/null
 check "the first demo ends on a close request" wait_for 15 demo_gone
+
+# ---- a bus lock that keeps us out ------------------------------------------------------------
+# A monitor that was there first made the lock with rights for nobody else (as one running
+# as a service may): the demo leaves the chip alone, and reads once that monitor is gone.
+wine_run "$BUILD/busholder.exe" "$BUS_MUTEX" 12000 keepsout >"$WORK/busholder.txt" 2>/dev/null &
+HOLDER_PID=$!
+check "another program holds a bus lock that keeps others out" wait_for 10 holder_says held
+start_demo
+wait_for 20 tray_icon_present
+sleep 1
+unread=$(tray_picture)
+changed=0
+for _ in $(seq 6); do
+  sleep 1
+  [ "$(tray_picture)" = "$unread" ] || changed=$((changed + 1))
+done
+check "while it runs the tray shows no reading" test "$changed" = 0
+check "the lock that kept us out goes" wait_for 12 holder_says released
+check "then the readings come" wait_for 12 tray_differs "$unread"
+check "no box beside a lock that kept us out" no_box
+wait "$HOLDER_PID" 2>/dev/null
+probe close "$FORM" >/dev/null
+wait_for 15 demo_gone
+
+# ---- a copy in another log-on session ------------------------------------------------------
+# Seen from here, a copy in another session holds the machine's controller lock while this
+# session's is absent; a lock that keeps us out counts as held. Either way one box says so
+# and the start ends, having made no tray entry.
+OTHER_SESSION=$(printf '%s' 'Kelvane already controls the fan in another session.' |
+  od -An -tx1 | tr -d ' \n' | tr a-f A-F)
+other_session_box() { [ "$(probe msgbox Kelvane)" = "$OTHER_SESSION" ]; }
+for how in opens keepsout; do
+  wine_run "$BUILD/busholder.exe" 'Global\Kelvane.Controller' 15000 "$how" \
+    >"$WORK/busholder.txt" 2>/dev/null &
+  HOLDER_PID=$!
+  wait_for 10 holder_says held
+  start_demo
+  check "beside another session's copy ($how): the box says so in English" \
+    wait_for 15 other_session_box
+  check "no tray entry ($how)" test "$(tray_icons)" = 0
+  probe answer Kelvane >/dev/null
+  check "the start ends once the box is answered ($how)" wait_for 10 demo_gone
+  kill "$HOLDER_PID" 2>/dev/null
+  wait "$HOLDER_PID" 2>/dev/null
+done
 
 wine_run reg delete 'HKCU\Software\Kelvane' /f >/dev/null 2>&1
 [ -f "$HW_SAVED" ] && wine_run reg import "$(winepath -w "$HW_SAVED" 2>/dev/null)" >/dev/null 2>&1

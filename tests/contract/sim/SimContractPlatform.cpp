@@ -13,3 +13,32 @@ TPlatform& ContractPlatform() { return Machine().Platform(); }
 long ContractLiveGdiObjects() { return static_cast<long>(Machine().Gdi.OpenCount()); }
 std::string ContractSide() { return "simulated"; }
 bool RunningUnderWine() { return false; }
+
+namespace {
+class TSimForeign : public TForeignObject {
+ public:
+  TSimForeign(std::string name, bool mutex) : FName(std::move(name)), FMutex(mutex) {
+    if (FMutex)
+      Machine().System.HoldMutex(FName, {}, true);
+    else
+      Machine().System.OccupyName(FName);
+  }
+  ~TSimForeign() override {
+    if (FMutex)
+      Machine().System.ReleaseHeldMutex(FName);
+    else
+      Machine().System.FreeName(FName);
+  }
+
+ private:
+  std::string FName;
+  bool FMutex;
+};
+}  // namespace
+
+std::unique_ptr<TForeignObject> ContractRefusingMutex(const std::string& name) {
+  return std::make_unique<TSimForeign>(name, true);
+}
+std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& name) {
+  return std::make_unique<TSimForeign>(name, false);
+}

@@ -1,24 +1,41 @@
 // Holds a named mutex for a while, as another hardware monitor holds the chip's bus lock,
 // so the end-to-end tests can watch the program beside it.
 //
-//   busholder NAME MILLISECONDS     prints "held" once it owns the mutex, "released" after
+//   busholder NAME MILLISECONDS [HOW]   prints "held" once it owns the mutex, then after the
+//                                       time "released"; HOW:
+//     ends      ends the process still holding it (the mutex is left abandoned)
+//     keepsout  makes the mutex with rights for nobody else, as a monitor running as a
+//               service may (nobody else can open it while this process has it)
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
-#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Api.h"
+// After the system header, whose types it needs.
+#include <sddl.h>
 
 int main(int argc, char** argv) {
   if (argc < 3) return 64;
-  TWin32System system;
-  THandle mutex = system.CreateMutex(argv[1], nullptr);
-  if (mutex == 0) return 1;
-  std::uint32_t result = system.WaitForSingleObject(mutex, 10000);
+  const char* how = argc > 3 ? argv[3] : "";
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+  if (std::strcmp(how, "keepsout") == 0 &&
+      !ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          "D:P", SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr))
+    return 4;
+  HANDLE mutex = CreateMutexA(&attributes, FALSE, argv[1]);
+  if (!mutex) return 1;
+  DWORD result = WaitForSingleObject(mutex, 10000);
   if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) return 2;
   std::printf("held\n");
   std::fflush(stdout);
-  system.Sleep(static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10)));
-  bool released = system.ReleaseMutex(mutex);
+  Sleep(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+  if (std::strcmp(how, "ends") == 0) {
+    std::printf("ended holding it\n");
+    std::fflush(stdout);
+    ExitProcess(0);
+  }
+  bool released = ReleaseMutex(mutex) != 0;
   std::printf(released ? "released\n" : "not released\n");
-  system.CloseHandle(mutex);
+  CloseHandle(mutex);
   return released ? 0 : 3;
 }
