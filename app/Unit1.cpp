@@ -52,10 +52,10 @@ class TRefreshGuard {
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
   LoadDescription();
-  DoCreate();
+  // The window exists, hidden, before FormCreate runs: a close request sent while the
+  // start-up box is open reaches it.
+  Handle();
 }
-
-TForm1::~TForm1() { DoDestroy(); }
 
 // ---- the window description ----------------------------------------------------
 // Components are created and their properties set in the description's order while they

@@ -3,10 +3,12 @@
 // tray and button events into sensor reads, display updates and fan-port writes.
 #include <cstdint>
 
-#include "framework/ComCtrls.h"
+#include "framework/Button.h"
 #include "framework/Forms.h"
-#include "framework/StdCtrls.h"
+#include "framework/GroupBox.h"
+#include "framework/Label.h"
 #include "framework/Timer.h"
+#include "framework/UpDown.h"
 #include "hw/BusLock.h"
 #include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
@@ -18,7 +20,6 @@
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* owner);
-  ~TForm1() override;
 
   // Components, in declaration order.
   TTextTrayIcon* TextTrayIcon1 = nullptr;

@@ -1,14 +1,8 @@
 #include "framework/Component.h"
 
 #include <algorithm>
-#include <cctype>
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) ==
-                  std::toupper(static_cast<unsigned char>(y));
-         });
-}
+#include "framework/Strings.h"
 
 TComponent::TComponent(TComponent* owner, TPlatform* platform)
     : FOwner(owner), FPlatform(platform ? platform : owner->FPlatform) {}
@@ -26,6 +20,7 @@ void TComponent::DestroyComponents() {
   while (!FComponents.empty()) {
     std::unique_ptr<TComponent> last = std::move(FComponents.back());
     FComponents.pop_back();
+    last->BeforeDestruction();
     last.reset();
   }
 }

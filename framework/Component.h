@@ -1,6 +1,11 @@
 #pragma once
 // Components: named objects owned by another component, configured while "loading" and then
 // told that loading has ended. An owner frees what it owns, last created first.
+//
+// A component's life has two steps around its constructor and destructor, run by the code
+// that makes and frees it rather than by the component itself: NewComponent ends the making
+// with AfterConstruction, and the owner begins the freeing with BeforeDestruction. Both run
+// while the whole object, derived classes included, exists.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +46,14 @@ class TComponent : public TObject {
   void RemoveFreeNotification(TComponent* component);
 
  protected:
+  template <class T, class... Args>
+  friend T* NewComponent(TComponent* owner, Args&&... args);
+
+  // The last step of making: run once the constructor has returned, before the owner
+  // takes the component.
+  virtual void AfterConstruction() {}
+  // The first step of freeing: run by the owner before the destructor.
+  virtual void BeforeDestruction() {}
   virtual void Loaded() {}
   // Told of every component inserted into or removed from the owner; passes the news on to
   // the owned components. Overrides call the inherited one.
@@ -58,14 +71,12 @@ class TComponent : public TObject {
   std::vector<TComponent*> FFreeNotifies;
 };
 
-// Creates a component owned by `owner` and returns it.
+// Creates a component owned by `owner`, ends its making, and returns it.
 template <class T, class... Args>
 T* NewComponent(TComponent* owner, Args&&... args) {
   auto component = std::make_unique<T>(owner, std::forward<Args>(args)...);
   T* result = component.get();
+  static_cast<TComponent*>(result)->AfterConstruction();
   owner->InsertComponent(std::move(component));
   return result;
 }
-
-// Compares names the way component and property lookup does: without regard to case.
-bool SameText(std::string_view a, std::string_view b);

@@ -86,6 +86,14 @@ TWindowParams TWinControl::CreateParams() {
   return params;
 }
 
+TWindowParams TWinControl::SystemControlParams(TWindowClass windowClass, std::uint32_t style) {
+  TWindowParams params = TWinControl::CreateParams();
+  params.Class = windowClass;
+  params.Style |= style;
+  params.Proc = nullptr;
+  return params;
+}
+
 void TWinControl::CreateHandle() {
   IWindowing& windows = Platform().Windows;
   FHandle = windows.CreateWindow(CreateParams());

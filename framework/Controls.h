@@ -115,6 +115,9 @@ class TWinControl : public TControl, public IWindowProc {
  protected:
   friend class TControl;
   virtual TWindowParams CreateParams();
+  // The parameters of one of the system's own controls, with `style` added: it runs no
+  // procedure of ours and reports to its parent (ParentNotify).
+  TWindowParams SystemControlParams(TWindowClass windowClass, std::uint32_t style = 0);
   virtual void CreateHandle();
   // Called once the window exists, to hand the control's state to it.
   virtual void HandleCreated() {}

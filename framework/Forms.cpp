@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/StdCtrls.h"
+#include "framework/Button.h"
 
 std::string ExceptionReportText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
@@ -27,7 +27,6 @@ TForm::TForm(TComponent* owner, TPlatform* platform) : TWinControl(owner, platfo
 TForm::~TForm() { DoDestroy(); }
 
 void TForm::DoCreate() {
-  Handle();  // the window exists, hidden, from creation on: it can be asked to close
   try {
     OnCreate(this);
   } catch (const std::exception& e) {

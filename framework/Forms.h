@@ -17,6 +17,10 @@ inline constexpr TBorderIcons biMaximize = 4;
 
 class TApplication;
 
+// A form is made through TApplication::CreateForm or NewComponent and freed by its owner:
+// they run OnCreate once its constructor has returned, and OnDestroy before its destructor
+// starts, so a derived form's handlers see it whole. A form freed without its owner (a plain
+// form on the stack) runs OnDestroy from its own destructor.
 class TForm : public TWinControl {
  public:
   explicit TForm(TComponent* owner, TPlatform* platform = nullptr);
@@ -51,13 +55,14 @@ class TForm : public TWinControl {
  protected:
   TWindowParams CreateParams() override;
   void WndProc(TMessage& message) override;
-  // The end of construction: runs OnCreate. Derived forms call it once they are loaded.
-  void DoCreate();
-  // The destructor's first step: runs OnDestroy, then frees the components while the
-  // derived form still exists.
-  void DoDestroy();
+  void AfterConstruction() override { DoCreate(); }
+  void BeforeDestruction() override { DoDestroy(); }
 
  private:
+  // Runs OnCreate.
+  void DoCreate();
+  // Runs OnDestroy, then frees the components and the window; once only.
+  void DoDestroy();
   void PlaceAtFirstShow();
 
   TBorderStyle FBorderStyle = TBorderStyle::bsSizeable;
@@ -90,8 +95,9 @@ class TApplication : public TComponent, public IWindowProc {
   HWnd Handle() const { return FHandle; }
   TForm* MainForm() const { return FMainForm; }
 
-  // Creates a form owned by the application; the first one becomes the main form, from the
-  // start of its construction on, so a close request during its creation ends the program.
+  // Creates a form owned by the application and runs its OnCreate; the first one becomes the
+  // main form, from the start of its construction on, so a close request during its creation
+  // ends the program.
   template <class T>
   T* CreateForm() {
     FCreatingMainForm = !FMainForm;

@@ -1,8 +1,9 @@
 #include "framework/Properties.h"
 
-#include "framework/ComCtrls.h"
 #include "framework/Component.h"
 #include "framework/Controls.h"
+#include "framework/Strings.h"
+#include "framework/UpDown.h"
 
 namespace {
 void RegisterFramework(TPropertyTable& table) {

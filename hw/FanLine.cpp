@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "hw/PortIo.h"
-
 namespace {
 constexpr std::uint16_t kFanPort = 0x3F2;
 constexpr std::uint8_t kFanBoosted = 0x00;
@@ -11,5 +9,5 @@ constexpr std::uint8_t kFanNormal = 0x14;
 }  // namespace
 
 void WriteFanLine(IPortBus& ports, bool boosted) {
-  PortOut(ports, kFanPort, boosted ? kFanBoosted : kFanNormal);
+  ports.Out(kFanPort, boosted ? kFanBoosted : kFanNormal);
 }

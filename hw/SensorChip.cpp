@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "hw/PortIo.h"
-
 namespace {
 constexpr std::uint16_t kIndexPort = 0x295;
 constexpr std::uint16_t kDataPort = 0x296;
@@ -14,13 +12,13 @@ constexpr std::uint8_t kMotherboardRegister = 0x67;
 }  // namespace
 
 int ReadCPUTemp(IPortBus& ports) {
-  PortOut(ports, kIndexPort, kBankRegister);
-  PortOut(ports, kDataPort, kBankValue);
-  PortOut(ports, kIndexPort, kCpuRegister);
-  return PortIn(ports, kDataPort);
+  ports.Out(kIndexPort, kBankRegister);
+  ports.Out(kDataPort, kBankValue);
+  ports.Out(kIndexPort, kCpuRegister);
+  return ports.In(kDataPort);
 }
 
 int ReadMotherboardTemp(IPortBus& ports) {
-  PortOut(ports, kIndexPort, kMotherboardRegister);
-  return PortIn(ports, kDataPort);
+  ports.Out(kIndexPort, kMotherboardRegister);
+  return ports.In(kDataPort);
 }

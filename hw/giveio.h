@@ -7,9 +7,6 @@
 // 1 when ports are open to user programs without help (the 9x family), else 0.
 int IsWin9x(ISystem& system);
 
-// The directory of a full path, up to and including the last "\" or ":".
-std::string ExtractFilePath(const std::string& path);
-
 // One per program, owned by whoever drives the ports, so that two programs in one process
 // (tests) never share the driver name.
 class TGiveIo {
@@ -35,7 +32,3 @@ class TGiveIo {
   bool FStarted = false;
   bool FWow64 = false;
 };
-
-// Text in the Windows-1251 code page as UTF-8 (the Russian letters and ASCII; anything else
-// becomes "?").
-std::string Cp1251ToUtf8(const std::string& text);

@@ -1,5 +1,6 @@
 #pragma once
-// Byte-wide processor port I/O. A refused access throws EPrivilegedInstruction.
+// The port primitives: one byte-wide processor input or output each. A refused access throws
+// EPrivilegedInstruction, which the hardware code leaves to its caller.
 #include <cstdint>
 
 class IPortBus {

@@ -1,5 +1,6 @@
 #include "storage/AppRegistryStorage.h"
 
+#include "framework/Strings.h"
 #include "platform/Owned.h"
 #include "storage/StorageText.h"
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "framework/Strings.h"
 #include "storage/StorageText.h"
 
 namespace {

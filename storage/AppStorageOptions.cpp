@@ -1,6 +1,6 @@
 #include "storage/AppStorageOptions.h"
 
-#include "framework/Component.h"
+#include "framework/Strings.h"
 #include "storage/StorageText.h"
 
 namespace {

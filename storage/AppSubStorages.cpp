@@ -1,5 +1,6 @@
 #include "storage/AppSubStorages.h"
 
+#include "framework/Strings.h"
 #include "storage/AppStorage.h"
 
 void TAppSubStorage::SetRootPath(const std::string& value) {

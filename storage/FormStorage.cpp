@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Strings.h"
 #include "storage/PropertyStorage.h"
 #include "storage/StorageText.h"
 

@@ -12,7 +12,7 @@ RESULTS=$PWD/build/results
 rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
 
-echo "== the tree: formatting, one door to the system headers"
+echo "== the tree: formatting, one door to the system headers, script modes"
 tree_check() {  # tree_check N "description" command...: one TAP line in tree.tap
   if "${@:3}"; then
     echo "ok $1 - $2" | tee -a "$RESULTS/tree.tap"
@@ -29,9 +29,19 @@ system_headers_elsewhere() {
     ':!platform/win32/Win32Api.h' ':!tests/wine/tools' ':!bench/floor'
 }
 one_door() { [ -z "$(system_headers_elsewhere)" ]; }
+# A script with a "#!" line is run and has the executable bit; one without is sourced and not.
+scripts_with_wrong_mode() {
+  git ls-files -s '*.sh' '*.py' .ci/run | while read -r mode _ _ path; do
+    want=100644
+    [ "$(head -c2 "$path")" = '#!' ] && want=100755
+    [ "$mode" = "$want" ] || echo "$path"
+  done
+}
+script_modes() { [ -z "$(scripts_with_wrong_mode)" ]; }
 tree_check 1 "formatting (clang-format -i the files above where it differs)" formatted
 tree_check 2 "only Win32Api.h includes the system headers $(system_headers_elsewhere | paste -sd' ')" one_door
-echo "1..2" >>"$RESULTS/tree.tap"
+tree_check 3 "executable bits on run scripts only (git update-index --chmod) $(scripts_with_wrong_mode | paste -sd' ')" script_modes
+echo "1..3" >>"$RESULTS/tree.tap"
 
 echo "== native tests"
 ctest --preset native --output-junit "$RESULTS/ctest.xml" || status=1

@@ -1,7 +1,7 @@
 // Port-access enablement against the simulated service manager and device namespace.
 #include <gtest/gtest.h>
 
-#include "hw/PortIo.h"
+#include "framework/Strings.h"
 #include "hw/giveio.h"
 #include "platform/Exception.h"
 #include "platform/sim/SimPlatform.h"
@@ -151,16 +151,16 @@ TEST(Ports, ChipRegistersAndFaults) {
   TSimPlatform sim;
   sim.System.PortsGranted = true;
   sim.Chip.SetTemperatures(0xFF, 0);
-  PortOut(sim.Chip, 0x295, 0x50);
-  EXPECT_EQ(PortIn(sim.Chip, 0x296), 255);
-  PortOut(sim.Chip, 0x295, 0x67);
-  EXPECT_EQ(PortIn(sim.Chip, 0x296), 0);
+  sim.Chip.Out(0x295, 0x50);
+  EXPECT_EQ(sim.Chip.In(0x296), 255);
+  sim.Chip.Out(0x295, 0x67);
+  EXPECT_EQ(sim.Chip.In(0x296), 0);
   sim.Chip.FailAccess(1);
-  EXPECT_THROW(PortIn(sim.Chip, 0x296), EPrivilegedInstruction);
+  EXPECT_THROW(sim.Chip.In(0x296), EPrivilegedInstruction);
   try {
-    PortOut(sim.Chip, 0x3F2, 0);
+    sim.Chip.Out(0x3F2, 0);
     sim.System.PortsGranted = false;
-    PortOut(sim.Chip, 0x3F2, 0);
+    sim.Chip.Out(0x3F2, 0);
     FAIL();
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "Privileged instruction");

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/ComCtrls.h"
 #include "framework/Forms.h"
+#include "framework/UpDown.h"
 #include "platform/sim/SimPlatform.h"
 #include "storage/AppRegistryStorage.h"
 #include "storage/FormStorage.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/ComCtrls.h"
 #include "framework/Properties.h"
+#include "framework/UpDown.h"
 #include "platform/sim/SimPlatform.h"
 #include "storage/AppRegistryStorage.h"
 

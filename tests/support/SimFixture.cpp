@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "hw/giveio.h"
+#include "framework/Strings.h"
 
 TSimProgram::TSimProgram() {
   Sim.System.AddFile(DriverPath());

@@ -3,8 +3,8 @@
 // form storage), loaded the way the window description loads it.
 #include <vector>
 
-#include "framework/ComCtrls.h"
 #include "framework/Forms.h"
+#include "framework/UpDown.h"
 #include "storage/AppRegistryStorage.h"
 #include "storage/FormStorage.h"
 
@@ -36,7 +36,6 @@ class TStorageForm : public TForm {
     EndLoading();
     for (const auto& component : Components()) component->EndLoading();
   }
-  ~TStorageForm() override { DoDestroy(); }
 
   void FormShow(TObject*) {
     FormStorage1->RestoreState();

@@ -1,4 +1,4 @@
-#include "framework/ComCtrls.h"
+#include "framework/UpDown.h"
 
 #include <algorithm>
 
@@ -12,11 +12,7 @@ TUpDown::TUpDown(TComponent* owner, TPlatform* platform) : TWinControl(owner, pl
 }
 
 TWindowParams TUpDown::CreateParams() {
-  TWindowParams params = TWinControl::CreateParams();
-  params.Class = TWindowClass::UpDown;
-  params.Style |= UDS_ARROWKEYS;
-  params.Proc = nullptr;  // the system's control; it reports to the parent
-  return params;
+  return SystemControlParams(TWindowClass::UpDown, UDS_ARROWKEYS);
 }
 
 void TUpDown::HandleCreated() {

@@ -1,14 +1,6 @@
 #pragma once
-// The standard controls the window uses: label, push button and group box.
+// The push button: the system's own control, which reports its clicks to the parent.
 #include "framework/Controls.h"
-
-class TLabel : public TWinControl {
- public:
-  explicit TLabel(TComponent* owner, TPlatform* platform = nullptr);
-
- protected:
-  TWindowParams CreateParams() override;
-};
 
 class TButton : public TWinControl {
  public:
@@ -28,13 +20,4 @@ class TButton : public TWinControl {
  private:
   bool FDefault = false;
   int FTabOrder = 0;
-};
-
-// A frame with a caption that parents other controls.
-class TGroupBox : public TWinControl {
- public:
-  explicit TGroupBox(TComponent* owner, TPlatform* platform = nullptr);
-
- protected:
-  TWindowParams CreateParams() override;
 };
