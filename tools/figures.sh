@@ -49,7 +49,7 @@ cpu() { awk -v k="$1" '$1 == k { print $2 }' "$LOG/tray-cpu.txt"; }
 
 cpu_model=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
 debian=$(cat /etc/debian_version 2>/dev/null || echo "?")
-wine_version=$(/usr/lib/wine/wine --version 2>/dev/null || wine --version 2>/dev/null)
+wine_version=$(/usr/lib/wine/wine --version 2>/dev/null || /usr/lib/wine/wine64 --version 2>/dev/null)
 wine_build=$(/usr/lib/wine/wine --version >/dev/null 2>&1 && echo 32-bit || echo 64-bit)
 echo "Measured on $(nproc) cores of $cpu_model, Debian $debian, $wine_version, $(date -u +%Y-%m-%d);"
 echo "CPU under Wine of the $wine_build build."
