@@ -5,13 +5,19 @@ set(CMAKE_SYSTEM_PROCESSOR ${KELVANE_MINGW_PROCESSOR})
 set(CMAKE_C_COMPILER ${KELVANE_MINGW_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${KELVANE_MINGW_TRIPLET}-g++)
 set(CMAKE_RC_COMPILER ${KELVANE_MINGW_TRIPLET}-windres)
+# Archives of link-time-optimised objects need the compiler's archiver for their symbol index.
+set(CMAKE_AR ${KELVANE_MINGW_TRIPLET}-gcc-ar CACHE FILEPATH "Archiver")
+set(CMAKE_RANLIB ${KELVANE_MINGW_TRIPLET}-gcc-ranlib CACHE FILEPATH "Archive indexer")
 set(CMAKE_FIND_ROOT_PATH /usr/${KELVANE_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Built for size: one section per function and data item, unused ones dropped at link.
-# Exceptions, the static link and the relocation table stay.
-set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG" CACHE STRING "Release flags: for size")
+# Built for size: one section per function and data item, unused ones dropped at link, and
+# the whole program optimised at link as one unit (inlining and dropping across layers).
+# Exceptions, the static link and the relocation table stay. The compiler's default LTO
+# partitioning stops with an internal error on this code; one partition links.
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG -flto -flto-partition=one"
+    CACHE STRING "Release flags: for size")
 set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--gc-sections")

@@ -181,14 +181,13 @@ void TCanvas::SetHandle(THandle dc) {
 }
 
 THandle TCanvas::RequireDc() {
-  if (!FDc) CreateHandle();
+  CreateHandle();
   return FDc;
 }
 
 THandle TCanvas::Handle() {
   RequirePen();
   RequireBrush();
-  RequireFont();
   return FDc;
 }
 
@@ -312,13 +311,17 @@ class TBitmap::TBitmapCanvas : public TCanvas {
     FBitmapSelection.Release();
     FDc.reset();
   }
+  // The picture goes out of the context, which keeps its other objects.
+  void ReleasePicture() { FBitmapSelection.Release(); }
 
  protected:
   void CreateHandle() override {
-    if (FOwner.Empty()) return;
-    FDc = std::make_unique<TMemoryDC>(Gdi());
+    if (FOwner.Empty() || FBitmapSelection) return;
+    if (!FDc) {
+      FDc = std::make_unique<TMemoryDC>(Gdi());
+      SetOwnHandle(FDc->Get());
+    }
     FBitmapSelection = TSelection(Gdi(), FDc->Get(), FOwner.FBitmap.Get(), false);
-    SetOwnHandle(FDc->Get());
   }
 
  private:
@@ -334,7 +337,7 @@ TBitmap::~TBitmap() { FCanvas->FreeContext(); }
 TCanvas& TBitmap::Canvas() { return *FCanvas; }
 
 THandle TBitmap::Handle() {
-  FCanvas->FreeContext();
+  FCanvas->ReleasePicture();
   return FBitmap.Get();
 }
 

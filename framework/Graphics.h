@@ -218,7 +218,9 @@ class TCanvas {
   virtual ~TCanvas();
 
   IGdi& Gdi() const { return FGdi; }
-  // The context with the canvas's pen, brush and font selected.
+  // The context with the canvas's pen and brush selected. The font goes in with the first
+  // text drawn or measured: selecting one into a window's context costs more under Wine than
+  // a whole paint of the widgets that draw no text.
   THandle Handle();
   // Attaches the canvas to a context it does not own (0 detaches); the previous context
   // gets its own objects back.
@@ -249,7 +251,8 @@ class TCanvas {
   void CopyFrom(int x, int y, TCanvas& source, const TRect& sourceRect);
 
  protected:
-  // A canvas that makes its own context (a bitmap's) creates it here.
+  // A canvas that makes its own context (a bitmap's) creates it here, or readies the one it
+  // keeps; called before every use of the context.
   virtual void CreateHandle() {}
   // Puts back the context's own objects and forgets the context.
   void ReleaseContext();
@@ -274,8 +277,11 @@ class TCanvas {
 
 enum TTransparentMode { tmAuto, tmFixed };
 
-// A memory bitmap of the screen's format with its own canvas. The canvas's context exists
-// only while drawing: asking for Handle() frees it, so the bitmap can be selected elsewhere.
+// A memory bitmap of the screen's format with its own canvas. The picture is in the canvas's
+// context only while drawing: asking for Handle() takes it out, so the bitmap can be selected
+// elsewhere. The context itself, with its pen, brush and font, stays for the next drawing
+// (making it and its font again costs more than a tray picture's whole rendering) until
+// FreeContext.
 class TBitmap {
  public:
   explicit TBitmap(IGdi& gdi);

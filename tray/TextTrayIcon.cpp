@@ -124,7 +124,6 @@ void TTextTrayIcon::RenderText() {
     canvas.Brush().SetColor(FBorderColor);
     canvas.FrameRect({0, 0, kIconSize, kIconSize});
   }
-  picture.FreeContext();
 }
 
 // The image and mask an image list would give (the mask colour's pixels transparent and

@@ -1,5 +1,6 @@
 // The floor of the tray refresh: the least a tray temperature program does every 5 s (draw
-// the reading into a 16 x 16 bitmap, make an icon of it, hand it to the shell), written
+// the reading into a 16 x 16 bitmap, make an icon of it, hand it to the shell with a tooltip
+// of the readings in the same update), written
 // straight against Win32 so that a benchmark can set the program's own refresh beside it.
 // With "visible" it also keeps a small window showing two readings, repainting only them.
 //
@@ -30,14 +31,17 @@ struct TFloor {
   int Tick = 0;
   int Cpu = 0;
   int Board = 0;
+  bool Boosted = false;
 } floorState;
 
-// One refresh: new readings, the icon drawn and handed over, the changed text repainted.
+// One refresh: new readings, the icon drawn and handed over with the tooltip in one request,
+// the changed text repainted.
 void Refresh() {
   TFloor& f = floorState;
   ++f.Tick;
   f.Cpu = 40 + f.Tick % 30;
   f.Board = 25 + f.Tick % 7;
+  f.Boosted = f.Cpu >= 60;
   char text[8];
   int length = wsprintfA(text, "%d\xB0", f.Cpu);
   RECT all{0, 0, kSize, kSize};
@@ -53,6 +57,8 @@ void Refresh() {
   SelectObject(f.Dc, held);
   HICON old = f.Entry.hIcon;
   f.Entry.hIcon = icon;
+  wsprintfA(f.Entry.szTip, "CPU: %d\xB0\nMotherboard: %d\xB0\nFan boost: %s", f.Cpu, f.Board,
+            f.Boosted ? "on" : "off");
   Shell_NotifyIconA(NIM_MODIFY, &f.Entry);
   if (old) DestroyIcon(old);
   if (IsWindowVisible(f.Window)) {

@@ -50,16 +50,24 @@ void RegisterClasses() {
 HWND H(HWnd window) { return reinterpret_cast<HWND>(window); }
 
 // The group frame of a panel with a caption: an etched rectangle whose top edge runs through
-// the middle of the caption.
-void PaintPanelFrame(HWND window, HDC dc, HFONT font) {
+// the middle of the caption. A paint wholly inside the frame and below the caption (a widget's
+// repaint) leaves both out: they would draw nothing there, and selecting the font into a
+// window's context is the dearest part of such a repaint under Wine.
+void PaintPanelFrame(HWND window, HDC dc, HFONT font, const RECT& paint, int& captionHeight) {
+  constexpr int kEdge = 2;  // an etched edge's width
+  RECT client;
+  ::GetClientRect(window, &client);
+  if (captionHeight > 0 && paint.left >= client.left + kEdge &&
+      paint.right <= client.right - kEdge && paint.top >= captionHeight + kEdge &&
+      paint.bottom <= client.bottom - kEdge)
+    return;
   char caption[256];
   int length = GetWindowTextA(window, caption, sizeof caption);
   if (length <= 0) return;
-  RECT client;
-  ::GetClientRect(window, &client);
   HGDIOBJ oldFont = SelectObject(dc, font);
   TEXTMETRICA metrics;
   GetTextMetricsA(dc, &metrics);
+  captionHeight = metrics.tmHeight;
   RECT frame = client;
   frame.top += metrics.tmHeight / 2;
   DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
@@ -382,7 +390,8 @@ THandle TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
   char className[32] = {};
   GetClassNameA(H(window), className, sizeof className);
   if (lstrcmpA(className, kPanelClass) == 0)
-    PaintPanelFrame(H(window), dc, reinterpret_cast<HFONT>(FFont));
+    PaintPanelFrame(H(window), dc, reinterpret_cast<HFONT>(FFont), paint->Ps.rcPaint,
+                    FCaptionHeight);
   return reinterpret_cast<THandle>(dc);
 }
 

@@ -66,4 +66,6 @@ class TWin32Windowing : public IWindowing {
   std::map<HWnd, std::unique_ptr<TChain>> FChains;
   std::unique_ptr<TLastMessage> FLast;
   THandle FFont = 0;
+  // The height of a panel's caption in that font, once a panel has been painted.
+  int FCaptionHeight = 0;
 };
