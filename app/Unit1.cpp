@@ -263,8 +263,7 @@ void TForm1::RefreshTemperatures() {
   // A new reading is drawn and pushed as ever; without one, the shell is told only of a hint
   // it does not have yet.
   std::string hint = TrayHint(shown);
-  if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep())
-    return;
+  if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep()) return;
   TextTrayIcon1->SetHintForNextUpdate(hint);
   TextTrayIcon1->SetText(trayText);
 }
