@@ -6,12 +6,14 @@ SIM_GALLERY=$ROOT/build/native/simgallery
 FORM=KelvaneFrame
 
 tray_geometry() { xdotool getwindowgeometry --shell "$(tray_icon_id)"; }
-# Clicks further apart than the double-click time, so each is a click of its own.
+# Clicks further apart than the double-click time, so each is a click of its own. The pointer
+# waits away from the entry and clicks as it arrives: resting on the entry brings up its tip,
+# a window of its own that would take the click.
 click_tray() {
   eval "$(tray_geometry)"
-  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+  xdotool mousemove 700 700
   sleep 0.7
-  xdotool click 1
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 }
 visible() { [ "$(probe_value visible window $FORM)" = "$1" ]; }
 form_value() { probe_value "$1" window $FORM; }
