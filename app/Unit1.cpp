@@ -250,7 +250,12 @@ void TForm1::RefreshTemperatures() {
   bool boost = DecideBoost(FBoosted, dgCurrentCPUTemp->Value(), udBoostOnTemp->Position(),
                            udBoostOffTemp->Position());
   if (!SetBoosted(boost) && !recovered) RecoverPortAccess();
-  // The picture and the hint go to the shell together, in one request.
+  ShowOnTray(readings, trayText);
+}
+
+// The picture and the hint go to the shell together, in one request. A new reading is drawn
+// and pushed as ever; without one, the shell is told only of a hint it does not have yet.
+void TForm1::ShowOnTray(const TSensorReadings& readings, const std::string& trayText) {
   TTrayReadings shown;
   if (FCpuRead) shown.Cpu = static_cast<int>(dgCurrentCPUTemp->Value());
   if (FMotherboardRead) shown.Motherboard = static_cast<int>(dgCurrentMotherboardTemp->Value());
@@ -260,8 +265,6 @@ void TForm1::RefreshTemperatures() {
   } else if (readings.Refused) {
     shown.NotRead = FGiveIo.OnWow64() ? TReadingFault::Wow64 : TReadingFault::PortsRefused;
   }
-  // A new reading is drawn and pushed as ever; without one, the shell is told only of a hint
-  // it does not have yet.
   std::string hint = TrayHint(shown);
   if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep()) return;
   TextTrayIcon1->SetHintForNextUpdate(hint);

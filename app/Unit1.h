@@ -2,6 +2,7 @@
 // The main window: owns every component, holds the Boost state, and turns window, timer,
 // tray and button events into sensor reads, display updates and fan-port writes.
 #include <cstdint>
+#include <string>
 
 #include "framework/Button.h"
 #include "framework/Forms.h"
@@ -10,6 +11,7 @@
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
 #include "hw/BusLock.h"
+#include "hw/SensorReadings.h"
 #include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
 #include "storage/FormStorage.h"
@@ -60,6 +62,7 @@ class TForm1 : public TForm {
   void RefreshTemperatures();
   // False when the fan port refused the write.
   bool SetBoosted(bool value);
+  void ShowOnTray(const TSensorReadings& readings, const std::string& trayText);
   void SyncThresholds();
   // The stored thresholds into the up-downs, then kept in order; a failing read raises.
   void RestoreThresholds();

@@ -33,17 +33,18 @@ bool TSimSystem::FileExists(const std::string& name) {
 
 int TSimSystem::MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
                                std::uint32_t flags) {
-  return ShowBox({owner, text, true, caption ? std::optional<std::string>(caption) : std::nullopt,
-                  flags, FClock.Now()});
+  return ShowBox(owner, text, true, caption, flags);
 }
 
 int TSimSystem::MessageBox(HWnd owner, const std::string& text, const char* caption,
                            std::uint32_t flags) {
-  return ShowBox({owner, text, false, caption ? std::optional<std::string>(caption) : std::nullopt,
-                  flags, FClock.Now()});
+  return ShowBox(owner, text, false, caption, flags);
 }
 
-int TSimSystem::ShowBox(const TMessageBoxRecord& record) {
+int TSimSystem::ShowBox(HWnd owner, const std::string& text, bool unicode, const char* caption,
+                        std::uint32_t flags) {
+  TMessageBoxRecord record{owner, text, unicode, std::nullopt, flags, FClock.Now()};
+  if (caption) record.Caption = caption;
   Boxes.push_back(record);
   TAnswer answer = OnMessageBox ? OnMessageBox(record) : TAnswer{};
   ++FOpenBoxes;

@@ -137,7 +137,8 @@ class TSimSystem : public ISystem {
   void ExpireOtherOwner(const std::string& name);
   THandle NewHandle(TKind kind, std::string name);
   std::string FullPath(const std::string& name) const;
-  int ShowBox(const TMessageBoxRecord& record);
+  int ShowBox(HWnd owner, const std::string& text, bool unicode, const char* caption,
+              std::uint32_t flags);
 
   TSimClock& FClock;
   TSimWindowing& FWindows;

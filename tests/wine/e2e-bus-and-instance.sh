@@ -5,11 +5,15 @@
 
 BUS_MUTEX='Global\Access_ISABUS.HTP.Method'
 tray_icons() { tray_icon_ids | wc -l; }
-tray_picture() {
-  eval "$(tray_geometry)"
-  import -window root -depth 8 -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage ppm:- | md5sum | cut -c1-32
+# How many of $1 one-second looks at the tray found a picture other than $2.
+tray_changes_over() {
+  local changed=0
+  for _ in $(seq "$1"); do
+    sleep 1
+    [ "$(tray_picture)" = "$2" ] || changed=$((changed + 1))
+  done
+  echo "$changed"
 }
-tray_differs() { [ "$(tray_picture)" != "$1" ]; }
 no_box() { [ -z "$(probe msgbox Error)" ] && [ -z "$(probe msgbox Kelvane)" ]; }
 holder_says() { grep -q "^$1" "$WORK/busholder.txt" 2>/dev/null; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
@@ -38,12 +42,8 @@ HOLDER_PID=$!
 check "another program holds the bus lock" wait_for 10 holder_says held
 sleep 0.5  # a refresh that read just before may still be on its way to the tray
 frozen=$(tray_picture)
-changed=0
-for _ in $(seq 13); do
-  sleep 1
-  [ "$(tray_picture)" = "$frozen" ] || changed=$((changed + 1))
-done
-check "while it is held the tray text stays as it was over three refreshes" test "$changed" = 0
+check "while it is held the tray text stays as it was over three refreshes" \
+  test "$(tray_changes_over 13 "$frozen")" = 0
 check "the lock is given back" wait_for 10 holder_says released
 check "once it is free the readings go on" wait_for 12 tray_differs "$frozen"
 check "no box while the bus was held" no_box
@@ -97,12 +97,7 @@ start_demo
 wait_for 20 tray_icon_present
 sleep 1
 unread=$(tray_picture)
-changed=0
-for _ in $(seq 6); do
-  sleep 1
-  [ "$(tray_picture)" = "$unread" ] || changed=$((changed + 1))
-done
-check "while it runs the tray shows no reading" test "$changed" = 0
+check "while it runs the tray shows no reading" test "$(tray_changes_over 6 "$unread")" = 0
 check "the lock that kept us out goes" wait_for 12 holder_says released
 check "then the readings come" wait_for 12 tray_differs "$unread"
 check "no box beside a lock that kept us out" no_box
