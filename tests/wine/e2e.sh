@@ -35,13 +35,15 @@ start_real_in() {
   (cd "$1" && wine_run "$1/kelvane.exe" >/dev/null 2>&1) &
 }
 
-# The docked entries: small windows of the shell's class (an entry's tooltip, once shown, is a
-# wider window of the same class).
+# The docked entries: small windows of the shell's class. An entry's tooltip is a window of the
+# same class: wider while shown, and shrunk to 1 x 1 at the corner for a moment as it goes.
 tray_icon_ids() {
   local id WIDTH HEIGHT X Y SCREEN WINDOW
   for id in $(xdotool search --onlyvisible --class explorer.exe 2>/dev/null); do
+    WIDTH=0 HEIGHT=0
     eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
-    [ "${WIDTH:-99}" -le 32 ] && [ "${HEIGHT:-99}" -le 32 ] && echo "$id"
+    [ "$WIDTH" -ge 8 ] && [ "$WIDTH" -le 32 ] && [ "$HEIGHT" -ge 8 ] && [ "$HEIGHT" -le 32 ] &&
+      echo "$id"
   done
   return 0
 }
