@@ -4,28 +4,36 @@
 # both windows hidden, then with both shown. CPU is the kernel's count for each process (all
 # its threads; Wine's own process times are too coarse), over whole 5 s refresh periods.
 #
-#   bash bench/tray-cpu.sh [PERIODS]     (default 12 periods, 60 s, per phase)
+#   bash bench/tray-cpu.sh [PERIODS]     (default 24 periods, 2 minutes, per phase)
 #
 # Prints "name value" lines (microseconds, ratios to two places). Expects build/win32.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export KELVANE_PREFIX=$ROOT/build/wineprefix-bench
 source "$ROOT/tests/wine/wine-env.sh"
-PERIODS=${1:-12}
+PERIODS=${1:-24}
 
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { print sum + 0 }'; }
 tray_ids() { xdotool search --onlyvisible --class explorer.exe 2>/dev/null | sort; }
 icons_at_least() { [ "$(tray_ids | wc -l)" -ge "$1" ]; }
-# Measures both processes over the same whole periods; prints microseconds per refresh.
+# Measures both processes side by side in rounds of ROUND periods; prints each one's median
+# CPU per refresh over the rounds (microseconds), so that a burst of other work on the machine
+# in one round does not decide the figure.
+ROUND=4
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2)) }'; }
 measure() {
-  local label=$1 d0 f0 d1 f1
-  d0=$(cpu_ns "$DEMO_PID")
-  f0=$(cpu_ns "$FLOOR_PID")
-  sleep $((PERIODS * 5))
-  d1=$(cpu_ns "$DEMO_PID")
-  f1=$(cpu_ns "$FLOOR_PID")
-  echo "demo_${label}_us $(((d1 - d0) / PERIODS / 1000))"
-  echo "floor_${label}_us $(((f1 - f0) / PERIODS / 1000))"
+  local label=$1 rounds=$(((PERIODS + ROUND - 1) / ROUND)) d0 f0 d1 f1 demo="" floor=""
+  for _ in $(seq "$rounds"); do
+    d0=$(cpu_ns "$DEMO_PID")
+    f0=$(cpu_ns "$FLOOR_PID")
+    sleep $((ROUND * 5))
+    d1=$(cpu_ns "$DEMO_PID")
+    f1=$(cpu_ns "$FLOOR_PID")
+    demo+="$(((d1 - d0) / ROUND / 1000))"$'\n'
+    floor+="$(((f1 - f0) / ROUND / 1000))"$'\n'
+  done
+  echo "demo_${label}_us $(printf '%s' "$demo" | median)"
+  echo "floor_${label}_us $(printf '%s' "$floor" | median)"
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", (b > 0 ? a / b : 0) }'; }
 
