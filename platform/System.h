@@ -86,11 +86,11 @@ class ISystem {
                              std::uint32_t flags) = 0;
 
   // Service control manager and device open; 0 is "none". Results mirror the system's.
-  virtual THandle OpenSCManager(std::uint32_t access) = 0;
-  virtual THandle CreateService(THandle manager, const TServiceParams& params) = 0;
-  virtual THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) = 0;
-  virtual bool StartService(THandle service) = 0;
-  virtual bool CloseServiceHandle(THandle handle) = 0;
+  virtual HService OpenSCManager(std::uint32_t access) = 0;
+  virtual HService CreateService(HService manager, const TServiceParams& params) = 0;
+  virtual HService OpenService(HService manager, const std::string& name, std::uint32_t access) = 0;
+  virtual bool StartService(HService service) = 0;
+  virtual bool CloseServiceHandle(HService handle) = 0;
   virtual THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                              std::uint32_t disposition, std::uint32_t attributes) = 0;
   // Closes a device or mutex handle.

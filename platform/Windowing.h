@@ -126,8 +126,8 @@ using TWndProcRef = std::uintptr_t;
 
 struct TWindowParams {
   TWindowClass Class = TWindowClass::Utility;
-  HWnd Parent = 0;  // the parent of a child window
-  HWnd Owner = 0;   // the owner of a top-level window
+  HWnd Parent = HWnd::None;  // the parent of a child window
+  HWnd Owner = HWnd::None;   // the owner of a top-level window
   std::string Caption;
   TRect Bounds;  // window rectangle, relative to the parent's client area for children
   std::uint32_t Style = 0;
@@ -137,7 +137,7 @@ struct TWindowParams {
 };
 
 struct TMsg {
-  HWnd Window = 0;
+  HWnd Window = HWnd::None;
   std::uint32_t Message = 0;
   std::uintptr_t WParam = 0;
   std::intptr_t LParam = 0;
@@ -211,7 +211,7 @@ class IWindowing {
   virtual void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) = 0;
   // Device context for WM_PAINT, clipped to the update region, whose bounds go to
   // `paintRect`; 0 when there is nothing to paint.
-  virtual THandle BeginPaint(HWnd window, TRect& paintRect) = 0;
+  virtual HDc BeginPaint(HWnd window, TRect& paintRect) = 0;
   virtual void EndPaint(HWnd window) = 0;
 
   // Pointer and keyboard state (tray click handling).
