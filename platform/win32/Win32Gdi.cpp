@@ -45,7 +45,7 @@ HDc TWin32Gdi::CreateMemoryDC() { return Made(FromWin32<HDc>(::CreateCompatibleD
 bool TWin32Gdi::DeleteDC(HDc dc) { return Freed(::DeleteDC(ToWin32(dc)) != 0); }
 
 int TWin32Gdi::GetBitsPerPixel(HDc dc) {
-  if (dc) return ::GetDeviceCaps(ToWin32(dc), BITSPIXEL);
+  if (dc != HDc::None) return ::GetDeviceCaps(ToWin32(dc), BITSPIXEL);
   HDC screen = ::GetDC(nullptr);
   int bits = ::GetDeviceCaps(screen, BITSPIXEL);
   ::ReleaseDC(nullptr, screen);
@@ -100,7 +100,7 @@ HGdiObj TWin32Gdi::CreateBitmap(int width, int height) {
 
 HGdiObj TWin32Gdi::SelectObject(HDc dc, HGdiObj object) {
   HGDIOBJ old = ::SelectObject(ToWin32(dc), ToWin32(object));
-  return old == HGDI_ERROR ? 0 : FromWin32<HGdiObj>(old);
+  return old == HGDI_ERROR ? HGdiObj::None : FromWin32<HGdiObj>(old);
 }
 
 bool TWin32Gdi::DeleteObject(HGdiObj object) { return Freed(::DeleteObject(ToWin32(object)) != 0); }
@@ -233,7 +233,7 @@ bool TWin32Gdi::TextOut(HDc dc, int x, int y, const std::string& text) {
 
 HIcon TWin32Gdi::CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) {
   TPoint size = GetBitmapSize(bitmap);
-  if (size.X <= 0 || size.Y <= 0) return 0;
+  if (size.X <= 0 || size.Y <= 0) return HIcon::None;
   if (!useMask) {
     // Opaque: an all-clear mask and the picture itself, which the icon copies.
     std::vector<std::uint8_t> clear(static_cast<std::size_t>((size.X + 15) / 16 * 2) * size.Y);

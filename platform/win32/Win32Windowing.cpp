@@ -156,12 +156,12 @@ HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
   if (p.Class == TWindowClass::Utility) style |= WS_POPUP;
   // A caption wider than its label is cut, not wrapped.
   if (p.Class == TWindowClass::Label) style |= SS_LEFTNOWORDWRAP;
-  HWND parent = ToWin32(p.Parent ? p.Parent : p.Owner);
-  HMENU menu = p.Parent ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
+  HWND parent = ToWin32(p.Parent != HWnd::None ? p.Parent : p.Owner);
+  HMENU menu = p.Parent != HWnd::None ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
   HWND window = CreateWindowExA(p.ExStyle, className, p.Caption.c_str(), style, p.Bounds.Left,
                                 p.Bounds.Top, p.Bounds.Width(), p.Bounds.Height(), parent, menu,
                                 GetModuleHandleA(nullptr), p.Proc);
-  if (window && p.Parent) SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ToWin32(FFont)), FALSE);
+  if (window && p.Parent != HWnd::None) SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ToWin32(FFont)), FALSE);
   return FromWin32<HWnd>(window);
 }
 
