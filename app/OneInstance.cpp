@@ -35,5 +35,6 @@ bool HandOverToRunningProgram(TPlatform& platform) {
 }
 
 void TellFanControlledElsewhere(TPlatform& platform) {
-  platform.System.MessageBox(HWnd::None, kOtherSessionText, kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+  platform.System.MessageBox(HWnd::None, kOtherSessionText, kApplicationTitle,
+                             MB_OK | MB_ICONINFORMATION);
 }

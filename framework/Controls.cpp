@@ -125,7 +125,8 @@ void TWinControl::DestroyHandle() {
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   TControl::SetBounds(left, top, width, height);
-  if (FHandle != HWnd::None) Platform().Windows.SetWindowPos(FHandle, left, top, width, height, SWP_NOZORDER);
+  if (FHandle != HWnd::None)
+    Platform().Windows.SetWindowPos(FHandle, left, top, width, height, SWP_NOZORDER);
 }
 
 void TWinControl::SetVisible(bool value) {

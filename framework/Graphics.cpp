@@ -258,12 +258,14 @@ TColorRef TCanvas::Pixel(int x, int y) {
 
 void TCanvas::FillRect(const TRect& rect) {
   RequireBrush();
-  if (FDc != HDc::None && FBrush.Style() != bsClear) FGdi.FillRect(FDc, rect, FBrushSelection.Object());
+  if (FDc != HDc::None && FBrush.Style() != bsClear)
+    FGdi.FillRect(FDc, rect, FBrushSelection.Object());
 }
 
 void TCanvas::FrameRect(const TRect& rect) {
   RequireBrush();
-  if (FDc != HDc::None && FBrush.Style() != bsClear) FGdi.FrameRect(FDc, rect, FBrushSelection.Object());
+  if (FDc != HDc::None && FBrush.Style() != bsClear)
+    FGdi.FrameRect(FDc, rect, FBrushSelection.Object());
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
@@ -295,7 +297,8 @@ void TCanvas::Draw(int x, int y, TBitmap& bitmap) {
 void TCanvas::CopyFrom(int x, int y, TCanvas& source, const TRect& r) {
   HDc dc = RequireDc();
   HDc src = source.RequireDc();
-  if (dc != HDc::None && src != HDc::None) FGdi.BitBlt(dc, x, y, r.Width(), r.Height(), src, r.Left, r.Top);
+  if (dc != HDc::None && src != HDc::None)
+    FGdi.BitBlt(dc, x, y, r.Width(), r.Height(), src, r.Left, r.Top);
 }
 
 // ---- bitmap -----------------------------------------------------------------------
@@ -425,7 +428,7 @@ void TIcon::Assign(const TIcon& source) {
 
 void TIcon::FromBitmap(TBitmap& bitmap, TColor maskColor) {
   HGdiObj handle = bitmap.Handle();
-  SetHandle(handle != HGdiObj::None
-                ? FGdi.CreateIconFromBitmap(handle, maskColor != clNone, ColorToRGB(maskColor, FGdi))
-                : HIcon::None);
+  SetHandle(handle != HGdiObj::None ? FGdi.CreateIconFromBitmap(handle, maskColor != clNone,
+                                                                ColorToRGB(maskColor, FGdi))
+                                    : HIcon::None);
 }

@@ -134,8 +134,8 @@ class IGdi {
   virtual bool BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
                       int srcY) = 0;
   // Copy that leaves out the source pixels of `transparent`.
-  virtual bool TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src,
-                              int srcX, int srcY, TColorRef transparent) = 0;
+  virtual bool TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
+                              int srcY, TColorRef transparent) = 0;
 
   // ---- text ----------------------------------------------------------------
   virtual TColorRef SetTextColor(HDc dc, TColorRef color) = 0;

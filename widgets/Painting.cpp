@@ -131,8 +131,8 @@ void DrawCut(IGdi& gdi, HDc dc, const TBevelPens& pens, TRect r, TSides sides, T
 
 }  // namespace
 
-TRect DrawBevelBox(IGdi& gdi, HDc dc, TRect rect, TSides sides, TBevelCut inner,
-                   TBevelCut outer, bool bold, TColor fillColor, bool noFill) {
+TRect DrawBevelBox(IGdi& gdi, HDc dc, TRect rect, TSides sides, TBevelCut inner, TBevelCut outer,
+                   bool bold, TColor fillColor, bool noFill) {
   TRect result = rect;
   if (outer != bvNone || inner != bvNone) {
     TPenInfo current = gdi.GetCurrentPen(dc);

@@ -12,8 +12,8 @@ enum TDrawMode { dmNormal, dmStretch, dmTile };
 // Draws the outer, then the inner cut of a bevel with the pen style and width selected in
 // `dc`, and gives the rectangle left inside; unless `noFill`, fills that rectangle (one pixel
 // wider to the right and bottom) with `fillColor`.
-TRect DrawBevelBox(IGdi& gdi, HDc dc, TRect rect, TSides sides, TBevelCut inner,
-                   TBevelCut outer, bool bold, TColor fillColor, bool noFill);
+TRect DrawBevelBox(IGdi& gdi, HDc dc, TRect rect, TSides sides, TBevelCut inner, TBevelCut outer,
+                   bool bold, TColor fillColor, bool noFill);
 
 // Fills `rect` with the gradient's bands; line-drawn orientations use the given pen.
 void FillGradient(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect, int penWidth,

@@ -173,8 +173,7 @@ bool TSimGdi::DeleteDC(HDc handle) {
   return true;
 }
 
-HDc TSimGdi::BeginWindowPaint(HWnd window, const TRect& client,
-                                  const std::vector<TRect>& region) {
+HDc TSimGdi::BeginWindowPaint(HWnd window, const TRect& client, const std::vector<TRect>& region) {
   TImage& surface = FSurfaces[window];
   if (surface.Width != client.Width() || surface.Height != client.Height()) {
     surface.Width = std::max(0, client.Width());
@@ -333,7 +332,8 @@ HGdiObj TSimGdi::SelectObject(HDc handle, HGdiObj object) {
     case TKind::Bitmap:
       // A bitmap lives in one memory context at a time; a window context has none.
       if (dc->Window != HWnd::None) return HGdiObj::None;
-      if (it->second.Selections > 0 && !it->second.Stock && dc->State.Bitmap != object) return HGdiObj::None;
+      if (it->second.Selections > 0 && !it->second.Stock && dc->State.Bitmap != object)
+        return HGdiObj::None;
       slot = &dc->State.Bitmap;
       break;
     default:
@@ -560,8 +560,8 @@ bool TSimGdi::LineTo(HDc handle, int x, int y) {
 
 // ---- blocks ----------------------------------------------------------------------
 
-void TSimGdi::Blit(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
-                   int srcY, std::optional<TColorRef> transparent) {
+void TSimGdi::Blit(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY,
+                   std::optional<TColorRef> transparent) {
   TDc* d = FindDc(dst);
   TDc* s = FindDc(src);
   if (!d || !s) return;
@@ -586,15 +586,14 @@ void TSimGdi::Blit(HDc dst, int x, int y, int width, int height, HDc src, int sr
         Plot(*d, *dstSurface, x + i + d->State.Origin.X, y + j + d->State.Origin.Y, *c);
 }
 
-bool TSimGdi::BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
-                     int srcY) {
+bool TSimGdi::BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY) {
   if (!FindDc(dst) || !FindDc(src)) return false;
   Blit(dst, x, y, width, height, src, srcX, srcY, std::nullopt);
   return true;
 }
 
-bool TSimGdi::TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src,
-                             int srcX, int srcY, TColorRef transparent) {
+bool TSimGdi::TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
+                             int srcY, TColorRef transparent) {
   if (!FindDc(dst) || !FindDc(src)) return false;
   Blit(dst, x, y, width, height, src, srcX, srcY, transparent);
   return true;
@@ -730,7 +729,8 @@ HImageList TSimGdi::ImageListCreate(int width, int height) {
   return SimHandle<HImageList>(NewObject(std::move(list)));
 }
 
-int TSimGdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask, TColorRef maskColor) {
+int TSimGdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
+                                TColorRef maskColor) {
   TObject* l = Find(SimId(list), TKind::ImageList);
   TObject* b = Find(SimId(bitmap), TKind::Bitmap);
   if (!l || !b) return -1;

@@ -52,10 +52,9 @@ class TSimGdi : public IGdi {
   TColorRef GetPixel(HDc dc, int x, int y) override;
   bool FillRect(HDc dc, const TRect& rect, HGdiObj brush) override;
   bool FrameRect(HDc dc, const TRect& rect, HGdiObj brush) override;
-  bool BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
-              int srcY) override;
-  bool TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
-                      int srcY, TColorRef transparent) override;
+  bool BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY) override;
+  bool TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY,
+                      TColorRef transparent) override;
   TColorRef SetTextColor(HDc dc, TColorRef color) override;
   TColorRef SetBkColor(HDc dc, TColorRef color) override;
   int SetBkMode(HDc dc, int mode) override;
@@ -69,7 +68,8 @@ class TSimGdi : public IGdi {
   bool GetIconImage(HIcon icon, std::vector<TColorRef>& pixels,
                     std::vector<bool>& transparent) override;
   HImageList ImageListCreate(int width, int height) override;
-  int ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask, TColorRef maskColor) override;
+  int ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
+                         TColorRef maskColor) override;
   HIcon ImageListGetIcon(HImageList list, int index) override;
   bool ImageListDestroy(HImageList list) override;
   TColorRef GetSysColor(int index) override;

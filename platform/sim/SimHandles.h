@@ -7,13 +7,9 @@
 using TSimId = std::uintptr_t;
 
 template <class THandleKind>
-  requires std::is_enum_v<THandleKind>
-constexpr TSimId SimId(THandleKind handle) {
-  return static_cast<TSimId>(handle);
-}
+requires std::is_enum_v<THandleKind>
+constexpr TSimId SimId(THandleKind handle) { return static_cast<TSimId>(handle); }
 
 template <class THandleKind>
-  requires std::is_enum_v<THandleKind>
-constexpr THandleKind SimHandle(TSimId id) {
-  return static_cast<THandleKind>(id);
-}
+requires std::is_enum_v<THandleKind>
+constexpr THandleKind SimHandle(TSimId id) { return static_cast<THandleKind>(id); }

@@ -268,8 +268,7 @@ const TSimRegistry::TNode* TSimRegistry::Find(HKey hive, const std::string& path
   if (!IsPredefinedKey(hive)) return nullptr;
   TNode* node = nullptr;
   auto* self = const_cast<TSimRegistry*>(this);
-  if (self->Walk(FHives[HiveIndex(hive)].get(), path, false, node) != ERROR_SUCCESS)
-    return nullptr;
+  if (self->Walk(FHives[HiveIndex(hive)].get(), path, false, node) != ERROR_SUCCESS) return nullptr;
   return node;
 }
 

@@ -315,7 +315,8 @@ HWnd TSimWindowing::FindWindow(TWindowClass windowClass, const std::string& capt
     });
   };
   for (const auto& [handle, w] : FWindows)
-    if (w.Params.Parent == HWnd::None && w.Params.Class == windowClass && same(w.Text, caption)) return handle;
+    if (w.Params.Parent == HWnd::None && w.Params.Class == windowClass && same(w.Text, caption))
+      return handle;
   return HWnd::None;
 }
 

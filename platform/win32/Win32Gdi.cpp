@@ -35,7 +35,6 @@ HBITMAP MaskOf(HDC src, int srcX, int srcY, int width, int height, COLORREF colo
 }
 }  // namespace
 
-
 bool TWin32Gdi::Freed(bool done) {
   if (done) --FLiveObjects;
   return done;
@@ -84,10 +83,10 @@ HGdiObj TWin32Gdi::CreateHatchBrush(int hatch, TColorRef color) {
 }
 
 HGdiObj TWin32Gdi::CreateFont(const TFontParams& p) {
-  return Made(
-      FromWin32<HGdiObj>(::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
-                      p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str())));
+  return Made(FromWin32<HGdiObj>(
+      ::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
+                    p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str())));
 }
 
 HGdiObj TWin32Gdi::CreateBitmap(int width, int height) {
@@ -124,8 +123,8 @@ bool TWin32Gdi::SetBitmapPixels(HGdiObj bitmap, const std::vector<TColorRef>& pi
   for (std::size_t i = 0; i < pixels.size(); ++i) rows[i] = SwapRedBlue(pixels[i]);
   BITMAPINFO info = TopDown32(size.X, size.Y);
   HDC screen = ::GetDC(nullptr);
-  int done = ::SetDIBits(screen, static_cast<HBITMAP>(ToWin32(bitmap)), 0, size.Y, rows.data(), &info,
-                         DIB_RGB_COLORS);
+  int done = ::SetDIBits(screen, static_cast<HBITMAP>(ToWin32(bitmap)), 0, size.Y, rows.data(),
+                         &info, DIB_RGB_COLORS);
   ::ReleaseDC(nullptr, screen);
   return done == size.Y;
 }
@@ -136,8 +135,8 @@ std::vector<TColorRef> TWin32Gdi::GetBitmapPixels(HGdiObj bitmap) {
   if (rows.empty()) return {};
   BITMAPINFO info = TopDown32(size.X, size.Y);
   HDC screen = ::GetDC(nullptr);
-  int done = ::GetDIBits(screen, static_cast<HBITMAP>(ToWin32(bitmap)), 0, size.Y, rows.data(), &info,
-                         DIB_RGB_COLORS);
+  int done = ::GetDIBits(screen, static_cast<HBITMAP>(ToWin32(bitmap)), 0, size.Y, rows.data(),
+                         &info, DIB_RGB_COLORS);
   ::ReleaseDC(nullptr, screen);
   if (done != size.Y) return {};
   std::vector<TColorRef> pixels(rows.size());
@@ -146,8 +145,8 @@ std::vector<TColorRef> TWin32Gdi::GetBitmapPixels(HGdiObj bitmap) {
 }
 
 HGdiObj TWin32Gdi::LoadBitmapResource(const std::string& name) {
-  return Made(FromWin32<HGdiObj>(::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0,
-                             LR_DEFAULTCOLOR)));
+  return Made(FromWin32<HGdiObj>(::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(),
+                                              IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
 }
 
 TPoint TWin32Gdi::MoveTo(HDc dc, int x, int y) {
@@ -174,13 +173,12 @@ bool TWin32Gdi::FrameRect(HDc dc, const TRect& r, HGdiObj brush) {
   return ::FrameRect(ToWin32(dc), &rect, static_cast<HBRUSH>(ToWin32(brush))) != 0;
 }
 
-bool TWin32Gdi::BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
-                       int srcY) {
+bool TWin32Gdi::BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY) {
   return ::BitBlt(ToWin32(dst), x, y, width, height, ToWin32(src), srcX, srcY, SRCCOPY) != 0;
 }
 
-bool TWin32Gdi::TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src,
-                               int srcX, int srcY, TColorRef transparent) {
+bool TWin32Gdi::TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
+                               int srcY, TColorRef transparent) {
   if (width <= 0 || height <= 0) return false;
   HDC d = ToWin32(dst), s = ToWin32(src);
   HBITMAP mask = MaskOf(s, srcX, srcY, width, height, transparent & 0xFFFFFF);
@@ -288,17 +286,12 @@ HIcon TWin32Gdi::CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef ma
   return Made(FromWin32<HIcon>(icon));
 }
 
-HIcon TWin32Gdi::CopyIcon(HIcon icon) {
-  return Made(FromWin32<HIcon>(::CopyIcon(ToWin32(icon))));
-}
+HIcon TWin32Gdi::CopyIcon(HIcon icon) { return Made(FromWin32<HIcon>(::CopyIcon(ToWin32(icon)))); }
 
-bool TWin32Gdi::DestroyIcon(HIcon icon) {
-  return Freed(::DestroyIcon(ToWin32(icon)) != 0);
-}
+bool TWin32Gdi::DestroyIcon(HIcon icon) { return Freed(::DestroyIcon(ToWin32(icon)) != 0); }
 
 bool TWin32Gdi::DrawIcon(HDc dc, int x, int y, HIcon icon) {
-  return ::DrawIconEx(ToWin32(dc), x, y, ToWin32(icon), 0, 0, 0, nullptr, DI_NORMAL) !=
-         0;
+  return ::DrawIconEx(ToWin32(dc), x, y, ToWin32(icon), 0, 0, 0, nullptr, DI_NORMAL) != 0;
 }
 
 TPoint TWin32Gdi::GetIconSize(HIcon icon) {
@@ -322,7 +315,8 @@ bool TWin32Gdi::GetIconImage(HIcon icon, std::vector<TColorRef>& pixels,
   if (info.hbmColor) {
     pixels = GetBitmapPixels(FromWin32<HGdiObj>(info.hbmColor));
     // A set mask bit reads back white through the 32-bit rows.
-    for (TColorRef bit : GetBitmapPixels(FromWin32<HGdiObj>(info.hbmMask))) transparent.push_back(bit != 0);
+    for (TColorRef bit : GetBitmapPixels(FromWin32<HGdiObj>(info.hbmMask)))
+      transparent.push_back(bit != 0);
     ::DeleteObject(info.hbmColor);
   }
   ::DeleteObject(info.hbmMask);
@@ -334,10 +328,12 @@ TColorRef TWin32Gdi::GetSysColor(int index) { return ::GetSysColor(index); }
 // ---- image lists ---------------------------------------------------------------
 
 HImageList TWin32Gdi::ImageListCreate(int width, int height) {
-  return Made(FromWin32<HImageList>(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1)));
+  return Made(
+      FromWin32<HImageList>(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1)));
 }
 
-int TWin32Gdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask, TColorRef maskColor) {
+int TWin32Gdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
+                                  TColorRef maskColor) {
   auto* images = ToWin32(list);
   auto* picture = static_cast<HBITMAP>(ToWin32(bitmap));
   // Without a mask colour the image goes in with an empty mask: opaque everywhere.

@@ -96,15 +96,14 @@ HService TWin32System::OpenSCManager(std::uint32_t access) {
 }
 
 HService TWin32System::CreateService(HService manager, const TServiceParams& p) {
-  return FromWin32<HService>(
-      CreateServiceA(ToWin32(manager), p.Name.c_str(), p.DisplayName.c_str(),
-                     p.Access, p.ServiceType, p.StartType, p.ErrorControl, p.BinaryPath.c_str(),
-                     nullptr, nullptr, nullptr, nullptr, nullptr));
+  return FromWin32<HService>(CreateServiceA(
+      ToWin32(manager), p.Name.c_str(), p.DisplayName.c_str(), p.Access, p.ServiceType, p.StartType,
+      p.ErrorControl, p.BinaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
-HService TWin32System::OpenService(HService manager, const std::string& name, std::uint32_t access) {
-  return FromWin32<HService>(
-      OpenServiceA(ToWin32(manager), name.c_str(), access));
+HService TWin32System::OpenService(HService manager, const std::string& name,
+                                   std::uint32_t access) {
+  return FromWin32<HService>(OpenServiceA(ToWin32(manager), name.c_str(), access));
 }
 
 bool TWin32System::StartService(HService service) {
@@ -123,9 +122,7 @@ THandle TWin32System::CreateFile(const std::string& path, std::uint32_t access, 
   return handle == INVALID_HANDLE_VALUE ? THandle::None : FromWin32<THandle>(handle);
 }
 
-bool TWin32System::CloseHandle(THandle handle) {
-  return ::CloseHandle(ToWin32(handle)) != 0;
-}
+bool TWin32System::CloseHandle(THandle handle) { return ::CloseHandle(ToWin32(handle)) != 0; }
 
 namespace {
 // Everyone may wait on the mutex and release it, and do nothing else with it: the rights
@@ -178,9 +175,7 @@ std::uint32_t TWin32System::WaitForSingleObject(THandle handle, std::uint32_t mi
   return ::WaitForSingleObject(ToWin32(handle), milliseconds);
 }
 
-bool TWin32System::ReleaseMutex(THandle handle) {
-  return ::ReleaseMutex(ToWin32(handle)) != 0;
-}
+bool TWin32System::ReleaseMutex(THandle handle) { return ::ReleaseMutex(ToWin32(handle)) != 0; }
 
 std::uint32_t TWin32System::CurrentProcessId() { return GetCurrentProcessId(); }
 

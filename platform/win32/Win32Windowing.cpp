@@ -103,8 +103,7 @@ namespace {
 LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* chain = static_cast<TWin32Windowing::TChain*>(GetPropA(window, kChainProperty));
   if (!chain || chain->Entries.empty()) return DefWindowProcA(window, message, wParam, lParam);
-  return chain->Entries.back()->Proc->WindowProc(FromWin32<HWnd>(window), message, wParam,
-                                                 lParam);
+  return chain->Entries.back()->Proc->WindowProc(FromWin32<HWnd>(window), message, wParam, lParam);
 }
 }  // namespace
 
@@ -114,8 +113,8 @@ TWin32Windowing::TWin32Windowing() : FLast(std::make_unique<TLastMessage>()) {
   RegisterClasses();
   // The window's font, which the controls inherit.
   FFont = FromWin32<HGdiObj>(CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
-                                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                                DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
+                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH, "MS Sans Serif"));
 }
 
 TWin32Windowing::~TWin32Windowing() {
@@ -157,11 +156,13 @@ HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
   // A caption wider than its label is cut, not wrapped.
   if (p.Class == TWindowClass::Label) style |= SS_LEFTNOWORDWRAP;
   HWND parent = ToWin32(p.Parent != HWnd::None ? p.Parent : p.Owner);
-  HMENU menu = p.Parent != HWnd::None ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
+  HMENU menu =
+      p.Parent != HWnd::None ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
   HWND window = CreateWindowExA(p.ExStyle, className, p.Caption.c_str(), style, p.Bounds.Left,
                                 p.Bounds.Top, p.Bounds.Width(), p.Bounds.Height(), parent, menu,
                                 GetModuleHandleA(nullptr), p.Proc);
-  if (window && p.Parent != HWnd::None) SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ToWin32(FFont)), FALSE);
+  if (window && p.Parent != HWnd::None)
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ToWin32(FFont)), FALSE);
   return FromWin32<HWnd>(window);
 }
 
@@ -170,7 +171,9 @@ bool TWin32Windowing::IsWindow(HWnd window) { return ::IsWindow(ToWin32(window))
 bool TWin32Windowing::ShowWindow(HWnd window, int command) {
   return ::ShowWindow(ToWin32(window), command) != 0;
 }
-bool TWin32Windowing::IsWindowVisible(HWnd window) { return ::IsWindowVisible(ToWin32(window)) != 0; }
+bool TWin32Windowing::IsWindowVisible(HWnd window) {
+  return ::IsWindowVisible(ToWin32(window)) != 0;
+}
 
 bool TWin32Windowing::SetWindowPos(HWnd window, int x, int y, int width, int height,
                                    std::uint32_t flags) {
@@ -211,9 +214,7 @@ bool TWin32Windowing::EnableWindow(HWnd window, bool enable) {
 bool TWin32Windowing::SetForegroundWindow(HWnd window) {
   return ::SetForegroundWindow(ToWin32(window)) != 0;
 }
-HWnd TWin32Windowing::GetForegroundWindow() {
-  return FromWin32<HWnd>(::GetForegroundWindow());
-}
+HWnd TWin32Windowing::GetForegroundWindow() { return FromWin32<HWnd>(::GetForegroundWindow()); }
 void TWin32Windowing::SetFocus(HWnd window) { ::SetFocus(ToWin32(window)); }
 int TWin32Windowing::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
@@ -303,7 +304,8 @@ void TWin32Windowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
     if (entry->Before == gone) entry->Before = gone->Before;
   std::erase_if(entries, [gone](const auto& entry) { return entry.get() == gone; });
   if (entries.empty()) {
-    SetWindowLongPtrA(ToWin32(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second->Original));
+    SetWindowLongPtrA(ToWin32(window), GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(it->second->Original));
     RemovePropA(ToWin32(window), kChainProperty);
     FChains.erase(it);
   }
@@ -337,9 +339,7 @@ MSG ToMsg(const TMsg& m) {
   msg.lParam = m.LParam;
   return msg;
 }
-TMsg FromMsg(const MSG& m) {
-  return {FromWin32<HWnd>(m.hwnd), m.message, m.wParam, m.lParam};
-}
+TMsg FromMsg(const MSG& m) { return {FromWin32<HWnd>(m.hwnd), m.message, m.wParam, m.lParam}; }
 }  // namespace
 
 bool TWin32Windowing::GetMessage(TMsg& msg) {

@@ -324,7 +324,9 @@ TEST(Gdi, BitmapPixelsRoundTripRowsFromTheTop) {
   Gdi().DeleteObject(bitmap);
 }
 
-TEST(Gdi, MissingBitmapResourceIsNone) { EXPECT_EQ(Gdi().LoadBitmapResource("NoSuchPicture"), HGdiObj::None); }
+TEST(Gdi, MissingBitmapResourceIsNone) {
+  EXPECT_EQ(Gdi().LoadBitmapResource("NoSuchPicture"), HGdiObj::None);
+}
 
 TEST(Gdi, BlockCopyCopiesExactlyTheBlock) {
   TSurface src(4, 4, kInk), dst(6, 6);
@@ -537,8 +539,8 @@ struct TIconMaking {
 HIcon FromImageList(HGdiObj bitmap) {
   HImageList list = Gdi().ImageListCreate(3, 2);
   HIcon icon = Gdi().ImageListAddMasked(list, bitmap, true, 0xFF00FF) == 0
-                     ? Gdi().ImageListGetIcon(list, 0)
-                     : HIcon::None;
+                   ? Gdi().ImageListGetIcon(list, 0)
+                   : HIcon::None;
   Gdi().ImageListDestroy(list);
   return icon;
 }

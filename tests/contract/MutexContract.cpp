@@ -47,7 +47,8 @@ TEST(Mutex, SecondCreateOfANameOpensTheSameMutexAndSaysItExisted) {
   EXPECT_EQ(System().WaitForSingleObject(first, 0), WAIT_OBJECT_0);
   EXPECT_TRUE(System().ReleaseMutex(second));
   EXPECT_FALSE(System().ReleaseMutex(first)) << "released already";
-  EXPECT_NE(handles.Create("Local\\KelvaneContract.Other", nullptr), THandle::None) << "existed may be null";
+  EXPECT_NE(handles.Create("Local\\KelvaneContract.Other", nullptr), THandle::None)
+      << "existed may be null";
 }
 
 TEST(Mutex, NewMutexIsUnownedSoReleasingItFails) {
@@ -149,7 +150,8 @@ TEST(Mutex, RefusedMutexIsToldApartFromOneThatCannotBeMade) {
     }
     TMutexHandles handles;
     bool existed = true;
-    EXPECT_NE(handles.Create(c.Name, &existed), THandle::None) << "free once the other object is gone";
+    EXPECT_NE(handles.Create(c.Name, &existed), THandle::None)
+        << "free once the other object is gone";
     EXPECT_FALSE(existed);
   }
 }

@@ -131,7 +131,8 @@ TEST(System, HiddenWindowIsFoundByClassAndCaptionWithItsProcess) {
     EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "kelvanecontract.FIND"),
               window.Handle())
         << "captions compared regardless of case";
-    EXPECT_EQ(windows.FindWindow(TWindowClass::Frame, "KelvaneContract.Find"), HWnd::None) << "class";
+    EXPECT_EQ(windows.FindWindow(TWindowClass::Frame, "KelvaneContract.Find"), HWnd::None)
+        << "class";
     EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Fin"), HWnd::None);
     EXPECT_EQ(windows.GetWindowProcessId(window), System().CurrentProcessId());
     EXPECT_TRUE(windows.PostMessage(found, request, 7, 0));
@@ -162,7 +163,8 @@ TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
   EXPECT_EQ(System().CreateService(manager, params), HService::None) << "it exists already";
   HService again = System().OpenService(manager, kScratchService, SERVICE_ALL_ACCESS);
   EXPECT_NE(again, HService::None);
-  EXPECT_EQ(System().OpenService(manager, "KelvaneContractAbsent", SERVICE_ALL_ACCESS), HService::None);
+  EXPECT_EQ(System().OpenService(manager, "KelvaneContractAbsent", SERVICE_ALL_ACCESS),
+            HService::None);
   EXPECT_FALSE(System().StartService(again)) << "its driver file is missing";
   EXPECT_EQ(System().CreateFile("\\\\.\\KelvaneContract", GENERIC_READ, 0, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL),

@@ -170,7 +170,8 @@ TEST(TextPicture, BackgroundAndMaskByColour) {
       // The icon's picture is black under its mask.
       ASSERT_EQ(icon->Image.Pixels[k], masked ? 0 : picture[k]) << c.Name << " pixel " << k;
     }
-    EXPECT_EQ(static_cast<HIcon>(rig.Sim.Shell.Requests.back().Data.hIcon), rig.Icon->Icon()->Handle());
+    EXPECT_EQ(static_cast<HIcon>(rig.Sim.Shell.Requests.back().Data.hIcon),
+              rig.Icon->Icon()->Handle());
   }
 }
 

@@ -156,7 +156,8 @@ TEST(TrayProgram, ABusyShellAtLogOnGetsTheEntryAtTheFirstRefreshItAccepts) {
   program.RunFor(5000);
   ASSERT_EQ(program.Sim.Shell.Entries.size(), 1u);
   const TNotifyIconData& entry = program.Sim.Shell.Entries.begin()->second;
-  EXPECT_EQ(static_cast<HIcon>(entry.hIcon), form.TextTrayIcon1->Icon()->Handle());  // the latest text image
+  EXPECT_EQ(static_cast<HIcon>(entry.hIcon),
+            form.TextTrayIcon1->Icon()->Handle());  // the latest text image
   EXPECT_EQ(entry.uCallbackMessage, TrayCallbackMessage);
   // From then on each refresh changes the entry, and a click reaches the window.
   program.RunFor(5000);

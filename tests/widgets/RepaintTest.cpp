@@ -168,7 +168,8 @@ TEST(Repaint, ARefreshOfTheHiddenWindowPaintsNothingAndTheShowPaintsTheNewReadin
   program.Sim.Chip.SetTemperatures(61, 31);
   program.RunFor(5000);
   EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 61);
-  for (const TMsg& m : program.Sim.Windows.Delivered) EXPECT_NE(m.Message, WM_PAINT) << static_cast<std::uintptr_t>(m.Window);
+  for (const TMsg& m : program.Sim.Windows.Delivered)
+    EXPECT_NE(m.Message, WM_PAINT) << static_cast<std::uintptr_t>(m.Window);
   EXPECT_TRUE(program.Sim.Windows.Find(form.GroupBox1->Handle())->Update.empty());
   form.Show();
   program.RunFor(0);
