@@ -104,7 +104,7 @@ class IGdi {
   virtual HGdiObj CreateFont(const TFontParams& params) = 0;
   // A bitmap of the screen's format (never a monochrome one), contents undefined.
   virtual HGdiObj CreateBitmap(int width, int height) = 0;
-  // Selects a pen, brush, font or bitmap; gives the object it replaced (0 on failure).
+  // Selects a pen, brush, font or bitmap; gives the object it replaced (None on failure).
   virtual HGdiObj SelectObject(HDc dc, HGdiObj object) = 0;
   // Fails (false) for an object still selected into a context.
   virtual bool DeleteObject(HGdiObj object) = 0;
@@ -116,7 +116,7 @@ class IGdi {
   // Whole-bitmap pixel access, rows from the top, 0x00BBGGRR.
   virtual bool SetBitmapPixels(HGdiObj bitmap, const std::vector<TColorRef>& pixels) = 0;
   virtual std::vector<TColorRef> GetBitmapPixels(HGdiObj bitmap) = 0;
-  // A bitmap resource of the executable; 0 when there is none of that name.
+  // A bitmap resource of the executable; None when there is none of that name.
   virtual HGdiObj LoadBitmapResource(const std::string& name) = 0;
 
   // ---- drawing -------------------------------------------------------------

@@ -183,7 +183,7 @@ class IWindowing {
   virtual bool ChangeWindowMessageFilter(std::uint32_t message) = 0;
 
   // A top-level window of one of the program's own classes with exactly this caption, hidden
-  // or not, made by any process on this desktop; 0 when there is none.
+  // or not, made by any process on this desktop; None when there is none.
   virtual HWnd FindWindow(TWindowClass windowClass, const std::string& caption) = 0;
   // The process that made the window; 0 when it is no window.
   virtual std::uint32_t GetWindowProcessId(HWnd window) = 0;
@@ -210,7 +210,7 @@ class IWindowing {
   // (WM_ERASEBKGND) under the whole region first; otherwise the old picture stays under it.
   virtual void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) = 0;
   // Device context for WM_PAINT, clipped to the update region, whose bounds go to
-  // `paintRect`; 0 when there is nothing to paint.
+  // `paintRect`; None when there is nothing to paint.
   virtual HDc BeginPaint(HWnd window, TRect& paintRect) = 0;
   virtual void EndPaint(HWnd window) = 0;
 
