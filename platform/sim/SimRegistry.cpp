@@ -140,7 +140,7 @@ TRegStatus TSimRegistry::OpenCommon(const char* call, TRegOp op, HKey key,
                                     bool sameWhenEmpty, bool create, HKey& result) {
   result = HKey::None;
   TNode* base = NodeOf(key);
-  std::string target = base ? base->FullName : Hex(static_cast<std::uint32_t>(key));
+  std::string target = base ? base->FullName : Hex(static_cast<std::uint32_t>(SimId(key)));
   if (!subKey.empty()) target += "\\" + subKey;
   std::string extra = access ? Hex(access) : std::string();
   if (!base) {
@@ -199,8 +199,8 @@ TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::stri
                                      std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size) {
   std::uint32_t access = 0;
   TNode* node = NodeOf(key, &access);
-  std::string target =
-      (node ? node->FullName : Hex(static_cast<std::uint32_t>(key))) + " [" + valueName + "]";
+  std::string target = (node ? node->FullName : Hex(static_cast<std::uint32_t>(SimId(key)))) +
+                       " [" + valueName + "]";
   auto finish = [&](TRegStatus status) {
     Log(call, target, "", status);
     return status;
@@ -235,8 +235,8 @@ TRegStatus TSimRegistry::RegSetValueExA(HKey key, const std::string& valueName, 
                                         const std::uint8_t* data, std::uint32_t size) {
   std::uint32_t access = 0;
   TNode* node = NodeOf(key, &access);
-  std::string target =
-      (node ? node->FullName : Hex(static_cast<std::uint32_t>(key))) + " [" + valueName + "]";
+  std::string target = (node ? node->FullName : Hex(static_cast<std::uint32_t>(SimId(key)))) +
+                       " [" + valueName + "]";
   auto finish = [&](TRegStatus status) {
     Log("RegSetValueExA", target, Hex(kind), status);
     return status;
