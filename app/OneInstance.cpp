@@ -25,7 +25,7 @@ TInstanceLock::TInstanceLock(ISystem& system) : FSession(system), FMachine(syste
 bool HandOverToRunningProgram(TPlatform& platform) {
   IWindowing& windows = platform.Windows;
   HWnd running = windows.FindWindow(TWindowClass::Application, kApplicationTitle);
-  if (running == 0) return false;
+  if (running == HWnd::None) return false;
   // The process the user just started may take the foreground, so it may pass that on;
   // without it the running program's window could only flash.
   if (std::uint32_t process = windows.GetWindowProcessId(running))
@@ -35,5 +35,6 @@ bool HandOverToRunningProgram(TPlatform& platform) {
 }
 
 void TellFanControlledElsewhere(TPlatform& platform) {
-  platform.System.MessageBox(0, kOtherSessionText, kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+  platform.System.MessageBox(HWnd::None, kOtherSessionText, kApplicationTitle,
+                             MB_OK | MB_ICONINFORMATION);
 }

@@ -12,7 +12,7 @@ namespace {
 struct TPanel {
   TSimPlatform Sim;
   TWinControl Parent{nullptr, &Sim.Platform()};
-  HWnd Window = 0;
+  HWnd Window = HWnd::None;
   TDigits* Digits[4] = {};
   TGlyphCheckBox* Lamp = nullptr;
 

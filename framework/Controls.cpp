@@ -70,14 +70,14 @@ TWinControl::~TWinControl() {
 }
 
 HWnd TWinControl::Handle() {
-  if (!FHandle) CreateHandle();
+  if (FHandle == HWnd::None) CreateHandle();
   return FHandle;
 }
 
 TWindowParams TWinControl::CreateParams() {
   TWindowParams params;
   params.Class = TWindowClass::Panel;
-  params.Parent = Parent() ? Parent()->Handle() : 0;
+  params.Parent = Parent() ? Parent()->Handle() : HWnd::None;
   params.Caption = FCaption;
   params.Bounds = BoundsRect();
   params.Style = WS_CHILD | WS_CLIPSIBLINGS | (FVisible ? WS_VISIBLE : 0);
@@ -116,38 +116,39 @@ void TWinControl::CreateChildHandles() {
 }
 
 void TWinControl::DestroyHandle() {
-  if (!FHandle) return;
+  if (FHandle == HWnd::None) return;
   HWnd handle = FHandle;
-  FHandle = 0;
+  FHandle = HWnd::None;
   IWindowing& windows = Platform().Windows;
   if (windows.IsWindow(handle)) windows.DestroyWindow(handle);
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   TControl::SetBounds(left, top, width, height);
-  if (FHandle) Platform().Windows.SetWindowPos(FHandle, left, top, width, height, SWP_NOZORDER);
+  if (FHandle != HWnd::None)
+    Platform().Windows.SetWindowPos(FHandle, left, top, width, height, SWP_NOZORDER);
 }
 
 void TWinControl::SetVisible(bool value) {
   if (FVisible == value) return;
   FVisible = value;
-  if (FHandle) Platform().Windows.ShowWindow(FHandle, value ? SW_SHOWNA : SW_HIDE);
+  if (FHandle != HWnd::None) Platform().Windows.ShowWindow(FHandle, value ? SW_SHOWNA : SW_HIDE);
 }
 
 void TWinControl::SetEnabled(bool value) {
   if (FEnabled == value) return;
   FEnabled = value;
-  if (FHandle) Platform().Windows.EnableWindow(FHandle, value);
+  if (FHandle != HWnd::None) Platform().Windows.EnableWindow(FHandle, value);
 }
 
 void TWinControl::Invalidate() {
-  if (FHandle) Platform().Windows.InvalidateRect(FHandle, nullptr, true);
+  if (FHandle != HWnd::None) Platform().Windows.InvalidateRect(FHandle, nullptr, true);
 }
 
 void TWinControl::SetCaption(const std::string& value) {
   if (FCaption == value) return;
   FCaption = value;
-  if (FHandle) Platform().Windows.SetWindowText(FHandle, value);
+  if (FHandle != HWnd::None) Platform().Windows.SetWindowText(FHandle, value);
 }
 
 std::intptr_t TWinControl::WindowProc(HWnd window, std::uint32_t message, std::uintptr_t wParam,
@@ -155,8 +156,8 @@ std::intptr_t TWinControl::WindowProc(HWnd window, std::uint32_t message, std::u
   TMessage msg{message, wParam, lParam, 0};
   // Exceptions never cross the system's frames: they are reported here and the loop goes on.
   try {
-    if (message == WM_NCDESTROY && window == FHandle) FHandle = 0;
-    if (FHandle == 0 && message != WM_CREATE && message != WM_NCDESTROY) {
+    if (message == WM_NCDESTROY && window == FHandle) FHandle = HWnd::None;
+    if (FHandle == HWnd::None && message != WM_CREATE && message != WM_NCDESTROY) {
       return Platform().Windows.DefWindowProc(window, message, wParam, lParam);
     }
     WndProc(msg);
@@ -172,8 +173,8 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_VSCROLL:
       for (TControl* child : FControls) {
         auto* windowed = dynamic_cast<TWinControl*>(child);
-        if (windowed && windowed->FHandle != 0 &&
-            static_cast<std::intptr_t>(windowed->FHandle) == message.LParam) {
+        if (windowed && windowed->FHandle != HWnd::None &&
+            windowed->FHandle == static_cast<HWnd>(message.LParam)) {
           windowed->ParentNotify(message);
           return;
         }
@@ -194,7 +195,7 @@ void TWinControl::WndProc(TMessage& message) {
 
 void TWinControl::DefaultHandler(TMessage& message) {
   HWnd window = FHandle;
-  if (!window) return;
+  if (window == HWnd::None) return;
   message.Result =
       Platform().Windows.DefWindowProc(window, message.Msg, message.WParam, message.LParam);
 }
@@ -202,14 +203,14 @@ void TWinControl::DefaultHandler(TMessage& message) {
 void TWinControl::PaintHandler() {
   IWindowing& windows = Platform().Windows;
   TRect paintRect;
-  THandle dc = windows.BeginPaint(FHandle, paintRect);
+  HDc dc = windows.BeginPaint(FHandle, paintRect);
   // The paint ends whatever escapes a control's painting.
   struct TEndPaint {
     IWindowing& Windows;
     HWnd Window;
     ~TEndPaint() { Windows.EndPaint(Window); }
   } endPaint{windows, FHandle};
-  if (dc) {
+  if (dc != HDc::None) {
     // Only the controls the update region touches: the others would be clipped away anyway.
     for (TControl* child : FControls) {
       TRect r = child->BoundsRect();

@@ -60,7 +60,7 @@ class TControl : public TComponent {
 
   // A windowless control paints itself onto its parent's paint device context; `origin` is
   // its top-left corner in the parent's client coordinates.
-  virtual void PaintWindowless(THandle dc, TPoint origin) {}
+  virtual void PaintWindowless(HDc dc, TPoint origin) {}
   virtual bool Windowless() const { return true; }
 
   // Pointer input, in the control's own coordinates.
@@ -90,7 +90,7 @@ class TWinControl : public TControl, public IWindowProc {
   explicit TWinControl(TComponent* owner, TPlatform* platform = nullptr);
   ~TWinControl() override;
 
-  bool HandleAllocated() const { return FHandle != 0; }
+  bool HandleAllocated() const { return FHandle != HWnd::None; }
   // The window, created on first use (with the parent's first).
   HWnd Handle();
   const std::vector<TControl*>& Controls() const { return FControls; }
@@ -134,7 +134,7 @@ class TWinControl : public TControl, public IWindowProc {
   void MouseHandler(TMessage& message);
   TControl* WindowlessAt(int x, int y) const;
 
-  HWnd FHandle = 0;
+  HWnd FHandle = HWnd::None;
   int FId;
   std::vector<TControl*> FControls;
   TControl* FMouseCapture = nullptr;

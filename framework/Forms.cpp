@@ -225,7 +225,7 @@ void TApplication::Terminate() {
 void TApplication::HandleException(const std::exception& e) { ShowException(e.what()); }
 
 void TApplication::ShowException(const std::string& message) {
-  Platform().System.MessageBox(0, ExceptionReportText(message), FTitle.c_str(),
+  Platform().System.MessageBox(HWnd::None, ExceptionReportText(message), FTitle.c_str(),
                                MB_OK | MB_ICONSTOP);
 }
 

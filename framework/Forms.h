@@ -128,7 +128,7 @@ class TApplication : public TComponent, public IWindowProc {
 
  private:
   friend class TForm;
-  HWnd FHandle = 0;
+  HWnd FHandle = HWnd::None;
   std::string FTitle;
   bool FShowMainForm = true;
   bool FTerminated = false;

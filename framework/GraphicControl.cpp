@@ -12,8 +12,8 @@ TCanvas& TGraphicControl::Canvas() {
   return *FCanvas;
 }
 
-void TGraphicControl::PaintWindowless(THandle dc, TPoint origin) {
-  if (!dc) return;
+void TGraphicControl::PaintWindowless(HDc dc, TPoint origin) {
+  if (dc == HDc::None) return;
   IGdi& gdi = Platform().Gdi;
   TCanvas& canvas = Canvas();
   int saved = gdi.SaveDC(dc);
@@ -24,10 +24,10 @@ void TGraphicControl::PaintWindowless(THandle dc, TPoint origin) {
   struct TDetach {
     TCanvas& Canvas;
     IGdi& Gdi;
-    THandle Dc;
+    HDc Dc;
     int Saved;
     ~TDetach() {
-      Canvas.SetHandle(0);
+      Canvas.SetHandle(HDc::None);
       Gdi.RestoreDC(Dc, Saved);
     }
   } detach{canvas, gdi, dc, saved};

@@ -20,7 +20,7 @@ class TGraphicControl : public TControl {
   // The canvas is pointed at `dc` with its origin moved to the control's top-left and its
   // drawing clipped to the control; every object it selects is given back afterwards, and
   // a drawing failure inside Paint (an Exception) is swallowed: painting never reports.
-  void PaintWindowless(THandle dc, TPoint origin) override;
+  void PaintWindowless(HDc dc, TPoint origin) override;
 
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   // A left button released over the control after being pressed on it is a click.

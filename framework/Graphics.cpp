@@ -24,19 +24,19 @@ TGdiObject& TGdiObject::operator=(TGdiObject&& other) noexcept {
   if (this != &other) {
     Reset();
     FGdi = other.FGdi;
-    FHandle = std::exchange(other.FHandle, 0);
+    FHandle = std::exchange(other.FHandle, HGdiObj::None);
   }
   return *this;
 }
 
-THandle TGdiObject::Release() { return std::exchange(FHandle, 0); }
+HGdiObj TGdiObject::Release() { return std::exchange(FHandle, HGdiObj::None); }
 
 void TGdiObject::Reset() {
-  if (FHandle && FGdi) FGdi->DeleteObject(FHandle);
-  FHandle = 0;
+  if (FHandle != HGdiObj::None && FGdi) FGdi->DeleteObject(FHandle);
+  FHandle = HGdiObj::None;
 }
 
-TSelection::TSelection(IGdi& gdi, THandle dc, THandle object, bool owned)
+TSelection::TSelection(IGdi& gdi, HDc dc, HGdiObj object, bool owned)
     : FGdi(&gdi), FDc(dc), FObject(object), FOwned(owned) {
   FOld = gdi.SelectObject(dc, object);
 }
@@ -45,29 +45,29 @@ TSelection& TSelection::operator=(TSelection&& other) noexcept {
   if (this != &other) {
     Release();
     FGdi = other.FGdi;
-    FDc = std::exchange(other.FDc, 0);
-    FObject = std::exchange(other.FObject, 0);
-    FOld = std::exchange(other.FOld, 0);
+    FDc = std::exchange(other.FDc, HDc::None);
+    FObject = std::exchange(other.FObject, HGdiObj::None);
+    FOld = std::exchange(other.FOld, HGdiObj::None);
     FOwned = other.FOwned;
   }
   return *this;
 }
 
-void TSelection::Replace(THandle object) {
-  if (!FDc) return;
+void TSelection::Replace(HGdiObj object) {
+  if (FDc == HDc::None) return;
   FGdi->SelectObject(FDc, object);
-  if (FOwned && FObject) FGdi->DeleteObject(FObject);
+  if (FOwned && FObject != HGdiObj::None) FGdi->DeleteObject(FObject);
   FObject = object;
   FOwned = true;
 }
 
 void TSelection::Release() {
-  if (!FDc) return;
-  if (FOld) FGdi->SelectObject(FDc, FOld);
-  if (FOwned && FObject) FGdi->DeleteObject(FObject);
-  FDc = 0;
-  FObject = 0;
-  FOld = 0;
+  if (FDc == HDc::None) return;
+  if (FOld != HGdiObj::None) FGdi->SelectObject(FDc, FOld);
+  if (FOwned && FObject != HGdiObj::None) FGdi->DeleteObject(FObject);
+  FDc = HDc::None;
+  FObject = HGdiObj::None;
+  FOld = HGdiObj::None;
 }
 
 // ---- pen, brush, font --------------------------------------------------------------
@@ -171,31 +171,31 @@ void TCanvas::ReleaseContext() {
   FBrushSelection.Release();
   FFontSelection.Release();
   FPenValid = FBrushValid = FFontValid = false;
-  FDc = 0;
+  FDc = HDc::None;
 }
 
-void TCanvas::SetHandle(THandle dc) {
+void TCanvas::SetHandle(HDc dc) {
   if (dc == FDc) return;
   ReleaseContext();
   FDc = dc;
 }
 
-THandle TCanvas::RequireDc() {
+HDc TCanvas::RequireDc() {
   CreateHandle();
   return FDc;
 }
 
-THandle TCanvas::Handle() {
+HDc TCanvas::Handle() {
   RequirePen();
   RequireBrush();
   return FDc;
 }
 
 void TCanvas::RequirePen() {
-  THandle dc = RequireDc();
-  if (!dc || FPenValid) return;
+  HDc dc = RequireDc();
+  if (dc == HDc::None || FPenValid) return;
   int style = FPen.Style() == psClear ? PS_NULL : static_cast<int>(FPen.Style());
-  THandle pen = FGdi.CreatePen(style, FPen.Width(), ToRGB(FPen.Color()));
+  HGdiObj pen = FGdi.CreatePen(style, FPen.Width(), ToRGB(FPen.Color()));
   if (FPenSelection)
     FPenSelection.Replace(pen);
   else
@@ -204,14 +204,14 @@ void TCanvas::RequirePen() {
 }
 
 void TCanvas::RequireBrush() {
-  THandle dc = RequireDc();
-  if (!dc || FBrushValid) return;
+  HDc dc = RequireDc();
+  if (dc == HDc::None || FBrushValid) return;
   FBrushValid = true;
   if (FBrush.Style() == bsClear) {
     FGdi.SetBkMode(dc, TRANSPARENT);
     return;
   }
-  THandle brush = FBrush.Style() == bsSolid
+  HGdiObj brush = FBrush.Style() == bsSolid
                       ? FGdi.CreateSolidBrush(ToRGB(FBrush.Color()))
                       : FGdi.CreateHatchBrush(FBrush.Style() - bsHorizontal, ToRGB(FBrush.Color()));
   if (FBrushSelection)
@@ -228,9 +228,9 @@ void TCanvas::RequireBrush() {
 }
 
 void TCanvas::RequireFont() {
-  THandle dc = RequireDc();
-  if (!dc || FFontValid) return;
-  THandle font = FGdi.CreateFont(FFont.Params());
+  HDc dc = RequireDc();
+  if (dc == HDc::None || FFontValid) return;
+  HGdiObj font = FGdi.CreateFont(FFont.Params());
   if (FFontSelection)
     FFontSelection.Replace(font);
   else
@@ -239,53 +239,55 @@ void TCanvas::RequireFont() {
 }
 
 void TCanvas::MoveTo(int x, int y) {
-  if (THandle dc = RequireDc()) FGdi.MoveTo(dc, x, y);
+  if (HDc dc = RequireDc(); dc != HDc::None) FGdi.MoveTo(dc, x, y);
 }
 
 void TCanvas::LineTo(int x, int y) {
   RequirePen();
-  if (FDc) FGdi.LineTo(FDc, x, y);
+  if (FDc != HDc::None) FGdi.LineTo(FDc, x, y);
 }
 
 void TCanvas::SetPixel(int x, int y, TColor color) {
-  if (THandle dc = RequireDc()) FGdi.SetPixel(dc, x, y, ToRGB(color));
+  if (HDc dc = RequireDc(); dc != HDc::None) FGdi.SetPixel(dc, x, y, ToRGB(color));
 }
 
 TColorRef TCanvas::Pixel(int x, int y) {
-  THandle dc = RequireDc();
-  return dc ? FGdi.GetPixel(dc, x, y) : 0xFFFFFFFF;
+  HDc dc = RequireDc();
+  return dc != HDc::None ? FGdi.GetPixel(dc, x, y) : 0xFFFFFFFF;
 }
 
 void TCanvas::FillRect(const TRect& rect) {
   RequireBrush();
-  if (FDc && FBrush.Style() != bsClear) FGdi.FillRect(FDc, rect, FBrushSelection.Object());
+  if (FDc != HDc::None && FBrush.Style() != bsClear)
+    FGdi.FillRect(FDc, rect, FBrushSelection.Object());
 }
 
 void TCanvas::FrameRect(const TRect& rect) {
   RequireBrush();
-  if (FDc && FBrush.Style() != bsClear) FGdi.FrameRect(FDc, rect, FBrushSelection.Object());
+  if (FDc != HDc::None && FBrush.Style() != bsClear)
+    FGdi.FrameRect(FDc, rect, FBrushSelection.Object());
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
   RequireFont();
   RequireBrush();
-  if (!FDc) return;
+  if (FDc == HDc::None) return;
   FGdi.SetTextColor(FDc, ToRGB(FFont.Color()));
   FGdi.TextOut(FDc, x, y, text);
 }
 
 TPoint TCanvas::TextExtent(const std::string& text) {
   RequireFont();
-  return FDc ? FGdi.GetTextExtent(FDc, text) : TPoint{};
+  return FDc != HDc::None ? FGdi.GetTextExtent(FDc, text) : TPoint{};
 }
 
 void TCanvas::Draw(int x, int y, TBitmap& bitmap) {
   if (bitmap.Empty()) return;
-  THandle dc = RequireDc();
-  if (!dc) return;
+  HDc dc = RequireDc();
+  if (dc == HDc::None) return;
   TColor transparent = bitmap.Transparent() ? bitmap.TransparentColor() : clNone;
   TCanvas& source = bitmap.Canvas();
-  THandle src = source.RequireDc();
+  HDc src = source.RequireDc();
   if (transparent != clNone)
     FGdi.TransparentBlt(dc, x, y, bitmap.Width(), bitmap.Height(), src, 0, 0, ToRGB(transparent));
   else
@@ -293,9 +295,10 @@ void TCanvas::Draw(int x, int y, TBitmap& bitmap) {
 }
 
 void TCanvas::CopyFrom(int x, int y, TCanvas& source, const TRect& r) {
-  THandle dc = RequireDc();
-  THandle src = source.RequireDc();
-  if (dc && src) FGdi.BitBlt(dc, x, y, r.Width(), r.Height(), src, r.Left, r.Top);
+  HDc dc = RequireDc();
+  HDc src = source.RequireDc();
+  if (dc != HDc::None && src != HDc::None)
+    FGdi.BitBlt(dc, x, y, r.Width(), r.Height(), src, r.Left, r.Top);
 }
 
 // ---- bitmap -----------------------------------------------------------------------
@@ -336,17 +339,17 @@ TBitmap::~TBitmap() { FCanvas->FreeContext(); }
 
 TCanvas& TBitmap::Canvas() { return *FCanvas; }
 
-THandle TBitmap::Handle() {
+HGdiObj TBitmap::Handle() {
   FCanvas->ReleasePicture();
   return FBitmap.Get();
 }
 
 void TBitmap::FreeContext() { FCanvas->FreeContext(); }
 
-void TBitmap::Adopt(THandle bitmap) {
+void TBitmap::Adopt(HGdiObj bitmap) {
   FCanvas->FreeContext();
   FBitmap = TGdiObject(FGdi, bitmap);
-  TPoint size = bitmap ? FGdi.GetBitmapSize(bitmap) : TPoint{};
+  TPoint size = bitmap != HGdiObj::None ? FGdi.GetBitmapSize(bitmap) : TPoint{};
   FWidth = size.X;
   FHeight = size.Y;
 }
@@ -355,12 +358,12 @@ void TBitmap::SetSize(int width, int height) {
   if (width == FWidth && height == FHeight) return;
   if (width <= 0 || height <= 0) return Clear();
   Adopt(FGdi.CreateBitmap(width, height));
-  if (!FBitmap.Get()) return Clear();
+  if (FBitmap.Get() == HGdiObj::None) return Clear();
   FCanvas->FillRect({0, 0, width, height});
   FCanvas->FreeContext();
 }
 
-void TBitmap::Clear() { Adopt(0); }
+void TBitmap::Clear() { Adopt(HGdiObj::None); }
 
 void TBitmap::Assign(TBitmap& source) {
   if (&source == this) return;
@@ -369,27 +372,27 @@ void TBitmap::Assign(TBitmap& source) {
   FTransparentColor = source.FTransparentColor;
   if (source.Empty()) return Clear();
   Adopt(FGdi.CreateBitmap(source.Width(), source.Height()));
-  if (!FBitmap.Get()) return Clear();
+  if (FBitmap.Get() == HGdiObj::None) return Clear();
   FCanvas->CopyFrom(0, 0, source.Canvas(), {0, 0, FWidth, FHeight});
   FCanvas->FreeContext();
   source.FreeContext();
 }
 
 bool TBitmap::LoadFromResource(const std::string& name) {
-  THandle bitmap = FGdi.LoadBitmapResource(name);
-  if (!bitmap) return false;
+  HGdiObj bitmap = FGdi.LoadBitmapResource(name);
+  if (bitmap == HGdiObj::None) return false;
   Adopt(bitmap);
   return true;
 }
 
 void TBitmap::LoadFromPixels(int width, int height, const std::vector<TColorRef>& pixels) {
-  Adopt(width > 0 && height > 0 ? FGdi.CreateBitmap(width, height) : 0);
-  if (FBitmap.Get()) FGdi.SetBitmapPixels(FBitmap.Get(), pixels);
+  Adopt(width > 0 && height > 0 ? FGdi.CreateBitmap(width, height) : HGdiObj::None);
+  if (FBitmap.Get() != HGdiObj::None) FGdi.SetBitmapPixels(FBitmap.Get(), pixels);
 }
 
 std::vector<TColorRef> TBitmap::Pixels() {
-  THandle bitmap = Handle();
-  return bitmap ? FGdi.GetBitmapPixels(bitmap) : std::vector<TColorRef>{};
+  HGdiObj bitmap = Handle();
+  return bitmap != HGdiObj::None ? FGdi.GetBitmapPixels(bitmap) : std::vector<TColorRef>{};
 }
 
 TColor TBitmap::TransparentColor() {
@@ -408,24 +411,24 @@ void TBitmap::SetTransparentColor(TColor value) {
 
 // ---- icon -------------------------------------------------------------------------
 
-void TIcon::SetHandle(THandle icon) {
+void TIcon::SetHandle(HIcon icon) {
   if (icon != FHandle) {
-    if (FHandle) FGdi.DestroyIcon(FHandle);
+    if (FHandle != HIcon::None) FGdi.DestroyIcon(FHandle);
     FHandle = icon;
   }
   if (OnChange) OnChange(*this);
 }
 
-void TIcon::Clear() { SetHandle(0); }
+void TIcon::Clear() { SetHandle(HIcon::None); }
 
 void TIcon::Assign(const TIcon& source) {
   if (&source == this) return;
-  SetHandle(source.FHandle ? FGdi.CopyIcon(source.FHandle) : 0);
+  SetHandle(source.FHandle != HIcon::None ? FGdi.CopyIcon(source.FHandle) : HIcon::None);
 }
 
 void TIcon::FromBitmap(TBitmap& bitmap, TColor maskColor) {
-  THandle handle = bitmap.Handle();
-  SetHandle(
-      handle ? FGdi.CreateIconFromBitmap(handle, maskColor != clNone, ColorToRGB(maskColor, FGdi))
-             : 0);
+  HGdiObj handle = bitmap.Handle();
+  SetHandle(handle != HGdiObj::None ? FGdi.CreateIconFromBitmap(handle, maskColor != clNone,
+                                                                ColorToRGB(maskColor, FGdi))
+                                    : HIcon::None);
 }

@@ -61,19 +61,19 @@ int MulDiv(int a, int b, int c);
 class TGdiObject {
  public:
   TGdiObject() = default;
-  TGdiObject(IGdi& gdi, THandle handle) : FGdi(&gdi), FHandle(handle) {}
+  TGdiObject(IGdi& gdi, HGdiObj handle) : FGdi(&gdi), FHandle(handle) {}
   TGdiObject(TGdiObject&& other) noexcept { *this = std::move(other); }
   TGdiObject& operator=(TGdiObject&& other) noexcept;
   TGdiObject(const TGdiObject&) = delete;
   TGdiObject& operator=(const TGdiObject&) = delete;
   ~TGdiObject() { Reset(); }
-  THandle Get() const { return FHandle; }
-  THandle Release();
+  HGdiObj Get() const { return FHandle; }
+  HGdiObj Release();
   void Reset();
 
  private:
   IGdi* FGdi = nullptr;
-  THandle FHandle = 0;
+  HGdiObj FHandle = HGdiObj::None;
 };
 
 // A memory device context, deleted with its owner.
@@ -83,13 +83,13 @@ class TMemoryDC {
   TMemoryDC(const TMemoryDC&) = delete;
   TMemoryDC& operator=(const TMemoryDC&) = delete;
   ~TMemoryDC() {
-    if (FHandle) FGdi.DeleteDC(FHandle);
+    if (FHandle != HDc::None) FGdi.DeleteDC(FHandle);
   }
-  THandle Get() const { return FHandle; }
+  HDc Get() const { return FHandle; }
 
  private:
   IGdi& FGdi;
-  THandle FHandle;
+  HDc FHandle;
 };
 
 // Selects an object into a context for a scope. On release the object it displaced is
@@ -97,7 +97,7 @@ class TMemoryDC {
 class TSelection {
  public:
   TSelection() = default;
-  TSelection(IGdi& gdi, THandle dc, THandle object, bool owned = true);
+  TSelection(IGdi& gdi, HDc dc, HGdiObj object, bool owned = true);
   TSelection(TSelection&& other) noexcept { *this = std::move(other); }
   TSelection& operator=(TSelection&& other) noexcept;
   TSelection(const TSelection&) = delete;
@@ -105,16 +105,16 @@ class TSelection {
   ~TSelection() { Release(); }
   // Selects another owned object in place of the current one, which is deleted; the object
   // to put back at the end stays the one displaced first.
-  void Replace(THandle object);
+  void Replace(HGdiObj object);
   void Release();
-  THandle Object() const { return FObject; }
-  explicit operator bool() const { return FDc != 0; }
+  HGdiObj Object() const { return FObject; }
+  explicit operator bool() const { return FDc != HDc::None; }
 
  private:
   IGdi* FGdi = nullptr;
-  THandle FDc = 0;
-  THandle FObject = 0;
-  THandle FOld = 0;
+  HDc FDc = HDc::None;
+  HGdiObj FObject = HGdiObj::None;
+  HGdiObj FOld = HGdiObj::None;
   bool FOwned = false;
 };
 
@@ -221,11 +221,11 @@ class TCanvas {
   // The context with the canvas's pen and brush selected. The font goes in with the first
   // text drawn or measured: selecting one into a window's context costs more under Wine than
   // a whole paint of the widgets that draw no text.
-  THandle Handle();
-  // Attaches the canvas to a context it does not own (0 detaches); the previous context
+  HDc Handle();
+  // Attaches the canvas to a context it does not own (None detaches); the previous context
   // gets its own objects back.
-  void SetHandle(THandle dc);
-  bool HandleAllocated() const { return FDc != 0; }
+  void SetHandle(HDc dc);
+  bool HandleAllocated() const { return FDc != HDc::None; }
 
   TPen& Pen() { return FPen; }
   TBrush& Brush() { return FBrush; }
@@ -256,16 +256,16 @@ class TCanvas {
   virtual void CreateHandle() {}
   // Puts back the context's own objects and forgets the context.
   void ReleaseContext();
-  void SetOwnHandle(THandle dc) { FDc = dc; }
+  void SetOwnHandle(HDc dc) { FDc = dc; }
 
  private:
   void RequirePen();
   void RequireBrush();
   void RequireFont();
-  THandle RequireDc();
+  HDc RequireDc();
 
   IGdi& FGdi;
-  THandle FDc = 0;
+  HDc FDc = HDc::None;
   TPen FPen;
   TBrush FBrush;
   TFont FFont;
@@ -298,7 +298,7 @@ class TBitmap {
   void SetWidth(int width) { SetSize(width, FHeight); }
   void SetHeight(int height) { SetSize(FWidth, height); }
   TCanvas& Canvas();
-  THandle Handle();
+  HGdiObj Handle();
   // Closes the canvas's context until the canvas is next used.
   void FreeContext();
   // Drops the picture (zero size).
@@ -321,7 +321,7 @@ class TBitmap {
 
  private:
   class TBitmapCanvas;
-  void Adopt(THandle bitmap);
+  void Adopt(HGdiObj bitmap);
 
   IGdi& FGdi;
   TGdiObject FBitmap;
@@ -341,12 +341,12 @@ class TIcon {
   TIcon(const TIcon&) = delete;
   TIcon& operator=(const TIcon&) = delete;
   ~TIcon() {
-    if (FHandle) FGdi.DestroyIcon(FHandle);
+    if (FHandle != HIcon::None) FGdi.DestroyIcon(FHandle);
   }
-  THandle Handle() const { return FHandle; }
+  HIcon Handle() const { return FHandle; }
   // Takes ownership of an icon handle.
-  void SetHandle(THandle icon);
-  bool Empty() const { return FHandle == 0; }
+  void SetHandle(HIcon icon);
+  bool Empty() const { return FHandle == HIcon::None; }
   void Clear();
   // Copies another icon's image.
   void Assign(const TIcon& source);
@@ -358,5 +358,5 @@ class TIcon {
 
  private:
   IGdi& FGdi;
-  THandle FHandle = 0;
+  HIcon FHandle = HIcon::None;
 };

@@ -22,7 +22,7 @@ class TTimer : public TComponent, public IWindowProc {
  private:
   void UpdateTimer();
 
-  HWnd FWindow = 0;
+  HWnd FWindow = HWnd::None;
   std::uint32_t FInterval = 1000;
   bool FEnabled = true;
   bool FRunning = false;

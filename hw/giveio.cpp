@@ -28,7 +28,7 @@ void TGiveIo::EnablePortAccess() {
   // once: later enablements follow refused accesses, and the tray's hint tells that state.
   std::string driverPath = ExtractFilePath(system.ExecutablePath()) + kDriverFile;
   if (atStart && !system.FileExists(driverPath))
-    system.MessageBoxUtf8(0, Cp1251ToUtf8(kMissingDriverText), nullptr, MB_OK);
+    system.MessageBoxUtf8(HWnd::None, Cp1251ToUtf8(kMissingDriverText), nullptr, MB_OK);
 
   // Each handle is closed as its scope ends: the registration's and the service's at once,
   // the device's once opened (the opening is what grants the ports), the manager's last.

@@ -84,90 +84,90 @@ class IGdi {
 
   // ---- device contexts -----------------------------------------------------
   // A memory device context compatible with the screen.
-  virtual THandle CreateMemoryDC() = 0;
-  virtual bool DeleteDC(THandle dc) = 0;
+  virtual HDc CreateMemoryDC() = 0;
+  virtual bool DeleteDC(HDc dc) = 0;
   // Bits per pixel of the device behind the context (0: the screen).
-  virtual int GetBitsPerPixel(THandle dc) = 0;
+  virtual int GetBitsPerPixel(HDc dc) = 0;
   // Logical-to-device offset: drawing at (x, y) lands at (x + origin.X, y + origin.Y).
-  virtual TPoint SetViewportOrg(THandle dc, TPoint origin) = 0;
-  virtual TPoint GetViewportOrg(THandle dc) = 0;
+  virtual TPoint SetViewportOrg(HDc dc, TPoint origin) = 0;
+  virtual TPoint GetViewportOrg(HDc dc) = 0;
   // Limits drawing to the intersection of the current clip area and `rect` (logical).
-  virtual void IntersectClipRect(THandle dc, const TRect& rect) = 0;
+  virtual void IntersectClipRect(HDc dc, const TRect& rect) = 0;
   // Saves origin, clip area, colours and selected objects; RestoreDC puts back the last save.
-  virtual int SaveDC(THandle dc) = 0;
-  virtual bool RestoreDC(THandle dc, int saved) = 0;
+  virtual int SaveDC(HDc dc) = 0;
+  virtual bool RestoreDC(HDc dc, int saved) = 0;
 
   // ---- objects -------------------------------------------------------------
-  virtual THandle CreatePen(int style, int width, TColorRef color) = 0;
-  virtual THandle CreateSolidBrush(TColorRef color) = 0;
-  virtual THandle CreateHatchBrush(int hatch, TColorRef color) = 0;
-  virtual THandle CreateFont(const TFontParams& params) = 0;
+  virtual HGdiObj CreatePen(int style, int width, TColorRef color) = 0;
+  virtual HGdiObj CreateSolidBrush(TColorRef color) = 0;
+  virtual HGdiObj CreateHatchBrush(int hatch, TColorRef color) = 0;
+  virtual HGdiObj CreateFont(const TFontParams& params) = 0;
   // A bitmap of the screen's format (never a monochrome one), contents undefined.
-  virtual THandle CreateBitmap(int width, int height) = 0;
-  // Selects a pen, brush, font or bitmap; gives the object it replaced (0 on failure).
-  virtual THandle SelectObject(THandle dc, THandle object) = 0;
+  virtual HGdiObj CreateBitmap(int width, int height) = 0;
+  // Selects a pen, brush, font or bitmap; gives the object it replaced (None on failure).
+  virtual HGdiObj SelectObject(HDc dc, HGdiObj object) = 0;
   // Fails (false) for an object still selected into a context.
-  virtual bool DeleteObject(THandle object) = 0;
+  virtual bool DeleteObject(HGdiObj object) = 0;
   // Style and width of the pen selected into the context.
-  virtual TPenInfo GetCurrentPen(THandle dc) = 0;
+  virtual TPenInfo GetCurrentPen(HDc dc) = 0;
 
   // ---- bitmaps -------------------------------------------------------------
-  virtual TPoint GetBitmapSize(THandle bitmap) = 0;
+  virtual TPoint GetBitmapSize(HGdiObj bitmap) = 0;
   // Whole-bitmap pixel access, rows from the top, 0x00BBGGRR.
-  virtual bool SetBitmapPixels(THandle bitmap, const std::vector<TColorRef>& pixels) = 0;
-  virtual std::vector<TColorRef> GetBitmapPixels(THandle bitmap) = 0;
-  // A bitmap resource of the executable; 0 when there is none of that name.
-  virtual THandle LoadBitmapResource(const std::string& name) = 0;
+  virtual bool SetBitmapPixels(HGdiObj bitmap, const std::vector<TColorRef>& pixels) = 0;
+  virtual std::vector<TColorRef> GetBitmapPixels(HGdiObj bitmap) = 0;
+  // A bitmap resource of the executable; None when there is none of that name.
+  virtual HGdiObj LoadBitmapResource(const std::string& name) = 0;
 
   // ---- drawing -------------------------------------------------------------
-  virtual TPoint MoveTo(THandle dc, int x, int y) = 0;
+  virtual TPoint MoveTo(HDc dc, int x, int y) = 0;
   // Draws with the selected pen from the current position; the end point is not painted.
-  virtual bool LineTo(THandle dc, int x, int y) = 0;
-  virtual TColorRef SetPixel(THandle dc, int x, int y, TColorRef color) = 0;
+  virtual bool LineTo(HDc dc, int x, int y) = 0;
+  virtual TColorRef SetPixel(HDc dc, int x, int y, TColorRef color) = 0;
   // 0xFFFFFFFF outside the surface or the clip area.
-  virtual TColorRef GetPixel(THandle dc, int x, int y) = 0;
+  virtual TColorRef GetPixel(HDc dc, int x, int y) = 0;
   // Right and bottom edges are not painted.
-  virtual bool FillRect(THandle dc, const TRect& rect, THandle brush) = 0;
+  virtual bool FillRect(HDc dc, const TRect& rect, HGdiObj brush) = 0;
   // A one-pixel frame just inside the rectangle.
-  virtual bool FrameRect(THandle dc, const TRect& rect, THandle brush) = 0;
+  virtual bool FrameRect(HDc dc, const TRect& rect, HGdiObj brush) = 0;
   // Plain copy of a block.
-  virtual bool BitBlt(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
+  virtual bool BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
                       int srcY) = 0;
   // Copy that leaves out the source pixels of `transparent`.
-  virtual bool TransparentBlt(THandle dst, int x, int y, int width, int height, THandle src,
-                              int srcX, int srcY, TColorRef transparent) = 0;
+  virtual bool TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
+                              int srcY, TColorRef transparent) = 0;
 
   // ---- text ----------------------------------------------------------------
-  virtual TColorRef SetTextColor(THandle dc, TColorRef color) = 0;
-  virtual TColorRef SetBkColor(THandle dc, TColorRef color) = 0;
-  virtual int SetBkMode(THandle dc, int mode) = 0;
+  virtual TColorRef SetTextColor(HDc dc, TColorRef color) = 0;
+  virtual TColorRef SetBkColor(HDc dc, TColorRef color) = 0;
+  virtual int SetBkMode(HDc dc, int mode) = 0;
   // Size in pixels of the text in the selected font.
-  virtual TPoint GetTextExtent(THandle dc, const std::string& text) = 0;
+  virtual TPoint GetTextExtent(HDc dc, const std::string& text) = 0;
   // Top-left of the text at (x, y); the cells get the background colour in OPAQUE mode.
-  virtual bool TextOut(THandle dc, int x, int y, const std::string& text) = 0;
+  virtual bool TextOut(HDc dc, int x, int y, const std::string& text) = 0;
 
   // ---- icons ---------------------------------------------------------------
   // An icon of the bitmap's size and image: pixels of exactly `maskColor` become
   // transparent when `useMask` is set, otherwise the icon is opaque everywhere.
-  virtual THandle CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef maskColor) = 0;
-  virtual THandle CopyIcon(THandle icon) = 0;
-  virtual bool DestroyIcon(THandle icon) = 0;
-  virtual bool DrawIcon(THandle dc, int x, int y, THandle icon) = 0;
-  virtual TPoint GetIconSize(THandle icon) = 0;
+  virtual HIcon CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) = 0;
+  virtual HIcon CopyIcon(HIcon icon) = 0;
+  virtual bool DestroyIcon(HIcon icon) = 0;
+  virtual bool DrawIcon(HDc dc, int x, int y, HIcon icon) = 0;
+  virtual TPoint GetIconSize(HIcon icon) = 0;
   // An icon's image, rows from the top, and its mask (true: transparent); empty on failure.
-  virtual bool GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+  virtual bool GetIconImage(HIcon icon, std::vector<TColorRef>& pixels,
                             std::vector<bool>& transparent) = 0;
 
   // ---- image lists ---------------------------------------------------------
   // A list of images of one size, each with a mask, in the screen's format.
-  virtual THandle ImageListCreate(int width, int height) = 0;
+  virtual HImageList ImageListCreate(int width, int height) = 0;
   // Adds the top-left block of the bitmap; with `useMask` its pixels of exactly `maskColor`
   // become transparent, otherwise none. Gives the new image's index, -1 on failure.
-  virtual int ImageListAddMasked(THandle list, THandle bitmap, bool useMask,
+  virtual int ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
                                  TColorRef maskColor) = 0;
   // A new icon made of one image of the list and its mask.
-  virtual THandle ImageListGetIcon(THandle list, int index) = 0;
-  virtual bool ImageListDestroy(THandle list) = 0;
+  virtual HIcon ImageListGetIcon(HImageList list, int index) = 0;
+  virtual bool ImageListDestroy(HImageList list) = 0;
 
   // ---- system colours ------------------------------------------------------
   virtual TColorRef GetSysColor(int index) = 0;

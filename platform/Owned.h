@@ -3,7 +3,7 @@
 // on every path out. `TCloser` says how a handle of its kind is closed:
 //   struct TCloser { using Service = ...; using Handle = ...; static void Close(Service&, Handle);
 //   };
-// A handle equal to Handle{} is none and is never closed.
+// A handle equal to Handle{} (None) is no handle and is never closed.
 #include <utility>
 
 #include "platform/Registry.h"
@@ -55,8 +55,8 @@ using TOwnedKernelObject = TOwned<TKernelObjectCloser>;
 // The service manager and services.
 struct TServiceHandleCloser {
   using Service = ISystem;
-  using Handle = THandle;
-  static void Close(ISystem& system, THandle handle) { system.CloseServiceHandle(handle); }
+  using Handle = HService;
+  static void Close(ISystem& system, HService handle) { system.CloseServiceHandle(handle); }
 };
 using TOwnedServiceHandle = TOwned<TServiceHandleCloser>;
 

@@ -4,18 +4,19 @@
 #include <cstdint>
 #include <string>
 
-using HKey = std::uintptr_t;
+#include "platform/Types.h"
+
 // A Win32 LONG status code; 0 is success.
 using TRegStatus = std::int32_t;
 
 // ---- predefined keys ---------------------------------------------------------
-inline constexpr HKey HKEY_CLASSES_ROOT = 0x80000000;
-inline constexpr HKey HKEY_CURRENT_USER = 0x80000001;
-inline constexpr HKey HKEY_LOCAL_MACHINE = 0x80000002;
-inline constexpr HKey HKEY_USERS = 0x80000003;
-inline constexpr HKey HKEY_PERFORMANCE_DATA = 0x80000004;
-inline constexpr HKey HKEY_CURRENT_CONFIG = 0x80000005;
-inline constexpr HKey HKEY_DYN_DATA = 0x80000006;
+inline constexpr HKey HKEY_CLASSES_ROOT{0x80000000};
+inline constexpr HKey HKEY_CURRENT_USER{0x80000001};
+inline constexpr HKey HKEY_LOCAL_MACHINE{0x80000002};
+inline constexpr HKey HKEY_USERS{0x80000003};
+inline constexpr HKey HKEY_PERFORMANCE_DATA{0x80000004};
+inline constexpr HKey HKEY_CURRENT_CONFIG{0x80000005};
+inline constexpr HKey HKEY_DYN_DATA{0x80000006};
 
 inline constexpr bool IsPredefinedKey(HKey key) {
   return key >= HKEY_CLASSES_ROOT && key <= HKEY_DYN_DATA;

@@ -85,12 +85,12 @@ class ISystem {
   virtual int MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
                              std::uint32_t flags) = 0;
 
-  // Service control manager and device open; 0 is "none". Results mirror the system's.
-  virtual THandle OpenSCManager(std::uint32_t access) = 0;
-  virtual THandle CreateService(THandle manager, const TServiceParams& params) = 0;
-  virtual THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) = 0;
-  virtual bool StartService(THandle service) = 0;
-  virtual bool CloseServiceHandle(THandle handle) = 0;
+  // Service control manager and device open; None is no handle. Results mirror the system's.
+  virtual HService OpenSCManager(std::uint32_t access) = 0;
+  virtual HService CreateService(HService manager, const TServiceParams& params) = 0;
+  virtual HService OpenService(HService manager, const std::string& name, std::uint32_t access) = 0;
+  virtual bool StartService(HService service) = 0;
+  virtual bool CloseServiceHandle(HService handle) = 0;
   virtual THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                              std::uint32_t disposition, std::uint32_t attributes) = 0;
   // Closes a device or mutex handle.
@@ -98,7 +98,7 @@ class ISystem {
 
   // Named mutexes, shared with every process that opens the same name ("Global\" names across
   // log-on sessions, "Local\" names within this one). Opens the mutex or creates it unowned;
-  // where full rights are refused, it is opened with just the rights to wait and release. 0
+  // where full rights are refused, it is opened with just the rights to wait and release. None
   // when it is Refused or Failed; `opening` (may be null) tells which.
   virtual THandle CreateMutex(const std::string& name, TMutexSharing sharing,
                               TMutexOpening* opening) = 0;

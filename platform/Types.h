@@ -1,9 +1,19 @@
 #pragma once
-// Plain value types shared by every layer. Handles are opaque numbers; 0 means "none".
+// Plain value types shared by every layer.
 #include <cstdint>
 
-using HWnd = std::uintptr_t;
-using THandle = std::uintptr_t;
+// Handles of the system: opaque numbers, one type per kind, so a handle of one kind cannot be
+// passed where another is expected. None (0) is no handle. Only the platform's backends turn
+// them into numbers or the system's own types; above them a handle is never taken apart,
+// except where a message or record carries one as a number.
+enum class HWnd : std::uintptr_t { None = 0 };        // windows
+enum class HDc : std::uintptr_t { None = 0 };         // device contexts
+enum class HGdiObj : std::uintptr_t { None = 0 };     // pens, brushes, fonts and bitmaps
+enum class HIcon : std::uintptr_t { None = 0 };       // icons
+enum class HImageList : std::uintptr_t { None = 0 };  // image lists
+enum class HKey : std::uintptr_t { None = 0 };        // registry keys
+enum class THandle : std::uintptr_t { None = 0 };     // kernel objects: mutexes, devices
+enum class HService : std::uintptr_t { None = 0 };    // the service manager and services
 
 struct TPoint {
   int X = 0;

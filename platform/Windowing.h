@@ -126,8 +126,8 @@ using TWndProcRef = std::uintptr_t;
 
 struct TWindowParams {
   TWindowClass Class = TWindowClass::Utility;
-  HWnd Parent = 0;  // the parent of a child window
-  HWnd Owner = 0;   // the owner of a top-level window
+  HWnd Parent = HWnd::None;  // the parent of a child window
+  HWnd Owner = HWnd::None;   // the owner of a top-level window
   std::string Caption;
   TRect Bounds;  // window rectangle, relative to the parent's client area for children
   std::uint32_t Style = 0;
@@ -137,7 +137,7 @@ struct TWindowParams {
 };
 
 struct TMsg {
-  HWnd Window = 0;
+  HWnd Window = HWnd::None;
   std::uint32_t Message = 0;
   std::uintptr_t WParam = 0;
   std::intptr_t LParam = 0;
@@ -183,7 +183,7 @@ class IWindowing {
   virtual bool ChangeWindowMessageFilter(std::uint32_t message) = 0;
 
   // A top-level window of one of the program's own classes with exactly this caption, hidden
-  // or not, made by any process on this desktop; 0 when there is none.
+  // or not, made by any process on this desktop; None when there is none.
   virtual HWnd FindWindow(TWindowClass windowClass, const std::string& caption) = 0;
   // The process that made the window; 0 when it is no window.
   virtual std::uint32_t GetWindowProcessId(HWnd window) = 0;
@@ -210,8 +210,8 @@ class IWindowing {
   // (WM_ERASEBKGND) under the whole region first; otherwise the old picture stays under it.
   virtual void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) = 0;
   // Device context for WM_PAINT, clipped to the update region, whose bounds go to
-  // `paintRect`; 0 when there is nothing to paint.
-  virtual THandle BeginPaint(HWnd window, TRect& paintRect) = 0;
+  // `paintRect`; None when there is nothing to paint.
+  virtual HDc BeginPaint(HWnd window, TRect& paintRect) = 0;
   virtual void EndPaint(HWnd window) = 0;
 
   // Pointer and keyboard state (tray click handling).

@@ -71,7 +71,7 @@ void TAppRegistryStorage::SplitKeyValue(const std::string& path, std::string& ke
 }
 
 bool TAppRegistryStorage::KeyExists(const std::string& key) {
-  HKey opened = 0;
+  HKey opened = HKey::None;
   TRegStatus status = Registry().RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened);
   if (status != ERROR_SUCCESS) {
     if (!IsAbsent(status)) NoteReadFailure();
@@ -83,7 +83,7 @@ bool TAppRegistryStorage::KeyExists(const std::string& key) {
 
 void TAppRegistryStorage::CreateKeyWhenMissing(const std::string& key) {
   if (KeyExists(key)) return;
-  HKey created = 0;
+  HKey created = HKey::None;
   // Creates the missing parents as well.
   if (Registry().RegCreateKeyA(RootKey(), key, created) != ERROR_SUCCESS)
     throw EStorageError(FormatText("Unable to create key '%s'", {key}));
@@ -94,7 +94,7 @@ void TAppRegistryStorage::SetValue(const std::string& key, const std::string& na
                                    std::uint32_t kind, const std::vector<std::uint8_t>& data) {
   CreateKeyWhenMissing(key);
   const std::string failure = FormatText("Unable to open key \"%s\" for write", {key});
-  HKey opened = 0;
+  HKey opened = HKey::None;
   if (Registry().RegOpenKeyExA(RootKey(), key, 0, KEY_WRITE, opened) != ERROR_SUCCESS)
     throw ERegistryError(failure);
   TOwnedRegKey guard(Registry(), opened);
@@ -112,7 +112,7 @@ bool TAppRegistryStorage::QueryValue(
     if (!IsAbsent(status)) NoteReadFailure();
     return false;
   };
-  HKey opened = 0;
+  HKey opened = HKey::None;
   TRegStatus status = registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened);
   if (status != ERROR_SUCCESS) return failed(status);
   TOwnedRegKey guard(registry, opened);
@@ -143,7 +143,7 @@ bool TAppRegistryStorage::DoValueExists(const std::string& path) {
   std::string key, name;
   SplitKeyValue(path, key, name);
   if (!KeyExists(key)) return false;
-  HKey opened = 0;
+  HKey opened = HKey::None;
   if (Registry().RegOpenKeyA(RootKey(), key, opened) != ERROR_SUCCESS)
     throw ERegistryError(FormatText("Unable to open key \"%s\" for read", {key}));
   TOwnedRegKey guard(Registry(), opened);
@@ -215,7 +215,7 @@ long double TAppRegistryStorage::DoReadFloat(const std::string& path, long doubl
   IRegistry& registry = Registry();
   const std::string inaccessible =
       FormatText("Unable to open key \"%s\" and access value \"%s\"", {key, name});
-  HKey opened = 0;
+  HKey opened = HKey::None;
   if (registry.RegOpenKeyExA(RootKey(), key, 0, KEY_READ, opened) != ERROR_SUCCESS)
     throw ERegistryError(inaccessible);
   TOwnedRegKey guard(registry, opened);

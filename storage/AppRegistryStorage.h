@@ -24,8 +24,13 @@ class TAppRegistryStorage : public TCustomAppStorage {
 
   TRegKey RegRoot() const { return FRegRoot; }
   void SetRegRoot(TRegKey value) { FRegRoot = value; }
-  // The predefined handle of the hive: 0x80000000 plus the ordinal of RegRoot.
-  HKey RootKey() const { return HKEY_CLASSES_ROOT + static_cast<HKey>(FRegRoot); }
+  // The predefined handle of the hive RegRoot names.
+  HKey RootKey() const {
+    static constexpr HKey kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,     HKEY_LOCAL_MACHINE,
+                                      HKEY_USERS,        HKEY_PERFORMANCE_DATA, HKEY_CURRENT_CONFIG,
+                                      HKEY_DYN_DATA};
+    return kRoots[static_cast<int>(FRegRoot)];
+  }
 
  protected:
   bool DoValueExists(const std::string& path) override;

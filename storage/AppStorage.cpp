@@ -93,7 +93,7 @@ std::string TCustomAppStorage::ReplacementFor(bool applName) {
     bool& shown = applName ? FApplNameNoticeShown : FCompanyNameNoticeShown;
     if (!shown) {
       shown = true;
-      system.MessageBox(0,
+      system.MessageBox(HWnd::None,
                         FormatText(kDefaultRootNotice,
                                    {applName ? kApplNameMacro : kCompanyNameMacro, replacement}),
                         "Information", MB_OK | kIconInformation);

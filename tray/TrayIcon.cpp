@@ -102,7 +102,7 @@ void TTrayIcon::SetCycleInterval(std::uint32_t value) {
 
 void TTrayIcon::FillEntryRecord() {
   try {
-    FEntryRecord.hIcon = static_cast<std::uint32_t>(FIcon ? FIcon->Handle() : 0);
+    FEntryRecord.hIcon = static_cast<std::uint32_t>(FIcon ? FIcon->Handle() : HIcon::None);
   } catch (const Exception&) {
     // An unreadable image: the entry goes out without one.
     FEntryRecord.hIcon = 0;

@@ -122,7 +122,7 @@ class TTrayIcon : public TComponent {
   TPoint FLastPointer;
 
   int FApplicationHookId = 0;
-  HWnd FOwnerWindow = 0;
+  HWnd FOwnerWindow = HWnd::None;
   TWndProcRef FOldWndProc = 0;
   std::unique_ptr<TOwnerWindowHook> FOwnerHook;
 };

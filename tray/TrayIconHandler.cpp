@@ -37,7 +37,7 @@ TTrayIconHandler::TTrayIconHandler(TPlatform& platform) : FWindows(platform.Wind
 
 TTrayIconHandler::~TTrayIconHandler() {
   HWnd handle = FHandle;
-  FHandle = 0;
+  FHandle = HWnd::None;
   if (FWindows.IsWindow(handle)) FWindows.DestroyWindow(handle);
 }
 

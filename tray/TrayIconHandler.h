@@ -39,7 +39,7 @@ class TTrayIconHandler : public TProcessState::TShared, public IWindowProc {
  private:
   // The windows only: the handler may go while the platform is being taken down.
   IWindowing& FWindows;
-  HWnd FHandle = 0;
+  HWnd FHandle = HWnd::None;
   int FRefCount = 0;
   std::uint32_t FShellRestartMessage = 0;
   std::map<std::uint32_t, TTrayIcon*> FIcons;

@@ -13,31 +13,31 @@ namespace {
 // Puts back the pen that was selected when it was made.
 class TPenRestore {
  public:
-  TPenRestore(IGdi& gdi, THandle dc, THandle first) : FGdi(gdi), FDc(dc) {
+  TPenRestore(IGdi& gdi, HDc dc, HGdiObj first) : FGdi(gdi), FDc(dc) {
     FOld = gdi.SelectObject(dc, first);
   }
   TPenRestore(const TPenRestore&) = delete;
   TPenRestore& operator=(const TPenRestore&) = delete;
   ~TPenRestore() {
-    if (FOld) FGdi.SelectObject(FDc, FOld);
+    if (FOld != HGdiObj::None) FGdi.SelectObject(FDc, FOld);
   }
 
  private:
   IGdi& FGdi;
-  THandle FDc;
-  THandle FOld = 0;
+  HDc FDc;
+  HGdiObj FOld = HGdiObj::None;
 };
 
 struct TBevelPens {
-  THandle Dark, Highlight, Shadow;
+  HGdiObj Dark, Highlight, Shadow;
 };
 
 // One cut drawn on `r`; every line moves the matching edge of `result` one pixel inward.
-void DrawCut(IGdi& gdi, THandle dc, const TBevelPens& pens, TRect r, TSides sides, TBevelCut cut,
+void DrawCut(IGdi& gdi, HDc dc, const TBevelPens& pens, TRect r, TSides sides, TBevelCut cut,
              bool bold, TRect& result) {
   if (cut == bvNone) return;
   const int L = r.Left, T = r.Top, R = r.Right, B = r.Bottom;
-  auto line = [&](THandle pen, int x0, int y0, int x1, int y1) {
+  auto line = [&](HGdiObj pen, int x0, int y0, int x1, int y1) {
     gdi.SelectObject(dc, pen);
     gdi.MoveTo(dc, x0, y0);
     gdi.LineTo(dc, x1, y1);
@@ -131,8 +131,8 @@ void DrawCut(IGdi& gdi, THandle dc, const TBevelPens& pens, TRect r, TSides side
 
 }  // namespace
 
-TRect DrawBevelBox(IGdi& gdi, THandle dc, TRect rect, TSides sides, TBevelCut inner,
-                   TBevelCut outer, bool bold, TColor fillColor, bool noFill) {
+TRect DrawBevelBox(IGdi& gdi, HDc dc, TRect rect, TSides sides, TBevelCut inner, TBevelCut outer,
+                   bool bold, TColor fillColor, bool noFill) {
   TRect result = rect;
   if (outer != bvNone || inner != bvNone) {
     TPenInfo current = gdi.GetCurrentPen(dc);
@@ -181,13 +181,13 @@ TColorRef BandColor(TColorRef from, TColorRef to, int i, int n) {
   return result;
 }
 
-THandle BandBrush(IGdi& gdi, TBrushStyle style, TColorRef color) {
+HGdiObj BandBrush(IGdi& gdi, TBrushStyle style, TColorRef color) {
   if (style == bsSolid || style == bsClear) return gdi.CreateSolidBrush(color);
   return gdi.CreateHatchBrush(style - bsHorizontal, color);
 }
 
 // One plain orientation (horizontal, vertical, biases, rectangle) on `r`.
-void FillBands(IGdi& gdi, THandle dc, TRect r, const TBands& g) {
+void FillBands(IGdi& gdi, HDc dc, TRect r, const TBands& g) {
   const int L = r.Left, T = r.Top, R = r.Right, B = r.Bottom;
   const int W = r.Width(), H = r.Height();
   int n = 0;
@@ -272,7 +272,7 @@ void FillBands(IGdi& gdi, THandle dc, TRect r, const TBands& g) {
 }
 
 // The convergent orientations are two plain halves, the second with the colours swapped.
-void FillAny(IGdi& gdi, THandle dc, TRect r, TBands g) {
+void FillAny(IGdi& gdi, HDc dc, TRect r, TBands g) {
   if (g.Orientation == fgdHorzConvergent || g.Orientation == fgdVertConvergent) {
     bool horizontal = g.Orientation == fgdHorzConvergent;
     TRect first = r, second = r;
@@ -294,7 +294,7 @@ void FillAny(IGdi& gdi, THandle dc, TRect r, TBands g) {
 
 }  // namespace
 
-void FillGradient(const TCustomGradient& gradient, IGdi& gdi, THandle dc, TRect rect, int penWidth,
+void FillGradient(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect, int penWidth,
                   TPenStyle penStyle) {
   if (!gradient.Active() || gradient.Steps() == 1) return;
   if (gdi.GetBitsPerPixel(dc) < 16) return;
@@ -322,7 +322,7 @@ void FillGradient(const TCustomGradient& gradient, IGdi& gdi, THandle dc, TRect 
 
 // ---- bitmaps ------------------------------------------------------------------------
 
-void DrawBitmapExt(IGdi& gdi, THandle dc, TBitmap& bitmap, TRect rect, TColor disabledMaskColor,
+void DrawBitmapExt(IGdi& gdi, HDc dc, TBitmap& bitmap, TRect rect, TColor disabledMaskColor,
                    TColor transparentColor, bool transparent, TDrawState state, TDrawMode mode,
                    int yOffset, int xOffset) {
   if (bitmap.Width() == 0 || bitmap.Height() == 0) return;
@@ -352,7 +352,7 @@ void DrawBitmapExt(IGdi& gdi, THandle dc, TBitmap& bitmap, TRect rect, TColor di
     work.LoadFromPixels(rect.Width(), rect.Height(), scaled);
   }
 
-  THandle src = work.Canvas().Handle();
+  HDc src = work.Canvas().Handle();
   auto blit = [&](int x, int y) {
     if (transparent)
       gdi.TransparentBlt(dc, x, y, work.Width(), work.Height(), src, 0, 0, key);

@@ -12,17 +12,17 @@ enum TDrawMode { dmNormal, dmStretch, dmTile };
 // Draws the outer, then the inner cut of a bevel with the pen style and width selected in
 // `dc`, and gives the rectangle left inside; unless `noFill`, fills that rectangle (one pixel
 // wider to the right and bottom) with `fillColor`.
-TRect DrawBevelBox(IGdi& gdi, THandle dc, TRect rect, TSides sides, TBevelCut inner,
-                   TBevelCut outer, bool bold, TColor fillColor, bool noFill);
+TRect DrawBevelBox(IGdi& gdi, HDc dc, TRect rect, TSides sides, TBevelCut inner, TBevelCut outer,
+                   bool bold, TColor fillColor, bool noFill);
 
 // Fills `rect` with the gradient's bands; line-drawn orientations use the given pen.
-void FillGradient(const TCustomGradient& gradient, IGdi& gdi, THandle dc, TRect rect, int penWidth,
+void FillGradient(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect, int penWidth,
                   TPenStyle penStyle);
 
 // Draws a bitmap at the rectangle's top-left plus the offsets, leaving out
 // `transparentColor` when `transparent`. dmStretch fills the rectangle, dmTile repeats the
 // bitmap over it; ddsDisabled draws every shown pixel in `disabledMaskColor`.
-void DrawBitmapExt(IGdi& gdi, THandle dc, TBitmap& bitmap, TRect rect, TColor disabledMaskColor,
+void DrawBitmapExt(IGdi& gdi, HDc dc, TBitmap& bitmap, TRect rect, TColor disabledMaskColor,
                    TColor transparentColor, bool transparent, TDrawState state, TDrawMode mode,
                    int yOffset, int xOffset);
 

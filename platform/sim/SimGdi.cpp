@@ -94,45 +94,45 @@ TRect Intersect(const TRect& a, const TRect& b) {
 TSimGdi::TSimGdi() : SysColors(kClassicColors) {
   TObject pen = Make(TKind::Pen);
   pen.Stock = true;
-  FStockPen = NewObject(pen);
+  FStockPen = SimHandle<HGdiObj>(NewObject(pen));
   TObject brush = Make(TKind::Brush);
   brush.Stock = true;
   brush.Color = 0xFFFFFF;
-  FStockBrush = NewObject(brush);
+  FStockBrush = SimHandle<HGdiObj>(NewObject(brush));
   TObject font = Make(TKind::Font);
   font.Stock = true;
   font.Font.Face = "System";
-  FStockFont = NewObject(font);
+  FStockFont = SimHandle<HGdiObj>(NewObject(font));
   TObject bitmap = Make(TKind::Bitmap);
   bitmap.Stock = true;
   bitmap.Image = {1, 1, {0}};
-  FStockBitmap = NewObject(bitmap);
+  FStockBitmap = SimHandle<HGdiObj>(NewObject(bitmap));
 }
 
-THandle TSimGdi::NewObject(TObject object) {
+TSimId TSimGdi::NewObject(TObject object) {
   if (!object.Stock) ++Stats.Made[static_cast<int>(object.Kind)];
-  THandle handle = FNextHandle;
+  TSimId id = FNextHandle;
   FNextHandle += 4;
-  FObjects.emplace(handle, std::move(object));
-  return handle;
+  FObjects.emplace(id, std::move(object));
+  return id;
 }
 
-TSimGdi::TObject* TSimGdi::Find(THandle handle, TKind kind) {
-  auto it = FObjects.find(handle);
+TSimGdi::TObject* TSimGdi::Find(TSimId id, TKind kind) {
+  auto it = FObjects.find(id);
   return it != FObjects.end() && it->second.Kind == kind ? &it->second : nullptr;
 }
 
-TSimGdi::TDc* TSimGdi::FindDc(THandle dc) {
+TSimGdi::TDc* TSimGdi::FindDc(HDc dc) {
   auto it = FDcs.find(dc);
   return it == FDcs.end() ? nullptr : &it->second;
 }
 
 TSimGdi::TImage* TSimGdi::SurfaceOf(TDc& dc) {
-  if (dc.Window) {
+  if (dc.Window != HWnd::None) {
     auto it = FSurfaces.find(dc.Window);
     return it == FSurfaces.end() ? nullptr : &it->second;
   }
-  TObject* bitmap = Find(dc.State.Bitmap, TKind::Bitmap);
+  TObject* bitmap = Find(SimId(dc.State.Bitmap), TKind::Bitmap);
   return bitmap ? &bitmap->Image : nullptr;
 }
 
@@ -151,30 +151,29 @@ std::size_t TSimGdi::OpenCount() const {
   return n;
 }
 
-THandle TSimGdi::CreateMemoryDC() {
-  THandle handle = FNextHandle;
+HDc TSimGdi::CreateMemoryDC() {
+  HDc handle = SimHandle<HDc>(FNextHandle);
   FNextHandle += 4;
   TDc& dc = FDcs[handle];
   dc.State.Pen = FStockPen;
   dc.State.Brush = FStockBrush;
   dc.State.Font = FStockFont;
   dc.State.Bitmap = FStockBitmap;
-  for (THandle object : {FStockPen, FStockBrush, FStockFont, FStockBitmap})
-    ++FObjects[object].Selections;
+  for (HGdiObj object : {FStockPen, FStockBrush, FStockFont, FStockBitmap})
+    ++FObjects[SimId(object)].Selections;
   return handle;
 }
 
-bool TSimGdi::DeleteDC(THandle handle) {
+bool TSimGdi::DeleteDC(HDc handle) {
   TDc* dc = FindDc(handle);
-  if (!dc || dc->Window) return false;
+  if (!dc || dc->Window != HWnd::None) return false;
   TState state = dc->State;
   FDcs.erase(handle);
-  for (THandle object : {state.Pen, state.Brush, state.Font, state.Bitmap}) Deselect(object);
+  for (HGdiObj object : {state.Pen, state.Brush, state.Font, state.Bitmap}) Deselect(object);
   return true;
 }
 
-THandle TSimGdi::BeginWindowPaint(HWnd window, const TRect& client,
-                                  const std::vector<TRect>& region) {
+HDc TSimGdi::BeginWindowPaint(HWnd window, const TRect& client, const std::vector<TRect>& region) {
   TImage& surface = FSurfaces[window];
   if (surface.Width != client.Width() || surface.Height != client.Height()) {
     surface.Width = std::max(0, client.Width());
@@ -183,10 +182,10 @@ THandle TSimGdi::BeginWindowPaint(HWnd window, const TRect& client,
                           NewSurfaceColor);
   }
   EndWindowPaint(window);  // a paint left open is closed first
-  THandle handle = CreateMemoryDC();
+  HDc handle = CreateMemoryDC();
   TDc& dc = FDcs[handle];
-  --FObjects[FStockBitmap].Selections;
-  dc.State.Bitmap = 0;
+  --FObjects[SimId(FStockBitmap)].Selections;
+  dc.State.Bitmap = HGdiObj::None;
   dc.Window = window;
   dc.Region = region;
   FPaintDcs[window] = handle;
@@ -199,7 +198,7 @@ void TSimGdi::EndWindowPaint(HWnd window) {
   if (TDc* dc = FindDc(it->second)) {
     TState state = dc->State;
     FDcs.erase(it->second);
-    for (THandle object : {state.Pen, state.Brush, state.Font}) Deselect(object);
+    for (HGdiObj object : {state.Pen, state.Brush, state.Font}) Deselect(object);
   }
   FPaintDcs.erase(it);
 }
@@ -214,7 +213,7 @@ TSimGdi::TImage* TSimGdi::WindowSurface(HWnd window) {
   return it == FSurfaces.end() ? nullptr : &it->second;
 }
 
-TPoint TSimGdi::SetViewportOrg(THandle handle, TPoint origin) {
+TPoint TSimGdi::SetViewportOrg(HDc handle, TPoint origin) {
   TDc* dc = FindDc(handle);
   if (!dc) return {};
   TPoint old = dc->State.Origin;
@@ -222,12 +221,12 @@ TPoint TSimGdi::SetViewportOrg(THandle handle, TPoint origin) {
   return old;
 }
 
-TPoint TSimGdi::GetViewportOrg(THandle handle) {
+TPoint TSimGdi::GetViewportOrg(HDc handle) {
   TDc* dc = FindDc(handle);
   return dc ? dc->State.Origin : TPoint{};
 }
 
-void TSimGdi::IntersectClipRect(THandle handle, const TRect& rect) {
+void TSimGdi::IntersectClipRect(HDc handle, const TRect& rect) {
   TDc* dc = FindDc(handle);
   if (!dc) return;
   TRect device{rect.Left + dc->State.Origin.X, rect.Top + dc->State.Origin.Y,
@@ -235,14 +234,14 @@ void TSimGdi::IntersectClipRect(THandle handle, const TRect& rect) {
   dc->State.Clip = dc->State.Clip ? Intersect(*dc->State.Clip, device) : device;
 }
 
-int TSimGdi::SaveDC(THandle handle) {
+int TSimGdi::SaveDC(HDc handle) {
   TDc* dc = FindDc(handle);
   if (!dc) return 0;
   dc->Saved.push_back(dc->State);
   return static_cast<int>(dc->Saved.size());
 }
 
-bool TSimGdi::RestoreDC(THandle handle, int saved) {
+bool TSimGdi::RestoreDC(HDc handle, int saved) {
   TDc* dc = FindDc(handle);
   if (!dc) return false;
   if (saved < 0) saved = static_cast<int>(dc->Saved.size()) + 1 + saved;
@@ -250,13 +249,13 @@ bool TSimGdi::RestoreDC(THandle handle, int saved) {
   TState state = dc->Saved[saved - 1];
   dc->Saved.resize(saved - 1);
   // Objects deleted since the save cannot come back; keep the current ones then.
-  auto restore = [&](THandle& slot, THandle object) {
-    if (FObjects.count(object)) Select(*dc, slot, object);
+  auto restore = [&](HGdiObj& slot, HGdiObj object) {
+    if (FObjects.count(SimId(object))) Select(*dc, slot, object);
   };
   restore(dc->State.Pen, state.Pen);
   restore(dc->State.Brush, state.Brush);
   restore(dc->State.Font, state.Font);
-  if (!dc->Window) restore(dc->State.Bitmap, state.Bitmap);
+  if (dc->Window == HWnd::None) restore(dc->State.Bitmap, state.Bitmap);
   dc->State.Origin = state.Origin;
   dc->State.Clip = state.Clip;
   dc->State.Text = state.Text;
@@ -265,61 +264,61 @@ bool TSimGdi::RestoreDC(THandle handle, int saved) {
   return true;
 }
 
-THandle TSimGdi::CreatePen(int style, int width, TColorRef color) {
+HGdiObj TSimGdi::CreatePen(int style, int width, TColorRef color) {
   TObject pen = Make(TKind::Pen);
   pen.Style = style;
   pen.Width = std::max(0, width);
   pen.Color = color & 0xFFFFFF;
-  return NewObject(pen);
+  return SimHandle<HGdiObj>(NewObject(pen));
 }
 
-THandle TSimGdi::CreateSolidBrush(TColorRef color) {
+HGdiObj TSimGdi::CreateSolidBrush(TColorRef color) {
   TObject brush = Make(TKind::Brush);
   brush.Color = color & 0xFFFFFF;
-  return NewObject(brush);
+  return SimHandle<HGdiObj>(NewObject(brush));
 }
 
-THandle TSimGdi::CreateHatchBrush(int hatch, TColorRef color) {
-  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return 0;
+HGdiObj TSimGdi::CreateHatchBrush(int hatch, TColorRef color) {
+  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return HGdiObj::None;
   TObject brush = Make(TKind::Brush);
   brush.Color = color & 0xFFFFFF;
   brush.Hatch = hatch;
-  return NewObject(brush);
+  return SimHandle<HGdiObj>(NewObject(brush));
 }
 
-THandle TSimGdi::CreateFont(const TFontParams& params) {
+HGdiObj TSimGdi::CreateFont(const TFontParams& params) {
   TObject font = Make(TKind::Font);
   font.Font = params;
-  return NewObject(font);
+  return SimHandle<HGdiObj>(NewObject(font));
 }
 
-THandle TSimGdi::CreateBitmap(int width, int height) {
-  if (width <= 0 || height <= 0) return 0;
+HGdiObj TSimGdi::CreateBitmap(int width, int height) {
+  if (width <= 0 || height <= 0) return HGdiObj::None;
   TObject bitmap = Make(TKind::Bitmap);
   bitmap.Image.Width = width;
   bitmap.Image.Height = height;
   bitmap.Image.Pixels.assign(static_cast<std::size_t>(width) * height, 0);
-  return NewObject(bitmap);
+  return SimHandle<HGdiObj>(NewObject(bitmap));
 }
 
-void TSimGdi::Select(TDc& dc, THandle& slot, THandle object) {
-  THandle old = slot;
+void TSimGdi::Select(TDc& dc, HGdiObj& slot, HGdiObj object) {
+  HGdiObj old = slot;
   slot = object;
-  ++FObjects[object].Selections;
+  ++FObjects[SimId(object)].Selections;
   Deselect(old);
 }
 
-void TSimGdi::Deselect(THandle object) {
-  auto it = FObjects.find(object);
+void TSimGdi::Deselect(HGdiObj object) {
+  auto it = FObjects.find(SimId(object));
   if (it == FObjects.end()) return;
   if (--it->second.Selections <= 0 && it->second.Deleted) FObjects.erase(it);
 }
 
-THandle TSimGdi::SelectObject(THandle handle, THandle object) {
+HGdiObj TSimGdi::SelectObject(HDc handle, HGdiObj object) {
   TDc* dc = FindDc(handle);
-  auto it = FObjects.find(object);
-  if (!dc || it == FObjects.end()) return 0;
-  THandle* slot = nullptr;
+  auto it = FObjects.find(SimId(object));
+  if (!dc || it == FObjects.end()) return HGdiObj::None;
+  HGdiObj* slot = nullptr;
   switch (it->second.Kind) {
     case TKind::Pen:
       slot = &dc->State.Pen;
@@ -332,20 +331,21 @@ THandle TSimGdi::SelectObject(THandle handle, THandle object) {
       break;
     case TKind::Bitmap:
       // A bitmap lives in one memory context at a time; a window context has none.
-      if (dc->Window) return 0;
-      if (it->second.Selections > 0 && !it->second.Stock && dc->State.Bitmap != object) return 0;
+      if (dc->Window != HWnd::None) return HGdiObj::None;
+      if (it->second.Selections > 0 && !it->second.Stock && dc->State.Bitmap != object)
+        return HGdiObj::None;
       slot = &dc->State.Bitmap;
       break;
     default:
-      return 0;
+      return HGdiObj::None;
   }
-  THandle old = *slot;
+  HGdiObj old = *slot;
   Select(*dc, *slot, object);
   return old;
 }
 
-bool TSimGdi::DeleteObject(THandle object) {
-  auto it = FObjects.find(object);
+bool TSimGdi::DeleteObject(HGdiObj object) {
+  auto it = FObjects.find(SimId(object));
   if (it == FObjects.end() || it->second.Kind == TKind::Icon || it->second.Kind == TKind::ImageList)
     return false;
   if (it->second.Stock) return true;  // the system ignores it
@@ -357,41 +357,41 @@ bool TSimGdi::DeleteObject(THandle object) {
   return true;
 }
 
-TPenInfo TSimGdi::GetCurrentPen(THandle handle) {
+TPenInfo TSimGdi::GetCurrentPen(HDc handle) {
   TDc* dc = FindDc(handle);
   if (!dc) return {};
-  const TObject& pen = FObjects[dc->State.Pen];
+  const TObject& pen = FObjects[SimId(dc->State.Pen)];
   return {pen.Style, pen.Width};
 }
 
-TPoint TSimGdi::GetBitmapSize(THandle bitmap) {
-  TObject* b = Find(bitmap, TKind::Bitmap);
+TPoint TSimGdi::GetBitmapSize(HGdiObj bitmap) {
+  TObject* b = Find(SimId(bitmap), TKind::Bitmap);
   return b ? TPoint{b->Image.Width, b->Image.Height} : TPoint{};
 }
 
-bool TSimGdi::SetBitmapPixels(THandle bitmap, const std::vector<TColorRef>& pixels) {
-  TObject* b = Find(bitmap, TKind::Bitmap);
+bool TSimGdi::SetBitmapPixels(HGdiObj bitmap, const std::vector<TColorRef>& pixels) {
+  TObject* b = Find(SimId(bitmap), TKind::Bitmap);
   if (!b || pixels.size() != b->Image.Pixels.size()) return false;
   for (std::size_t i = 0; i < pixels.size(); ++i) b->Image.Pixels[i] = pixels[i] & 0xFFFFFF;
   return true;
 }
 
-std::vector<TColorRef> TSimGdi::GetBitmapPixels(THandle bitmap) {
-  TObject* b = Find(bitmap, TKind::Bitmap);
+std::vector<TColorRef> TSimGdi::GetBitmapPixels(HGdiObj bitmap) {
+  TObject* b = Find(SimId(bitmap), TKind::Bitmap);
   return b ? b->Image.Pixels : std::vector<TColorRef>{};
 }
 
-const TSimGdi::TImage* TSimGdi::Bitmap(THandle bitmap) const {
-  auto it = FObjects.find(bitmap);
+const TSimGdi::TImage* TSimGdi::Bitmap(HGdiObj bitmap) const {
+  auto it = FObjects.find(SimId(bitmap));
   return it != FObjects.end() && it->second.Kind == TKind::Bitmap ? &it->second.Image : nullptr;
 }
 
-THandle TSimGdi::LoadBitmapResource(const std::string& name) {
+HGdiObj TSimGdi::LoadBitmapResource(const std::string& name) {
   auto it = BitmapResources.find(name);
-  if (it == BitmapResources.end()) return 0;
+  if (it == BitmapResources.end()) return HGdiObj::None;
   TObject bitmap = Make(TKind::Bitmap);
   bitmap.Image = it->second;
-  return NewObject(bitmap);
+  return SimHandle<HGdiObj>(NewObject(bitmap));
 }
 
 TColorRef TSimGdi::GetSysColor(int index) {
@@ -424,9 +424,9 @@ void TSimGdi::PaintBrushPixel(TDc& dc, TImage& surface, int dx, int dy, const TO
     Plot(dc, surface, dx, dy, dc.State.Bk);
 }
 
-bool TSimGdi::FillRect(THandle handle, const TRect& rect, THandle brushHandle) {
+bool TSimGdi::FillRect(HDc handle, const TRect& rect, HGdiObj brushHandle) {
   TDc* dc = FindDc(handle);
-  TObject* brush = Find(brushHandle, TKind::Brush);
+  TObject* brush = Find(SimId(brushHandle), TKind::Brush);
   if (!dc || !brush) return false;
   TImage* surface = SurfaceOf(*dc);
   if (!surface) return false;
@@ -437,9 +437,9 @@ bool TSimGdi::FillRect(THandle handle, const TRect& rect, THandle brushHandle) {
   return true;
 }
 
-bool TSimGdi::FrameRect(THandle handle, const TRect& rect, THandle brushHandle) {
+bool TSimGdi::FrameRect(HDc handle, const TRect& rect, HGdiObj brushHandle) {
   TDc* dc = FindDc(handle);
-  TObject* brush = Find(brushHandle, TKind::Brush);
+  TObject* brush = Find(SimId(brushHandle), TKind::Brush);
   if (!dc || !brush) return false;
   TImage* surface = SurfaceOf(*dc);
   if (!surface || rect.Right <= rect.Left || rect.Bottom <= rect.Top) return false;
@@ -456,7 +456,7 @@ bool TSimGdi::FrameRect(THandle handle, const TRect& rect, THandle brushHandle) 
   return true;
 }
 
-TColorRef TSimGdi::SetPixel(THandle handle, int x, int y, TColorRef color) {
+TColorRef TSimGdi::SetPixel(HDc handle, int x, int y, TColorRef color) {
   TDc* dc = FindDc(handle);
   if (!dc) return 0xFFFFFFFF;
   TImage* surface = SurfaceOf(*dc);
@@ -466,7 +466,7 @@ TColorRef TSimGdi::SetPixel(THandle handle, int x, int y, TColorRef color) {
   return color & 0xFFFFFF;
 }
 
-TColorRef TSimGdi::GetPixel(THandle handle, int x, int y) {
+TColorRef TSimGdi::GetPixel(HDc handle, int x, int y) {
   TDc* dc = FindDc(handle);
   if (!dc) return 0xFFFFFFFF;
   TImage* surface = SurfaceOf(*dc);
@@ -482,7 +482,7 @@ TColorRef TSimGdi::GetPixel(THandle handle, int x, int y) {
 
 // ---- lines -----------------------------------------------------------------------
 
-TPoint TSimGdi::MoveTo(THandle handle, int x, int y) {
+TPoint TSimGdi::MoveTo(HDc handle, int x, int y) {
   TDc* dc = FindDc(handle);
   if (!dc) return {};
   TPoint old = dc->Position;
@@ -490,7 +490,7 @@ TPoint TSimGdi::MoveTo(THandle handle, int x, int y) {
   return old;
 }
 
-bool TSimGdi::LineTo(THandle handle, int x, int y) {
+bool TSimGdi::LineTo(HDc handle, int x, int y) {
   TDc* dc = FindDc(handle);
   if (!dc) return false;
   TImage* surface = SurfaceOf(*dc);
@@ -498,7 +498,7 @@ bool TSimGdi::LineTo(THandle handle, int x, int y) {
   dc->Position = {x, y};
   if (!surface) return false;
   ++Stats.Lines;
-  const TObject& pen = FObjects[dc->State.Pen];
+  const TObject& pen = FObjects[SimId(dc->State.Pen)];
   if (pen.Style == PS_NULL) return true;
   TPoint o = dc->State.Origin;
   int x0 = from.X + o.X, y0 = from.Y + o.Y, x1 = x + o.X, y1 = y + o.Y;
@@ -560,8 +560,8 @@ bool TSimGdi::LineTo(THandle handle, int x, int y) {
 
 // ---- blocks ----------------------------------------------------------------------
 
-void TSimGdi::Blit(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
-                   int srcY, std::optional<TColorRef> transparent) {
+void TSimGdi::Blit(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY,
+                   std::optional<TColorRef> transparent) {
   TDc* d = FindDc(dst);
   TDc* s = FindDc(src);
   if (!d || !s) return;
@@ -586,15 +586,14 @@ void TSimGdi::Blit(THandle dst, int x, int y, int width, int height, THandle src
         Plot(*d, *dstSurface, x + i + d->State.Origin.X, y + j + d->State.Origin.Y, *c);
 }
 
-bool TSimGdi::BitBlt(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
-                     int srcY) {
+bool TSimGdi::BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY) {
   if (!FindDc(dst) || !FindDc(src)) return false;
   Blit(dst, x, y, width, height, src, srcX, srcY, std::nullopt);
   return true;
 }
 
-bool TSimGdi::TransparentBlt(THandle dst, int x, int y, int width, int height, THandle src,
-                             int srcX, int srcY, TColorRef transparent) {
+bool TSimGdi::TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
+                             int srcY, TColorRef transparent) {
   if (!FindDc(dst) || !FindDc(src)) return false;
   Blit(dst, x, y, width, height, src, srcX, srcY, transparent);
   return true;
@@ -602,34 +601,34 @@ bool TSimGdi::TransparentBlt(THandle dst, int x, int y, int width, int height, T
 
 // ---- text ------------------------------------------------------------------------
 
-TColorRef TSimGdi::SetTextColor(THandle handle, TColorRef color) {
+TColorRef TSimGdi::SetTextColor(HDc handle, TColorRef color) {
   return ExchangeState(handle, &TState::Text, color & 0xFFFFFF);
 }
 
-TColorRef TSimGdi::SetBkColor(THandle handle, TColorRef color) {
+TColorRef TSimGdi::SetBkColor(HDc handle, TColorRef color) {
   return ExchangeState(handle, &TState::Bk, color & 0xFFFFFF);
 }
 
-int TSimGdi::SetBkMode(THandle handle, int mode) {
+int TSimGdi::SetBkMode(HDc handle, int mode) {
   return ExchangeState(handle, &TState::BkMode, mode);
 }
 
-TPoint TSimGdi::GetTextExtent(THandle handle, const std::string& text) {
+TPoint TSimGdi::GetTextExtent(HDc handle, const std::string& text) {
   TDc* dc = FindDc(handle);
   if (!dc) return {};
-  const TFontParams& font = FObjects[dc->State.Font].Font;
+  const TFontParams& font = FObjects[SimId(dc->State.Font)].Font;
   int advance = kCharAdvance + (font.Bold ? 1 : 0);
   int height = font.Height == 0 ? kStockFontHeight : std::abs(font.Height);
   return {advance * static_cast<int>(text.size()), height};
 }
 
-bool TSimGdi::TextOut(THandle handle, int x, int y, const std::string& text) {
+bool TSimGdi::TextOut(HDc handle, int x, int y, const std::string& text) {
   TDc* dc = FindDc(handle);
   if (!dc) return false;
   TImage* surface = SurfaceOf(*dc);
   if (!surface) return false;
   ++Stats.Texts;
-  const TFontParams& font = FObjects[dc->State.Font].Font;
+  const TFontParams& font = FObjects[SimId(dc->State.Font)].Font;
   TPoint extent = GetTextExtent(handle, text);
   int advance = kCharAdvance + (font.Bold ? 1 : 0);
   TPoint o = dc->State.Origin;
@@ -657,9 +656,9 @@ bool TSimGdi::TextOut(THandle handle, int x, int y, const std::string& text) {
 
 // ---- icons -----------------------------------------------------------------------
 
-THandle TSimGdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef maskColor) {
-  TObject* b = Find(bitmap, TKind::Bitmap);
-  if (!b) return 0;
+HIcon TSimGdi::CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) {
+  TObject* b = Find(SimId(bitmap), TKind::Bitmap);
+  if (!b) return HIcon::None;
   TObject icon = Make(TKind::Icon);
   icon.IconImage.Image = b->Image;
   icon.IconImage.Transparent.resize(b->Image.Pixels.size());
@@ -669,26 +668,26 @@ THandle TSimGdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef ma
     icon.IconImage.Transparent[i] = masked;
     if (masked) icon.IconImage.Image.Pixels[i] = 0;
   }
-  return NewObject(std::move(icon));
+  return SimHandle<HIcon>(NewObject(std::move(icon)));
 }
 
-THandle TSimGdi::CopyIcon(THandle icon) {
-  TObject* i = Find(icon, TKind::Icon);
-  if (!i) return 0;
+HIcon TSimGdi::CopyIcon(HIcon icon) {
+  TObject* i = Find(SimId(icon), TKind::Icon);
+  if (!i) return HIcon::None;
   TObject copy = *i;
   copy.Selections = 0;
-  return NewObject(std::move(copy));
+  return SimHandle<HIcon>(NewObject(std::move(copy)));
 }
 
-bool TSimGdi::DestroyIcon(THandle icon) {
-  if (!Find(icon, TKind::Icon)) return false;
-  FObjects.erase(icon);
+bool TSimGdi::DestroyIcon(HIcon icon) {
+  if (!Find(SimId(icon), TKind::Icon)) return false;
+  FObjects.erase(SimId(icon));
   return true;
 }
 
-bool TSimGdi::DrawIcon(THandle handle, int x, int y, THandle icon) {
+bool TSimGdi::DrawIcon(HDc handle, int x, int y, HIcon icon) {
   TDc* dc = FindDc(handle);
-  TObject* i = Find(icon, TKind::Icon);
+  TObject* i = Find(SimId(icon), TKind::Icon);
   if (!dc || !i) return false;
   TImage* surface = SurfaceOf(*dc);
   if (!surface) return false;
@@ -703,12 +702,12 @@ bool TSimGdi::DrawIcon(THandle handle, int x, int y, THandle icon) {
   return true;
 }
 
-TPoint TSimGdi::GetIconSize(THandle icon) {
-  TObject* i = Find(icon, TKind::Icon);
+TPoint TSimGdi::GetIconSize(HIcon icon) {
+  TObject* i = Find(SimId(icon), TKind::Icon);
   return i ? TPoint{i->IconImage.Image.Width, i->IconImage.Image.Height} : TPoint{};
 }
 
-bool TSimGdi::GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+bool TSimGdi::GetIconImage(HIcon icon, std::vector<TColorRef>& pixels,
                            std::vector<bool>& transparent) {
   const TIconImage* image = Icon(icon);
   pixels = image ? image->Image.Pixels : std::vector<TColorRef>{};
@@ -716,23 +715,24 @@ bool TSimGdi::GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
   return image != nullptr;
 }
 
-const TSimGdi::TIconImage* TSimGdi::Icon(THandle icon) const {
-  auto it = FObjects.find(icon);
+const TSimGdi::TIconImage* TSimGdi::Icon(HIcon icon) const {
+  auto it = FObjects.find(SimId(icon));
   return it != FObjects.end() && it->second.Kind == TKind::Icon ? &it->second.IconImage : nullptr;
 }
 
 // ---- image lists ---------------------------------------------------------------
 
-THandle TSimGdi::ImageListCreate(int width, int height) {
-  if (width <= 0 || height <= 0) return 0;
+HImageList TSimGdi::ImageListCreate(int width, int height) {
+  if (width <= 0 || height <= 0) return HImageList::None;
   TObject list = Make(TKind::ImageList);
   list.Image = {width, height, {}};
-  return NewObject(std::move(list));
+  return SimHandle<HImageList>(NewObject(std::move(list)));
 }
 
-int TSimGdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) {
-  TObject* l = Find(list, TKind::ImageList);
-  TObject* b = Find(bitmap, TKind::Bitmap);
+int TSimGdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
+                                TColorRef maskColor) {
+  TObject* l = Find(SimId(list), TKind::ImageList);
+  TObject* b = Find(SimId(bitmap), TKind::Bitmap);
   if (!l || !b) return -1;
   TIconImage image;
   image.Image = {l->Image.Width, l->Image.Height, {}};
@@ -752,16 +752,16 @@ int TSimGdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TCol
   return static_cast<int>(l->Images.size()) - 1;
 }
 
-THandle TSimGdi::ImageListGetIcon(THandle list, int index) {
-  TObject* l = Find(list, TKind::ImageList);
-  if (!l || index < 0 || index >= static_cast<int>(l->Images.size())) return 0;
+HIcon TSimGdi::ImageListGetIcon(HImageList list, int index) {
+  TObject* l = Find(SimId(list), TKind::ImageList);
+  if (!l || index < 0 || index >= static_cast<int>(l->Images.size())) return HIcon::None;
   TObject icon = Make(TKind::Icon);
   icon.IconImage = l->Images[static_cast<std::size_t>(index)];
-  return NewObject(std::move(icon));
+  return SimHandle<HIcon>(NewObject(std::move(icon)));
 }
 
-bool TSimGdi::ImageListDestroy(THandle list) {
-  if (!Find(list, TKind::ImageList)) return false;
-  FObjects.erase(list);
+bool TSimGdi::ImageListDestroy(HImageList list) {
+  if (!Find(SimId(list), TKind::ImageList)) return false;
+  FObjects.erase(SimId(list));
   return true;
 }

@@ -19,58 +19,59 @@
 #include <vector>
 
 #include "platform/Gdi.h"
+#include "platform/sim/SimHandles.h"
 
 class TSimGdi : public IGdi {
  public:
   TSimGdi();
 
   // ---- IGdi ----------------------------------------------------------------
-  THandle CreateMemoryDC() override;
-  bool DeleteDC(THandle dc) override;
-  int GetBitsPerPixel(THandle dc) override { return BitsPerPixel; }
-  TPoint SetViewportOrg(THandle dc, TPoint origin) override;
-  TPoint GetViewportOrg(THandle dc) override;
-  void IntersectClipRect(THandle dc, const TRect& rect) override;
-  int SaveDC(THandle dc) override;
-  bool RestoreDC(THandle dc, int saved) override;
-  THandle CreatePen(int style, int width, TColorRef color) override;
-  THandle CreateSolidBrush(TColorRef color) override;
-  THandle CreateHatchBrush(int hatch, TColorRef color) override;
-  THandle CreateFont(const TFontParams& params) override;
-  THandle CreateBitmap(int width, int height) override;
-  THandle SelectObject(THandle dc, THandle object) override;
-  bool DeleteObject(THandle object) override;
-  TPenInfo GetCurrentPen(THandle dc) override;
-  TPoint GetBitmapSize(THandle bitmap) override;
-  bool SetBitmapPixels(THandle bitmap, const std::vector<TColorRef>& pixels) override;
-  std::vector<TColorRef> GetBitmapPixels(THandle bitmap) override;
-  THandle LoadBitmapResource(const std::string& name) override;
-  TPoint MoveTo(THandle dc, int x, int y) override;
-  bool LineTo(THandle dc, int x, int y) override;
-  TColorRef SetPixel(THandle dc, int x, int y, TColorRef color) override;
-  TColorRef GetPixel(THandle dc, int x, int y) override;
-  bool FillRect(THandle dc, const TRect& rect, THandle brush) override;
-  bool FrameRect(THandle dc, const TRect& rect, THandle brush) override;
-  bool BitBlt(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
-              int srcY) override;
-  bool TransparentBlt(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
-                      int srcY, TColorRef transparent) override;
-  TColorRef SetTextColor(THandle dc, TColorRef color) override;
-  TColorRef SetBkColor(THandle dc, TColorRef color) override;
-  int SetBkMode(THandle dc, int mode) override;
-  TPoint GetTextExtent(THandle dc, const std::string& text) override;
-  bool TextOut(THandle dc, int x, int y, const std::string& text) override;
-  THandle CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef maskColor) override;
-  THandle CopyIcon(THandle icon) override;
-  bool DestroyIcon(THandle icon) override;
-  bool DrawIcon(THandle dc, int x, int y, THandle icon) override;
-  TPoint GetIconSize(THandle icon) override;
-  bool GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+  HDc CreateMemoryDC() override;
+  bool DeleteDC(HDc dc) override;
+  int GetBitsPerPixel(HDc dc) override { return BitsPerPixel; }
+  TPoint SetViewportOrg(HDc dc, TPoint origin) override;
+  TPoint GetViewportOrg(HDc dc) override;
+  void IntersectClipRect(HDc dc, const TRect& rect) override;
+  int SaveDC(HDc dc) override;
+  bool RestoreDC(HDc dc, int saved) override;
+  HGdiObj CreatePen(int style, int width, TColorRef color) override;
+  HGdiObj CreateSolidBrush(TColorRef color) override;
+  HGdiObj CreateHatchBrush(int hatch, TColorRef color) override;
+  HGdiObj CreateFont(const TFontParams& params) override;
+  HGdiObj CreateBitmap(int width, int height) override;
+  HGdiObj SelectObject(HDc dc, HGdiObj object) override;
+  bool DeleteObject(HGdiObj object) override;
+  TPenInfo GetCurrentPen(HDc dc) override;
+  TPoint GetBitmapSize(HGdiObj bitmap) override;
+  bool SetBitmapPixels(HGdiObj bitmap, const std::vector<TColorRef>& pixels) override;
+  std::vector<TColorRef> GetBitmapPixels(HGdiObj bitmap) override;
+  HGdiObj LoadBitmapResource(const std::string& name) override;
+  TPoint MoveTo(HDc dc, int x, int y) override;
+  bool LineTo(HDc dc, int x, int y) override;
+  TColorRef SetPixel(HDc dc, int x, int y, TColorRef color) override;
+  TColorRef GetPixel(HDc dc, int x, int y) override;
+  bool FillRect(HDc dc, const TRect& rect, HGdiObj brush) override;
+  bool FrameRect(HDc dc, const TRect& rect, HGdiObj brush) override;
+  bool BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY) override;
+  bool TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY,
+                      TColorRef transparent) override;
+  TColorRef SetTextColor(HDc dc, TColorRef color) override;
+  TColorRef SetBkColor(HDc dc, TColorRef color) override;
+  int SetBkMode(HDc dc, int mode) override;
+  TPoint GetTextExtent(HDc dc, const std::string& text) override;
+  bool TextOut(HDc dc, int x, int y, const std::string& text) override;
+  HIcon CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) override;
+  HIcon CopyIcon(HIcon icon) override;
+  bool DestroyIcon(HIcon icon) override;
+  bool DrawIcon(HDc dc, int x, int y, HIcon icon) override;
+  TPoint GetIconSize(HIcon icon) override;
+  bool GetIconImage(HIcon icon, std::vector<TColorRef>& pixels,
                     std::vector<bool>& transparent) override;
-  THandle ImageListCreate(int width, int height) override;
-  int ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) override;
-  THandle ImageListGetIcon(THandle list, int index) override;
-  bool ImageListDestroy(THandle list) override;
+  HImageList ImageListCreate(int width, int height) override;
+  int ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
+                         TColorRef maskColor) override;
+  HIcon ImageListGetIcon(HImageList list, int index) override;
+  bool ImageListDestroy(HImageList list) override;
   TColorRef GetSysColor(int index) override;
 
   // ---- the machine ---------------------------------------------------------
@@ -95,7 +96,7 @@ class TSimGdi : public IGdi {
 
   // ---- window surfaces (wired to the windowing's paint hooks) --------------
   // The context draws only inside `region` (client coordinates; empty: the whole client).
-  THandle BeginWindowPaint(HWnd window, const TRect& client, const std::vector<TRect>& region = {});
+  HDc BeginWindowPaint(HWnd window, const TRect& client, const std::vector<TRect>& region = {});
   void EndWindowPaint(HWnd window);
   const TImage* WindowSurface(HWnd window) const;
   TImage* WindowSurface(HWnd window);
@@ -108,8 +109,8 @@ class TSimGdi : public IGdi {
     TImage Image;
     std::vector<bool> Transparent;  // per pixel
   };
-  const TIconImage* Icon(THandle icon) const;
-  const TImage* Bitmap(THandle bitmap) const;
+  const TIconImage* Icon(HIcon icon) const;
+  const TImage* Bitmap(HGdiObj bitmap) const;
   // How many primitive calls reached the raster.
   struct TStats {
     int FillRects = 0;
@@ -138,16 +139,16 @@ class TSimGdi : public IGdi {
   struct TState {
     TPoint Origin;
     std::optional<TRect> Clip;  // device coordinates
-    THandle Pen = 0;
-    THandle Brush = 0;
-    THandle Font = 0;
-    THandle Bitmap = 0;
+    HGdiObj Pen = HGdiObj::None;
+    HGdiObj Brush = HGdiObj::None;
+    HGdiObj Font = HGdiObj::None;
+    HGdiObj Bitmap = HGdiObj::None;
     TColorRef Text = 0;
     TColorRef Bk = 0x00FFFFFF;
     int BkMode = OPAQUE;
   };
   struct TDc {
-    HWnd Window = 0;  // 0: a memory context
+    HWnd Window = HWnd::None;  // None: a memory context
     // A window paint's update region, device coordinates; empty: no limit. Not part of the
     // saved state: the program's own clipping only narrows it.
     std::vector<TRect> Region;
@@ -157,32 +158,34 @@ class TSimGdi : public IGdi {
   };
 
   static TObject Make(TKind kind);
-  THandle NewObject(TObject object);
-  TObject* Find(THandle handle, TKind kind);
-  TDc* FindDc(THandle dc);
+  TSimId NewObject(TObject object);
+  TObject* Find(TSimId id, TKind kind);
+  TDc* FindDc(HDc dc);
   // Replaces one text setting of a context and returns the old one (0 for an unknown handle).
   template <class T>
-  T ExchangeState(THandle dc, T TState::*setting, T value) {
+  T ExchangeState(HDc dc, T TState::*setting, T value) {
     TDc* found = FindDc(dc);
     return found ? std::exchange(found->State.*setting, value) : T{};
   }
   TImage* SurfaceOf(TDc& dc);
-  void Select(TDc& dc, THandle& slot, THandle object);
+  void Select(TDc& dc, HGdiObj& slot, HGdiObj object);
   // One selection of the object fewer; frees it if it was deleted meanwhile.
-  void Deselect(THandle object);
+  void Deselect(HGdiObj object);
   // Device-space plotting with the surface and clip limits.
   void Plot(TDc& dc, TImage& surface, int dx, int dy, TColorRef color);
   void PaintBrushPixel(TDc& dc, TImage& surface, int dx, int dy, const TObject& brush);
-  void Blit(THandle dst, int x, int y, int width, int height, THandle src, int srcX, int srcY,
+  void Blit(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY,
             std::optional<TColorRef> transparent);
 
-  std::map<THandle, TObject> FObjects;
-  std::map<THandle, TDc> FDcs;
+  // Drawing objects, icons and image lists share one table; contexts take their numbers from
+  // the same run.
+  std::map<TSimId, TObject> FObjects;
+  std::map<HDc, TDc> FDcs;
   std::map<HWnd, TImage> FSurfaces;
-  std::map<HWnd, THandle> FPaintDcs;
-  THandle FNextHandle = 0x2000;
-  THandle FStockPen = 0;
-  THandle FStockBrush = 0;
-  THandle FStockFont = 0;
-  THandle FStockBitmap = 0;
+  std::map<HWnd, HDc> FPaintDcs;
+  TSimId FNextHandle = 0x2000;
+  HGdiObj FStockPen = HGdiObj::None;
+  HGdiObj FStockBrush = HGdiObj::None;
+  HGdiObj FStockFont = HGdiObj::None;
+  HGdiObj FStockBitmap = HGdiObj::None;
 };

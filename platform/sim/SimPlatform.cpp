@@ -6,8 +6,8 @@ TSimPlatform::TSimPlatform() : FPlatform{Chip, System, Windows, Gdi, Registry, S
                                 const std::vector<TRect>& region) {
     return Gdi.BeginWindowPaint(window, client, region);
   };
-  Windows.OnEraseBackground = [this](HWnd, THandle dc, const TRect& client) {
-    THandle brush = Gdi.CreateSolidBrush(Gdi.GetSysColor(COLOR_BTNFACE));
+  Windows.OnEraseBackground = [this](HWnd, HDc dc, const TRect& client) {
+    HGdiObj brush = Gdi.CreateSolidBrush(Gdi.GetSysColor(COLOR_BTNFACE));
     Gdi.FillRect(dc, client, brush);
     Gdi.DeleteObject(brush);
   };

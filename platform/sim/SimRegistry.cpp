@@ -6,6 +6,9 @@
 #include <cstring>
 
 namespace {
+// Where a predefined key sits among the hives.
+std::size_t HiveIndex(HKey hive) { return SimId(hive) - SimId(HKEY_CLASSES_ROOT); }
+
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
@@ -56,14 +59,14 @@ std::string TSimRegistry::HiveName(HKey hive) {
   static const char* const names[] = {
       "HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
       "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
-  return IsPredefinedKey(hive) ? names[hive - HKEY_CLASSES_ROOT]
-                               : Hex(static_cast<std::uint32_t>(hive));
+  return IsPredefinedKey(hive) ? names[HiveIndex(hive)]
+                               : Hex(static_cast<std::uint32_t>(SimId(hive)));
 }
 
 TSimRegistry::TSimRegistry() {
-  for (HKey hive = HKEY_CLASSES_ROOT; hive <= HKEY_DYN_DATA; ++hive) {
+  for (TSimId hive = SimId(HKEY_CLASSES_ROOT); hive <= SimId(HKEY_DYN_DATA); ++hive) {
     auto node = std::make_unique<TNode>();
-    node->Name = node->FullName = HiveName(hive);
+    node->Name = node->FullName = HiveName(SimHandle<HKey>(hive));
     FHives.push_back(std::move(node));
   }
 }
@@ -75,7 +78,7 @@ TSimRegistry::~TSimRegistry() = default;
 TSimRegistry::TNode* TSimRegistry::NodeOf(HKey key, std::uint32_t* access) {
   if (IsPredefinedKey(key)) {
     if (access) *access = KEY_ALL_ACCESS;
-    return FHives[key - HKEY_CLASSES_ROOT].get();
+    return FHives[HiveIndex(key)].get();
   }
   auto it = FHandles.find(key);
   if (it == FHandles.end()) return nullptr;
@@ -135,9 +138,9 @@ std::string TSimRegistry::Log(const std::string& call, const std::string& target
 TRegStatus TSimRegistry::OpenCommon(const char* call, TRegOp op, HKey key,
                                     const std::string& subKey, std::uint32_t access,
                                     bool sameWhenEmpty, bool create, HKey& result) {
-  result = 0;
+  result = HKey::None;
   TNode* base = NodeOf(key);
-  std::string target = base ? base->FullName : Hex(static_cast<std::uint32_t>(key));
+  std::string target = base ? base->FullName : Hex(static_cast<std::uint32_t>(SimId(key)));
   if (!subKey.empty()) target += "\\" + subKey;
   std::string extra = access ? Hex(access) : std::string();
   if (!base) {
@@ -164,7 +167,7 @@ TRegStatus TSimRegistry::OpenCommon(const char* call, TRegOp op, HKey key,
       if (subKey.empty() && sameWhenEmpty) {
         result = key;
       } else {
-        result = FNextHandle;
+        result = SimHandle<HKey>(FNextHandle);
         FNextHandle += 4;
         FHandles[result] = {node, granted};
       }
@@ -196,8 +199,8 @@ TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::stri
                                      std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size) {
   std::uint32_t access = 0;
   TNode* node = NodeOf(key, &access);
-  std::string target =
-      (node ? node->FullName : Hex(static_cast<std::uint32_t>(key))) + " [" + valueName + "]";
+  std::string target = (node ? node->FullName : Hex(static_cast<std::uint32_t>(SimId(key)))) +
+                       " [" + valueName + "]";
   auto finish = [&](TRegStatus status) {
     Log(call, target, "", status);
     return status;
@@ -232,8 +235,8 @@ TRegStatus TSimRegistry::RegSetValueExA(HKey key, const std::string& valueName, 
                                         const std::uint8_t* data, std::uint32_t size) {
   std::uint32_t access = 0;
   TNode* node = NodeOf(key, &access);
-  std::string target =
-      (node ? node->FullName : Hex(static_cast<std::uint32_t>(key))) + " [" + valueName + "]";
+  std::string target = (node ? node->FullName : Hex(static_cast<std::uint32_t>(SimId(key)))) +
+                       " [" + valueName + "]";
   auto finish = [&](TRegStatus status) {
     Log("RegSetValueExA", target, Hex(kind), status);
     return status;
@@ -265,14 +268,13 @@ const TSimRegistry::TNode* TSimRegistry::Find(HKey hive, const std::string& path
   if (!IsPredefinedKey(hive)) return nullptr;
   TNode* node = nullptr;
   auto* self = const_cast<TSimRegistry*>(this);
-  if (self->Walk(FHives[hive - HKEY_CLASSES_ROOT].get(), path, false, node) != ERROR_SUCCESS)
-    return nullptr;
+  if (self->Walk(FHives[HiveIndex(hive)].get(), path, false, node) != ERROR_SUCCESS) return nullptr;
   return node;
 }
 
 TSimRegistry::TNode* TSimRegistry::Create(HKey hive, const std::string& path) {
   if (!IsPredefinedKey(hive)) return nullptr;
-  TNode* base = FHives[hive - HKEY_CLASSES_ROOT].get();
+  TNode* base = FHives[HiveIndex(hive)].get();
   // Seeding ignores refused rights.
   std::string::size_type start = 0;
   TNode* node = base;

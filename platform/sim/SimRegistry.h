@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/sim/SimHandles.h"
 
 // The operations a planted fault can hit. OpenKeyEx covers both character widths, as does
 // QueryValue.
@@ -118,5 +119,5 @@ class TSimRegistry : public IRegistry {
   std::vector<std::unique_ptr<TNode>> FDetached;
   std::map<HKey, THandleInfo> FHandles;
   std::vector<TFault> FFaults;
-  HKey FNextHandle = 0x1000;
+  TSimId FNextHandle = 0x1000;
 };

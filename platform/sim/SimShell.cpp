@@ -59,14 +59,14 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
 }
 
 const TNotifyIconData* TSimShell::Entry(HWnd window, std::uint32_t id) const {
-  auto it = Entries.find({static_cast<std::uint32_t>(window), id});
+  auto it = Entries.find({static_cast<std::uint32_t>(SimId(window)), id});
   return it == Entries.end() ? nullptr : &it->second;
 }
 
 void TSimShell::Restart(IWindowing& windows) {
   Entries.clear();
   if (Absent) return;
-  constexpr HWnd kBroadcast = 0xFFFF;
+  constexpr HWnd kBroadcast{0xFFFF};
   windows.PostMessage(kBroadcast, windows.RegisterWindowMessage("TaskbarCreated"), 0, 0);
 }
 
@@ -80,5 +80,5 @@ bool TSimShell::PostPointerMessage(IWindowing& windows, HWnd window, std::uint32
 bool TSimShell::PostPointerMessage(IWindowing& windows, std::uint32_t pointerMessage) {
   if (Entries.size() != 1) return false;
   const auto& [key, entry] = *Entries.begin();
-  return PostPointerMessage(windows, key.first, key.second, pointerMessage);
+  return PostPointerMessage(windows, SimHandle<HWnd>(key.first), key.second, pointerMessage);
 }

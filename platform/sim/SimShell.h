@@ -11,6 +11,7 @@
 
 #include "platform/Shell.h"
 #include "platform/Windowing.h"
+#include "platform/sim/SimHandles.h"
 
 class TSimShell : public IShell {
  public:

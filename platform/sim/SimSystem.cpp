@@ -53,41 +53,41 @@ int TSimSystem::ShowBox(HWnd owner, const std::string& text, bool unicode, const
   return answer.Result;
 }
 
-THandle TSimSystem::NewHandle(TKind kind, std::string name) {
-  THandle handle = FNextHandle;
+TSimId TSimSystem::NewHandle(TKind kind, std::string name) {
+  TSimId id = FNextHandle;
   FNextHandle += 4;
-  FHandles[handle] = {kind, std::move(name)};
-  return handle;
+  FHandles[id] = {kind, std::move(name)};
+  return id;
 }
 
-THandle TSimSystem::OpenSCManager(std::uint32_t access) {
+HService TSimSystem::OpenSCManager(std::uint32_t access) {
   Calls.push_back("OpenSCManager(" + std::to_string(access) + ")");
-  if (ManagerRefused && (access & SC_MANAGER_CREATE_SERVICE)) return 0;
-  return NewHandle(TKind::Manager, "");
+  if (ManagerRefused && (access & SC_MANAGER_CREATE_SERVICE)) return HService::None;
+  return SimHandle<HService>(NewHandle(TKind::Manager, ""));
 }
 
-THandle TSimSystem::CreateService(THandle manager, const TServiceParams& p) {
+HService TSimSystem::CreateService(HService manager, const TServiceParams& p) {
   Calls.push_back("CreateService(" + p.Name + "," + p.DisplayName + "," + std::to_string(p.Access) +
                   "," + std::to_string(p.ServiceType) + "," + std::to_string(p.StartType) + "," +
                   std::to_string(p.ErrorControl) + "," + p.BinaryPath + ")");
-  auto it = FHandles.find(manager);
-  if (it == FHandles.end() || it->second.Kind != TKind::Manager) return 0;
-  if (Services.count(p.Name)) return 0;  // the service exists already
+  auto it = FHandles.find(SimId(manager));
+  if (it == FHandles.end() || it->second.Kind != TKind::Manager) return HService::None;
+  if (Services.count(p.Name)) return HService::None;  // the service exists already
   Services[p.Name] = {p, false};
-  return NewHandle(TKind::Service, p.Name);
+  return SimHandle<HService>(NewHandle(TKind::Service, p.Name));
 }
 
-THandle TSimSystem::OpenService(THandle manager, const std::string& name, std::uint32_t access) {
+HService TSimSystem::OpenService(HService manager, const std::string& name, std::uint32_t access) {
   Calls.push_back("OpenService(" + name + "," + std::to_string(access) + ")");
-  auto it = FHandles.find(manager);
-  if (it == FHandles.end() || it->second.Kind != TKind::Manager) return 0;
-  if (!Services.count(name)) return 0;
-  return NewHandle(TKind::Service, name);
+  auto it = FHandles.find(SimId(manager));
+  if (it == FHandles.end() || it->second.Kind != TKind::Manager) return HService::None;
+  if (!Services.count(name)) return HService::None;
+  return SimHandle<HService>(NewHandle(TKind::Service, name));
 }
 
-bool TSimSystem::StartService(THandle service) {
+bool TSimSystem::StartService(HService service) {
   Calls.push_back("StartService");
-  auto it = FHandles.find(service);
+  auto it = FHandles.find(SimId(service));
   if (it == FHandles.end() || it->second.Kind != TKind::Service) return false;
   TService& s = Services[it->second.Name];
   if (s.Running) return false;
@@ -96,9 +96,9 @@ bool TSimSystem::StartService(THandle service) {
   return true;
 }
 
-bool TSimSystem::CloseServiceHandle(THandle handle) {
+bool TSimSystem::CloseServiceHandle(HService handle) {
   Calls.push_back("CloseServiceHandle");
-  auto it = FHandles.find(handle);
+  auto it = FHandles.find(SimId(handle));
   if (it == FHandles.end() || it->second.Kind == TKind::Device) return false;
   FHandles.erase(it);
   return true;
@@ -109,16 +109,16 @@ THandle TSimSystem::CreateFile(const std::string& path, std::uint32_t access, st
   Calls.push_back("CreateFile(" + path + "," + std::to_string(access) + "," +
                   std::to_string(share) + "," + std::to_string(disposition) + "," +
                   std::to_string(attributes) + ")");
-  if (path.rfind(kDevicePrefix, 0) != 0) return 0;
+  if (path.rfind(kDevicePrefix, 0) != 0) return THandle::None;
   auto it = Services.find(path.substr(sizeof(kDevicePrefix) - 1));
-  if (it == Services.end() || !it->second.Running) return 0;
+  if (it == Services.end() || !it->second.Running) return THandle::None;
   PortsGranted = true;  // opening the driver's device opens the ports to the process
-  return NewHandle(TKind::Device, path);
+  return SimHandle<THandle>(NewHandle(TKind::Device, path));
 }
 
 bool TSimSystem::CloseHandle(THandle handle) {
   Calls.push_back("CloseHandle");
-  auto it = FHandles.find(handle);
+  auto it = FHandles.find(SimId(handle));
   if (it == FHandles.end()) return false;
   if (it->second.Kind == TKind::Mutex) {
     std::string name = it->second.Name;
@@ -150,7 +150,7 @@ THandle TSimSystem::CreateMutex(const std::string& name, TMutexSharing sharing,
                                 TMutexOpening* opening) {
   Calls.push_back("CreateMutex(" + name + ")");
   TMutexOpening result = TMutexOpening::Failed;
-  THandle handle = 0;
+  THandle handle = THandle::None;
   ExpireOtherOwner(name);
   auto it = FMutexes.find(name);
   if (FOtherObjects.count(name)) {
@@ -162,7 +162,7 @@ THandle TSimSystem::CreateMutex(const std::string& name, TMutexSharing sharing,
     TMutex& mutex = FMutexes[name];
     if (result == TMutexOpening::Created) mutex.Shared = sharing == TMutexSharing::Everyone;
     ++mutex.Handles;
-    handle = NewHandle(TKind::Mutex, name);
+    handle = SimHandle<THandle>(NewHandle(TKind::Mutex, name));
   }
   if (opening) *opening = result;
   return handle;
@@ -170,7 +170,7 @@ THandle TSimSystem::CreateMutex(const std::string& name, TMutexSharing sharing,
 
 std::uint32_t TSimSystem::WaitForSingleObject(THandle handle, std::uint32_t milliseconds) {
   Calls.push_back("WaitForSingleObject(" + std::to_string(milliseconds) + ")");
-  auto it = FHandles.find(handle);
+  auto it = FHandles.find(SimId(handle));
   if (it == FHandles.end() || it->second.Kind != TKind::Mutex) return WAIT_FAILED;
   const std::string name = it->second.Name;
   ExpireOtherOwner(name);
@@ -197,7 +197,7 @@ std::uint32_t TSimSystem::WaitForSingleObject(THandle handle, std::uint32_t mill
 
 bool TSimSystem::ReleaseMutex(THandle handle) {
   Calls.push_back("ReleaseMutex");
-  auto it = FHandles.find(handle);
+  auto it = FHandles.find(SimId(handle));
   if (it == FHandles.end() || it->second.Kind != TKind::Mutex) return false;
   TMutex& mutex = FMutexes[it->second.Name];
   if (mutex.Owner != TOwner::Program) return false;

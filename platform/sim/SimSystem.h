@@ -13,6 +13,7 @@
 
 #include "platform/System.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimHandles.h"
 #include "platform/sim/SimWindowing.h"
 
 class TSimSystem : public ISystem {
@@ -31,11 +32,11 @@ class TSimSystem : public ISystem {
                  std::uint32_t flags) override;
   int MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
                      std::uint32_t flags) override;
-  THandle OpenSCManager(std::uint32_t access) override;
-  THandle CreateService(THandle manager, const TServiceParams& params) override;
-  THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) override;
-  bool StartService(THandle service) override;
-  bool CloseServiceHandle(THandle handle) override;
+  HService OpenSCManager(std::uint32_t access) override;
+  HService CreateService(HService manager, const TServiceParams& params) override;
+  HService OpenService(HService manager, const std::string& name, std::uint32_t access) override;
+  bool StartService(HService service) override;
+  bool CloseServiceHandle(HService handle) override;
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                      std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(THandle handle) override;
@@ -103,7 +104,7 @@ class TSimSystem : public ISystem {
 
   // ---- message boxes -----------------------------------------------------
   struct TMessageBoxRecord {
-    HWnd Owner = 0;
+    HWnd Owner = HWnd::None;
     std::string Text;  // as handed over: ANSI bytes, or UTF-8 for a Unicode box
     bool Unicode = false;
     std::optional<std::string> Caption;
@@ -135,7 +136,7 @@ class TSimSystem : public ISystem {
   };
   // The other owner's time is up: the mutex is free again (and gone when nobody has it open).
   void ExpireOtherOwner(const std::string& name);
-  THandle NewHandle(TKind kind, std::string name);
+  TSimId NewHandle(TKind kind, std::string name);
   std::string FullPath(const std::string& name) const;
   int ShowBox(HWnd owner, const std::string& text, bool unicode, const char* caption,
               std::uint32_t flags);
@@ -147,9 +148,10 @@ class TSimSystem : public ISystem {
     TKind Kind;
     std::string Name;
   };
-  std::map<THandle, THandleInfo> FHandles;
+  // Kernel objects and service handles share one table.
+  std::map<TSimId, THandleInfo> FHandles;
   std::map<std::string, TMutex> FMutexes;
   std::set<std::string> FOtherObjects;
-  THandle FNextHandle = 0x100;
+  TSimId FNextHandle = 0x100;
   int FOpenBoxes = 0;
 };

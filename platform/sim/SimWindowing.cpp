@@ -4,7 +4,7 @@
 #include <cctype>
 
 namespace {
-constexpr HWnd kBroadcast = 0xFFFF;
+constexpr HWnd kBroadcast{0xFFFF};
 constexpr int kBorder = 3;
 constexpr int kToolCaption = 16;
 constexpr int kCaption = 19;
@@ -22,7 +22,7 @@ TRect Insets(std::uint32_t style, std::uint32_t exStyle) {
 // ---- windows ---------------------------------------------------------------
 
 HWnd TSimWindowing::CreateWindow(const TWindowParams& params) {
-  HWnd handle = FNextHandle;
+  HWnd handle = SimHandle<HWnd>(FNextHandle);
   FNextHandle += 4;
   TWindow& w = FWindows[handle];
   w.Params = params;
@@ -31,7 +31,7 @@ HWnd TSimWindowing::CreateWindow(const TWindowParams& params) {
   w.Text = params.Caption;
   w.Visible = (params.Style & WS_VISIBLE) != 0;
   w.Process = ProcessId;
-  if (params.Parent) FChildren[params.Parent].push_back(handle);
+  if (params.Parent != HWnd::None) FChildren[params.Parent].push_back(handle);
   Deliver(handle, WM_CREATE, 0, 0);
   return handle;
 }
@@ -45,11 +45,11 @@ void TSimWindowing::DestroyWindow(HWnd window) {
   std::erase_if(FTimers, [&](const TTimer& t) { return t.Window == window; });
   std::erase_if(FQueue, [&](const TMsg& m) { return m.Window == window; });
   HWnd parent = FWindows[window].Params.Parent;
-  if (parent) std::erase(FChildren[parent], window);
+  if (parent != HWnd::None) std::erase(FChildren[parent], window);
   FChildren.erase(window);
   FWindows.erase(window);
-  if (FForeground == window) FForeground = 0;
-  if (FFocus == window) FFocus = 0;
+  if (FForeground == window) FForeground = HWnd::None;
+  if (FFocus == window) FFocus = HWnd::None;
 }
 
 const TSimWindowing::TWindow* TSimWindowing::Find(HWnd window) const {
@@ -71,7 +71,7 @@ bool TSimWindowing::ShowWindow(HWnd window, int command) {
     if (!wasVisible) return false;
     Deliver(window, WM_SHOWWINDOW, 0, 0);
     FWindows[window].Visible = false;
-    if (FForeground == window) FForeground = 0;
+    if (FForeground == window) FForeground = HWnd::None;
     return true;
   }
   if (!wasVisible) {
@@ -79,14 +79,14 @@ bool TSimWindowing::ShowWindow(HWnd window, int command) {
     FWindows[window].Visible = true;
     InvalidateTree(window);
   }
-  if (command != SW_SHOWNA && FWindows[window].Params.Parent == 0) FForeground = window;
+  if (command != SW_SHOWNA && FWindows[window].Params.Parent == HWnd::None) FForeground = window;
   return wasVisible;
 }
 
 bool TSimWindowing::IsWindowVisible(HWnd window) {
   for (const TWindow* w = Find(window); w; w = Find(w->Params.Parent)) {
     if (!w->Visible) return false;
-    if (!w->Params.Parent) return true;
+    if (w->Params.Parent == HWnd::None) return true;
   }
   return false;
 }
@@ -106,7 +106,7 @@ TRect TSimWindowing::GetWindowRect(HWnd window) {
   const TWindow* w = Find(window);
   if (!w) return {};
   TRect r = w->Rect;
-  if (HWnd parent = w->Params.Parent) {
+  if (HWnd parent = w->Params.Parent; parent != HWnd::None) {
     const TWindow* p = Find(parent);
     TRect origin = GetWindowRect(parent);
     TRect inset = Insets(p->Params.Style, p->Params.ExStyle);
@@ -191,7 +191,7 @@ bool TSimWindowing::SetWindowPlacement(HWnd window, const TWindowPlacement& plac
 
 HWnd TSimWindowing::TopLevelOf(HWnd window) const {
   const TWindow* w = Find(window);
-  while (w && w->Params.Parent) {
+  while (w && w->Params.Parent != HWnd::None) {
     window = w->Params.Parent;
     w = Find(window);
   }
@@ -240,11 +240,11 @@ bool TSimWindowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr
                                 std::intptr_t lParam) {
   if (window == kBroadcast) {
     for (const auto& [handle, w] : FWindows)
-      if (!w.Params.Parent) FQueue.push_back({handle, message, wParam, lParam});
+      if (w.Params.Parent == HWnd::None) FQueue.push_back({handle, message, wParam, lParam});
     return true;
   }
-  if (window != 0 && !IsWindow(window)) return false;
-  if (window != 0 && message >= WM_USER) {
+  if (window != HWnd::None && !IsWindow(window)) return false;
+  if (window != HWnd::None && message >= WM_USER) {
     std::uint32_t receiver = FWindows[window].Process;
     if (receiver != ProcessId && ElevatedProcesses.count(receiver) &&
         !ElevatedProcesses.count(ProcessId) && !FFilterOpen[receiver].count(message))
@@ -276,13 +276,13 @@ std::intptr_t TSimWindowing::DefWindowProc(HWnd window, std::uint32_t message,
       bool brush =
           c == TWindowClass::Frame || c == TWindowClass::Application || c == TWindowClass::Panel;
       if (!brush || !OnEraseBackground || wParam == 0) return 0;
-      OnEraseBackground(window, static_cast<THandle>(wParam), GetClientRect(window));
+      OnEraseBackground(window, SimHandle<HDc>(wParam), GetClientRect(window));
       return 1;
     }
     case WM_PAINT: {
       // As the system's: a paint and nothing drawn, so an erase asked for still comes.
       TRect area;
-      if (BeginPaint(window, area)) EndPaint(window);
+      if (BeginPaint(window, area) != HDc::None) EndPaint(window);
       Validate(window);
       return 0;
     }
@@ -315,8 +315,9 @@ HWnd TSimWindowing::FindWindow(TWindowClass windowClass, const std::string& capt
     });
   };
   for (const auto& [handle, w] : FWindows)
-    if (!w.Params.Parent && w.Params.Class == windowClass && same(w.Text, caption)) return handle;
-  return 0;
+    if (w.Params.Parent == HWnd::None && w.Params.Class == windowClass && same(w.Text, caption))
+      return handle;
+  return HWnd::None;
 }
 
 std::uint32_t TSimWindowing::GetWindowProcessId(HWnd window) {
@@ -398,7 +399,7 @@ bool TSimWindowing::GetMessage(TMsg& msg) {
   if (FQuitPosted) {
     FQuitPosted = false;
     FQuitReceived = true;
-    msg = {0, WM_QUIT, static_cast<std::uintptr_t>(FExitCode), 0};
+    msg = {HWnd::None, WM_QUIT, static_cast<std::uintptr_t>(FExitCode), 0};
   } else {
     msg = {};
   }
@@ -416,7 +417,7 @@ bool TSimWindowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
   if (HiWord(answer) != DC_HASDEFID) {
     // No default button: the dialog gets the OK command, from its OK control if it has one.
     constexpr std::uint16_t kIdOk = 1;
-    HWnd ok = 0;
+    HWnd ok = HWnd::None;
     for (HWnd child : FChildren[dialog])
       if (Find(child)->Params.Id == kIdOk) ok = child;
     SendMessage(dialog, WM_COMMAND, kIdOk, static_cast<std::intptr_t>(ok));
@@ -434,7 +435,7 @@ bool TSimWindowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
 }
 
 std::intptr_t TSimWindowing::DispatchMessage(const TMsg& msg) {
-  if (msg.Window == 0) return 0;
+  if (msg.Window == HWnd::None) return 0;
   return Deliver(msg.Window, msg.Message, msg.WParam, msg.LParam);
 }
 
@@ -490,9 +491,9 @@ void TSimWindowing::Validate(HWnd window) {
   it->second.Dirty = false;
 }
 
-THandle TSimWindowing::BeginPaint(HWnd window, TRect& paintRect) {
+HDc TSimWindowing::BeginPaint(HWnd window, TRect& paintRect) {
   auto it = FWindows.find(window);
-  if (it == FWindows.end()) return 0;
+  if (it == FWindows.end()) return HDc::None;
   TWindow& w = it->second;
   TRect client = GetClientRect(window);
   std::vector<TRect> region = std::move(w.Update);
@@ -507,9 +508,9 @@ THandle TSimWindowing::BeginPaint(HWnd window, TRect& paintRect) {
   for (const TRect& r : region)
     paintRect = {std::min(paintRect.Left, r.Left), std::min(paintRect.Top, r.Top),
                  std::max(paintRect.Right, r.Right), std::max(paintRect.Bottom, r.Bottom)};
-  THandle dc = OnBeginPaint ? OnBeginPaint(window, client, region) : 0;
+  HDc dc = OnBeginPaint ? OnBeginPaint(window, client, region) : HDc::None;
   // The erase comes from inside BeginPaint, before the window draws anything.
-  if (dc && erase) Deliver(window, WM_ERASEBKGND, static_cast<std::uintptr_t>(dc), 0);
+  if (dc != HDc::None && erase) Deliver(window, WM_ERASEBKGND, SimId(dc), 0);
   return dc;
 }
 
@@ -544,5 +545,5 @@ void TSimWindowing::ClickUpDown(HWnd upDown, bool up) {
 }
 
 void TSimWindowing::PressKey(HWnd window, std::uint32_t virtualKey) {
-  PostMessage(window ? window : FFocus, WM_KEYDOWN, virtualKey, 0);
+  PostMessage(window != HWnd::None ? window : FFocus, WM_KEYDOWN, virtualKey, 0);
 }

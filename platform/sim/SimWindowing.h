@@ -15,6 +15,7 @@
 
 #include "platform/Windowing.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimHandles.h"
 
 class TSimWindowing : public IWindowing {
  public:
@@ -62,7 +63,7 @@ class TSimWindowing : public IWindowing {
   void TranslateMessage(const TMsg&) override {}
   std::intptr_t DispatchMessage(const TMsg& msg) override;
   void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) override;
-  THandle BeginPaint(HWnd window, TRect& paintRect) override;
+  HDc BeginPaint(HWnd window, TRect& paintRect) override;
   void EndPaint(HWnd window) override;
   TPoint GetCursorPos() override { return CursorPos; }
   std::int16_t GetAsyncKeyState(int virtualKey) override;
@@ -125,9 +126,9 @@ class TSimWindowing : public IWindowing {
 
   // Paint hooks: the device-context provider of the simulated GDI (client rectangle, update
   // region), and the class background fill of DefWindowProc's WM_ERASEBKGND.
-  std::function<THandle(HWnd, const TRect&, const std::vector<TRect>&)> OnBeginPaint;
+  std::function<HDc(HWnd, const TRect&, const std::vector<TRect>&)> OnBeginPaint;
   std::function<void(HWnd)> OnEndPaint;
-  std::function<void(HWnd, THandle, const TRect&)> OnEraseBackground;
+  std::function<void(HWnd, HDc, const TRect&)> OnEraseBackground;
 
  private:
   struct TTimer {
@@ -151,9 +152,9 @@ class TSimWindowing : public IWindowing {
   std::vector<TTimer> FTimers;
   std::map<std::string, std::uint32_t> FRegistered;              // by upper-cased name
   std::map<std::uint32_t, std::set<std::uint32_t>> FFilterOpen;  // messages let in, by process
-  HWnd FNextHandle = 0x10010;
-  HWnd FForeground = 0;
-  HWnd FFocus = 0;
+  TSimId FNextHandle = 0x10010;
+  HWnd FForeground = HWnd::None;
+  HWnd FFocus = HWnd::None;
   bool FQuitPosted = false;
   int FExitCode = 0;
   bool FQuitReceived = false;

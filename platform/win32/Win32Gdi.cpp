@@ -2,12 +2,9 @@
 
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Geometry.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace {
-HDC Dc(THandle h) { return reinterpret_cast<HDC>(h); }
-HGDIOBJ Obj(THandle h) { return reinterpret_cast<HGDIOBJ>(h); }
-THandle H(const void* p) { return reinterpret_cast<THandle>(p); }
-
 // 32-bit top-down DIB rows hold 0x00RRGGBB; colour references are 0x00BBGGRR.
 TColorRef SwapRedBlue(std::uint32_t c) {
   return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
@@ -38,114 +35,108 @@ HBITMAP MaskOf(HDC src, int srcX, int srcY, int width, int height, COLORREF colo
 }
 }  // namespace
 
-// The tally of objects made through this layer and not yet freed.
-THandle TWin32Gdi::Made(THandle handle) {
-  if (handle) ++FLiveObjects;
-  return handle;
-}
-
 bool TWin32Gdi::Freed(bool done) {
   if (done) --FLiveObjects;
   return done;
 }
 
-THandle TWin32Gdi::CreateMemoryDC() { return Made(H(::CreateCompatibleDC(nullptr))); }
-bool TWin32Gdi::DeleteDC(THandle dc) { return Freed(::DeleteDC(Dc(dc)) != 0); }
+HDc TWin32Gdi::CreateMemoryDC() { return Made(FromWin32<HDc>(::CreateCompatibleDC(nullptr))); }
+bool TWin32Gdi::DeleteDC(HDc dc) { return Freed(::DeleteDC(ToWin32(dc)) != 0); }
 
-int TWin32Gdi::GetBitsPerPixel(THandle dc) {
-  if (dc) return ::GetDeviceCaps(Dc(dc), BITSPIXEL);
+int TWin32Gdi::GetBitsPerPixel(HDc dc) {
+  if (dc != HDc::None) return ::GetDeviceCaps(ToWin32(dc), BITSPIXEL);
   HDC screen = ::GetDC(nullptr);
   int bits = ::GetDeviceCaps(screen, BITSPIXEL);
   ::ReleaseDC(nullptr, screen);
   return bits;
 }
 
-TPoint TWin32Gdi::SetViewportOrg(THandle dc, TPoint origin) {
+TPoint TWin32Gdi::SetViewportOrg(HDc dc, TPoint origin) {
   POINT old{};
-  ::SetViewportOrgEx(Dc(dc), origin.X, origin.Y, &old);
+  ::SetViewportOrgEx(ToWin32(dc), origin.X, origin.Y, &old);
   return FromPoint(old);
 }
 
-TPoint TWin32Gdi::GetViewportOrg(THandle dc) {
+TPoint TWin32Gdi::GetViewportOrg(HDc dc) {
   POINT p{};
-  ::GetViewportOrgEx(Dc(dc), &p);
+  ::GetViewportOrgEx(ToWin32(dc), &p);
   return FromPoint(p);
 }
 
-void TWin32Gdi::IntersectClipRect(THandle dc, const TRect& r) {
-  ::IntersectClipRect(Dc(dc), r.Left, r.Top, r.Right, r.Bottom);
+void TWin32Gdi::IntersectClipRect(HDc dc, const TRect& r) {
+  ::IntersectClipRect(ToWin32(dc), r.Left, r.Top, r.Right, r.Bottom);
 }
 
-int TWin32Gdi::SaveDC(THandle dc) { return ::SaveDC(Dc(dc)); }
-bool TWin32Gdi::RestoreDC(THandle dc, int saved) { return ::RestoreDC(Dc(dc), saved) != 0; }
+int TWin32Gdi::SaveDC(HDc dc) { return ::SaveDC(ToWin32(dc)); }
+bool TWin32Gdi::RestoreDC(HDc dc, int saved) { return ::RestoreDC(ToWin32(dc), saved) != 0; }
 
-THandle TWin32Gdi::CreatePen(int style, int width, TColorRef color) {
-  return Made(H(::CreatePen(style, width, color & 0xFFFFFF)));
+HGdiObj TWin32Gdi::CreatePen(int style, int width, TColorRef color) {
+  return Made(FromWin32<HGdiObj>(::CreatePen(style, width, color & 0xFFFFFF)));
 }
 
-THandle TWin32Gdi::CreateSolidBrush(TColorRef color) {
-  return Made(H(::CreateSolidBrush(color & 0xFFFFFF)));
+HGdiObj TWin32Gdi::CreateSolidBrush(TColorRef color) {
+  return Made(FromWin32<HGdiObj>(::CreateSolidBrush(color & 0xFFFFFF)));
 }
 
-THandle TWin32Gdi::CreateHatchBrush(int hatch, TColorRef color) {
-  return Made(H(::CreateHatchBrush(hatch, color & 0xFFFFFF)));
+HGdiObj TWin32Gdi::CreateHatchBrush(int hatch, TColorRef color) {
+  return Made(FromWin32<HGdiObj>(::CreateHatchBrush(hatch, color & 0xFFFFFF)));
 }
 
-THandle TWin32Gdi::CreateFont(const TFontParams& p) {
-  return Made(
-      H(::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
-                      p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str())));
+HGdiObj TWin32Gdi::CreateFont(const TFontParams& p) {
+  return Made(FromWin32<HGdiObj>(
+      ::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
+                    p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str())));
 }
 
-THandle TWin32Gdi::CreateBitmap(int width, int height) {
+HGdiObj TWin32Gdi::CreateBitmap(int width, int height) {
   // From the screen's context: one compatible with a memory context would be monochrome.
   HDC screen = ::GetDC(nullptr);
   HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
   ::ReleaseDC(nullptr, screen);
-  return Made(H(bitmap));
+  return Made(FromWin32<HGdiObj>(bitmap));
 }
 
-THandle TWin32Gdi::SelectObject(THandle dc, THandle object) {
-  HGDIOBJ old = ::SelectObject(Dc(dc), Obj(object));
-  return old == HGDI_ERROR ? 0 : H(old);
+HGdiObj TWin32Gdi::SelectObject(HDc dc, HGdiObj object) {
+  HGDIOBJ old = ::SelectObject(ToWin32(dc), ToWin32(object));
+  return old == HGDI_ERROR ? HGdiObj::None : FromWin32<HGdiObj>(old);
 }
 
-bool TWin32Gdi::DeleteObject(THandle object) { return Freed(::DeleteObject(Obj(object)) != 0); }
+bool TWin32Gdi::DeleteObject(HGdiObj object) { return Freed(::DeleteObject(ToWin32(object)) != 0); }
 
-TPenInfo TWin32Gdi::GetCurrentPen(THandle dc) {
+TPenInfo TWin32Gdi::GetCurrentPen(HDc dc) {
   LOGPEN pen{};
-  if (!::GetObjectA(::GetCurrentObject(Dc(dc), OBJ_PEN), sizeof pen, &pen)) return {};
+  if (!::GetObjectA(::GetCurrentObject(ToWin32(dc), OBJ_PEN), sizeof pen, &pen)) return {};
   return {static_cast<int>(pen.lopnStyle), static_cast<int>(pen.lopnWidth.x)};
 }
 
-TPoint TWin32Gdi::GetBitmapSize(THandle bitmap) {
+TPoint TWin32Gdi::GetBitmapSize(HGdiObj bitmap) {
   BITMAP info{};
-  if (!::GetObjectA(Obj(bitmap), sizeof info, &info)) return {};
+  if (!::GetObjectA(ToWin32(bitmap), sizeof info, &info)) return {};
   return {static_cast<int>(info.bmWidth), static_cast<int>(info.bmHeight)};
 }
 
-bool TWin32Gdi::SetBitmapPixels(THandle bitmap, const std::vector<TColorRef>& pixels) {
+bool TWin32Gdi::SetBitmapPixels(HGdiObj bitmap, const std::vector<TColorRef>& pixels) {
   TPoint size = GetBitmapSize(bitmap);
   if (pixels.size() != static_cast<std::size_t>(size.X) * size.Y) return false;
   std::vector<std::uint32_t> rows(pixels.size());
   for (std::size_t i = 0; i < pixels.size(); ++i) rows[i] = SwapRedBlue(pixels[i]);
   BITMAPINFO info = TopDown32(size.X, size.Y);
   HDC screen = ::GetDC(nullptr);
-  int done = ::SetDIBits(screen, reinterpret_cast<HBITMAP>(bitmap), 0, size.Y, rows.data(), &info,
-                         DIB_RGB_COLORS);
+  int done = ::SetDIBits(screen, static_cast<HBITMAP>(ToWin32(bitmap)), 0, size.Y, rows.data(),
+                         &info, DIB_RGB_COLORS);
   ::ReleaseDC(nullptr, screen);
   return done == size.Y;
 }
 
-std::vector<TColorRef> TWin32Gdi::GetBitmapPixels(THandle bitmap) {
+std::vector<TColorRef> TWin32Gdi::GetBitmapPixels(HGdiObj bitmap) {
   TPoint size = GetBitmapSize(bitmap);
   std::vector<std::uint32_t> rows(static_cast<std::size_t>(size.X) * size.Y);
   if (rows.empty()) return {};
   BITMAPINFO info = TopDown32(size.X, size.Y);
   HDC screen = ::GetDC(nullptr);
-  int done = ::GetDIBits(screen, reinterpret_cast<HBITMAP>(bitmap), 0, size.Y, rows.data(), &info,
-                         DIB_RGB_COLORS);
+  int done = ::GetDIBits(screen, static_cast<HBITMAP>(ToWin32(bitmap)), 0, size.Y, rows.data(),
+                         &info, DIB_RGB_COLORS);
   ::ReleaseDC(nullptr, screen);
   if (done != size.Y) return {};
   std::vector<TColorRef> pixels(rows.size());
@@ -153,44 +144,43 @@ std::vector<TColorRef> TWin32Gdi::GetBitmapPixels(THandle bitmap) {
   return pixels;
 }
 
-THandle TWin32Gdi::LoadBitmapResource(const std::string& name) {
-  return Made(H(::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0,
-                             LR_DEFAULTCOLOR)));
+HGdiObj TWin32Gdi::LoadBitmapResource(const std::string& name) {
+  return Made(FromWin32<HGdiObj>(::LoadImageA(::GetModuleHandleA(nullptr), name.c_str(),
+                                              IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
 }
 
-TPoint TWin32Gdi::MoveTo(THandle dc, int x, int y) {
+TPoint TWin32Gdi::MoveTo(HDc dc, int x, int y) {
   POINT old{};
-  ::MoveToEx(Dc(dc), x, y, &old);
+  ::MoveToEx(ToWin32(dc), x, y, &old);
   return FromPoint(old);
 }
 
-bool TWin32Gdi::LineTo(THandle dc, int x, int y) { return ::LineTo(Dc(dc), x, y) != 0; }
+bool TWin32Gdi::LineTo(HDc dc, int x, int y) { return ::LineTo(ToWin32(dc), x, y) != 0; }
 
-TColorRef TWin32Gdi::SetPixel(THandle dc, int x, int y, TColorRef color) {
-  return ::SetPixel(Dc(dc), x, y, color & 0xFFFFFF);
+TColorRef TWin32Gdi::SetPixel(HDc dc, int x, int y, TColorRef color) {
+  return ::SetPixel(ToWin32(dc), x, y, color & 0xFFFFFF);
 }
 
-TColorRef TWin32Gdi::GetPixel(THandle dc, int x, int y) { return ::GetPixel(Dc(dc), x, y); }
+TColorRef TWin32Gdi::GetPixel(HDc dc, int x, int y) { return ::GetPixel(ToWin32(dc), x, y); }
 
-bool TWin32Gdi::FillRect(THandle dc, const TRect& r, THandle brush) {
+bool TWin32Gdi::FillRect(HDc dc, const TRect& r, HGdiObj brush) {
   RECT rect = ToRect(r);
-  return ::FillRect(Dc(dc), &rect, reinterpret_cast<HBRUSH>(brush)) != 0;
+  return ::FillRect(ToWin32(dc), &rect, static_cast<HBRUSH>(ToWin32(brush))) != 0;
 }
 
-bool TWin32Gdi::FrameRect(THandle dc, const TRect& r, THandle brush) {
+bool TWin32Gdi::FrameRect(HDc dc, const TRect& r, HGdiObj brush) {
   RECT rect = ToRect(r);
-  return ::FrameRect(Dc(dc), &rect, reinterpret_cast<HBRUSH>(brush)) != 0;
+  return ::FrameRect(ToWin32(dc), &rect, static_cast<HBRUSH>(ToWin32(brush))) != 0;
 }
 
-bool TWin32Gdi::BitBlt(THandle dst, int x, int y, int width, int height, THandle src, int srcX,
-                       int srcY) {
-  return ::BitBlt(Dc(dst), x, y, width, height, Dc(src), srcX, srcY, SRCCOPY) != 0;
+bool TWin32Gdi::BitBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY) {
+  return ::BitBlt(ToWin32(dst), x, y, width, height, ToWin32(src), srcX, srcY, SRCCOPY) != 0;
 }
 
-bool TWin32Gdi::TransparentBlt(THandle dst, int x, int y, int width, int height, THandle src,
-                               int srcX, int srcY, TColorRef transparent) {
+bool TWin32Gdi::TransparentBlt(HDc dst, int x, int y, int width, int height, HDc src, int srcX,
+                               int srcY, TColorRef transparent) {
   if (width <= 0 || height <= 0) return false;
-  HDC d = Dc(dst), s = Dc(src);
+  HDC d = ToWin32(dst), s = ToWin32(src);
   HBITMAP mask = MaskOf(s, srcX, srcY, width, height, transparent & 0xFFFFFF);
   // Composed off screen, then copied once: dst' = ((dst ^ src) & mask) ^ src.
   HDC work = ::CreateCompatibleDC(d);
@@ -219,29 +209,29 @@ bool TWin32Gdi::TransparentBlt(THandle dst, int x, int y, int width, int height,
   return done;
 }
 
-TColorRef TWin32Gdi::SetTextColor(THandle dc, TColorRef color) {
-  return ::SetTextColor(Dc(dc), color & 0xFFFFFF);
+TColorRef TWin32Gdi::SetTextColor(HDc dc, TColorRef color) {
+  return ::SetTextColor(ToWin32(dc), color & 0xFFFFFF);
 }
 
-TColorRef TWin32Gdi::SetBkColor(THandle dc, TColorRef color) {
-  return ::SetBkColor(Dc(dc), color & 0xFFFFFF);
+TColorRef TWin32Gdi::SetBkColor(HDc dc, TColorRef color) {
+  return ::SetBkColor(ToWin32(dc), color & 0xFFFFFF);
 }
 
-int TWin32Gdi::SetBkMode(THandle dc, int mode) { return ::SetBkMode(Dc(dc), mode); }
+int TWin32Gdi::SetBkMode(HDc dc, int mode) { return ::SetBkMode(ToWin32(dc), mode); }
 
-TPoint TWin32Gdi::GetTextExtent(THandle dc, const std::string& text) {
+TPoint TWin32Gdi::GetTextExtent(HDc dc, const std::string& text) {
   SIZE size{};
-  ::GetTextExtentPoint32A(Dc(dc), text.data(), static_cast<int>(text.size()), &size);
+  ::GetTextExtentPoint32A(ToWin32(dc), text.data(), static_cast<int>(text.size()), &size);
   return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
 }
 
-bool TWin32Gdi::TextOut(THandle dc, int x, int y, const std::string& text) {
-  return ::TextOutA(Dc(dc), x, y, text.data(), static_cast<int>(text.size())) != 0;
+bool TWin32Gdi::TextOut(HDc dc, int x, int y, const std::string& text) {
+  return ::TextOutA(ToWin32(dc), x, y, text.data(), static_cast<int>(text.size())) != 0;
 }
 
-THandle TWin32Gdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef maskColor) {
+HIcon TWin32Gdi::CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) {
   TPoint size = GetBitmapSize(bitmap);
-  if (size.X <= 0 || size.Y <= 0) return 0;
+  if (size.X <= 0 || size.Y <= 0) return HIcon::None;
   if (!useMask) {
     // Opaque: an all-clear mask and the picture itself, which the icon copies.
     std::vector<std::uint8_t> clear(static_cast<std::size_t>((size.X + 15) / 16 * 2) * size.Y);
@@ -249,14 +239,14 @@ THandle TWin32Gdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef 
     ICONINFO info{};
     info.fIcon = TRUE;
     info.hbmMask = mask;
-    info.hbmColor = reinterpret_cast<HBITMAP>(bitmap);
+    info.hbmColor = static_cast<HBITMAP>(ToWin32(bitmap));
     HICON icon = ::CreateIconIndirect(&info);
     ::DeleteObject(mask);
-    return Made(H(icon));
+    return Made(FromWin32<HIcon>(icon));
   }
   HDC screen = ::GetDC(nullptr);
   HDC src = ::CreateCompatibleDC(screen);
-  HGDIOBJ oldSrc = ::SelectObject(src, Obj(bitmap));
+  HGDIOBJ oldSrc = ::SelectObject(src, ToWin32(bitmap));
   HBITMAP mask;
   if (useMask) {
     mask = MaskOf(src, 0, 0, size.X, size.Y, maskColor & 0xFFFFFF);
@@ -293,25 +283,20 @@ THandle TWin32Gdi::CreateIconFromBitmap(THandle bitmap, bool useMask, TColorRef 
   HICON icon = ::CreateIconIndirect(&info);
   ::DeleteObject(mask);
   ::DeleteObject(color);
-  return Made(H(icon));
+  return Made(FromWin32<HIcon>(icon));
 }
 
-THandle TWin32Gdi::CopyIcon(THandle icon) {
-  return Made(H(::CopyIcon(reinterpret_cast<HICON>(icon))));
+HIcon TWin32Gdi::CopyIcon(HIcon icon) { return Made(FromWin32<HIcon>(::CopyIcon(ToWin32(icon)))); }
+
+bool TWin32Gdi::DestroyIcon(HIcon icon) { return Freed(::DestroyIcon(ToWin32(icon)) != 0); }
+
+bool TWin32Gdi::DrawIcon(HDc dc, int x, int y, HIcon icon) {
+  return ::DrawIconEx(ToWin32(dc), x, y, ToWin32(icon), 0, 0, 0, nullptr, DI_NORMAL) != 0;
 }
 
-bool TWin32Gdi::DestroyIcon(THandle icon) {
-  return Freed(::DestroyIcon(reinterpret_cast<HICON>(icon)) != 0);
-}
-
-bool TWin32Gdi::DrawIcon(THandle dc, int x, int y, THandle icon) {
-  return ::DrawIconEx(Dc(dc), x, y, reinterpret_cast<HICON>(icon), 0, 0, 0, nullptr, DI_NORMAL) !=
-         0;
-}
-
-TPoint TWin32Gdi::GetIconSize(THandle icon) {
+TPoint TWin32Gdi::GetIconSize(HIcon icon) {
   ICONINFO info{};
-  if (!::GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return {};
+  if (!::GetIconInfo(ToWin32(icon), &info)) return {};
   BITMAP mask{};
   ::GetObjectA(info.hbmMask, sizeof mask, &mask);
   TPoint size{static_cast<int>(mask.bmWidth), static_cast<int>(mask.bmHeight)};
@@ -321,16 +306,17 @@ TPoint TWin32Gdi::GetIconSize(THandle icon) {
   return size;
 }
 
-bool TWin32Gdi::GetIconImage(THandle icon, std::vector<TColorRef>& pixels,
+bool TWin32Gdi::GetIconImage(HIcon icon, std::vector<TColorRef>& pixels,
                              std::vector<bool>& transparent) {
   pixels.clear();
   transparent.clear();
   ICONINFO info{};
-  if (!::GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return false;
+  if (!::GetIconInfo(ToWin32(icon), &info)) return false;
   if (info.hbmColor) {
-    pixels = GetBitmapPixels(H(info.hbmColor));
+    pixels = GetBitmapPixels(FromWin32<HGdiObj>(info.hbmColor));
     // A set mask bit reads back white through the 32-bit rows.
-    for (TColorRef bit : GetBitmapPixels(H(info.hbmMask))) transparent.push_back(bit != 0);
+    for (TColorRef bit : GetBitmapPixels(FromWin32<HGdiObj>(info.hbmMask)))
+      transparent.push_back(bit != 0);
     ::DeleteObject(info.hbmColor);
   }
   ::DeleteObject(info.hbmMask);
@@ -341,22 +327,24 @@ TColorRef TWin32Gdi::GetSysColor(int index) { return ::GetSysColor(index); }
 
 // ---- image lists ---------------------------------------------------------------
 
-THandle TWin32Gdi::ImageListCreate(int width, int height) {
-  return Made(H(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1)));
+HImageList TWin32Gdi::ImageListCreate(int width, int height) {
+  return Made(
+      FromWin32<HImageList>(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1)));
 }
 
-int TWin32Gdi::ImageListAddMasked(THandle list, THandle bitmap, bool useMask, TColorRef maskColor) {
-  auto* images = reinterpret_cast<HIMAGELIST>(list);
-  auto* picture = reinterpret_cast<HBITMAP>(bitmap);
+int TWin32Gdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
+                                  TColorRef maskColor) {
+  auto* images = ToWin32(list);
+  auto* picture = static_cast<HBITMAP>(ToWin32(bitmap));
   // Without a mask colour the image goes in with an empty mask: opaque everywhere.
   if (!useMask) return ImageList_Add(images, picture, nullptr);
   return ImageList_AddMasked(images, picture, maskColor & 0xFFFFFF);
 }
 
-THandle TWin32Gdi::ImageListGetIcon(THandle list, int index) {
-  return Made(H(ImageList_GetIcon(reinterpret_cast<HIMAGELIST>(list), index, ILD_NORMAL)));
+HIcon TWin32Gdi::ImageListGetIcon(HImageList list, int index) {
+  return Made(FromWin32<HIcon>(ImageList_GetIcon(ToWin32(list), index, ILD_NORMAL)));
 }
 
-bool TWin32Gdi::ImageListDestroy(THandle list) {
-  return Freed(ImageList_Destroy(reinterpret_cast<HIMAGELIST>(list)) != FALSE);
+bool TWin32Gdi::ImageListDestroy(HImageList list) {
+  return Freed(ImageList_Destroy(ToWin32(list)) != FALSE);
 }

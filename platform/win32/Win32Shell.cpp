@@ -1,6 +1,6 @@
 #include "platform/win32/Win32Shell.h"
 
-#include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Handles.h"
 
 #include <cstddef>
 #include <cstring>
@@ -24,11 +24,11 @@ static_assert(offsetof(NOTIFYICONDATAA, dwInfoFlags) == offsetof(TNotifyIconData
 bool TWin32Shell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
   NOTIFYICONDATAA record{};
   record.cbSize = data.cbSize == NotifyIconDataSize ? kSystemRecordSize : data.cbSize;
-  record.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(data.hWnd));
+  record.hWnd = ToWin32(static_cast<HWnd>(data.hWnd));
   record.uID = data.uID;
   record.uFlags = data.uFlags;
   record.uCallbackMessage = data.uCallbackMessage;
-  record.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(data.hIcon));
+  record.hIcon = ToWin32(static_cast<HIcon>(data.hIcon));
   std::memcpy(record.szTip, data.szTip, sizeof data.szTip);
   record.dwState = data.dwState;
   record.dwStateMask = data.dwStateMask;

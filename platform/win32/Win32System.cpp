@@ -1,6 +1,6 @@
 #include "platform/win32/Win32System.h"
 
-#include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Handles.h"
 // After the system header, whose types it needs.
 #include <sddl.h>
 
@@ -62,7 +62,7 @@ std::uint16_t TWin32System::CodeSelector() {
 
 int TWin32System::MessageBox(HWnd owner, const std::string& text, const char* caption,
                              std::uint32_t flags) {
-  return MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption, flags);
+  return MessageBoxA(ToWin32(owner), text.c_str(), caption, flags);
 }
 
 namespace {
@@ -78,7 +78,7 @@ std::wstring Widen(const std::string& text, UINT codePage) {
 int TWin32System::MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
                                  std::uint32_t flags) {
   std::wstring wideCaption = caption ? Widen(caption, CP_ACP) : std::wstring();
-  return MessageBoxW(reinterpret_cast<HWND>(owner), Widen(text, CP_UTF8).c_str(),
+  return MessageBoxW(ToWin32(owner), Widen(text, CP_UTF8).c_str(),
                      caption ? wideCaption.c_str() : nullptr, flags);
 }
 
@@ -91,41 +91,38 @@ bool TWin32System::IsWow64() {
   return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-THandle TWin32System::OpenSCManager(std::uint32_t access) {
-  return reinterpret_cast<THandle>(OpenSCManagerA(nullptr, nullptr, access));
+HService TWin32System::OpenSCManager(std::uint32_t access) {
+  return FromWin32<HService>(OpenSCManagerA(nullptr, nullptr, access));
 }
 
-THandle TWin32System::CreateService(THandle manager, const TServiceParams& p) {
-  return reinterpret_cast<THandle>(
-      CreateServiceA(reinterpret_cast<SC_HANDLE>(manager), p.Name.c_str(), p.DisplayName.c_str(),
-                     p.Access, p.ServiceType, p.StartType, p.ErrorControl, p.BinaryPath.c_str(),
-                     nullptr, nullptr, nullptr, nullptr, nullptr));
+HService TWin32System::CreateService(HService manager, const TServiceParams& p) {
+  return FromWin32<HService>(CreateServiceA(
+      ToWin32(manager), p.Name.c_str(), p.DisplayName.c_str(), p.Access, p.ServiceType, p.StartType,
+      p.ErrorControl, p.BinaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
-THandle TWin32System::OpenService(THandle manager, const std::string& name, std::uint32_t access) {
-  return reinterpret_cast<THandle>(
-      OpenServiceA(reinterpret_cast<SC_HANDLE>(manager), name.c_str(), access));
+HService TWin32System::OpenService(HService manager, const std::string& name,
+                                   std::uint32_t access) {
+  return FromWin32<HService>(OpenServiceA(ToWin32(manager), name.c_str(), access));
 }
 
-bool TWin32System::StartService(THandle service) {
+bool TWin32System::StartService(HService service) {
   const char* arguments[1] = {nullptr};
-  return StartServiceA(reinterpret_cast<SC_HANDLE>(service), 0, arguments) != 0;
+  return StartServiceA(ToWin32(service), 0, arguments) != 0;
 }
 
-bool TWin32System::CloseServiceHandle(THandle handle) {
-  return ::CloseServiceHandle(reinterpret_cast<SC_HANDLE>(handle)) != 0;
+bool TWin32System::CloseServiceHandle(HService handle) {
+  return ::CloseServiceHandle(ToWin32(handle)) != 0;
 }
 
 THandle TWin32System::CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                                  std::uint32_t disposition, std::uint32_t attributes) {
   HANDLE handle =
       CreateFileA(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
-  return handle == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<THandle>(handle);
+  return handle == INVALID_HANDLE_VALUE ? THandle::None : FromWin32<THandle>(handle);
 }
 
-bool TWin32System::CloseHandle(THandle handle) {
-  return ::CloseHandle(reinterpret_cast<HANDLE>(handle)) != 0;
-}
+bool TWin32System::CloseHandle(THandle handle) { return ::CloseHandle(ToWin32(handle)) != 0; }
 
 namespace {
 // Everyone may wait on the mutex and release it, and do nothing else with it: the rights
@@ -171,16 +168,14 @@ THandle TWin32System::CreateMutex(const std::string& name, TMutexSharing sharing
     if (error != ERROR_FILE_NOT_FOUND) break;
   }
   if (opening) *opening = result;
-  return reinterpret_cast<THandle>(handle);
+  return FromWin32<THandle>(handle);
 }
 
 std::uint32_t TWin32System::WaitForSingleObject(THandle handle, std::uint32_t milliseconds) {
-  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(handle), milliseconds);
+  return ::WaitForSingleObject(ToWin32(handle), milliseconds);
 }
 
-bool TWin32System::ReleaseMutex(THandle handle) {
-  return ::ReleaseMutex(reinterpret_cast<HANDLE>(handle)) != 0;
-}
+bool TWin32System::ReleaseMutex(THandle handle) { return ::ReleaseMutex(ToWin32(handle)) != 0; }
 
 std::uint32_t TWin32System::CurrentProcessId() { return GetCurrentProcessId(); }
 

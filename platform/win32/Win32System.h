@@ -19,11 +19,11 @@ class TWin32System : public ISystem {
                  std::uint32_t flags) override;
   int MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
                      std::uint32_t flags) override;
-  THandle OpenSCManager(std::uint32_t access) override;
-  THandle CreateService(THandle manager, const TServiceParams& params) override;
-  THandle OpenService(THandle manager, const std::string& name, std::uint32_t access) override;
-  bool StartService(THandle service) override;
-  bool CloseServiceHandle(THandle handle) override;
+  HService OpenSCManager(std::uint32_t access) override;
+  HService CreateService(HService manager, const TServiceParams& params) override;
+  HService OpenService(HService manager, const std::string& name, std::uint32_t access) override;
+  bool StartService(HService service) override;
+  bool CloseServiceHandle(HService handle) override;
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                      std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(THandle handle) override;

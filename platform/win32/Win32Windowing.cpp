@@ -5,6 +5,7 @@
 
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Geometry.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace {
 constexpr char kApplicationClass[] = "KelvaneApplication";
@@ -20,7 +21,7 @@ LRESULT CALLBACK ObjectWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
   auto* proc = reinterpret_cast<IWindowProc*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!proc) return DefWindowProcA(window, message, wParam, lParam);
-  return proc->WindowProc(reinterpret_cast<HWnd>(window), message, wParam, lParam);
+  return proc->WindowProc(FromWin32<HWnd>(window), message, wParam, lParam);
 }
 
 // A window that has replacement procedures gets ReplacementWndProc as its system procedure;
@@ -46,8 +47,6 @@ void RegisterClasses() {
   cls.lpszClassName = kUtilityClass;
   RegisterClassA(&cls);
 }
-
-HWND H(HWnd window) { return reinterpret_cast<HWND>(window); }
 
 // The group frame of a panel with a caption: an etched rectangle whose top edge runs through
 // the middle of the caption. A paint wholly inside the frame and below the caption (a widget's
@@ -104,8 +103,7 @@ namespace {
 LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* chain = static_cast<TWin32Windowing::TChain*>(GetPropA(window, kChainProperty));
   if (!chain || chain->Entries.empty()) return DefWindowProcA(window, message, wParam, lParam);
-  return chain->Entries.back()->Proc->WindowProc(reinterpret_cast<HWnd>(window), message, wParam,
-                                                 lParam);
+  return chain->Entries.back()->Proc->WindowProc(FromWin32<HWnd>(window), message, wParam, lParam);
 }
 }  // namespace
 
@@ -114,19 +112,19 @@ TWin32Windowing::TWin32Windowing() : FLast(std::make_unique<TLastMessage>()) {
   InitCommonControlsEx(&controls);
   RegisterClasses();
   // The window's font, which the controls inherit.
-  FFont = reinterpret_cast<THandle>(CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
-                                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                                DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
+  FFont = FromWin32<HGdiObj>(CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH, "MS Sans Serif"));
 }
 
 TWin32Windowing::~TWin32Windowing() {
   // Windows that outlive this object get their own procedures back.
   for (auto& [window, chain] : FChains) {
-    if (!::IsWindow(H(window))) continue;
-    SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->Original));
-    RemovePropA(H(window), kChainProperty);
+    if (!::IsWindow(ToWin32(window))) continue;
+    SetWindowLongPtrA(ToWin32(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->Original));
+    RemovePropA(ToWin32(window), kChainProperty);
   }
-  DeleteObject(reinterpret_cast<HFONT>(FFont));
+  DeleteObject(ToWin32(FFont));
 }
 
 namespace {
@@ -157,36 +155,40 @@ HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
   if (p.Class == TWindowClass::Utility) style |= WS_POPUP;
   // A caption wider than its label is cut, not wrapped.
   if (p.Class == TWindowClass::Label) style |= SS_LEFTNOWORDWRAP;
-  HWND parent = H(p.Parent ? p.Parent : p.Owner);
-  HMENU menu = p.Parent ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
+  HWND parent = ToWin32(p.Parent != HWnd::None ? p.Parent : p.Owner);
+  HMENU menu =
+      p.Parent != HWnd::None ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.Id)) : nullptr;
   HWND window = CreateWindowExA(p.ExStyle, className, p.Caption.c_str(), style, p.Bounds.Left,
                                 p.Bounds.Top, p.Bounds.Width(), p.Bounds.Height(), parent, menu,
                                 GetModuleHandleA(nullptr), p.Proc);
-  if (window && p.Parent) SendMessageA(window, WM_SETFONT, static_cast<WPARAM>(FFont), FALSE);
-  return reinterpret_cast<HWnd>(window);
+  if (window && p.Parent != HWnd::None)
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ToWin32(FFont)), FALSE);
+  return FromWin32<HWnd>(window);
 }
 
-void TWin32Windowing::DestroyWindow(HWnd window) { ::DestroyWindow(H(window)); }
-bool TWin32Windowing::IsWindow(HWnd window) { return ::IsWindow(H(window)) != 0; }
+void TWin32Windowing::DestroyWindow(HWnd window) { ::DestroyWindow(ToWin32(window)); }
+bool TWin32Windowing::IsWindow(HWnd window) { return ::IsWindow(ToWin32(window)) != 0; }
 bool TWin32Windowing::ShowWindow(HWnd window, int command) {
-  return ::ShowWindow(H(window), command) != 0;
+  return ::ShowWindow(ToWin32(window), command) != 0;
 }
-bool TWin32Windowing::IsWindowVisible(HWnd window) { return ::IsWindowVisible(H(window)) != 0; }
+bool TWin32Windowing::IsWindowVisible(HWnd window) {
+  return ::IsWindowVisible(ToWin32(window)) != 0;
+}
 
 bool TWin32Windowing::SetWindowPos(HWnd window, int x, int y, int width, int height,
                                    std::uint32_t flags) {
-  return ::SetWindowPos(H(window), nullptr, x, y, width, height, flags) != 0;
+  return ::SetWindowPos(ToWin32(window), nullptr, x, y, width, height, flags) != 0;
 }
 
 TRect TWin32Windowing::GetWindowRect(HWnd window) {
   RECT r = {};
-  ::GetWindowRect(H(window), &r);
+  ::GetWindowRect(ToWin32(window), &r);
   return FromRect(r);
 }
 
 TRect TWin32Windowing::GetClientRect(HWnd window) {
   RECT r = {};
-  ::GetClientRect(H(window), &r);
+  ::GetClientRect(ToWin32(window), &r);
   return FromRect(r);
 }
 
@@ -197,31 +199,29 @@ TRect TWin32Windowing::AdjustWindowRect(TRect client, std::uint32_t style, std::
 }
 
 void TWin32Windowing::SetWindowText(HWnd window, const std::string& text) {
-  SetWindowTextA(H(window), text.c_str());
+  SetWindowTextA(ToWin32(window), text.c_str());
 }
 
 std::string TWin32Windowing::GetWindowText(HWnd window) {
   char text[512] = {};
-  int length = GetWindowTextA(H(window), text, sizeof text);
+  int length = GetWindowTextA(ToWin32(window), text, sizeof text);
   return std::string(text, length > 0 ? length : 0);
 }
 
 bool TWin32Windowing::EnableWindow(HWnd window, bool enable) {
-  return ::EnableWindow(H(window), enable) != 0;
+  return ::EnableWindow(ToWin32(window), enable) != 0;
 }
 bool TWin32Windowing::SetForegroundWindow(HWnd window) {
-  return ::SetForegroundWindow(H(window)) != 0;
+  return ::SetForegroundWindow(ToWin32(window)) != 0;
 }
-HWnd TWin32Windowing::GetForegroundWindow() {
-  return reinterpret_cast<HWnd>(::GetForegroundWindow());
-}
-void TWin32Windowing::SetFocus(HWnd window) { ::SetFocus(H(window)); }
+HWnd TWin32Windowing::GetForegroundWindow() { return FromWin32<HWnd>(::GetForegroundWindow()); }
+void TWin32Windowing::SetFocus(HWnd window) { ::SetFocus(ToWin32(window)); }
 int TWin32Windowing::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
 bool TWin32Windowing::GetWindowPlacement(HWnd window, TWindowPlacement& placement) {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
-  if (!::GetWindowPlacement(H(window), &wp)) return false;
+  if (!::GetWindowPlacement(ToWin32(window), &wp)) return false;
   placement.Length = wp.length;
   placement.Flags = wp.flags;
   placement.ShowCmd = wp.showCmd;
@@ -239,24 +239,24 @@ bool TWin32Windowing::SetWindowPlacement(HWnd window, const TWindowPlacement& pl
   wp.ptMinPosition = ToPoint(placement.MinPosition);
   wp.ptMaxPosition = ToPoint(placement.MaxPosition);
   wp.rcNormalPosition = ToRect(placement.NormalPosition);
-  return ::SetWindowPlacement(H(window), &wp) != FALSE;
+  return ::SetWindowPlacement(ToWin32(window), &wp) != FALSE;
 }
 
 std::intptr_t TWin32Windowing::SendMessage(HWnd window, std::uint32_t message,
                                            std::uintptr_t wParam, std::intptr_t lParam) {
-  return SendMessageA(H(window), message, wParam, lParam);
+  return SendMessageA(ToWin32(window), message, wParam, lParam);
 }
 
 bool TWin32Windowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                                   std::intptr_t lParam) {
-  return PostMessageA(H(window), message, wParam, lParam) != 0;
+  return PostMessageA(ToWin32(window), message, wParam, lParam) != 0;
 }
 
 void TWin32Windowing::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
 
 std::intptr_t TWin32Windowing::DefWindowProc(HWnd window, std::uint32_t message,
                                              std::uintptr_t wParam, std::intptr_t lParam) {
-  return DefWindowProcA(H(window), message, wParam, lParam);
+  return DefWindowProcA(ToWin32(window), message, wParam, lParam);
 }
 
 std::uint32_t TWin32Windowing::RegisterWindowMessage(const std::string& name) {
@@ -273,12 +273,12 @@ bool TWin32Windowing::ChangeWindowMessageFilter(std::uint32_t message) {
 }
 
 HWnd TWin32Windowing::FindWindow(TWindowClass windowClass, const std::string& caption) {
-  return reinterpret_cast<HWnd>(FindWindowA(ClassName(windowClass), caption.c_str()));
+  return FromWin32<HWnd>(FindWindowA(ClassName(windowClass), caption.c_str()));
 }
 
 std::uint32_t TWin32Windowing::GetWindowProcessId(HWnd window) {
   DWORD process = 0;
-  if (!GetWindowThreadProcessId(H(window), &process)) return 0;
+  if (!GetWindowThreadProcessId(ToWin32(window), &process)) return 0;
   return process;
 }
 
@@ -286,9 +286,9 @@ TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacemen
   std::unique_ptr<TChain>& chain = FChains[window];
   if (!chain) {
     chain = std::make_unique<TChain>();
-    SetPropA(H(window), kChainProperty, chain.get());
+    SetPropA(ToWin32(window), kChainProperty, chain.get());
     chain->Original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacementWndProc)));
+        ToWin32(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReplacementWndProc)));
   }
   TChain::TEntry* before = chain->Entries.empty() ? nullptr : chain->Entries.back().get();
   chain->Entries.push_back(std::make_unique<TChain::TEntry>(TChain::TEntry{replacement, before}));
@@ -304,8 +304,9 @@ void TWin32Windowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
     if (entry->Before == gone) entry->Before = gone->Before;
   std::erase_if(entries, [gone](const auto& entry) { return entry.get() == gone; });
   if (entries.empty()) {
-    SetWindowLongPtrA(H(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second->Original));
-    RemovePropA(H(window), kChainProperty);
+    SetWindowLongPtrA(ToWin32(window), GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(it->second->Original));
+    RemovePropA(ToWin32(window), kChainProperty);
     FChains.erase(it);
   }
 }
@@ -317,30 +318,28 @@ std::intptr_t TWin32Windowing::CallWindowProc(TWndProcRef previous, HWnd window,
   if (own && own->Before) return own->Before->Proc->WindowProc(window, message, wParam, lParam);
   auto it = FChains.find(window);
   WNDPROC original = it != FChains.end() ? it->second->Original : nullptr;
-  if (!original) return DefWindowProcA(H(window), message, wParam, lParam);
-  return CallWindowProcA(original, H(window), message, wParam, lParam);
+  if (!original) return DefWindowProcA(ToWin32(window), message, wParam, lParam);
+  return CallWindowProcA(original, ToWin32(window), message, wParam, lParam);
 }
 
 bool TWin32Windowing::SetTimer(HWnd window, std::uintptr_t id, std::uint32_t milliseconds) {
-  return ::SetTimer(H(window), id, milliseconds, nullptr) != 0;
+  return ::SetTimer(ToWin32(window), id, milliseconds, nullptr) != 0;
 }
 
 bool TWin32Windowing::KillTimer(HWnd window, std::uintptr_t id) {
-  return ::KillTimer(H(window), id) != 0;
+  return ::KillTimer(ToWin32(window), id) != 0;
 }
 
 namespace {
 MSG ToMsg(const TMsg& m) {
   MSG msg = {};
-  msg.hwnd = H(m.Window);
+  msg.hwnd = ToWin32(m.Window);
   msg.message = m.Message;
   msg.wParam = m.WParam;
   msg.lParam = m.LParam;
   return msg;
 }
-TMsg FromMsg(const MSG& m) {
-  return {reinterpret_cast<HWnd>(m.hwnd), m.message, m.wParam, m.lParam};
-}
+TMsg FromMsg(const MSG& m) { return {FromWin32<HWnd>(m.hwnd), m.message, m.wParam, m.lParam}; }
 }  // namespace
 
 bool TWin32Windowing::GetMessage(TMsg& msg) {
@@ -358,7 +357,7 @@ bool TWin32Windowing::PeekMessage(TMsg& msg) {
 bool TWin32Windowing::IsDialogMessage(HWnd dialog, TMsg& msg) {
   MSG m = ToMsg(msg);
   if (m.hwnd == FLast->Msg.hwnd && m.message == FLast->Msg.message) m = FLast->Msg;
-  return IsDialogMessageA(H(dialog), &m) != 0;
+  return IsDialogMessageA(ToWin32(dialog), &m) != 0;
 }
 
 void TWin32Windowing::TranslateMessage(const TMsg& msg) {
@@ -376,29 +375,29 @@ void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect, bool erase)
   BOOL eraseFlag = erase ? TRUE : FALSE;
   if (rect) {
     RECT r = ToRect(*rect);
-    ::InvalidateRect(H(window), &r, eraseFlag);
+    ::InvalidateRect(ToWin32(window), &r, eraseFlag);
   } else {
-    ::InvalidateRect(H(window), nullptr, eraseFlag);
+    ::InvalidateRect(ToWin32(window), nullptr, eraseFlag);
   }
 }
 
-THandle TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
+HDc TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
   auto& paint = FPaints[window];
   paint = std::make_unique<TPaint>();
-  HDC dc = ::BeginPaint(H(window), &paint->Ps);
+  HDC dc = ::BeginPaint(ToWin32(window), &paint->Ps);
   paintRect = FromRect(paint->Ps.rcPaint);
   char className[32] = {};
-  GetClassNameA(H(window), className, sizeof className);
+  GetClassNameA(ToWin32(window), className, sizeof className);
   if (lstrcmpA(className, kPanelClass) == 0)
-    PaintPanelFrame(H(window), dc, reinterpret_cast<HFONT>(FFont), paint->Ps.rcPaint,
+    PaintPanelFrame(ToWin32(window), dc, static_cast<HFONT>(ToWin32(FFont)), paint->Ps.rcPaint,
                     FCaptionHeight);
-  return reinterpret_cast<THandle>(dc);
+  return FromWin32<HDc>(dc);
 }
 
 void TWin32Windowing::EndPaint(HWnd window) {
   auto it = FPaints.find(window);
   if (it == FPaints.end()) return;
-  ::EndPaint(H(window), &it->second->Ps);
+  ::EndPaint(ToWin32(window), &it->second->Ps);
   FPaints.erase(it);
 }
 

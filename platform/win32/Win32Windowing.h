@@ -50,7 +50,7 @@ class TWin32Windowing : public IWindowing {
   void TranslateMessage(const TMsg& msg) override;
   std::intptr_t DispatchMessage(const TMsg& msg) override;
   void InvalidateRect(HWnd window, const TRect* rect, bool erase = true) override;
-  THandle BeginPaint(HWnd window, TRect& paintRect) override;
+  HDc BeginPaint(HWnd window, TRect& paintRect) override;
   void EndPaint(HWnd window) override;
   TPoint GetCursorPos() override;
   std::int16_t GetAsyncKeyState(int virtualKey) override;
@@ -65,7 +65,7 @@ class TWin32Windowing : public IWindowing {
   // Replacement procedures per window; each window finds its chain through a property.
   std::map<HWnd, std::unique_ptr<TChain>> FChains;
   std::unique_ptr<TLastMessage> FLast;
-  THandle FFont = 0;
+  HGdiObj FFont = HGdiObj::None;
   // The height of a panel's caption in that font, once a panel has been painted.
   int FCaptionHeight = 0;
 };

@@ -14,7 +14,7 @@ HWnd FormWindow(const TSimProgram& program) {
     if (const auto* window = program.Sim.Windows.Find(w);
         window && window->Params.Class == TWindowClass::Frame)
       return w;
-  return 0;
+  return HWnd::None;
 }
 
 void ClickTray(TSimProgram& program) {
@@ -31,7 +31,7 @@ TEST(ModalBoxes, CloseRequestInTheStartUpBoxEndsTheProgram) {
   program.Sim.System.OnMessageBox = [&](const TSimSystem::TMessageBoxRecord&) {
     if (program.Sim.System.Boxes.size() == 1) {
       HWnd form = FormWindow(program);
-      EXPECT_NE(form, 0u);
+      EXPECT_NE(form, HWnd::None);
       program.Sim.Windows.PostMessage(form, WM_CLOSE, 0, 0);
     }
     return TSimSystem::TAnswer{IDOK, 60000};  // nobody answers; the ending closes it

@@ -167,7 +167,7 @@ TEST(Monitor, MissingDriverBoxIsShownOnceAtStart) {
   EXPECT_EQ(box.Text, "Драйвер giveio.sys не найден.");
   EXPECT_FALSE(box.Caption.has_value());
   EXPECT_EQ(box.Flags, MB_OK);
-  EXPECT_EQ(box.Owner, 0u);
+  EXPECT_EQ(box.Owner, HWnd::None);
   // The ticks that fell due inside the box started no refresh: only the start-up's one ran,
   // after it, with one attempt at the fan.
   EXPECT_EQ(program.Sim.Clock.Now(), 13000u);

@@ -134,7 +134,7 @@ TEST_F(OneInstance, StartBesideACopyInAnotherSessionSaysSoOnceAndEnds) {
     EXPECT_EQ(sim.System.Boxes[0].Text, "Kelvane already controls the fan in another session.");
     EXPECT_EQ(sim.System.Boxes[0].Caption, "Kelvane");
     EXPECT_EQ(sim.System.Boxes[0].Flags, MB_OK | MB_ICONINFORMATION);
-    EXPECT_EQ(sim.System.Boxes[0].Owner, 0u);
+    EXPECT_EQ(sim.System.Boxes[0].Owner, HWnd::None);
   }
 }
 

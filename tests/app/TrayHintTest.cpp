@@ -108,7 +108,8 @@ TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
   EXPECT_EQ(requests[before + 1].Message, NIM_MODIFY);
   EXPECT_TRUE(requests[before + 1].Accepted);
   EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 52\xB0");
-  EXPECT_EQ(program.Sim.Shell.Entries.begin()->second.hIcon, form.TextTrayIcon1->Icon()->Handle());
+  EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Entries.begin()->second.hIcon),
+            form.TextTrayIcon1->Icon()->Handle());
   before = requests.size();
   program.RunFor(5000);  // and from then on, one change per refresh
   ASSERT_EQ(requests.size(), before + 1);

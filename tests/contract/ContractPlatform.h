@@ -114,17 +114,17 @@ class TSurface {
   ~TSurface();
   TSurface(const TSurface&) = delete;
   TSurface& operator=(const TSurface&) = delete;
-  THandle Dc() const { return FDc; }
-  THandle Bitmap() const { return FBitmap; }
+  HDc Dc() const { return FDc; }
+  HGdiObj Bitmap() const { return FBitmap; }
   void Fill(TColorRef color);
   // One character a pixel, row by row: '#' for `ink`, '.' for anything else.
   std::vector<std::string> Picture(TColorRef ink, TRect area) const;
 
  private:
   IGdi& FGdi;
-  THandle FDc;
-  THandle FBitmap;
-  THandle FOld = 0;
+  HDc FDc;
+  HGdiObj FBitmap;
+  HGdiObj FOld = HGdiObj::None;
   int FWidth;
   int FHeight;
 };

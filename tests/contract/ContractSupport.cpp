@@ -30,7 +30,7 @@ TTestWindow::TTestWindow(IWindowing& windows, const TWindowParams& params)
     : FWindows(windows), FHandle(windows.CreateWindow(params)) {}
 
 TTestWindow::~TTestWindow() {
-  if (FHandle && FWindows.IsWindow(FHandle)) FWindows.DestroyWindow(FHandle);
+  if (FHandle != HWnd::None && FWindows.IsWindow(FHandle)) FWindows.DestroyWindow(FHandle);
 }
 
 TWindowParams PlainWindow(IWindowProc* proc, TRect bounds) {
@@ -96,7 +96,7 @@ TSurface::~TSurface() {
 }
 
 void TSurface::Fill(TColorRef color) {
-  THandle brush = FGdi.CreateSolidBrush(color);
+  HGdiObj brush = FGdi.CreateSolidBrush(color);
   FGdi.FillRect(FDc, {0, 0, FWidth, FHeight}, brush);
   FGdi.DeleteObject(brush);
 }

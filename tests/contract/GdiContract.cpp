@@ -12,7 +12,7 @@ constexpr TColorRef kPaper = 0x00E0E0;
 // A pen selected for the duration of a case.
 class TPenIn {
  public:
-  TPenIn(THandle dc, int style, int width, TColorRef color)
+  TPenIn(HDc dc, int style, int width, TColorRef color)
       : FDc(dc), FPen(Gdi().CreatePen(style, width, color)), FOld(Gdi().SelectObject(dc, FPen)) {}
   ~TPenIn() {
     Gdi().SelectObject(FDc, FOld);
@@ -20,7 +20,8 @@ class TPenIn {
   }
 
  private:
-  THandle FDc, FPen, FOld;
+  HDc FDc;
+  HGdiObj FPen, FOld;
 };
 
 using TPicture = std::vector<std::string>;
@@ -29,7 +30,7 @@ using TPicture = std::vector<std::string>;
 // ---- the device ---------------------------------------------------------------------------
 
 TEST(Gdi, ScreenAndMemoryContextsShareOneTrueColourFormat) {
-  int screen = Gdi().GetBitsPerPixel(0);
+  int screen = Gdi().GetBitsPerPixel(HDc::None);
   EXPECT_GE(screen, 24);
   TSurface surface(4, 4);
   EXPECT_EQ(Gdi().GetBitsPerPixel(surface.Dc()), screen);
@@ -58,7 +59,7 @@ TEST(Gdi, PixelsRoundTripAndOutsideReadsAsInvalid) {
 
 TEST(Gdi, FillLeavesOutRightAndBottomEdges) {
   TSurface s(6, 5);
-  THandle brush = Gdi().CreateSolidBrush(kInk);
+  HGdiObj brush = Gdi().CreateSolidBrush(kInk);
   EXPECT_TRUE(Gdi().FillRect(s.Dc(), {1, 1, 4, 3}, brush));
   Gdi().DeleteObject(brush);
   EXPECT_EQ(s.Picture(kInk, {0, 0, 6, 5}), (TPicture{"......",  //
@@ -70,7 +71,7 @@ TEST(Gdi, FillLeavesOutRightAndBottomEdges) {
 
 TEST(Gdi, FrameIsOnePixelJustInsideTheRectangle) {
   TSurface s(6, 5);
-  THandle brush = Gdi().CreateSolidBrush(kInk);
+  HGdiObj brush = Gdi().CreateSolidBrush(kInk);
   EXPECT_TRUE(Gdi().FrameRect(s.Dc(), {1, 0, 5, 4}, brush));
   Gdi().DeleteObject(brush);
   EXPECT_EQ(s.Picture(kInk, {0, 0, 6, 5}), (TPicture{".####.",  //
@@ -82,7 +83,7 @@ TEST(Gdi, FrameIsOnePixelJustInsideTheRectangle) {
 
 TEST(Gdi, FrameOfAnEmptyRectangleDrawsNothing) {
   TSurface s(4, 4);
-  THandle brush = Gdi().CreateSolidBrush(kInk);
+  HGdiObj brush = Gdi().CreateSolidBrush(kInk);
   EXPECT_FALSE(Gdi().FrameRect(s.Dc(), {2, 1, 2, 3}, brush));
   EXPECT_EQ(s.Picture(kInk, {0, 0, 4, 4}), TPicture(4, "...."));
   Gdi().DeleteObject(brush);
@@ -100,8 +101,8 @@ TEST_P(GdiHatch, PatternIsAlignedToTheDeviceAndGapsTakeTheBackground) {
   TSurface s(16, 16);
   Gdi().SetBkColor(s.Dc(), kPaper);
   Gdi().SetBkMode(s.Dc(), OPAQUE);
-  THandle brush = Gdi().CreateHatchBrush(c.Hatch, kInk);
-  ASSERT_NE(brush, 0u);
+  HGdiObj brush = Gdi().CreateHatchBrush(c.Hatch, kInk);
+  ASSERT_NE(brush, HGdiObj::None);
   Gdi().FillRect(s.Dc(), {0, 0, 16, 16}, brush);
   EXPECT_EQ(s.Picture(kInk, {0, 0, 8, 8}), c.Rows);
   EXPECT_EQ(s.Picture(kInk, {8, 8, 16, 16}), c.Rows) << "the next cell repeats it";
@@ -247,7 +248,7 @@ TEST(Gdi, ClipLimitsDrawing) {
   TSurface s(8, 8);
   int saved = Gdi().SaveDC(s.Dc());
   Gdi().IntersectClipRect(s.Dc(), {2, 2, 5, 5});
-  THandle brush = Gdi().CreateSolidBrush(kInk);
+  HGdiObj brush = Gdi().CreateSolidBrush(kInk);
   Gdi().FillRect(s.Dc(), {0, 0, 8, 8}, brush);
   Gdi().DeleteObject(brush);
   Gdi().SetPixel(s.Dc(), 6, 2, kInk);
@@ -276,7 +277,7 @@ TEST(Gdi, ClipIsGivenInLogicalCoordinates) {
   Gdi().SetViewportOrg(s.Dc(), {2, 0});
   Gdi().IntersectClipRect(s.Dc(), {0, 0, 2, 8});
   Gdi().SetViewportOrg(s.Dc(), {0, 0});
-  THandle brush = Gdi().CreateSolidBrush(kInk);
+  HGdiObj brush = Gdi().CreateSolidBrush(kInk);
   Gdi().FillRect(s.Dc(), {0, 0, 8, 1}, brush);
   Gdi().DeleteObject(brush);
   EXPECT_EQ(s.Picture(kInk, {0, 0, 8, 1}), TPicture{"..##...."});
@@ -291,9 +292,9 @@ TEST(Gdi, RestoringASavedStateBringsBackOriginClipColoursAndPen) {
   Gdi().SetViewportOrg(s.Dc(), {4, 4});
   Gdi().IntersectClipRect(s.Dc(), {0, 0, 1, 1});
   Gdi().SetTextColor(s.Dc(), 0x0A0B0C);
-  THandle other = Gdi().CreatePen(PS_SOLID, 2, kInk);
-  THandle before = Gdi().SelectObject(s.Dc(), other);
-  EXPECT_NE(before, 0u);
+  HGdiObj other = Gdi().CreatePen(PS_SOLID, 2, kInk);
+  HGdiObj before = Gdi().SelectObject(s.Dc(), other);
+  EXPECT_NE(before, HGdiObj::None);
   EXPECT_TRUE(Gdi().RestoreDC(s.Dc(), -1));
   EXPECT_EQ(Gdi().GetViewportOrg(s.Dc()), (TPoint{0, 0}));
   EXPECT_EQ(Gdi().GetCurrentPen(s.Dc()).Style, PS_DASH);
@@ -307,15 +308,15 @@ TEST(Gdi, RestoringASavedStateBringsBackOriginClipColoursAndPen) {
 // ---- bitmaps and copies -------------------------------------------------------------------
 
 TEST(Gdi, BitmapPixelsRoundTripRowsFromTheTop) {
-  THandle bitmap = Gdi().CreateBitmap(3, 2);
-  ASSERT_NE(bitmap, 0u);
+  HGdiObj bitmap = Gdi().CreateBitmap(3, 2);
+  ASSERT_NE(bitmap, HGdiObj::None);
   EXPECT_EQ(Gdi().GetBitmapSize(bitmap), (TPoint{3, 2}));
   std::vector<TColorRef> pixels{0x0000FF, 0x00FF00, 0xFF0000, 0x123456, 0x000000, 0xFFFFFF};
   EXPECT_TRUE(Gdi().SetBitmapPixels(bitmap, pixels));
   EXPECT_EQ(Gdi().GetBitmapPixels(bitmap), pixels);
   EXPECT_FALSE(Gdi().SetBitmapPixels(bitmap, {0x0000FF})) << "wrong count";
-  THandle dc = Gdi().CreateMemoryDC();
-  THandle old = Gdi().SelectObject(dc, bitmap);
+  HDc dc = Gdi().CreateMemoryDC();
+  HGdiObj old = Gdi().SelectObject(dc, bitmap);
   EXPECT_EQ(Gdi().GetPixel(dc, 2, 0), 0xFF0000u);
   EXPECT_EQ(Gdi().GetPixel(dc, 0, 1), 0x123456u);
   Gdi().SelectObject(dc, old);
@@ -323,7 +324,9 @@ TEST(Gdi, BitmapPixelsRoundTripRowsFromTheTop) {
   Gdi().DeleteObject(bitmap);
 }
 
-TEST(Gdi, MissingBitmapResourceIsNone) { EXPECT_EQ(Gdi().LoadBitmapResource("NoSuchPicture"), 0u); }
+TEST(Gdi, MissingBitmapResourceIsNone) {
+  EXPECT_EQ(Gdi().LoadBitmapResource("NoSuchPicture"), HGdiObj::None);
+}
 
 TEST(Gdi, BlockCopyCopiesExactlyTheBlock) {
   TSurface src(4, 4, kInk), dst(6, 6);
@@ -357,9 +360,9 @@ TEST(Gdi, TransparentCopyLeavesOutTheKeyColour) {
 
 TEST(Gdi, SelectGivesTheObjectReplaced) {
   TSurface s(4, 4);
-  THandle a = Gdi().CreateSolidBrush(kInk), b = Gdi().CreateSolidBrush(kPaper);
-  THandle stock = Gdi().SelectObject(s.Dc(), a);
-  EXPECT_NE(stock, 0u);
+  HGdiObj a = Gdi().CreateSolidBrush(kInk), b = Gdi().CreateSolidBrush(kPaper);
+  HGdiObj stock = Gdi().SelectObject(s.Dc(), a);
+  EXPECT_NE(stock, HGdiObj::None);
   EXPECT_EQ(Gdi().SelectObject(s.Dc(), b), a);
   EXPECT_EQ(Gdi().SelectObject(s.Dc(), stock), b);
   EXPECT_TRUE(Gdi().DeleteObject(a));
@@ -370,8 +373,8 @@ TEST(Gdi, DeletingASelectedObjectWaitsUntilItIsDeselected) {
   long before = ContractLiveGdiObjects();
   TSurface s(8, 2);
   long withSurface = ContractLiveGdiObjects();
-  THandle pen = Gdi().CreatePen(PS_SOLID, 1, kInk);
-  THandle old = Gdi().SelectObject(s.Dc(), pen);
+  HGdiObj pen = Gdi().CreatePen(PS_SOLID, 1, kInk);
+  HGdiObj old = Gdi().SelectObject(s.Dc(), pen);
   EXPECT_TRUE(Gdi().DeleteObject(pen)) << "accepted while selected";
   Gdi().MoveTo(s.Dc(), 0, 0);
   Gdi().LineTo(s.Dc(), 4, 0);
@@ -382,14 +385,14 @@ TEST(Gdi, DeletingASelectedObjectWaitsUntilItIsDeselected) {
 }
 
 TEST(Gdi, BitmapLivesInOneMemoryContextAtATime) {
-  THandle bitmap = Gdi().CreateBitmap(2, 2);
-  THandle first = Gdi().CreateMemoryDC(), second = Gdi().CreateMemoryDC();
-  THandle old = Gdi().SelectObject(first, bitmap);
-  EXPECT_NE(old, 0u);
-  EXPECT_EQ(Gdi().SelectObject(second, bitmap), 0u);
+  HGdiObj bitmap = Gdi().CreateBitmap(2, 2);
+  HDc first = Gdi().CreateMemoryDC(), second = Gdi().CreateMemoryDC();
+  HGdiObj old = Gdi().SelectObject(first, bitmap);
+  EXPECT_NE(old, HGdiObj::None);
+  EXPECT_EQ(Gdi().SelectObject(second, bitmap), HGdiObj::None);
   Gdi().SelectObject(first, old);
-  THandle old2 = Gdi().SelectObject(second, bitmap);
-  EXPECT_NE(old2, 0u) << "free again";
+  HGdiObj old2 = Gdi().SelectObject(second, bitmap);
+  EXPECT_NE(old2, HGdiObj::None) << "free again";
   Gdi().SelectObject(second, old2);
   Gdi().DeleteDC(first);
   Gdi().DeleteDC(second);
@@ -398,15 +401,18 @@ TEST(Gdi, BitmapLivesInOneMemoryContextAtATime) {
 
 TEST(Gdi, LayerCountsEveryObjectUntilFreed) {
   long before = ContractLiveGdiObjects();
-  THandle pen = Gdi().CreatePen(PS_SOLID, 1, kInk);
-  THandle brush = Gdi().CreateSolidBrush(kInk);
-  THandle hatch = Gdi().CreateHatchBrush(HS_CROSS, kInk);
-  THandle font = Gdi().CreateFont({"Arial", -12});
-  THandle bitmap = Gdi().CreateBitmap(4, 4);
-  THandle dc = Gdi().CreateMemoryDC();
-  THandle icon = Gdi().CreateIconFromBitmap(bitmap, false, 0);
-  THandle list = Gdi().ImageListCreate(4, 4);
-  for (THandle h : {pen, brush, hatch, font, bitmap, dc, icon, list}) ASSERT_NE(h, 0u);
+  HGdiObj pen = Gdi().CreatePen(PS_SOLID, 1, kInk);
+  HGdiObj brush = Gdi().CreateSolidBrush(kInk);
+  HGdiObj hatch = Gdi().CreateHatchBrush(HS_CROSS, kInk);
+  HGdiObj font = Gdi().CreateFont({"Arial", -12});
+  HGdiObj bitmap = Gdi().CreateBitmap(4, 4);
+  HDc dc = Gdi().CreateMemoryDC();
+  HIcon icon = Gdi().CreateIconFromBitmap(bitmap, false, 0);
+  HImageList list = Gdi().ImageListCreate(4, 4);
+  for (HGdiObj h : {pen, brush, hatch, font, bitmap}) ASSERT_NE(h, HGdiObj::None);
+  ASSERT_NE(dc, HDc::None);
+  ASSERT_NE(icon, HIcon::None);
+  ASSERT_NE(list, HImageList::None);
   EXPECT_EQ(ContractLiveGdiObjects(), before + 8);
 
   EXPECT_TRUE(Gdi().DeleteObject(pen));
@@ -426,8 +432,8 @@ TEST(Gdi, LayerCountsEveryObjectUntilFreed) {
 
 TEST(Gdi, TextExtentGrowsWithTheTextAndKeepsItsHeight) {
   TSurface s(8, 8);
-  THandle font = Gdi().CreateFont({"Arial", -13});
-  THandle old = Gdi().SelectObject(s.Dc(), font);
+  HGdiObj font = Gdi().CreateFont({"Arial", -13});
+  HGdiObj old = Gdi().SelectObject(s.Dc(), font);
   TPoint one = Gdi().GetTextExtent(s.Dc(), "0");
   TPoint three = Gdi().GetTextExtent(s.Dc(), "000");
   EXPECT_GT(one.X, 0);
@@ -435,7 +441,7 @@ TEST(Gdi, TextExtentGrowsWithTheTextAndKeepsItsHeight) {
   EXPECT_EQ(three.Y, one.Y);
   EXPECT_GE(one.Y, 13) << "at least the character height asked for";
   EXPECT_EQ(Gdi().GetTextExtent(s.Dc(), "").X, 0);
-  THandle bold = Gdi().CreateFont({"Arial", -13, DEFAULT_CHARSET, true});
+  HGdiObj bold = Gdi().CreateFont({"Arial", -13, DEFAULT_CHARSET, true});
   Gdi().SelectObject(s.Dc(), bold);
   EXPECT_GE(Gdi().GetTextExtent(s.Dc(), "000").X, three.X) << "bold is no narrower";
   Gdi().SelectObject(s.Dc(), old);
@@ -446,8 +452,8 @@ TEST(Gdi, TextExtentGrowsWithTheTextAndKeepsItsHeight) {
 TEST(Gdi, OpaqueTextFillsItsCellsWithTheBackgroundAndTransparentTextDoesNot) {
   for (int mode : {OPAQUE, TRANSPARENT}) {
     TSurface s(40, 30);
-    THandle font = Gdi().CreateFont({"Arial", -13});
-    THandle old = Gdi().SelectObject(s.Dc(), font);
+    HGdiObj font = Gdi().CreateFont({"Arial", -13});
+    HGdiObj old = Gdi().SelectObject(s.Dc(), font);
     Gdi().SetBkColor(s.Dc(), kPaper);
     Gdi().SetBkMode(s.Dc(), mode);
     TPoint extent = Gdi().GetTextExtent(s.Dc(), "  ");
@@ -465,8 +471,8 @@ TEST(Gdi, OpaqueTextFillsItsCellsWithTheBackgroundAndTransparentTextDoesNot) {
 
 TEST(Gdi, TextIsDrawnInTheTextColour) {
   TSurface s(40, 30);
-  THandle font = Gdi().CreateFont({"Arial", -13});
-  THandle old = Gdi().SelectObject(s.Dc(), font);
+  HGdiObj font = Gdi().CreateFont({"Arial", -13});
+  HGdiObj old = Gdi().SelectObject(s.Dc(), font);
   Gdi().SetTextColor(s.Dc(), kInk);
   Gdi().SetBkMode(s.Dc(), TRANSPARENT);
   Gdi().TextOut(s.Dc(), 1, 1, "8");
@@ -482,17 +488,17 @@ TEST(Gdi, TextIsDrawnInTheTextColour) {
 
 namespace {
 // A 3 x 2 bitmap: ink, key, ink / key, ink, paper.
-THandle KeyedBitmap() {
-  THandle bitmap = Gdi().CreateBitmap(3, 2);
+HGdiObj KeyedBitmap() {
+  HGdiObj bitmap = Gdi().CreateBitmap(3, 2);
   Gdi().SetBitmapPixels(bitmap, {kInk, 0xFF00FF, kInk, 0xFF00FF, kInk, kPaper});
   return bitmap;
 }
 }  // namespace
 
 TEST(Gdi, MaskedIconDrawsAllButTheKeyColour) {
-  THandle bitmap = KeyedBitmap();
-  THandle icon = Gdi().CreateIconFromBitmap(bitmap, true, 0xFF00FF);
-  ASSERT_NE(icon, 0u);
+  HGdiObj bitmap = KeyedBitmap();
+  HIcon icon = Gdi().CreateIconFromBitmap(bitmap, true, 0xFF00FF);
+  ASSERT_NE(icon, HIcon::None);
   EXPECT_EQ(Gdi().GetIconSize(icon), (TPoint{3, 2}));
   TSurface s(5, 4);
   EXPECT_TRUE(Gdi().DrawIcon(s.Dc(), 1, 1, icon));
@@ -507,13 +513,13 @@ TEST(Gdi, MaskedIconDrawsAllButTheKeyColour) {
 }
 
 TEST(Gdi, UnmaskedIconIsOpaqueEverywhere) {
-  THandle bitmap = KeyedBitmap();
-  THandle icon = Gdi().CreateIconFromBitmap(bitmap, false, 0xFF00FF);
+  HGdiObj bitmap = KeyedBitmap();
+  HIcon icon = Gdi().CreateIconFromBitmap(bitmap, false, 0xFF00FF);
   TSurface s(3, 2);
   Gdi().DrawIcon(s.Dc(), 0, 0, icon);
   EXPECT_EQ(Gdi().GetPixel(s.Dc(), 1, 0), 0xFF00FFu);
-  THandle copy = Gdi().CopyIcon(icon);
-  ASSERT_NE(copy, 0u);
+  HIcon copy = Gdi().CopyIcon(icon);
+  ASSERT_NE(copy, HIcon::None);
   EXPECT_NE(copy, icon);
   EXPECT_TRUE(Gdi().DestroyIcon(icon));
   EXPECT_EQ(Gdi().GetIconSize(copy), (TPoint{3, 2})) << "the copy outlives the original";
@@ -525,16 +531,16 @@ namespace {
 // An icon made one of the program's ways from the keyed bitmap, and what reading it back gives.
 struct TIconMaking {
   const char* Name;
-  std::function<THandle(THandle bitmap)> Make;
+  std::function<HIcon(HGdiObj bitmap)> Make;
   std::vector<TColorRef> Pixels;
   std::vector<bool> Transparent;
 };
 
-THandle FromImageList(THandle bitmap) {
-  THandle list = Gdi().ImageListCreate(3, 2);
-  THandle icon = Gdi().ImageListAddMasked(list, bitmap, true, 0xFF00FF) == 0
-                     ? Gdi().ImageListGetIcon(list, 0)
-                     : 0;
+HIcon FromImageList(HGdiObj bitmap) {
+  HImageList list = Gdi().ImageListCreate(3, 2);
+  HIcon icon = Gdi().ImageListAddMasked(list, bitmap, true, 0xFF00FF) == 0
+                   ? Gdi().ImageListGetIcon(list, 0)
+                   : HIcon::None;
   Gdi().ImageListDestroy(list);
   return icon;
 }
@@ -547,9 +553,9 @@ class GdiIconImage : public testing::TestWithParam<TIconMaking> {};
 // The picture comes back as made, rows from the top; masked pixels come back black, as the
 // icon's picture must be there to draw.
 TEST_P(GdiIconImage, ReadsBackThePictureAndMaskItWasMadeFrom) {
-  THandle bitmap = KeyedBitmap();
-  THandle icon = GetParam().Make(bitmap);
-  ASSERT_NE(icon, 0u);
+  HGdiObj bitmap = KeyedBitmap();
+  HIcon icon = GetParam().Make(bitmap);
+  ASSERT_NE(icon, HIcon::None);
   std::vector<TColorRef> pixels;
   std::vector<bool> transparent;
   EXPECT_TRUE(Gdi().GetIconImage(icon, pixels, transparent));
@@ -563,11 +569,11 @@ INSTANTIATE_TEST_SUITE_P(
     Makings, GdiIconImage,
     testing::Values(
         TIconMaking{"Opaque",
-                    [](THandle b) { return Gdi().CreateIconFromBitmap(b, false, 0xFF00FF); },
+                    [](HGdiObj b) { return Gdi().CreateIconFromBitmap(b, false, 0xFF00FF); },
                     {kInk, 0xFF00FF, kInk, 0xFF00FF, kInk, kPaper},
                     {false, false, false, false, false, false}},
         TIconMaking{"Masked",
-                    [](THandle b) { return Gdi().CreateIconFromBitmap(b, true, 0xFF00FF); },
+                    [](HGdiObj b) { return Gdi().CreateIconFromBitmap(b, true, 0xFF00FF); },
                     {kInk, 0, kInk, 0, kInk, kPaper},
                     {false, true, false, true, false, false}},
         TIconMaking{"ImageList",
@@ -577,9 +583,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TIconMaking>& info) { return std::string(info.param.Name); });
 
 TEST(Gdi, DestroyedIconHasNoImage) {
-  THandle bitmap = KeyedBitmap();
-  THandle icon = Gdi().CreateIconFromBitmap(bitmap, true, 0xFF00FF);
-  ASSERT_NE(icon, 0u);
+  HGdiObj bitmap = KeyedBitmap();
+  HIcon icon = Gdi().CreateIconFromBitmap(bitmap, true, 0xFF00FF);
+  ASSERT_NE(icon, HIcon::None);
   Gdi().DestroyIcon(icon);
   std::vector<TColorRef> pixels{1};
   std::vector<bool> transparent{true};
@@ -590,16 +596,16 @@ TEST(Gdi, DestroyedIconHasNoImage) {
 }
 
 TEST(Gdi, ImageListTakesTheTopLeftBlockAndGivesMaskedIcons) {
-  THandle list = Gdi().ImageListCreate(2, 2);
-  ASSERT_NE(list, 0u);
-  THandle bitmap = KeyedBitmap();
+  HImageList list = Gdi().ImageListCreate(2, 2);
+  ASSERT_NE(list, HImageList::None);
+  HGdiObj bitmap = KeyedBitmap();
   EXPECT_EQ(Gdi().ImageListAddMasked(list, bitmap, true, 0xFF00FF), 0);
   EXPECT_EQ(Gdi().GetBitmapPixels(bitmap)[1], 0u) << "the masked pixels of the source go black";
   EXPECT_EQ(Gdi().ImageListAddMasked(list, bitmap, false, 0), 1);
-  THandle masked = Gdi().ImageListGetIcon(list, 0);
-  THandle opaque = Gdi().ImageListGetIcon(list, 1);
-  ASSERT_NE(masked, 0u);
-  ASSERT_NE(opaque, 0u);
+  HIcon masked = Gdi().ImageListGetIcon(list, 0);
+  HIcon opaque = Gdi().ImageListGetIcon(list, 1);
+  ASSERT_NE(masked, HIcon::None);
+  ASSERT_NE(opaque, HIcon::None);
   EXPECT_EQ(Gdi().GetIconSize(masked), (TPoint{2, 2}));
   TSurface s(4, 2);
   Gdi().DrawIcon(s.Dc(), 0, 0, masked);
@@ -607,7 +613,7 @@ TEST(Gdi, ImageListTakesTheTopLeftBlockAndGivesMaskedIcons) {
   EXPECT_EQ(s.Picture(kInk, {0, 0, 4, 2}), (TPicture{"#.#.", ".#.#"}));
   EXPECT_EQ(Gdi().GetPixel(s.Dc(), 1, 0), kWhite);
   EXPECT_EQ(Gdi().GetPixel(s.Dc(), 3, 0), 0u) << "opaque, and black since the first add";
-  EXPECT_EQ(Gdi().ImageListGetIcon(list, 2), 0u) << "no such image";
+  EXPECT_EQ(Gdi().ImageListGetIcon(list, 2), HIcon::None) << "no such image";
   Gdi().DestroyIcon(masked);
   Gdi().DestroyIcon(opaque);
   EXPECT_TRUE(Gdi().ImageListDestroy(list));

@@ -19,7 +19,7 @@ class TMutexHandles {
     TMutexOpening opening = TMutexOpening::Failed;
     THandle handle = System().CreateMutex(name, sharing, existed ? &opening : nullptr);
     if (existed) *existed = opening == TMutexOpening::Existed;
-    if (handle) FHandles.push_back(handle);
+    if (handle != THandle::None) FHandles.push_back(handle);
     return handle;
   }
   // Closes through the boundary and forgets the handle.
@@ -37,30 +37,31 @@ TEST(Mutex, SecondCreateOfANameOpensTheSameMutexAndSaysItExisted) {
   TMutexHandles handles;
   bool existed = true;
   THandle first = handles.Create("Local\\KelvaneContract.Same", &existed);
-  ASSERT_NE(first, 0u);
+  ASSERT_NE(first, THandle::None);
   EXPECT_FALSE(existed);
   THandle second = handles.Create("Local\\KelvaneContract.Same", &existed);
-  ASSERT_NE(second, 0u);
+  ASSERT_NE(second, THandle::None);
   EXPECT_NE(second, first) << "a handle of its own";
   EXPECT_TRUE(existed);
   // One mutex behind both handles: owned through one, released through the other.
   EXPECT_EQ(System().WaitForSingleObject(first, 0), WAIT_OBJECT_0);
   EXPECT_TRUE(System().ReleaseMutex(second));
   EXPECT_FALSE(System().ReleaseMutex(first)) << "released already";
-  EXPECT_NE(handles.Create("Local\\KelvaneContract.Other", nullptr), 0u) << "existed may be null";
+  EXPECT_NE(handles.Create("Local\\KelvaneContract.Other", nullptr), THandle::None)
+      << "existed may be null";
 }
 
 TEST(Mutex, NewMutexIsUnownedSoReleasingItFails) {
   TMutexHandles handles;
   THandle mutex = handles.Create("Local\\KelvaneContract.Fresh");
-  ASSERT_NE(mutex, 0u);
+  ASSERT_NE(mutex, THandle::None);
   EXPECT_FALSE(System().ReleaseMutex(mutex));
 }
 
 TEST(Mutex, WaitingOnAMutexOneOwnsSucceedsAtOnceAndCountsEachWait) {
   TMutexHandles handles;
   THandle mutex = handles.Create("Local\\KelvaneContract.Nested");
-  ASSERT_NE(mutex, 0u);
+  ASSERT_NE(mutex, THandle::None);
   std::uint32_t start = System().TickCount();
   EXPECT_EQ(System().WaitForSingleObject(mutex, 2000), WAIT_OBJECT_0);
   EXPECT_EQ(System().WaitForSingleObject(mutex, 2000), WAIT_OBJECT_0) << "already ours";
@@ -79,8 +80,8 @@ TEST(Mutex, ClosingTheLastHandleEndsTheMutexEvenWhileOwned) {
   const char* name = "Local\\KelvaneContract.Closed";
   THandle first = handles.Create(name);
   THandle second = handles.Create(name);
-  ASSERT_NE(first, 0u);
-  ASSERT_NE(second, 0u);
+  ASSERT_NE(first, THandle::None);
+  ASSERT_NE(second, THandle::None);
   EXPECT_EQ(System().WaitForSingleObject(first, 0), WAIT_OBJECT_0);
   EXPECT_TRUE(handles.Close(first));
   bool existed = false;
@@ -89,7 +90,7 @@ TEST(Mutex, ClosingTheLastHandleEndsTheMutexEvenWhileOwned) {
   EXPECT_TRUE(handles.Close(second));
   EXPECT_TRUE(handles.Close(third));
   THandle fresh = handles.Create(name, &existed);
-  ASSERT_NE(fresh, 0u);
+  ASSERT_NE(fresh, THandle::None);
   EXPECT_FALSE(existed) << "gone with its last handle";
   EXPECT_FALSE(System().ReleaseMutex(fresh)) << "and made anew unowned";
 }
@@ -97,7 +98,7 @@ TEST(Mutex, ClosingTheLastHandleEndsTheMutexEvenWhileOwned) {
 TEST(Mutex, ClosedHandleCanNeitherBeWaitedOnNorClosedAgain) {
   TMutexHandles handles;
   THandle mutex = handles.Create("Local\\KelvaneContract.Gone");
-  ASSERT_NE(mutex, 0u);
+  ASSERT_NE(mutex, THandle::None);
   EXPECT_TRUE(handles.Close(mutex));
   EXPECT_EQ(System().WaitForSingleObject(mutex, 0), WAIT_FAILED);
   EXPECT_FALSE(System().ReleaseMutex(mutex));
@@ -110,13 +111,13 @@ TEST(Mutex, LocalAndGlobalNamesAreSeparateMutexes) {
   TMutexHandles handles;
   bool existed = true;
   THandle global = handles.Create("Global\\KelvaneContract.Space", &existed);
-  ASSERT_NE(global, 0u);
+  ASSERT_NE(global, THandle::None);
   EXPECT_FALSE(existed);
   THandle again = handles.Create("Global\\KelvaneContract.Space", &existed);
-  ASSERT_NE(again, 0u);
+  ASSERT_NE(again, THandle::None);
   EXPECT_TRUE(existed);
   THandle local = handles.Create("Local\\KelvaneContract.Space", &existed);
-  ASSERT_NE(local, 0u);
+  ASSERT_NE(local, THandle::None);
   EXPECT_FALSE(existed) << "not the global one";
   EXPECT_EQ(System().WaitForSingleObject(global, 0), WAIT_OBJECT_0);
   EXPECT_FALSE(System().ReleaseMutex(local)) << "owning the global one leaves this unowned";
@@ -142,14 +143,15 @@ TEST(Mutex, RefusedMutexIsToldApartFromOneThatCannotBeMade) {
       std::unique_ptr<TForeignObject> other = c.Make(c.Name);
       for (TMutexSharing sharing : {TMutexSharing::Default, TMutexSharing::Everyone}) {
         TMutexOpening opening = TMutexOpening::Created;
-        EXPECT_EQ(System().CreateMutex(c.Name, sharing, &opening), 0u);
+        EXPECT_EQ(System().CreateMutex(c.Name, sharing, &opening), THandle::None);
         EXPECT_EQ(opening, c.Expected);
       }
-      EXPECT_EQ(System().CreateMutex(c.Name, TMutexSharing::Default, nullptr), 0u);
+      EXPECT_EQ(System().CreateMutex(c.Name, TMutexSharing::Default, nullptr), THandle::None);
     }
     TMutexHandles handles;
     bool existed = true;
-    EXPECT_NE(handles.Create(c.Name, &existed), 0u) << "free once the other object is gone";
+    EXPECT_NE(handles.Create(c.Name, &existed), THandle::None)
+        << "free once the other object is gone";
     EXPECT_FALSE(existed);
   }
 }
@@ -161,10 +163,10 @@ TEST(Mutex, MutexMadeForEveryoneOpensForWaitingAndReleasing) {
   const char* name = "Global\\KelvaneContract.Shared";
   TMutexOpening opening = TMutexOpening::Failed;
   THandle made = System().CreateMutex(name, TMutexSharing::Everyone, &opening);
-  ASSERT_NE(made, 0u);
+  ASSERT_NE(made, THandle::None);
   EXPECT_EQ(opening, TMutexOpening::Created);
   THandle opened = System().CreateMutex(name, TMutexSharing::Default, &opening);
-  ASSERT_NE(opened, 0u);
+  ASSERT_NE(opened, THandle::None);
   EXPECT_EQ(opening, TMutexOpening::Existed);
   EXPECT_EQ(System().WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
   EXPECT_TRUE(System().ReleaseMutex(opened));

@@ -40,16 +40,16 @@ struct TPainted {
         ++Erases;
         if (FInBeginPaint) {
           ++ErasesInBeginPaint;
-          FEraseDc = static_cast<THandle>(wp);
+          FEraseDc = static_cast<HDc>(wp);
         }
         return std::optional<std::intptr_t>(1);
       }
       if (m != WM_PAINT) return std::optional<std::intptr_t>();
       TRect area;
       FInBeginPaint = true;
-      FEraseDc = 0;
+      FEraseDc = HDc::None;
       int before = ErasesInBeginPaint;
-      THandle dc = Windows().BeginPaint(w, area);
+      HDc dc = Windows().BeginPaint(w, area);
       FInBeginPaint = false;
       if (ErasesInBeginPaint != before && FEraseDc != dc) EraseDcMatched = false;
       Paints.push_back(area);
@@ -58,7 +58,7 @@ struct TPainted {
     };
   }
   bool FInBeginPaint = false;
-  THandle FEraseDc = 0;
+  HDc FEraseDc = HDc::None;
 };
 }  // namespace
 
@@ -124,8 +124,8 @@ TEST(Painting, WindowPaintedAheadOfItsMessageGetsNone) {
   p.ShowAndSettle();
   Windows().InvalidateRect(p.Window, nullptr, true);
   TRect area;
-  THandle dc = Windows().BeginPaint(p.Window, area);
-  EXPECT_NE(dc, 0u);
+  HDc dc = Windows().BeginPaint(p.Window, area);
+  EXPECT_NE(dc, HDc::None);
   EXPECT_EQ(area, Bounds(0, 0, 64, 48));
   Windows().EndPaint(p.Window);
   EXPECT_EQ(p.Erases, 1) << "the erase still comes, from that BeginPaint";
@@ -179,8 +179,8 @@ TEST(Painting, PaintContextIsClippedToTheUpdateRegion) {
     if (m == WM_ERASEBKGND) return std::optional<std::intptr_t>(1);
     if (m != WM_PAINT) return std::optional<std::intptr_t>();
     TRect area;
-    THandle dc = Windows().BeginPaint(w, area);
-    THandle brush = gdi.CreateSolidBrush(fill);
+    HDc dc = Windows().BeginPaint(w, area);
+    HGdiObj brush = gdi.CreateSolidBrush(fill);
     gdi.FillRect(dc, {0, 0, 40, 20}, brush);
     gdi.DeleteObject(brush);
     read = {gdi.GetPixel(dc, 5, 5), gdi.GetPixel(dc, 30, 15)};
@@ -202,7 +202,7 @@ TEST(Painting, PaintContextIsClippedToTheUpdateRegion) {
   rec.Handle = [&](HWnd w, std::uint32_t m, std::uintptr_t, std::intptr_t) {
     if (m != WM_PAINT) return std::optional<std::intptr_t>();
     TRect area;
-    THandle dc = Windows().BeginPaint(w, area);
+    HDc dc = Windows().BeginPaint(w, area);
     read = {gdi.GetPixel(dc, 5, 5), gdi.GetPixel(dc, 30, 15)};
     Windows().EndPaint(w);
     return std::optional<std::intptr_t>(0);
@@ -231,7 +231,7 @@ TEST(Painting, DefaultEraseFillsOnlyClassesWithABackground) {
       }
       if (m != WM_ERASEBKGND || seen.Answer) return {};
       seen.Answer = rec.Windows.DefWindowProc(w, m, wp, lp);
-      seen.Pixel = gdi.GetPixel(static_cast<THandle>(wp), 3, 3);
+      seen.Pixel = gdi.GetPixel(static_cast<HDc>(wp), 3, 3);
       return seen.Answer;
     };
   };

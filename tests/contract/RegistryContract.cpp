@@ -20,11 +20,11 @@ class TKey {
   TKey(const TKey&) = delete;
   TKey& operator=(const TKey&) = delete;
   ~TKey() {
-    if (Handle) Registry().RegCloseKey(Handle);
+    if (Handle != HKey::None) Registry().RegCloseKey(Handle);
   }
   operator HKey() const { return Handle; }
   TRegStatus Status;
-  HKey Handle = 0;
+  HKey Handle = HKey::None;
 };
 
 TRegStatus Set(HKey key, const std::string& name, std::uint32_t kind,
@@ -58,9 +58,9 @@ TRead Read(HKey key, const std::string& name) {
 TEST(Registry, CreateMakesEveryMissingParent) {
   TKey key("Parents\\A\\B\\C");
   ASSERT_EQ(key.Status, ERROR_SUCCESS);
-  EXPECT_NE(key.Handle, 0u);
+  EXPECT_NE(key.Handle, HKey::None);
   for (const char* path : {"Parents", "Parents\\A", "Parents\\A\\B", "Parents\\A\\B\\C"}) {
-    HKey opened = 0;
+    HKey opened = HKey::None;
     EXPECT_EQ(Registry().RegOpenKeyExA(HKEY_CURRENT_USER, Scratch(path), 0, KEY_READ, opened),
               ERROR_SUCCESS)
         << path;
@@ -80,19 +80,19 @@ TEST(Registry, CreatingAnExistingKeyOpensItWithItsValues) {
 
 TEST(Registry, OpeningAMissingKeyFailsWithFileNotFoundAndNoHandle) {
   TKey base("Present");
-  HKey opened = 99;
+  HKey opened{99};
   EXPECT_EQ(Registry().RegOpenKeyExA(HKEY_CURRENT_USER, Scratch("Absent"), 0, KEY_READ, opened),
             ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(opened, 0u);
-  opened = 99;
+  EXPECT_EQ(opened, HKey::None);
+  opened = HKey{99};
   EXPECT_EQ(Registry().RegOpenKeyA(HKEY_CURRENT_USER, Scratch("Present\\Absent\\Deeper"), opened),
             ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(opened, 0u);
+  EXPECT_EQ(opened, HKey::None);
 }
 
 TEST(Registry, KeyNamesIgnoreCase) {
   TKey key("MixedCase");
-  HKey opened = 0;
+  HKey opened = HKey::None;
   ASSERT_EQ(Registry().RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\kelvanecontract\\MIXEDCASE", 0,
                                      KEY_READ, opened),
             ERROR_SUCCESS);
@@ -101,22 +101,22 @@ TEST(Registry, KeyNamesIgnoreCase) {
 
 TEST(Registry, TrailingSeparatorIsAllowed) {
   TKey key("Trailing");
-  HKey opened = 0;
+  HKey opened = HKey::None;
   EXPECT_EQ(Registry().RegOpenKeyExA(HKEY_CURRENT_USER, Scratch("Trailing\\"), 0, KEY_READ, opened),
             ERROR_SUCCESS);
   Registry().RegCloseKey(opened);
 }
 
 TEST(Registry, LeadingSeparatorIsABadPath) {
-  HKey opened = 0;
+  HKey opened = HKey::None;
   EXPECT_EQ(Registry().RegOpenKeyExA(HKEY_CURRENT_USER, "\\Software", 0, KEY_READ, opened),
             ERROR_BAD_PATHNAME);
-  EXPECT_EQ(opened, 0u);
+  EXPECT_EQ(opened, HKey::None);
 }
 
 TEST(Registry, EmptySubKeyToOpenGivesTheSameHandle) {
   TKey key("Same");
-  HKey opened = 0;
+  HKey opened = HKey::None;
   EXPECT_EQ(Registry().RegOpenKeyA(key, "", opened), ERROR_SUCCESS);
   EXPECT_EQ(opened, key.Handle);
   EXPECT_EQ(Registry().RegOpenKeyA(HKEY_CURRENT_USER, "", opened), ERROR_SUCCESS);
@@ -127,7 +127,7 @@ TEST(Registry, EmptySubKeyToCreateOrOpenExGivesANewHandle) {
   TKey key("Same");
   Set(key, "V", REG_DWORD, {7, 0, 0, 0});
   for (bool create : {true, false}) {
-    HKey opened = 0;
+    HKey opened = HKey::None;
     ASSERT_EQ(create ? Registry().RegCreateKeyA(key, "", opened)
                      : Registry().RegOpenKeyExA(key, "", 0, KEY_READ, opened),
               ERROR_SUCCESS);
@@ -135,14 +135,14 @@ TEST(Registry, EmptySubKeyToCreateOrOpenExGivesANewHandle) {
     EXPECT_EQ(Read(opened, "V").Data, (std::vector<std::uint8_t>{7, 0, 0, 0})) << "the same key";
     EXPECT_EQ(Registry().RegCloseKey(opened), ERROR_SUCCESS);
   }
-  HKey opened = 0;
+  HKey opened = HKey::None;
   ASSERT_EQ(Registry().RegCreateKeyA(HKEY_CURRENT_USER, "", opened), ERROR_SUCCESS);
   EXPECT_NE(opened, HKEY_CURRENT_USER) << "a predefined key too";
   Registry().RegCloseKey(opened);
 }
 
 TEST(Registry, ClosedHandleIsInvalid) {
-  HKey key = 0;
+  HKey key = HKey::None;
   ASSERT_EQ(Registry().RegCreateKeyA(HKEY_CURRENT_USER, Scratch("Closed"), key), ERROR_SUCCESS);
   EXPECT_EQ(Registry().RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(Registry().RegCloseKey(key), ERROR_INVALID_HANDLE);
@@ -152,7 +152,7 @@ TEST(Registry, ClosedHandleIsInvalid) {
 
 TEST(Registry, PredefinedKeysCloseWithoutComplaint) {
   EXPECT_EQ(Registry().RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
-  HKey opened = 0;
+  HKey opened = HKey::None;
   EXPECT_EQ(Registry().RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, opened),
             ERROR_SUCCESS)
       << "still usable";
@@ -164,7 +164,7 @@ TEST(Registry, PredefinedKeysCloseWithoutComplaint) {
 TEST(Registry, ReadOnlyHandleRefusesWritesAndWriteOnlyRefusesReads) {
   TKey key("Rights");
   Set(key, "V", REG_DWORD, {1, 0, 0, 0});
-  HKey reader = 0, writer = 0;
+  HKey reader = HKey::None, writer = HKey::None;
   ASSERT_EQ(Registry().RegOpenKeyExA(HKEY_CURRENT_USER, Scratch("Rights"), 0, KEY_READ, reader),
             ERROR_SUCCESS);
   ASSERT_EQ(

@@ -14,7 +14,7 @@ class TTrayOwner {
   TTrayOwner()
       : FRec(ContractPlatform().Windows), FWindow(ContractPlatform().Windows, PlainWindow(&FRec)) {
     IGdi& gdi = ContractPlatform().Gdi;
-    THandle bitmap = gdi.CreateBitmap(16, 16);
+    HGdiObj bitmap = gdi.CreateBitmap(16, 16);
     FIcon = gdi.CreateIconFromBitmap(bitmap, false, 0);
     gdi.DeleteObject(bitmap);
   }
@@ -42,7 +42,7 @@ class TTrayOwner {
  private:
   TRecorder FRec;
   TTestWindow FWindow;
-  THandle FIcon = 0;
+  HIcon FIcon = HIcon::None;
   std::vector<std::uint32_t> FAdded;
 };
 }  // namespace

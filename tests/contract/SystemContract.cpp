@@ -76,14 +76,14 @@ TEST(System, MessageBoxRunsItsOwnLoopAndGivesTheAnswer) {
   IWindowing& windows = ContractPlatform().Windows;
   constexpr std::uintptr_t kIdOk = 1;
   // The owner loses activation to the box and learns its handle: the case presses OK there.
-  HWnd box = 0;
+  HWnd box = HWnd::None;
   TRecorder rec(windows);
   rec.Handle = [&](HWnd self, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) {
-    HWnd other = 0;
+    HWnd other = HWnd::None;
     if (m == WM_ACTIVATE && LoWord(wp) == 0) other = static_cast<HWnd>(lp);
     // Should activation not tell, the box is the foreground window after a while.
     if (m == WM_TIMER) other = windows.GetForegroundWindow();
-    if (other != 0 && other != self && box == 0) {
+    if (other != HWnd::None && other != self && box == HWnd::None) {
       box = other;
       windows.PostMessage(box, WM_COMMAND, kIdOk, 0);
     }
@@ -122,7 +122,7 @@ TEST(System, HiddenWindowIsFoundByClassAndCaptionWithItsProcess) {
   params.Caption = "KelvaneContract.Find";
   std::uint32_t request = windows.RegisterWindowMessage("KelvaneContract.Request");
   EXPECT_TRUE(windows.ChangeWindowMessageFilter(request));
-  HWnd found = 0;
+  HWnd found = HWnd::None;
   {
     TTestWindow window(windows, params);
     ASSERT_FALSE(windows.IsWindowVisible(window));
@@ -131,23 +131,24 @@ TEST(System, HiddenWindowIsFoundByClassAndCaptionWithItsProcess) {
     EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "kelvanecontract.FIND"),
               window.Handle())
         << "captions compared regardless of case";
-    EXPECT_EQ(windows.FindWindow(TWindowClass::Frame, "KelvaneContract.Find"), 0u) << "class";
-    EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Fin"), 0u);
+    EXPECT_EQ(windows.FindWindow(TWindowClass::Frame, "KelvaneContract.Find"), HWnd::None)
+        << "class";
+    EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Fin"), HWnd::None);
     EXPECT_EQ(windows.GetWindowProcessId(window), System().CurrentProcessId());
     EXPECT_TRUE(windows.PostMessage(found, request, 7, 0));
     PumpFor(50);
     ASSERT_EQ(rec.Count(request), 1u);
     EXPECT_EQ(rec.Only({request})[0].WParam, 7u);
   }
-  EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Find"), 0u);
+  EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Find"), HWnd::None);
   EXPECT_EQ(windows.GetWindowProcessId(found), 0u) << "no window, no process";
 }
 
 // ---- services and devices -----------------------------------------------------------------
 
 TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
-  THandle manager = System().OpenSCManager(SC_MANAGER_CREATE_SERVICE);
-  ASSERT_NE(manager, 0u);
+  HService manager = System().OpenSCManager(SC_MANAGER_CREATE_SERVICE);
+  ASSERT_NE(manager, HService::None);
   std::string folder = System().ExecutablePath();
   folder = folder.substr(0, folder.rfind('\\'));
   TServiceParams params{kScratchService,
@@ -157,16 +158,17 @@ TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
                         SERVICE_DEMAND_START,
                         SERVICE_ERROR_NORMAL,
                         folder + "\\no-such-driver.sys"};
-  THandle service = System().CreateService(manager, params);
-  ASSERT_NE(service, 0u);
-  EXPECT_EQ(System().CreateService(manager, params), 0u) << "it exists already";
-  THandle again = System().OpenService(manager, kScratchService, SERVICE_ALL_ACCESS);
-  EXPECT_NE(again, 0u);
-  EXPECT_EQ(System().OpenService(manager, "KelvaneContractAbsent", SERVICE_ALL_ACCESS), 0u);
+  HService service = System().CreateService(manager, params);
+  ASSERT_NE(service, HService::None);
+  EXPECT_EQ(System().CreateService(manager, params), HService::None) << "it exists already";
+  HService again = System().OpenService(manager, kScratchService, SERVICE_ALL_ACCESS);
+  EXPECT_NE(again, HService::None);
+  EXPECT_EQ(System().OpenService(manager, "KelvaneContractAbsent", SERVICE_ALL_ACCESS),
+            HService::None);
   EXPECT_FALSE(System().StartService(again)) << "its driver file is missing";
   EXPECT_EQ(System().CreateFile("\\\\.\\KelvaneContract", GENERIC_READ, 0, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL),
-            0u)
+            THandle::None)
       << "no device without a running driver";
   EXPECT_TRUE(System().CloseServiceHandle(again));
   EXPECT_TRUE(System().CloseServiceHandle(service));
@@ -177,7 +179,7 @@ TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
 TEST(System, UnknownDeviceCannotBeOpened) {
   EXPECT_EQ(System().CreateFile("\\\\.\\KelvaneContractNoDevice", GENERIC_READ, 0, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL),
-            0u);
+            THandle::None);
 }
 
 // ---- ports --------------------------------------------------------------------------------

@@ -18,7 +18,7 @@ std::vector<std::uint32_t> Numbers(const std::vector<TMsg>& messages) {
 TEST(Windowing, CreationSendsCreateToTheWindowsOwnProcedure) {
   TRecorder rec(Windows());
   TTestWindow window(Windows(), PlainWindow(&rec));
-  ASSERT_NE(window.Handle(), 0u);
+  ASSERT_NE(window.Handle(), HWnd::None);
   EXPECT_TRUE(Windows().IsWindow(window));
   ASSERT_EQ(rec.Count(WM_CREATE), 1u);
   EXPECT_EQ(rec.Only({WM_CREATE})[0].Window, window.Handle());
@@ -30,7 +30,7 @@ TEST(Windowing, DestructionReachesParentThenChildThenBothFinalMessages) {
   HWnd parent = Windows().CreateWindow(PlainWindow(&parentRec));
   TWindowParams child = ChildWindow(TWindowClass::Panel, parent, Bounds(5, 5, 20, 20), &childRec);
   HWnd childWindow = Windows().CreateWindow(child);
-  ASSERT_NE(childWindow, 0u);
+  ASSERT_NE(childWindow, HWnd::None);
 
   std::vector<std::pair<HWnd, std::uint32_t>> order;
   auto log = [&](HWnd w, std::uint32_t m, std::uintptr_t, std::intptr_t) {
@@ -278,13 +278,13 @@ TEST(Windowing, PostingToADestroyedWindowFails) {
 }
 
 TEST(Windowing, MessagePostedToNoWindowComesOffTheQueueWithoutOne) {
-  EXPECT_TRUE(Windows().PostMessage(0, WM_APP + 4, 9, 0));
+  EXPECT_TRUE(Windows().PostMessage(HWnd::None, WM_APP + 4, 9, 0));
   TMsg msg;
   bool found = false;
   while (Windows().PeekMessage(msg))
     if (msg.Message == WM_APP + 4) {
       found = true;
-      EXPECT_EQ(msg.Window, 0u);
+      EXPECT_EQ(msg.Window, HWnd::None);
       EXPECT_EQ(msg.WParam, 9u);
     }
   EXPECT_TRUE(found);
@@ -335,7 +335,7 @@ TEST(Windowing, BroadcastReachesTopLevelWindowsButNotChildren) {
   TWindowParams params = ChildWindow(TWindowClass::Panel, window, Bounds(2, 2, 10, 10), &child);
   Windows().CreateWindow(params);
   std::uint32_t message = Windows().RegisterWindowMessage("KelvaneContractBroadcast");
-  constexpr HWnd kBroadcast = 0xFFFF;
+  constexpr HWnd kBroadcast{0xFFFF};
   EXPECT_TRUE(Windows().PostMessage(kBroadcast, message, 1, 2));
   PumpUntil([&] { return top.Count(message) > 0; }, 1000);
   PumpFor(50);
@@ -393,7 +393,7 @@ TEST(Windowing, ReplacementOfAStandardControlReachesTheControl) {
   TWindowParams params = ChildWindow(TWindowClass::UpDown, frame, Bounds(10, 10, 16, 24));
   params.Id = 3;
   HWnd upDown = Windows().CreateWindow(params);
-  ASSERT_NE(upDown, 0u);
+  ASSERT_NE(upDown, HWnd::None);
   TReplacement replacement;
   replacement.Previous = Windows().SubclassWindow(upDown, &replacement);
   Windows().SendMessage(upDown, UDM_SETRANGE32, 0, 50);
@@ -467,8 +467,8 @@ TEST(Windowing, InvalidatedWindowGetsOnePaintOfItsClientArea) {
   rec.Handle = [&](HWnd w, std::uint32_t m, std::uintptr_t, std::intptr_t) {
     if (m != WM_PAINT) return std::optional<std::intptr_t>();
     TRect area;
-    THandle dc = Windows().BeginPaint(w, area);
-    EXPECT_NE(dc, 0u);
+    HDc dc = Windows().BeginPaint(w, area);
+    EXPECT_NE(dc, HDc::None);
     painted.push_back(area);
     Windows().EndPaint(w);
     return std::optional<std::intptr_t>(0);
@@ -490,8 +490,8 @@ TEST(Windowing, PaintContextDrawsOnTheWindow) {
   rec.Handle = [&](HWnd w, std::uint32_t m, std::uintptr_t, std::intptr_t) {
     if (m != WM_PAINT) return std::optional<std::intptr_t>();
     TRect area;
-    THandle dc = Windows().BeginPaint(w, area);
-    THandle brush = gdi.CreateSolidBrush(0x0000FF);
+    HDc dc = Windows().BeginPaint(w, area);
+    HGdiObj brush = gdi.CreateSolidBrush(0x0000FF);
     gdi.FillRect(dc, {0, 0, 10, 10}, brush);
     gdi.DeleteObject(brush);
     gdi.SetPixel(dc, 20, 5, 0x00FF00);
@@ -546,8 +546,8 @@ struct TDialogForm {
     return handled;
   }
   TRecorder Rec;
-  HWnd Form = 0;
-  HWnd Button = 0;
+  HWnd Form = HWnd::None;
+  HWnd Button = HWnd::None;
 };
 }  // namespace
 

@@ -11,8 +11,7 @@
 TRect GalleryDigitsBounds(int index) { return Bounds(index * 31, 0, 29, 25); }
 TRect GalleryLampBounds() { return Bounds(124, 4, 13, 17); }
 
-void PaintWidgetGallery(TPlatform& platform, THandle dc, const TGalleryValues& values,
-                        TPoint origin) {
+void PaintWidgetGallery(TPlatform& platform, HDc dc, const TGalleryValues& values, TPoint origin) {
   IGdi& gdi = platform.Gdi;
   {
     TGdiObject face(gdi, gdi.CreateSolidBrush(ColorToRGB(clBtnFace, gdi)));

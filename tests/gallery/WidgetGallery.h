@@ -35,5 +35,5 @@ TGalleryValues GalleryValuesFromWords(char* const words[6]);
 bool WriteGalleryPpm(const std::string& path, const std::vector<TColorRef>& pixels);
 
 // Fills the gallery's rectangle at `origin` with the button face and paints the widgets.
-void PaintWidgetGallery(TPlatform& platform, THandle dc, const TGalleryValues& values,
+void PaintWidgetGallery(TPlatform& platform, HDc dc, const TGalleryValues& values,
                         TPoint origin = {});

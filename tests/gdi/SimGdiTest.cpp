@@ -51,7 +51,7 @@ TEST(SimGdi, LinesLeaveOutTheirEndPointInEveryDirection) {
 
 TEST(SimGdi, FillsLeaveOutRightAndBottomAndRespectTheClip) {
   TRaster r;
-  THandle dc = r.Canvas().Handle();
+  HDc dc = r.Canvas().Handle();
   r.Gdi.SaveDC(dc);
   r.Gdi.IntersectClipRect(dc, {0, 0, 4, 20});
   r.Canvas().Brush().SetColor(clRed);
@@ -101,7 +101,7 @@ TEST(SimGdi, WidePensAreCentredAndCoverBothEnds) {
 
 TEST(SimGdi, StyledPensPaintGapsInTheBackgroundWhenOpaque) {
   TRaster r;
-  THandle dc = r.Canvas().Handle();
+  HDc dc = r.Canvas().Handle();
   r.Canvas().Pen().SetStyle(psDot);
   r.Canvas().Pen().SetColor(clBlack);
   r.Gdi.SetBkColor(dc, 0x0000FF);
@@ -152,9 +152,9 @@ TEST(SimGdi, SelectedObjectsCannotBeDeletedAndCanvasesGiveEverythingBack) {
     bitmap.Canvas().TextOut(0, 0, "1");
     EXPECT_EQ(gdi.OpenCount(TKind::Pen), 1u);
     EXPECT_EQ(gdi.OpenCount(TKind::DC), 1u);
-    THandle pen = gdi.CreatePen(PS_SOLID, 1, 0);
-    THandle dc = gdi.CreateMemoryDC();
-    THandle old = gdi.SelectObject(dc, pen);
+    HGdiObj pen = gdi.CreatePen(PS_SOLID, 1, 0);
+    HDc dc = gdi.CreateMemoryDC();
+    HGdiObj old = gdi.SelectObject(dc, pen);
     EXPECT_TRUE(gdi.DeleteObject(pen));  // accepted, but the pen stays while selected
     EXPECT_EQ(gdi.OpenCount(TKind::Pen), 2u);
     gdi.SelectObject(dc, old);
@@ -162,8 +162,8 @@ TEST(SimGdi, SelectedObjectsCannotBeDeletedAndCanvasesGiveEverythingBack) {
     EXPECT_FALSE(gdi.DeleteObject(pen)) << "gone";
     gdi.DeleteDC(dc);
     // A bitmap lives in one context at a time; asking for its handle frees the canvas's.
-    THandle other = gdi.CreateMemoryDC();
-    EXPECT_NE(gdi.SelectObject(other, bitmap.Handle()), 0u);
+    HDc other = gdi.CreateMemoryDC();
+    EXPECT_NE(gdi.SelectObject(other, bitmap.Handle()), HGdiObj::None);
     gdi.DeleteDC(other);
   }
   EXPECT_EQ(gdi.OpenCount(), 0u);

@@ -13,7 +13,7 @@ constexpr HKey HKCU = HKEY_CURRENT_USER;
 
 TEST(SimRegistry, CreateMakesParentsAndNamesIgnoreCase) {
   TSimRegistry reg;
-  HKey key = 0;
+  HKey key = HKey::None;
   ASSERT_EQ(reg.RegCreateKeyA(HKCU, "Software\\Kelvane\\Form1", key), ERROR_SUCCESS);
   EXPECT_EQ(reg.OpenKeyCount(), 1u);
   EXPECT_TRUE(reg.KeyExists(HKCU, "SOFTWARE\\kelvane"));
@@ -40,13 +40,13 @@ TEST(SimRegistry, OpenResults) {
       {"Software\\\\Kelvane", ERROR_BAD_PATHNAME}, {"", ERROR_SUCCESS},
   };
   for (const auto& c : cases) {
-    HKey key = 0;
+    HKey key = HKey::None;
     EXPECT_EQ(reg.RegOpenKeyExA(HKCU, c.SubKey, 0, KEY_READ, key), c.Expected) << c.SubKey;
-    EXPECT_EQ(key != 0, c.Expected == ERROR_SUCCESS);
-    if (key) reg.RegCloseKey(key);
+    EXPECT_EQ(key != HKey::None, c.Expected == ERROR_SUCCESS);
+    if (key != HKey::None) reg.RegCloseKey(key);
   }
-  HKey key = 0;
-  EXPECT_EQ(reg.RegOpenKeyExA(0x1234, "x", 0, KEY_READ, key), ERROR_INVALID_HANDLE);
+  HKey key = HKey::None;
+  EXPECT_EQ(reg.RegOpenKeyExA(HKey{0x1234}, "x", 0, KEY_READ, key), ERROR_INVALID_HANDLE);
   // The short open form hands back the key itself for an empty sub-key; create opens anew.
   EXPECT_EQ(reg.RegOpenKeyA(HKCU, "", key), ERROR_SUCCESS);
   EXPECT_EQ(key, HKCU);
@@ -60,7 +60,7 @@ TEST(SimRegistry, QueryFollowsTheSizeProtocol) {
   TSimRegistry reg;
   reg.SetValue(HKCU, "K", "", REG_SZ, {'d', 'e', 'f', 0});  // the unnamed default value
   reg.SetValue(HKCU, "K", "raw", REG_SZ, {'a', 'b'});       // stored unterminated
-  HKey key = 0;
+  HKey key = HKey::None;
   ASSERT_EQ(reg.RegOpenKeyExA(HKCU, "K", 0, KEY_READ, key), ERROR_SUCCESS);
   std::uint32_t kind = 0, size = 0;
   EXPECT_EQ(reg.RegQueryValueExA(key, "", &kind, nullptr, &size), ERROR_SUCCESS);
@@ -82,7 +82,7 @@ TEST(SimRegistry, QueryFollowsTheSizeProtocol) {
 TEST(SimRegistry, AccessRights) {
   TSimRegistry reg;
   reg.SetDword(HKCU, "K", "v", 1);
-  HKey read = 0, write = 0;
+  HKey read = HKey::None, write = HKey::None;
   ASSERT_EQ(reg.RegOpenKeyExA(HKCU, "K", 0, KEY_READ, read), ERROR_SUCCESS);
   const std::uint8_t byte = 1;
   EXPECT_EQ(reg.RegSetValueExA(read, "v", REG_BINARY, &byte, 1), ERROR_ACCESS_DENIED);
@@ -93,12 +93,12 @@ TEST(SimRegistry, AccessRights) {
 
   reg.Deny(HKCU, "K", KEY_SET_VALUE);
   EXPECT_EQ(reg.RegOpenKeyExA(HKCU, "K", 0, KEY_WRITE, write), ERROR_ACCESS_DENIED);
-  HKey most = 0;
+  HKey most = HKey::None;
   ASSERT_EQ(reg.RegOpenKeyA(HKCU, "K", most), ERROR_SUCCESS) << "the short form takes what it may";
   EXPECT_EQ(reg.RegSetValueExA(most, "v", REG_BINARY, &byte, 1), ERROR_ACCESS_DENIED);
   reg.RegCloseKey(most);
   reg.Deny(HKCU, "Locked", KEY_CREATE_SUB_KEY);
-  HKey created = 0;
+  HKey created = HKey::None;
   EXPECT_EQ(reg.RegCreateKeyA(HKCU, "Locked\\Child", created), ERROR_ACCESS_DENIED);
   EXPECT_FALSE(reg.KeyExists(HKCU, "Locked\\Child"));
   EXPECT_EQ(reg.OpenKeyCount(), 0u);
@@ -106,7 +106,7 @@ TEST(SimRegistry, AccessRights) {
 
 TEST(SimRegistry, PlantedFaults) {
   TSimRegistry reg;
-  HKey key = 0;
+  HKey key = HKey::None;
   ASSERT_EQ(reg.RegCreateKeyA(HKCU, "K", key), ERROR_SUCCESS);
   const std::uint8_t byte = 1;
   reg.InjectFault(TRegOp::SetValue, "B", ERROR_CANTWRITE, 2, 1);

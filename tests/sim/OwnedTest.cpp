@@ -20,7 +20,7 @@ TEST(Owned, ClosesExactlyOnceThroughMovesAndResets) {
   }
   EXPECT_EQ(sim.System.OpenHandleCount(), 0u);
 
-  HKey opened = 0;
+  HKey opened = HKey::None;
   ASSERT_EQ(sim.Registry.RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Owned", opened),
             ERROR_SUCCESS);
   {

@@ -14,7 +14,7 @@ constexpr TColorRef kInk = 0x0000FF;
 // fills everything it may with ink.
 struct TPaintWindow : IWindowProc {
   TSimPlatform& Sim;
-  HWnd Handle = 0;
+  HWnd Handle = HWnd::None;
   int Erases = 0;
   TRect PaintRect;
   TPaintWindow(TSimPlatform& sim, TWindowClass cls) : Sim(sim) {
@@ -32,8 +32,8 @@ struct TPaintWindow : IWindowProc {
   std::intptr_t WindowProc(HWnd w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
     if (m == WM_ERASEBKGND) ++Erases;
     if (m != WM_PAINT) return Sim.Windows.DefWindowProc(w, m, wp, lp);
-    THandle dc = Sim.Windows.BeginPaint(w, PaintRect);
-    THandle brush = Sim.Gdi.CreateSolidBrush(kInk);
+    HDc dc = Sim.Windows.BeginPaint(w, PaintRect);
+    HGdiObj brush = Sim.Gdi.CreateSolidBrush(kInk);
     Sim.Gdi.FillRect(dc, Sim.Windows.GetClientRect(w), brush);
     Sim.Gdi.DeleteObject(brush);
     Sim.Windows.EndPaint(w);

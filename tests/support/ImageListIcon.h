@@ -4,17 +4,17 @@
 // the native tests and under Wine.
 #include "framework/Graphics.h"
 
-inline THandle ImageListIcon(IGdi& gdi, TBitmap& bitmap, TColor maskColor) {
-  THandle list = gdi.ImageListCreate(bitmap.Width(), bitmap.Height());
+inline HIcon ImageListIcon(IGdi& gdi, TBitmap& bitmap, TColor maskColor) {
+  HImageList list = gdi.ImageListCreate(bitmap.Width(), bitmap.Height());
   int index = gdi.ImageListAddMasked(list, bitmap.Handle(), maskColor != clNone,
                                      ColorToRGB(maskColor, gdi));
-  THandle icon = index == 0 ? gdi.ImageListGetIcon(list, 0) : 0;
+  HIcon icon = index == 0 ? gdi.ImageListGetIcon(list, 0) : HIcon::None;
   gdi.ImageListDestroy(list);
   return icon;
 }
 
 // Whether two icons have the same image and the same mask.
-inline bool SameIconImage(IGdi& gdi, THandle a, THandle b) {
+inline bool SameIconImage(IGdi& gdi, HIcon a, HIcon b) {
   std::vector<TColorRef> pixelsA, pixelsB;
   std::vector<bool> maskA, maskB;
   return gdi.GetIconImage(a, pixelsA, maskA) && gdi.GetIconImage(b, pixelsB, maskB) &&

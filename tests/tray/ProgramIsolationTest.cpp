@@ -64,8 +64,8 @@ TEST(ProgramIsolation, ATrayWindowOfOneProgramIsNeverUsedByAnother) {
   EXPECT_EQ(handlerA->RefCount(), 1);
   EXPECT_EQ(handlerB->RefCount(), 1);
   // Each entry names a window of its own machine, and both start the identities afresh.
-  EXPECT_TRUE(b.Windows.IsWindow(iconB->EntryRecord().hWnd));
-  EXPECT_EQ(iconB->EntryRecord().hWnd, handlerB->Handle());
+  EXPECT_TRUE(b.Windows.IsWindow(static_cast<HWnd>(iconB->EntryRecord().hWnd)));
+  EXPECT_EQ(static_cast<HWnd>(iconB->EntryRecord().hWnd), handlerB->Handle());
   EXPECT_EQ(iconA->EntryRecord().uID, iconB->EntryRecord().uID);
   // The first program ends (its machine with it); the second keeps its window and clicks.
   iconA.reset();
@@ -81,7 +81,7 @@ TEST(ProgramIsolation, ATrayWindowOfOneProgramIsNeverUsedByAnother) {
 
 TEST(ProgramIsolation, ATrayWindowStillHeldWhenThePlatformGoesIsDestroyedWithIt) {
   TSimPlatform sim;
-  HWnd window = 0;
+  HWnd window = HWnd::None;
   {
     TPlatform platform{sim.Chip, sim.System, sim.Windows, sim.Gdi, sim.Registry, sim.Shell};
     TTrayIconHandler::Acquire(platform);  // a reference nobody gives back

@@ -170,7 +170,8 @@ TEST(TextPicture, BackgroundAndMaskByColour) {
       // The icon's picture is black under its mask.
       ASSERT_EQ(icon->Image.Pixels[k], masked ? 0 : picture[k]) << c.Name << " pixel " << k;
     }
-    EXPECT_EQ(rig.Sim.Shell.Requests.back().Data.hIcon, rig.Icon->Icon()->Handle());
+    EXPECT_EQ(static_cast<HIcon>(rig.Sim.Shell.Requests.back().Data.hIcon),
+              rig.Icon->Icon()->Handle());
   }
 }
 
@@ -183,7 +184,7 @@ TEST(TextPicture, IconHasTheImageAndMaskAnImageListGives) {
     rig.Icon->SetBorder(true);
     rig.Icon->SetColor(ground);
     rig.Icon->SetText("47\xB0");
-    THandle reference = ImageListIcon(rig.Sim.Gdi, rig.Icon->TextBitmap(), rig.Icon->FillColour());
+    HIcon reference = ImageListIcon(rig.Sim.Gdi, rig.Icon->TextBitmap(), rig.Icon->FillColour());
     EXPECT_TRUE(SameIconImage(rig.Sim.Gdi, rig.Icon->Icon()->Handle(), reference)) << ground;
     rig.Sim.Gdi.DestroyIcon(reference);
   }

@@ -164,11 +164,11 @@ TEST(TrayRecord, AddCarriesTheRecordByteForByte) {
   EXPECT_TRUE(request.Accepted);
   auto b = Bytes(request.Data);
   EXPECT_EQ(Dword(b, 0), 488u);
-  EXPECT_EQ(Dword(b, 4), rig.TrayWindow());
+  EXPECT_EQ(static_cast<HWnd>(Dword(b, 4)), rig.TrayWindow());
   EXPECT_NE(Dword(b, 8), 0u);
   EXPECT_EQ(Dword(b, 12), 7u);
   EXPECT_EQ(Dword(b, 16), 0x0800u);
-  EXPECT_EQ(Dword(b, 20), rig.Icon->Icon()->Handle());
+  EXPECT_EQ(static_cast<HIcon>(Dword(b, 20)), rig.Icon->Icon()->Handle());
   EXPECT_NE(Dword(b, 20), 0u);
   for (std::size_t i = 24; i < NotifyIconDataSize; ++i) ASSERT_EQ(b[i], 0) << "byte " << i;
 }
@@ -299,7 +299,7 @@ TEST(TrayWindow, OneWindowPerProcessWhileAnyIconLives) {
   const auto* w = sim.Windows.Find(window);
   ASSERT_NE(w, nullptr);
   EXPECT_FALSE(w->Visible);
-  EXPECT_EQ(w->Params.Parent, 0u);
+  EXPECT_EQ(w->Params.Parent, HWnd::None);
   std::size_t windows = sim.Windows.WindowCount();
   b.reset();
   EXPECT_TRUE(sim.Windows.IsWindow(window));

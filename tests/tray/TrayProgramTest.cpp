@@ -61,7 +61,8 @@ TEST(TrayProgram, StartUpAsksTheShellInTheDescriptionsOrder) {
   }
   EXPECT_EQ(form.TextTrayIcon1->Text(), "45\xB0");
   ASSERT_EQ(program.Sim.Shell.Entries.size(), 1u);
-  EXPECT_EQ(program.Sim.Shell.Entries.begin()->second.hIcon, form.TextTrayIcon1->Icon()->Handle());
+  EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Entries.begin()->second.hIcon),
+            form.TextTrayIcon1->Icon()->Handle());
 }
 
 TEST(TrayProgram, TheEntryShowsThePurpleTextOnAnOpaqueFramedButtonFace) {
@@ -117,7 +118,8 @@ TEST(TrayProgram, ShellRestartBringsBackTheLatestText) {
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(10);
   ASSERT_EQ(Log(program.Sim.Shell, before), (std::vector<TLogged>{{NIM_ADD, true}}));
-  EXPECT_EQ(program.Sim.Shell.Requests.back().Data.hIcon, form.TextTrayIcon1->Icon()->Handle());
+  EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Requests.back().Data.hIcon),
+            form.TextTrayIcon1->Icon()->Handle());
   EXPECT_EQ(form.TextTrayIcon1->Text(), "71\xB0");
   // Refreshes go on updating the new entry.
   program.RunFor(5000);
@@ -154,7 +156,8 @@ TEST(TrayProgram, ABusyShellAtLogOnGetsTheEntryAtTheFirstRefreshItAccepts) {
   program.RunFor(5000);
   ASSERT_EQ(program.Sim.Shell.Entries.size(), 1u);
   const TNotifyIconData& entry = program.Sim.Shell.Entries.begin()->second;
-  EXPECT_EQ(entry.hIcon, form.TextTrayIcon1->Icon()->Handle());  // the latest text image
+  EXPECT_EQ(static_cast<HIcon>(entry.hIcon),
+            form.TextTrayIcon1->Icon()->Handle());  // the latest text image
   EXPECT_EQ(entry.uCallbackMessage, TrayCallbackMessage);
   // From then on each refresh changes the entry, and a click reaches the window.
   program.RunFor(5000);

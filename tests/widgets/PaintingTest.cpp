@@ -17,7 +17,7 @@ struct TSurface {
     Bitmap.SetSize(width, height);
     Gradient.SetActive(true);
   }
-  THandle Dc() { return Bitmap.Canvas().Handle(); }
+  HDc Dc() { return Bitmap.Canvas().Handle(); }
   TColorRef At(int x, int y) { return Bitmap.Canvas().Pixel(x, y); }
   std::vector<TColorRef> Column(int x, int height) {
     std::vector<TColorRef> column;
@@ -59,7 +59,7 @@ TEST(DrawBevelBox, NoSidesAndNoFillDrawsNothing) {
 
 TEST(DrawBevelBox, BoldLoweredUsesDarkShadowOutsideAndFillsTheInterior) {
   TSurface s;
-  THandle dc = s.Dc();
+  HDc dc = s.Dc();
   std::size_t pens = s.Gdi.OpenCount(TSimGdi::TKind::Pen);  // the canvas's own
   TRect inside =
       DrawBevelBox(s.Gdi, dc, {0, 0, 9, 9}, kAllSides, bvLowered, bvNone, true, clRed, false);

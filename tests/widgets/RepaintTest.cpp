@@ -149,7 +149,7 @@ TEST(Repaint, ARefreshOfTheShownWindowErasesNoBackground) {
   EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 61);
   bool painted = false;
   for (const TMsg& m : program.Sim.Windows.Delivered) {
-    EXPECT_NE(m.Message, WM_ERASEBKGND) << m.Window;
+    EXPECT_NE(m.Message, WM_ERASEBKGND) << static_cast<std::uintptr_t>(m.Window);
     painted = painted || (m.Window == form.GroupBox1->Handle() && m.Message == WM_PAINT);
   }
   EXPECT_TRUE(painted);
@@ -168,7 +168,8 @@ TEST(Repaint, ARefreshOfTheHiddenWindowPaintsNothingAndTheShowPaintsTheNewReadin
   program.Sim.Chip.SetTemperatures(61, 31);
   program.RunFor(5000);
   EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 61);
-  for (const TMsg& m : program.Sim.Windows.Delivered) EXPECT_NE(m.Message, WM_PAINT) << m.Window;
+  for (const TMsg& m : program.Sim.Windows.Delivered)
+    EXPECT_NE(m.Message, WM_PAINT) << static_cast<std::uintptr_t>(m.Window);
   EXPECT_TRUE(program.Sim.Windows.Find(form.GroupBox1->Handle())->Update.empty());
   form.Show();
   program.RunFor(0);

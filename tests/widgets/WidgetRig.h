@@ -10,7 +10,7 @@
 struct TWidgetRig {
   TSimPlatform Sim;
   TWinControl Parent{nullptr, &Sim.Platform()};
-  HWnd Window = 0;
+  HWnd Window = HWnd::None;
 
   explicit TWidgetRig(int width = 60, int height = 40) {
     Parent.SetBounds(0, 0, width, height);

@@ -18,7 +18,7 @@ long ContractLiveGdiObjects() { return Machine().Gdi().LiveObjects(); }
 bool RunningUnderWine() {
   static const bool wine = [] {
     IRegistry& registry = Machine().Platform().Registry;
-    HKey key = 0;
+    HKey key = HKey::None;
     if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wine", 0, KEY_READ, key) != 0)
       return false;
     registry.RegCloseKey(key);

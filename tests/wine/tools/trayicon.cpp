@@ -32,10 +32,10 @@ int main() {
     tray.SetColor(ground);
     for (int reading = 10; reading < 100; reading += 7) {
       tray.SetText(std::to_string(reading) + "\xB0");
-      THandle reference = ImageListIcon(gdi, tray.TextBitmap(), tray.FillColour());
+      HIcon reference = ImageListIcon(gdi, tray.TextBitmap(), tray.FillColour());
       same += SameIconImage(gdi, tray.Icon()->Handle(), reference) ? 1 : 0;
       ++compared;
-      if (reference) gdi.DestroyIcon(reference);
+      if (reference != HIcon::None) gdi.DestroyIcon(reference);
     }
   }
   tray.SetColor(clBtnFace);
