@@ -247,17 +247,7 @@ HIcon TWin32Gdi::CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef ma
   HDC screen = ::GetDC(nullptr);
   HDC src = ::CreateCompatibleDC(screen);
   HGDIOBJ oldSrc = ::SelectObject(src, ToWin32(bitmap));
-  HBITMAP mask;
-  if (useMask) {
-    mask = MaskOf(src, 0, 0, size.X, size.Y, maskColor & 0xFFFFFF);
-  } else {
-    mask = ::CreateBitmap(size.X, size.Y, 1, 1, nullptr);
-    HDC maskDc = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(maskDc, mask);
-    ::PatBlt(maskDc, 0, 0, size.X, size.Y, BLACKNESS);
-    ::SelectObject(maskDc, old);
-    ::DeleteDC(maskDc);
-  }
+  HBITMAP mask = MaskOf(src, 0, 0, size.X, size.Y, maskColor & 0xFFFFFF);
   // The colour image must be black where the mask is set, or the screen shows through XORed.
   HBITMAP color = ::CreateCompatibleBitmap(screen, size.X, size.Y);
   HDC colorDc = ::CreateCompatibleDC(screen);
