@@ -2,16 +2,14 @@
 // the reading into a 16 x 16 bitmap, make an icon of it, hand it to the shell with a tooltip
 // of the readings in the same update), written
 // straight against Win32 so that a benchmark can set the program's own refresh beside it.
-// With "visible" it also keeps a small window showing two readings, repainting only them.
-//
-//   trayfloor [visible]
+// It also has a small window showing two readings, repainting only them while it is shown; a
+// click on its tray entry shows or hides it.
 //
 // A benchmark program, not part of the product: it talks to the system directly.
 #include <windows.h>
 // after windows.h, which it needs
 #include <shellapi.h>
 
-#include <cstring>
 
 namespace {
 constexpr UINT kTrayMessage = WM_APP;
@@ -86,6 +84,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PAINT:
       Paint(window);
       return 0;
+    case kTrayMessage:
+      if (lParam == WM_LBUTTONUP) ShowWindow(window, IsWindowVisible(window) ? SW_HIDE : SW_SHOW);
+      return 0;
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
@@ -99,7 +100,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   TFloor& f = floorState;
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = WindowProc;
@@ -136,7 +137,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   f.Entry.uCallbackMessage = kTrayMessage;
   Shell_NotifyIconA(NIM_ADD, &f.Entry);
   Refresh();
-  if (std::strstr(commandLine, "visible")) ShowWindow(f.Window, SW_SHOWNOACTIVATE);
   SetTimer(f.Window, kTimer, 5000, nullptr);
 
   MSG msg;
