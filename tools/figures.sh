@@ -2,7 +2,7 @@
 # Prints the README's figures table (markdown) from this machine's own runs: the sizes of the
 # executables, the refresh benchmarks on the simulated machine, and CPU per refresh under
 # Wine of the demo beside the floor program, hidden and visible. Builds what it needs.
-# Takes about five minutes after the build; run it on an otherwise quiet machine.
+# Takes about seven minutes after the build; run it on an otherwise quiet machine.
 #
 #   bash tools/figures.sh [PERIODS]   (5 s refresh periods per Wine phase, default 24)
 set -u
