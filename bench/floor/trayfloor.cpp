@@ -10,7 +10,6 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
-
 namespace {
 constexpr UINT kTrayMessage = WM_APP;
 constexpr UINT_PTR kTimer = 1;
