@@ -141,8 +141,8 @@ TRect TDigits::PaintInterior() {
   if (FGradient->Active()) {
     interior = {interior.Left + FInteriorOffset, interior.Top + FInteriorOffset,
                 interior.Right - FInteriorOffset, interior.Bottom - FInteriorOffset};
-    FillGradient(*FGradient, gdi, canvas.Handle(), interior, FBevel->BevelPenWidth(),
-                 FBevel->BevelPenStyle());
+    FGradientCache.Fill(*FGradient, gdi, canvas.Handle(), interior, FBevel->BevelPenWidth(),
+                        FBevel->BevelPenStyle());
   }
   if (FBevel->Active()) {
     TRect r = ClientRect();

@@ -9,6 +9,7 @@
 
 #include "framework/GraphicControl.h"
 #include "widgets/Options.h"
+#include "widgets/Painting.h"
 
 enum TSpecialSymbol { ssyNone, ssyColon, ssySlash, ssyBackslash };
 
@@ -102,6 +103,7 @@ class TDigits : public TGraphicControl {
   TSpecialSymbol FSpecialSymbol = ssyNone;
   std::unique_ptr<TExtBevelOptions> FBevel;
   std::unique_ptr<TGradient> FGradient;
+  TGradientCache FGradientCache;
   int FDigitCount = -1;
 
   int FLastTextLength = 0;

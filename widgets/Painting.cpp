@@ -292,20 +292,24 @@ void FillAny(IGdi& gdi, HDc dc, TRect r, TBands g) {
   FillBands(gdi, dc, r, g);
 }
 
+TBands BandsOf(const TCustomGradient& gradient, int penWidth, TPenStyle penStyle) {
+  return {gradient.RGBFrom(),
+          gradient.RGBTo(),
+          gradient.Orientation(),
+          gradient.Steps(),
+          gradient.PercentFilling(),
+          gradient.BrushStyle(),
+          penWidth,
+          penStyle};
+}
+
 }  // namespace
 
 void FillGradient(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect, int penWidth,
                   TPenStyle penStyle) {
   if (!gradient.Active() || gradient.Steps() == 1) return;
   if (gdi.GetBitsPerPixel(dc) < 16) return;
-  TBands g{gradient.RGBFrom(),
-           gradient.RGBTo(),
-           gradient.Orientation(),
-           gradient.Steps(),
-           gradient.PercentFilling(),
-           gradient.BrushStyle(),
-           penWidth,
-           penStyle};
+  TBands g = BandsOf(gradient, penWidth, penStyle);
   if (!gradient.BufferedDraw()) return FillAny(gdi, dc, rect, g);
 
   if (rect.Width() <= 0 || rect.Height() <= 0) return;
@@ -318,6 +322,29 @@ void FillGradient(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect
     FillAny(gdi, buffer.Get(), {0, 0, rect.Width(), rect.Height()}, g);
     gdi.BitBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), buffer.Get(), 0, 0);
   }
+}
+
+void TGradientCache::Fill(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect,
+                          int penWidth, TPenStyle penStyle) {
+  // Rectangles of solid colour, every band drawn: the first rows, columns or frame of each
+  // band meet the next, so the bands cover the whole rectangle. Biased bands are lines.
+  TGradientDir o = gradient.Orientation();
+  bool covers = o == fgdHorizontal || o == fgdVertical || o == fgdRectangle ||
+                o == fgdHorzConvergent || o == fgdVertConvergent;
+  bool opaque = covers && gradient.Active() && gradient.Steps() > 1 &&
+                gradient.BrushStyle() == bsSolid && gradient.PercentFilling() >= 100 &&
+                rect.Width() > 0 && rect.Height() > 0;
+  if (!opaque || gdi.GetBitsPerPixel(dc) < 16)
+    return FillGradient(gradient, gdi, dc, rect, penWidth, penStyle);
+  TKey key{rect.Width(), rect.Height(), gradient.RGBFrom(), gradient.RGBTo(), o, gradient.Steps()};
+  if (!FPicture || !(key == FKey)) {
+    FPicture = std::make_unique<TBitmap>(gdi);
+    FPicture->SetSize(key.Width, key.Height);
+    FillAny(gdi, FPicture->Canvas().Handle(), {0, 0, key.Width, key.Height},
+            BandsOf(gradient, penWidth, penStyle));
+    FKey = key;
+  }
+  gdi.BitBlt(dc, rect.Left, rect.Top, key.Width, key.Height, FPicture->Canvas().Handle(), 0, 0);
 }
 
 // ---- bitmaps ------------------------------------------------------------------------

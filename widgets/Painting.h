@@ -19,6 +19,27 @@ TRect DrawBevelBox(IGdi& gdi, HDc dc, TRect rect, TSides sides, TBevelCut inner,
 void FillGradient(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect, int penWidth,
                   TPenStyle penStyle);
 
+// FillGradient for a widget that paints the same gradient again and again. Solid bands that
+// cover the whole rectangle (what was beneath never shows) are drawn once into a picture of
+// their own and copied from it while the rectangle's size and the gradient's colours, steps
+// and orientation stay; any other gradient is drawn each time.
+class TGradientCache {
+ public:
+  void Fill(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TRect rect, int penWidth,
+            TPenStyle penStyle);
+
+ private:
+  struct TKey {
+    int Width, Height;
+    TColorRef From, To;
+    TGradientDir Orientation;
+    int Steps;
+    friend bool operator==(const TKey&, const TKey&) = default;
+  };
+  TKey FKey{};
+  std::unique_ptr<TBitmap> FPicture;
+};
+
 // Draws a bitmap at the rectangle's top-left plus the offsets, leaving out
 // `transparentColor` when `transparent`. dmStretch fills the rectangle, dmTile repeats the
 // bitmap over it; ddsDisabled draws every shown pixel in `disabledMaskColor`.

@@ -64,8 +64,21 @@ TEST(Digits, GradientRowsRunFromGreyToBlackUnderTheBevel) {
   rig.Digits.SetValue(45);
   int fills = rig.Sim.Gdi.Stats.FillRects;
   rig.Paint();
-  EXPECT_EQ(rig.Sim.Gdi.Stats.FillRects - fills, 25);  // one fill per row, no refill
+  // One fill per row into the kept picture after its clearing, no refill; a repaint copies
+  // the picture, and new colours draw it again.
+  EXPECT_EQ(rig.Sim.Gdi.Stats.FillRects - fills, 26);
+  fills = rig.Sim.Gdi.Stats.FillRects;
+  rig.Digits.Invalidate();
+  rig.Paint();
+  EXPECT_EQ(rig.Sim.Gdi.Stats.FillRects - fills, 0);
   for (int y = 1; y < 24; ++y) EXPECT_EQ(rig.At(1, y), Grey(kRows[y])) << y;
+  rig.Digits.Gradient().SetFromColor(0xFFFFFF);
+  rig.Digits.Invalidate();
+  rig.Paint();
+  EXPECT_EQ(rig.At(1, 1), Grey(244));  // 255 + round(-255 / 24)
+  rig.Digits.Gradient().SetFromColor(0x808080);
+  rig.Digits.Invalidate();
+  rig.Paint();
   for (int y = 0; y < 24; ++y) EXPECT_EQ(rig.At(0, y), kShadow) << y;
   for (int y = 0; y < 24; ++y) EXPECT_EQ(rig.At(28, y), kHighlight) << y;
   for (int x = 0; x < 28; ++x) EXPECT_EQ(rig.At(x, 0), kShadow) << x;
@@ -248,11 +261,15 @@ TEST(Digits, OnALowColourDisplayOnlyTheLitSegmentsShow) {
   EXPECT_EQ(rig.At(0, 5), kShadow);
 }
 
-TEST(Digits, PaintGivesBackEveryObject) {
+TEST(Digits, PaintKeepsOnlyItsGradientPicture) {
   TDigitsRig rig;
   rig.Digits.SetValue(88.5);
   rig.Paint();
-  EXPECT_EQ(rig.Sim.Gdi.OpenCount(), 0u);
+  // The picture, its context and the context's pen and brush; no more for a repaint.
+  EXPECT_EQ(rig.Sim.Gdi.OpenCount(), 4u);
+  rig.Digits.SetValue(12);
+  rig.Paint();
+  EXPECT_EQ(rig.Sim.Gdi.OpenCount(), 4u);
 }
 
 TEST(Digits, PaintsOnlyInsideItsOwnBoundsOnTheParent) {
