@@ -1,6 +1,7 @@
 #pragma once
 // Painting routines shared by the display widgets. They work on a device context, create
-// their pens and brushes per call and release them before returning; they report nothing.
+// their pens and brushes per call and release them before returning (only TGradientCache
+// keeps a picture, for its widget's life); they report nothing.
 #include <memory>
 
 #include "framework/Graphics.h"
