@@ -337,7 +337,7 @@ void TGradientCache::Fill(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TR
   if (!opaque || gdi.GetBitsPerPixel(dc) < 16)
     return FillGradient(gradient, gdi, dc, rect, penWidth, penStyle);
   TKey key{rect.Width(), rect.Height(), gradient.RGBFrom(), gradient.RGBTo(), o, gradient.Steps()};
-  if (!FPicture || !(key == FKey)) {
+  if (!FPicture || key != FKey) {
     FPicture = std::make_unique<TBitmap>(gdi);
     FPicture->SetSize(key.Width, key.Height);
     FillAny(gdi, FPicture->Canvas().Handle(), {0, 0, key.Width, key.Height},
