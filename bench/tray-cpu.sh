@@ -2,19 +2,25 @@
 # CPU per refresh under Wine: the demo beside the floor (bench/floor/trayfloor.cpp, the least
 # a tray temperature program does), in one Wine session, X server and tray host, with both
 # windows hidden and with both shown. CPU is the kernel's count for each process (all its
-# threads; Wine's own process times are too coarse), over whole 5 s refresh periods.
+# threads, in nanoseconds; Wine's own process times are too coarse).
 #
-# The periods are taken in rounds of four refreshes, the two programs side by side, and the
-# windows go hidden, shown, hidden, shown, ... between rounds, so that slow drifts of the
-# machine fall on both states alike. Each figure is a median over rounds: a burst of other work
-# in one round does not decide it. Two programs that do the same work do not get the same
-# count: the one started first got 9% more in a trial of the floor against itself. So half of
-# the rounds come from a session where the demo starts first, half from one where the floor
-# does.
+# Each refresh is measured on its own. The two processes' counts are sampled every 50 ms; an
+# idle program's count does not move, so each refresh shows as one burst of CPU (its paint
+# included when shown), and a burst is that refresh's cost. This machine's noise comes as
+# bursts of other work that inflate single refreshes and as slow drifts of its speed, so:
+#  - the demo's refresh is set against the floor's nearest refresh, which comes about half a
+#    period apart, and demo against floor is the median of those paired ratios;
+#  - the windows go hidden, shown, hidden, shown, ... in rounds of four refreshes, so that
+#    drifts fall on both states alike, and each state's cost is a median over its refreshes;
+#  - of two refreshes close together the first costs more (it runs on a machine woken from
+#    idle; 10 to 30% more in trials of the two programs 60 to 300 ms apart), so the programs
+#    are started half a period apart, and two sessions are run, one with each program started
+#    first; a ratio of the two programs is the geometric mean of the sessions' ratios.
 #
 #   bash bench/tray-cpu.sh [PERIODS]     (default 24 refreshes hidden and 24 shown)
 #
 # Prints "name value" lines (microseconds, ratios to two places). Expects the Windows build.
+# KEEP_BURSTS=FILE keeps the measured refreshes ("session state round start demo|floor ns").
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export KELVANE_PREFIX=$ROOT/build/wineprefix-bench
@@ -24,7 +30,6 @@ ROUND=4  # refreshes a round
 # Rounds in each state in each of the two sessions.
 ROUNDS_EACH=$(((PERIODS + 2 * ROUND - 1) / (2 * ROUND)))
 
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ sum += $1 } END { print sum + 0 }'; }
 tray_ids() { xdotool search --onlyvisible --class explorer.exe 2>/dev/null | sort; }
 icons_at_least() { [ "$(tray_ids | wc -l)" -ge "$1" ]; }
 visible() { [ "$("$WINE" "$BUILD/wineprobe.exe" window "$1" 2>/dev/null | tr -d '\r' |
@@ -48,15 +53,27 @@ hide_both() {
   click_entry "$FLOOR_ICON"
   wait_for 5 visible TrayFloor 0 || echo "warning: the floor's window did not hide" >&2
 }
-# One round: both processes over the same whole periods; appends "state demo_us floor_us".
+# Samples go to the file at fd $SAMPLES, without a process made per sample (a fork would
+# cost more CPU than a refresh): "round state uptime demo_ns floor_ns".
+sum_cpu() {  # sum_cpu PID VAR
+  local file value total=0
+  for file in /proc/"$1"/task/*/schedstat; do
+    read -r value _ <"$file" && total=$((total + value))
+  done
+  printf -v "$2" %s "$total"
+}
+ROUND_NO=0
+# One round: both processes sampled over the same whole periods.
 round() {
-  local d0 f0 d1 f1
-  d0=$(cpu_ns "$DEMO_PID")
-  f0=$(cpu_ns "$FLOOR_PID")
-  sleep $((ROUND * 5))
-  d1=$(cpu_ns "$DEMO_PID")
-  f1=$(cpu_ns "$FLOOR_PID")
-  echo "$1 $(((d1 - d0) / ROUND / 1000)) $(((f1 - f0) / ROUND / 1000))" >>"$ROUNDS"
+  local end=$((SECONDS + ROUND * 5)) now demo floor
+  ROUND_NO=$((ROUND_NO + 1))
+  while [ $SECONDS -lt $end ]; do
+    read -r now _ </proc/uptime
+    sum_cpu "$DEMO_PID" demo
+    sum_cpu "$FLOOR_PID" floor
+    echo "$SESSION $ROUND_NO $1 $now $demo $floor" >&"$SAMPLES"
+    read -r -t 0.05 -u "$NAP"
+  done
 }
 
 start_demo() {
@@ -68,14 +85,21 @@ start_floor() {
   FLOOR_PID=$!
 }
 # session FIRST SECOND: one Wine session with the two programs started in that order.
+SESSION=0
 session() {
+  SESSION=$((SESSION + 1))
   start_session
   # Fresh settings for the demo: it starts as on a first run.
   wine_run reg delete 'HKCU\Software\Kelvane' /f >/dev/null 2>&1
+  # The refreshes of the two programs half a period apart: the first to run after the
+  # machine's idle gap pays more (cold caches), and the one just after it less.
+  local first started up
+  read -r started _ </proc/uptime
   "$1"
   wait_for 20 icons_at_least 1 || { echo "the first tray icon did not appear" >&2; exit 1; }
-  local first
   first=$(tray_ids | head -n 1)
+  read -r up _ </proc/uptime
+  sleep "$(awk -v s="$started" -v u="$up" 'BEGIN { w = 2.5 - (u - s); print (w > 0 ? w : 0) }')"
   "$2"
   wait_for 20 icons_at_least 2 || { echo "the second tray icon did not appear" >&2; exit 1; }
   if [ "$1" = start_demo ]; then
@@ -85,7 +109,7 @@ session() {
     FLOOR_ICON=$first
     DEMO_ICON=$(tray_ids | grep -vx "$first" | head -n 1)
   fi
-  sleep 6  # past start-up work and one refresh
+  sleep 15  # past start-up work, the first refreshes and the session's own start
   for _ in $(seq "$ROUNDS_EACH"); do
     round hidden
     show_both
@@ -97,27 +121,64 @@ session() {
   stop_session
 }
 
-ROUNDS=$(mktemp)
-trap 'stop_session; rm -f "$ROUNDS"' EXIT
+SAMPLES_FILE=$(mktemp)
+BURSTS=$(mktemp)
+exec {SAMPLES}>"$SAMPLES_FILE"
+exec {NAP}<> <(:)  # never ready: a read on it with a timeout is a sleep without a process
+trap 'stop_session; rm -f "$SAMPLES_FILE" "$BURSTS"' EXIT
 session start_demo start_floor
 session start_floor start_demo
 
-# median STATE COLUMN: the median of one column over the rounds in one state.
-median() {
-  awk -v s="$1" -v c="$2" '$1 == s { print $c }' "$ROUNDS" | sort -n |
-    awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : int((v[NR / 2] + v[NR / 2 + 1]) / 2)) }'
+# The refreshes: within each round, each program's CPU that moved with less than a second
+# between moves is one burst. Bursts cut by a round's start or end are left out.
+awk '
+function close_burst(p) {
+  if (inside[p] && last[p] < end[rnd] - 0.5 && first[p] > begin[rnd] + 0.5)
+    print session, state, rnd, first[p], p, total[p]
+  inside[p] = 0
 }
-# The median over rounds of one program's CPU against the other's in the same round.
+FNR == NR { if (!($2 in begin)) begin[$2] = $4; end[$2] = $4; next }
+{
+  if ($2 != rnd) {
+    close_burst("demo"); close_burst("floor")
+    session = $1; rnd = $2; state = $3; prev["demo"] = $5; prev["floor"] = $6; next
+  }
+  for (i = 5; i <= 6; i++) {
+    p = i == 5 ? "demo" : "floor"
+    step = $i - prev[p]; prev[p] = $i
+    if (step <= 0) continue
+    if (inside[p] && $4 - last[p] >= 1) close_burst(p)
+    if (!inside[p]) { inside[p] = 1; first[p] = $4; total[p] = 0 }
+    total[p] += step; last[p] = $4
+  }
+}
+END { close_burst("demo"); close_burst("floor") }' "$SAMPLES_FILE" "$SAMPLES_FILE" >"$BURSTS"
+[ -n "${KEEP_BURSTS:-}" ] && cp "$BURSTS" "$KEEP_BURSTS"
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR) printf "%.6g\n", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+# cost STATE PROGRAM: the median of one program's refreshes in one state, microseconds.
+cost() { awk -v s="$1" -v p="$2" '$2 == s && $5 == p { print $6 / 1000 }' "$BURSTS" | median; }
+# paired SESSION STATE: the median ratio of each demo refresh to the floor's nearest one.
 paired() {
-  awk -v s="$1" '$1 == s && $3 > 0 { print $2 / $3 }' "$ROUNDS" | sort -g |
-    awk '{ v[NR] = $1 } END { printf "%.2f\n", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+  awk -v n="$1" -v s="$2" '$1 == n && $2 == s {
+      if ($5 == "demo") { d[++nd] = $4; dc[nd] = $6; dr[nd] = $3 } else { f[++nf] = $4; fc[nf] = $6; fr[nf] = $3 } }
+    END {
+      for (i = 1; i <= nd; i++) {
+        best = 0
+        for (j = 1; j <= nf; j++)
+          if (fr[j] == dr[i] && (!best || (f[j] - d[i]) ^ 2 < (f[best] - d[i]) ^ 2)) best = j
+        if (best && (f[best] - d[i]) ^ 2 < 6.25) print dc[i] / fc[best]
+      } }' "$BURSTS" | median
 }
+# Both sessions: the geometric mean of their paired ratios.
+both_sessions() { awk -v a="$(paired 1 "$1")" -v b="$(paired 2 "$1")" 'BEGIN { printf "%.2f\n", sqrt(a * b) }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", (b > 0 ? a / b : 0) }'; }
 for state in hidden visible; do
-  echo "demo_${state}_us $(median "$state" 2)"
-  echo "floor_${state}_us $(median "$state" 3)"
+  echo "demo_${state}_us $(cost "$state" demo | awk '{ printf "%d\n", $1 }')"
+  echo "floor_${state}_us $(cost "$state" floor | awk '{ printf "%d\n", $1 }')"
 done
-echo "demo_hidden_to_floor_hidden $(paired hidden)"
-echo "demo_visible_to_floor_visible $(paired visible)"
-echo "demo_visible_to_demo_hidden $(ratio "$(median visible 2)" "$(median hidden 2)")"
-echo "floor_visible_to_floor_hidden $(ratio "$(median visible 3)" "$(median hidden 3)")"
+echo "demo_hidden_to_floor_hidden $(both_sessions hidden)"
+echo "demo_visible_to_floor_visible $(both_sessions visible)"
+echo "demo_visible_to_demo_hidden $(ratio "$(cost visible demo)" "$(cost hidden demo)")"
+echo "floor_visible_to_floor_hidden $(ratio "$(cost visible floor)" "$(cost hidden floor)")"
+echo "refreshes_measured $(wc -l <"$BURSTS")"

@@ -334,10 +334,12 @@ void TGradientCache::Fill(const TCustomGradient& gradient, IGdi& gdi, HDc dc, TR
   bool opaque = covers && gradient.Active() && gradient.Steps() > 1 &&
                 gradient.BrushStyle() == bsSolid && gradient.PercentFilling() >= 100 &&
                 rect.Width() > 0 && rect.Height() > 0;
-  if (!opaque || gdi.GetBitsPerPixel(dc) < 16)
-    return FillGradient(gradient, gdi, dc, rect, penWidth, penStyle);
+  if (!opaque) return FillGradient(gradient, gdi, dc, rect, penWidth, penStyle);
   TKey key{rect.Width(), rect.Height(), gradient.RGBFrom(), gradient.RGBTo(), o, gradient.Steps()};
   if (!FPicture || key != FKey) {
+    // The display's depth is asked when the picture is drawn, not at each copy: under Wine
+    // the question costs three requests to the server. Under 16 bits there is no gradient.
+    if (gdi.GetBitsPerPixel(dc) < 16) return;
     FPicture = std::make_unique<TBitmap>(gdi);
     FPicture->SetSize(key.Width, key.Height);
     FillAny(gdi, FPicture->Canvas().Handle(), {0, 0, key.Width, key.Height},

@@ -28,7 +28,10 @@ class TSimGdi : public IGdi {
   // ---- IGdi ----------------------------------------------------------------
   HDc CreateMemoryDC() override;
   bool DeleteDC(HDc dc) override;
-  int GetBitsPerPixel(HDc dc) override { return BitsPerPixel; }
+  int GetBitsPerPixel(HDc) override {
+    ++Stats.DepthQueries;
+    return BitsPerPixel;
+  }
   TPoint SetViewportOrg(HDc dc, TPoint origin) override;
   TPoint GetViewportOrg(HDc dc) override;
   void IntersectClipRect(HDc dc, const TRect& rect) override;
@@ -118,6 +121,7 @@ class TSimGdi : public IGdi {
     int Pixels = 0;
     int Blits = 0;
     int Texts = 0;
+    int DepthQueries = 0;
     int Made[7] = {};  // objects made, by TKind, stock objects excluded
   } Stats;
 

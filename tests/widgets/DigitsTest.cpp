@@ -65,12 +65,14 @@ TEST(Digits, GradientRowsRunFromGreyToBlackUnderTheBevel) {
   int fills = rig.Sim.Gdi.Stats.FillRects;
   rig.Paint();
   // One fill per row into the kept picture after its clearing, no refill; a repaint copies
-  // the picture, and new colours draw it again.
+  // the picture without a question to the display, and new colours draw it again.
   EXPECT_EQ(rig.Sim.Gdi.Stats.FillRects - fills, 26);
   fills = rig.Sim.Gdi.Stats.FillRects;
+  int depthQueries = rig.Sim.Gdi.Stats.DepthQueries;
   rig.Digits.Invalidate();
   rig.Paint();
   EXPECT_EQ(rig.Sim.Gdi.Stats.FillRects - fills, 0);
+  EXPECT_EQ(rig.Sim.Gdi.Stats.DepthQueries, depthQueries);
   for (int y = 1; y < 24; ++y) EXPECT_EQ(rig.At(1, y), Grey(kRows[y])) << y;
   rig.Digits.Gradient().SetFromColor(0xFFFFFF);
   rig.Digits.Invalidate();
