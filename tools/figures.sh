@@ -2,7 +2,7 @@
 # Prints the README's figures table (markdown) from this machine's own runs: the sizes of the
 # executables, the refresh benchmarks on the simulated machine, and CPU per refresh under
 # Wine of the demo beside the floor program, hidden and visible. Builds what it needs.
-# Takes about seven minutes after the build; run it on an otherwise quiet machine.
+# Takes about six minutes after the build; run it on an otherwise quiet machine.
 #
 #   bash tools/figures.sh [PERIODS]   (5 s refresh periods per Wine phase, default 24)
 set -u
@@ -62,7 +62,7 @@ echo "| one refresh on the simulated machine, window hidden (\`bench_monitor\`) 
 echo "| one million refreshes on the simulated machine (58 days of virtual time) | $soak |"
 echo "| painting the four digits widgets and the lamp, simulated raster (\`bench_widgets\`) | $widgets |"
 echo "| one tray text rendered and pushed, simulated (\`bench_tray\`) | $tray |"
-echo "| CPU per refresh under Wine, window hidden: demo / floor (\`bench/tray-cpu.sh\`, median of rounds of 4 over $PERIODS refreshes each) | $(ms "$(cpu demo_hidden_us)") / $(ms "$(cpu floor_hidden_us)") = $(cpu demo_hidden_to_floor_hidden)× |"
+echo "| CPU per refresh under Wine, window hidden: demo / floor (\`bench/tray-cpu.sh\`, medians of about $PERIODS refreshes in each state, the ratio paired refresh by refresh) | $(ms "$(cpu demo_hidden_us)") / $(ms "$(cpu floor_hidden_us)") = $(cpu demo_hidden_to_floor_hidden)× |"
 echo "| CPU per refresh under Wine, window visible: demo / floor | $(ms "$(cpu demo_visible_us)") / $(ms "$(cpu floor_visible_us)") = $(cpu demo_visible_to_floor_visible)× |"
 echo "| CPU per refresh under Wine, demo visible / demo hidden | $(cpu demo_visible_to_demo_hidden)× |"
 
