@@ -54,7 +54,7 @@ hide_both() {
   wait_for 5 visible TrayFloor 0 || echo "warning: the floor's window did not hide" >&2
 }
 # Samples go to the file at fd $SAMPLES, without a process made per sample (a fork would
-# cost more CPU than a refresh): "round state uptime demo_ns floor_ns".
+# cost more CPU than a refresh): "session round state uptime demo_ns floor_ns".
 sum_cpu() {  # sum_cpu PID VAR
   local file value total=0
   for file in /proc/"$1"/task/*/schedstat; do
@@ -91,8 +91,8 @@ session() {
   start_session
   # Fresh settings for the demo: it starts as on a first run.
   wine_run reg delete 'HKCU\Software\Kelvane' /f >/dev/null 2>&1
-  # The refreshes of the two programs half a period apart: the first to run after the
-  # machine's idle gap pays more (cold caches), and the one just after it less.
+  # The refreshes of the two programs half a period apart, so that neither runs just after
+  # the other on a machine already woken from idle.
   local first started up
   read -r started _ </proc/uptime
   "$1"
@@ -167,18 +167,21 @@ paired() {
         best = 0
         for (j = 1; j <= nf; j++)
           if (fr[j] == dr[i] && (!best || (f[j] - d[i]) ^ 2 < (f[best] - d[i]) ^ 2)) best = j
-        if (best && (f[best] - d[i]) ^ 2 < 6.25) print dc[i] / fc[best]
+        if (best && (f[best] - d[i]) ^ 2 < 2.5 ^ 2) print dc[i] / fc[best]  # half a period
       } }' "$BURSTS" | median
 }
 # Both sessions: the geometric mean of their paired ratios.
 both_sessions() { awk -v a="$(paired 1 "$1")" -v b="$(paired 2 "$1")" 'BEGIN { printf "%.2f\n", sqrt(a * b) }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f\n", (b > 0 ? a / b : 0) }'; }
+declare -A COST
 for state in hidden visible; do
-  echo "demo_${state}_us $(cost "$state" demo | awk '{ printf "%d\n", $1 }')"
-  echo "floor_${state}_us $(cost "$state" floor | awk '{ printf "%d\n", $1 }')"
+  for program in demo floor; do
+    COST[$program.$state]=$(cost "$state" "$program")
+    echo "${program}_${state}_us $(awk -v v="${COST[$program.$state]}" 'BEGIN { printf "%d\n", v }')"
+  done
 done
 echo "demo_hidden_to_floor_hidden $(both_sessions hidden)"
 echo "demo_visible_to_floor_visible $(both_sessions visible)"
-echo "demo_visible_to_demo_hidden $(ratio "$(cost visible demo)" "$(cost hidden demo)")"
-echo "floor_visible_to_floor_hidden $(ratio "$(cost visible floor)" "$(cost hidden floor)")"
+echo "demo_visible_to_demo_hidden $(ratio "${COST[demo.visible]}" "${COST[demo.hidden]}")"
+echo "floor_visible_to_floor_hidden $(ratio "${COST[floor.visible]}" "${COST[floor.hidden]}")"
 echo "refreshes_measured $(wc -l <"$BURSTS")"
