@@ -42,6 +42,14 @@ enum class TMutexOpening {
   Failed    // it cannot be had at all (the name belongs to another kind of object, ...)
 };
 
+// Whether a process runs with its full administrator rights, on a system that splits them
+// (Windows Vista and later, with user account control on).
+enum class TElevation {
+  Unknown,      // no such split (Windows XP, control off), or the process cannot be asked
+  Elevated,     // full rights: from "Run as administrator" or a task run with highest rights
+  NotElevated,  // filtered rights: may not start drivers, and its windows rank lower
+};
+
 struct TServiceParams {
   std::string Name;
   std::string DisplayName;
@@ -107,6 +115,8 @@ class ISystem {
   virtual bool ReleaseMutex(THandle handle) = 0;
   // This process's identifier, as windows report their maker (IWindowing::GetWindowProcessId).
   virtual std::uint32_t CurrentProcessId() = 0;
+  // The elevation of a process (0: this one).
+  virtual TElevation ProcessElevation(std::uint32_t processId) = 0;
   // Lets that process bring its window to the foreground (a hand-over); only a process that
   // may take the foreground itself can pass it on.
   virtual bool AllowSetForegroundWindow(std::uint32_t processId) = 0;

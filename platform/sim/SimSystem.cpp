@@ -251,3 +251,9 @@ bool TSimSystem::MutexSharedWithEveryone(const std::string& name) const {
   auto it = FMutexes.find(name);
   return it != FMutexes.end() && it->second.Shared;
 }
+
+TElevation TSimSystem::ProcessElevation(std::uint32_t processId) {
+  if (!SplitRights) return TElevation::Unknown;
+  std::uint32_t process = processId != 0 ? processId : FWindows.ProcessId;
+  return FWindows.ElevatedProcesses.count(process) ? TElevation::Elevated : TElevation::NotElevated;
+}

@@ -46,6 +46,8 @@ class TSimSystem : public ISystem {
   bool ReleaseMutex(THandle handle) override;
   std::uint32_t CurrentProcessId() override { return FWindows.ProcessId; }
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
+  // By the window system's list of elevated processes, where the machine splits rights.
+  TElevation ProcessElevation(std::uint32_t processId) override;
 
   // ---- the machine -------------------------------------------------------
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
@@ -55,6 +57,10 @@ class TSimSystem : public ISystem {
   // driver fails as on such a system.
   bool Wow64 = false;
   char Separator = '.';
+  // Windows Vista and later with user account control: a process runs elevated or not (the
+  // window system's ElevatedProcesses), and one that is not may not register or start a
+  // driver. Off, as on Windows XP or under Wine, every process has the rights its user has.
+  bool SplitRights = false;
   // The executable's version information; by default what the real one carries.
   std::map<std::string, std::string> Version{
       {"ProductName", "Kelvane"}};  // NT family; above 0xFF is the 9x family

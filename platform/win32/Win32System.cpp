@@ -182,3 +182,26 @@ std::uint32_t TWin32System::CurrentProcessId() { return GetCurrentProcessId(); }
 bool TWin32System::AllowSetForegroundWindow(std::uint32_t processId) {
   return ::AllowSetForegroundWindow(processId) != 0;
 }
+
+TElevation TWin32System::ProcessElevation(std::uint32_t processId) {
+  // The limited query right is what one process may always ask of another of its user, and
+  // all Windows XP lacks: there the open, or the token question after it, fails.
+  constexpr DWORD kQueryLimitedInformation = 0x1000;
+  constexpr int kTokenElevation = 20;
+  HANDLE process = processId == 0
+                       ? GetCurrentProcess()
+                       : OpenProcess(kQueryLimitedInformation, FALSE, processId);
+  if (!process) return TElevation::Unknown;
+  TElevation elevation = TElevation::Unknown;
+  HANDLE token = nullptr;
+  if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
+    DWORD elevated = 0;
+    DWORD length = 0;
+    if (GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevation),
+                            &elevated, sizeof elevated, &length))
+      elevation = elevated ? TElevation::Elevated : TElevation::NotElevated;
+    ::CloseHandle(token);
+  }
+  if (processId != 0) ::CloseHandle(process);
+  return elevation;
+}

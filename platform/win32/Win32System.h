@@ -33,6 +33,7 @@ class TWin32System : public ISystem {
   bool ReleaseMutex(THandle handle) override;
   std::uint32_t CurrentProcessId() override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
+  TElevation ProcessElevation(std::uint32_t processId) override;
 
  private:
   bool FPortsOpen;
