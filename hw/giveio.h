@@ -25,10 +25,14 @@ class TGiveIo {
   // enablement registers and starts nothing, and a refused access is not worth a pause.
   // Known from the first enablement on.
   bool OnWow64() const { return FWow64; }
+  // The driver file beside the executable, or its folder, may be changed by users other than
+  // administrators: it is neither registered nor started from there.
+  bool DriverUnprotected() const { return FDriverUnprotected; }
 
  private:
   ISystem& FSystem;
   std::string FDriverName;
   bool FStarted = false;
   bool FWow64 = false;
+  bool FDriverUnprotected = false;
 };
