@@ -24,16 +24,35 @@ enum class TInstanceRole {
 
 class TInstanceLock {
  public:
+  // Takes both locks and decides the role.
   explicit TInstanceLock(ISystem& system);
+  // Takes nothing yet: Step() takes the locks one request at a time (two racing starts).
+  struct TStepwise {};
+  TInstanceLock(ISystem& system, TStepwise);
 
   TInstanceRole Role() const { return FRole; }
+  // One request of the lock taking; false once the role is decided.
+  bool Step();
+  // Lets go of both locks and takes them again, from the first step.
+  void Retake();
 
  private:
+  ISystem& FSystem;
   // Closed in reverse: the machine's first.
   TOwnedKernelObject FSession;
   TOwnedKernelObject FMachine;
+  TMutexOpening FSessionOpening = TMutexOpening::Failed;
+  int FStep = 0;
+  bool FRetried = false;
   TInstanceRole FRole = TInstanceRole::First;
 };
+
+// An elevated start beside a copy of this session that runs without full rights (as a log-on
+// entry the system never elevates starts it), which cannot start the port driver: asks that
+// copy to close, as at log-off, so it keeps its thresholds, waits for it to end, and takes the
+// locks in its place. False (the lock unchanged) where there is no such copy, the system has
+// no elevation, or the copy did not end in time.
+bool TakeOverFromUnelevatedCopy(TPlatform& platform, TInstanceLock& lock);
 
 // Asks the running program of this session to show its window and lets that process (and no
 // other) bring it to the front. Touches no port, registry key or tray entry. False when no

@@ -11,6 +11,7 @@ bool TProgram::Start() {
     case TInstanceRole::First:
       break;
     case TInstanceRole::SameSession:
+      if (TakeOverFromUnelevatedCopy(FPlatform, *FInstance)) break;
       HandOverToRunningProgram(FPlatform);
       FInstance.reset();
       return false;

@@ -5,15 +5,31 @@ std::string Reading(const char* name, const std::optional<int>& value) {
   return std::string(name) + ": " + (value ? std::to_string(*value) + "\xB0" : "no reading");
 }
 
+const char* FanLine(TFanLine fan) {
+  switch (fan) {
+    case TFanLine::Normal:
+      return "Fan boost: off";
+    case TFanLine::Boosted:
+      return "Fan boost: on";
+    case TFanLine::BoostedBlind:
+      return "Fan boost: on (no reading)";
+    case TFanLine::Unknown:
+      break;
+  }
+  return "Fan boost: unknown";
+}
+
 // Plain words a user can act on, each short enough that the hint stays whole.
 const char* FaultLine(TReadingFault fault) {
   switch (fault) {
     case TReadingFault::PortsRefused:
-      return "Ports refused: the giveio driver is not running (start as administrator)";
+      return "Ports refused: giveio not running (run as administrator)";
     case TReadingFault::Wow64:
-      return "No readings: 64-bit Windows cannot load the 32-bit port driver";
+      return "No readings: 64-bit Windows cannot load the port driver";
     case TReadingFault::BusHeld:
       return "No readings: the sensor bus is held by another monitor";
+    case TReadingFault::DriverUnprotected:
+      return "Other users can replace giveio.sys: use Kelvane's setup";
     case TReadingFault::None:
       break;
   }
@@ -23,8 +39,7 @@ const char* FaultLine(TReadingFault fault) {
 
 std::string TrayHint(const TTrayReadings& readings) {
   std::string hint = Reading("CPU", readings.Cpu) + "\n" +
-                     Reading("Motherboard", readings.Motherboard) +
-                     "\nFan boost: " + (readings.Boosted ? "on" : "off");
+                     Reading("Motherboard", readings.Motherboard) + "\n" + FanLine(readings.Fan);
   if (const char* line = FaultLine(readings.NotRead)) hint += std::string("\n") + line;
   return hint;
 }

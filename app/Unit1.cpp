@@ -74,6 +74,7 @@ void TForm1::LoadDescription() {
   OnCreate = {this, &TForm1::FormCreate};
   OnHide = {this, &TForm1::FormHide};
   OnShow = {this, &TForm1::FormShow};
+  OnEndSession = {this, &TForm1::FormEndSession};
 
   auto make = [this]<class T>(T*& field, const char* name, TWinControl* parent) {
     field = NewComponent<T>(this);
@@ -201,10 +202,26 @@ void TForm1::FormShow(TObject*) { RestoreThresholds(); }
 
 void TForm1::RestoreThresholds() {
   FormStorage1->RestoreState();
+  FStoredThresholds = Thresholds();
   SyncThresholds();
 }
 
-void TForm1::FormHide(TObject*) { FormStorage1->SaveState(); }
+void TForm1::FormHide(TObject*) { SaveThresholds(); }
+
+// A forced shutdown asks no close query and may end the process right after this returns:
+// thresholds changed since they were last stored are stored now.
+void TForm1::FormEndSession(TObject*) {
+  if (Thresholds() != FStoredThresholds) SaveThresholds();
+}
+
+void TForm1::SaveThresholds() {
+  FormStorage1->SaveState();
+  FStoredThresholds = Thresholds();
+}
+
+TForm1::TThresholds TForm1::Thresholds() const {
+  return {udBoostOnTemp->Position(), udBoostOffTemp->Position()};
+}
 
 void TForm1::TextTrayIcon1Click(TObject*) {
   if (Visible()) {
@@ -246,9 +263,8 @@ void TForm1::RefreshTemperatures() {
   }
   bool recovered = readings.Refused;
   if (recovered) RecoverPortAccess();
-  // The processor widget holds the last reading, which may be from an earlier refresh.
-  bool boost = DecideBoost(FBoosted, dgCurrentCPUTemp->Value(), udBoostOnTemp->Position(),
-                           udBoostOffTemp->Position());
+  bool boost = FFanPolicy.Decide(FBoosted, readings.Cpu, udBoostOnTemp->Position(),
+                                 udBoostOffTemp->Position());
   if (!SetBoosted(boost) && !recovered) RecoverPortAccess();
   ShowOnTray(readings, trayText);
 }
@@ -259,11 +275,13 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, const std::string& tray
   TTrayReadings shown;
   if (FCpuRead) shown.Cpu = static_cast<int>(dgCurrentCPUTemp->Value());
   if (FMotherboardRead) shown.Motherboard = static_cast<int>(dgCurrentMotherboardTemp->Value());
-  shown.Boosted = FBoosted;
+  shown.Fan = FFanLine;
   if (readings.Skipped) {
     shown.NotRead = TReadingFault::BusHeld;
   } else if (readings.Refused) {
-    shown.NotRead = FGiveIo.OnWow64() ? TReadingFault::Wow64 : TReadingFault::PortsRefused;
+    shown.NotRead = FGiveIo.OnWow64()             ? TReadingFault::Wow64
+                    : FGiveIo.DriverUnprotected() ? TReadingFault::DriverUnprotected
+                                                  : TReadingFault::PortsRefused;
   }
   std::string hint = TrayHint(shown);
   if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep()) return;
@@ -277,6 +295,9 @@ bool TForm1::SetBoosted(bool value) {
   try {
     WriteFanLine(Platform().Ports, value);
     FBoosted = value;
+    FFanLine = !value               ? TFanLine::Normal
+               : FFanPolicy.Blind() ? TFanLine::BoostedBlind
+                                    : TFanLine::Boosted;
     cbBoosted->SetChecked(value);
     return true;
   } catch (const EPrivilegedInstruction&) {

@@ -4,13 +4,18 @@
 #include <cstdint>
 #include <string>
 
+#include <optional>
+#include <utility>
 #include "framework/Button.h"
 #include "framework/Forms.h"
 #include "framework/GroupBox.h"
 #include "framework/Label.h"
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
+
+#include "app/TrayHint.h"
 #include "hw/BusLock.h"
+#include "hw/FanPolicy.h"
 #include "hw/SensorReadings.h"
 #include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
@@ -49,6 +54,7 @@ class TForm1 : public TForm {
   void Timer1Timer(TObject* sender);
   void FormShow(TObject* sender);
   void FormHide(TObject* sender);
+  void FormEndSession(TObject* sender);
   void TextTrayIcon1Click(TObject* sender);
   void Button1Click(TObject* sender);
   void udBoostOnTempClick(TObject* sender, TUDBtnType button);
@@ -69,7 +75,17 @@ class TForm1 : public TForm {
   // After a refused port access: open the ports again and give the system a second.
   void RecoverPortAccess();
 
+  // On- and off-threshold.
+  using TThresholds = std::pair<std::int16_t, std::int16_t>;
+  TThresholds Thresholds() const;
+  void SaveThresholds();
+
   bool FBoosted = false;
+  TFanPolicy FFanPolicy;
+  // What the last successful write put on the fan line.
+  TFanLine FFanLine = TFanLine::Unknown;
+  // The thresholds as last saved or restored: what the registry holds.
+  std::optional<TThresholds> FStoredThresholds;
   // A reading has reached the widget at least once (before that, the hint says so).
   bool FCpuRead = false;
   bool FMotherboardRead = false;

@@ -168,8 +168,16 @@ void TForm::WndProc(TMessage& message) {
       }
       break;
     case WM_ENDSESSION:
-      if (message.WParam)
+      // The session may end this process as soon as its windows have answered: what is to
+      // be kept is kept before the answer.
+      if (message.WParam) {
+        try {
+          OnEndSession(this);
+        } catch (const std::exception& e) {
+          ReportException(Platform(), e);
+        }
         if (TApplication* application = TApplication::Of(Platform())) application->Terminate();
+      }
       return;
   }
   TWinControl::WndProc(message);
@@ -225,8 +233,18 @@ void TApplication::Terminate() {
 void TApplication::HandleException(const std::exception& e) { ShowException(e.what()); }
 
 void TApplication::ShowException(const std::string& message) {
-  Platform().System.MessageBox(HWnd::None, ExceptionReportText(message), FTitle.c_str(),
-                               MB_OK | MB_ICONSTOP);
+  // A fault that recurs at every refresh would open a box inside the open box's loop every
+  // few seconds, without end: one report at a time.
+  if (FReporting) return;
+  FReporting = true;
+  try {
+    Platform().System.MessageBox(HWnd::None, ExceptionReportText(message), FTitle.c_str(),
+                                 MB_OK | MB_ICONSTOP);
+  } catch (...) {
+    FReporting = false;
+    throw;
+  }
+  FReporting = false;
 }
 
 int TApplication::HookMainWindow(THook hook) {

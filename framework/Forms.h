@@ -51,6 +51,9 @@ class TForm : public TWinControl {
   TNotifyEvent OnHide;
   TNotifyEvent OnDestroy;
   TCloseQueryEvent OnCloseQuery;
+  // The session ends (WM_ENDSESSION), possibly without a close query before it, and the
+  // process may be ended as soon as the message is answered.
+  TNotifyEvent OnEndSession;
 
  protected:
   TWindowParams CreateParams() override;
@@ -132,6 +135,8 @@ class TApplication : public TComponent, public IWindowProc {
   std::string FTitle;
   bool FShowMainForm = true;
   bool FTerminated = false;
+  // The report's box is open.
+  bool FReporting = false;
   TForm* FMainForm = nullptr;
   bool FCreatingMainForm = false;
   std::vector<std::pair<int, THook>> FHooks;

@@ -117,6 +117,8 @@ class ISystem {
   virtual std::uint32_t CurrentProcessId() = 0;
   // The elevation of a process (0: this one).
   virtual TElevation ProcessElevation(std::uint32_t processId) = 0;
+  // Waits up to `milliseconds` for another process to end; true once it has (or is gone).
+  virtual bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) = 0;
   // Lets that process bring its window to the foreground (a hand-over); only a process that
   // may take the foreground itself can pass it on.
   virtual bool AllowSetForegroundWindow(std::uint32_t processId) = 0;

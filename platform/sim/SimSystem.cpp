@@ -257,3 +257,11 @@ TElevation TSimSystem::ProcessElevation(std::uint32_t processId) {
   std::uint32_t process = processId != 0 ? processId : FWindows.ProcessId;
   return FWindows.ElevatedProcesses.count(process) ? TElevation::Elevated : TElevation::NotElevated;
 }
+
+bool TSimSystem::WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) {
+  if (OnWaitForProcess) return OnWaitForProcess(processId, milliseconds);
+  Sleep(milliseconds);
+  for (HWnd window : FWindows.Windows())
+    if (FWindows.GetWindowProcessId(window) == processId) return false;
+  return true;
+}

@@ -48,6 +48,9 @@ class TSimSystem : public ISystem {
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   // By the window system's list of elevated processes, where the machine splits rights.
   TElevation ProcessElevation(std::uint32_t processId) override;
+  // Runs OnWaitForProcess, where a test plays the other process; without one the time passes
+  // and the process has ended when none of its windows is left.
+  bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
 
   // ---- the machine -------------------------------------------------------
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
@@ -105,6 +108,7 @@ class TSimSystem : public ISystem {
   // it; FreeName ends that object.
   void OccupyName(const std::string& name) { FOtherObjects.insert(name); }
   void FreeName(const std::string& name) { FOtherObjects.erase(name); }
+  std::function<bool(std::uint32_t processId, std::uint32_t milliseconds)> OnWaitForProcess;
   // The process the last AllowSetForegroundWindow named.
   std::optional<std::uint32_t> ForegroundAllowedTo;
 

@@ -188,20 +188,28 @@ TElevation TWin32System::ProcessElevation(std::uint32_t processId) {
   // all Windows XP lacks: there the open, or the token question after it, fails.
   constexpr DWORD kQueryLimitedInformation = 0x1000;
   constexpr int kTokenElevation = 20;
-  HANDLE process = processId == 0
-                       ? GetCurrentProcess()
-                       : OpenProcess(kQueryLimitedInformation, FALSE, processId);
+  HANDLE process = processId == 0 ? GetCurrentProcess()
+                                  : OpenProcess(kQueryLimitedInformation, FALSE, processId);
   if (!process) return TElevation::Unknown;
   TElevation elevation = TElevation::Unknown;
   HANDLE token = nullptr;
   if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
     DWORD elevated = 0;
     DWORD length = 0;
-    if (GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevation),
-                            &elevated, sizeof elevated, &length))
+    if (GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevation), &elevated,
+                            sizeof elevated, &length))
       elevation = elevated ? TElevation::Elevated : TElevation::NotElevated;
     ::CloseHandle(token);
   }
   if (processId != 0) ::CloseHandle(process);
   return elevation;
+}
+
+bool TWin32System::WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  // No such process any more; a refused open (another user's process) tells nothing.
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  bool ended = ::WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0;
+  ::CloseHandle(process);
+  return ended;
 }

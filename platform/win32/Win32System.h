@@ -34,6 +34,7 @@ class TWin32System : public ISystem {
   std::uint32_t CurrentProcessId() override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   TElevation ProcessElevation(std::uint32_t processId) override;
+  bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
 
  private:
   bool FPortsOpen;

@@ -174,7 +174,7 @@ TEST(Monitor, MissingDriverBoxIsShownOnceAtStart) {
   program.RunFor(60000);
   EXPECT_EQ(program.Sim.System.Boxes.size(), 1u);
   EXPECT_EQ(program.Sim.Clock.Now(), 73000u);
-  EXPECT_NE(form.TextTrayIcon1->Hint().find("giveio driver is not running"), std::string::npos);
+  EXPECT_NE(form.TextTrayIcon1->Hint().find("giveio not running"), std::string::npos);
 }
 
 TEST(Monitor, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {

@@ -3,6 +3,9 @@
 // own, and starts beside a copy that runs in another log-on session.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <set>
+
 #include "app/Program.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -177,4 +180,71 @@ TEST_F(OneInstance, AfterTheFirstEndsTheNextStartRuns) {
   TProgram next(Sim.Platform());
   EXPECT_TRUE(next.Start());
   EXPECT_NE(next.Form(), nullptr);
+}
+
+// Two starts in one session at once, in every order of their requests: one controls the fan
+// and the other hands over to it; neither takes the other for a copy in another session.
+TEST(OneInstanceRace, TwoStartsAtOnceLeaveOneController) {
+  for (unsigned order = 0; order < 64; ++order) {
+    SCOPED_TRACE(order);
+    TSimPlatform sim;
+    TInstanceLock first(sim.System, TInstanceLock::TStepwise{});
+    TInstanceLock second(sim.System, TInstanceLock::TStepwise{});
+    bool firstGoesOn = true;
+    bool secondGoesOn = true;
+    for (int turn = 0; firstGoesOn || secondGoesOn; ++turn) {
+      bool secondsTurn = !firstGoesOn || (secondGoesOn && ((order >> turn) & 1));
+      if (secondsTurn) {
+        secondGoesOn = second.Step();
+      } else {
+        firstGoesOn = first.Step();
+      }
+    }
+    std::multiset<TInstanceRole> roles{first.Role(), second.Role()};
+    EXPECT_EQ(roles, (std::multiset{TInstanceRole::First, TInstanceRole::SameSession}));
+  }
+}
+
+// At log-on the system starts the copy without full rights (it never elevates a log-on
+// entry), and that copy cannot start the port driver. Started again "as administrator", the
+// elevated copy closes it as at log-off (its thresholds kept), takes its place and reads.
+// Wine has no elevation: only the simulated machine can tell this case.
+TEST_F(OneInstance, ElevatedStartTakesOverFromAnUnelevatedCopy) {
+  Sim.System.SplitRights = true;
+  auto atLogOn = std::make_unique<TProgram>(Sim.Platform());
+  ASSERT_TRUE(atLogOn->Start());
+  TForm1& old = *atLogOn->Form();
+  Sim.RunFor(5000);
+  EXPECT_NE(old.TextTrayIcon1->Hint().find("Ports refused"), std::string::npos);
+  old.Show();
+  Sim.Windows.ClickUpDown(old.udBoostOnTemp->Handle(), true);
+  ASSERT_EQ(old.udBoostOnTemp->Position(), 66);
+
+  Sim.Windows.ElevatedProcesses = {2};
+  Sim.System.OnWaitForProcess = [&](std::uint32_t process, std::uint32_t) {
+    EXPECT_EQ(process, 1u);
+    Sim.Windows.ProcessId = 1;
+    Sim.RunFor(0);  // the old copy takes the close request
+    bool ended = atLogOn->Application()->Terminated();
+    atLogOn.reset();
+    Sim.Windows.ProcessId = 2;
+    return ended;
+  };
+  Sim.Windows.ProcessId = 2;
+  TProgram elevated(Sim.Platform());
+  ASSERT_TRUE(elevated.Start());
+  EXPECT_EQ(atLogOn, nullptr);
+  EXPECT_EQ(Sim.Registry.GetDword(HKEY_CURRENT_USER, "Software\\Kelvane\\Form1",
+                                  "udBoostOnTemp_Position"),
+            66u);
+  EXPECT_EQ(elevated.Form()->TextTrayIcon1->Hint(),
+            "CPU: 47\xB0\nMotherboard: 30\xB0\nFan boost: off");
+  EXPECT_EQ(Sim.Shell.Entries.size(), 1u);
+  EXPECT_TRUE(Sim.System.Boxes.empty());
+
+  // Started again, elevated or not, beside the elevated copy: handed over as ever.
+  EXPECT_FALSE(StartAnother(3));
+  Sim.Windows.ElevatedProcesses.insert(4);
+  EXPECT_FALSE(StartAnother(4));
+  EXPECT_NE(elevated.Form(), nullptr);
 }

@@ -6,30 +6,35 @@
 #include "hw/BusLock.h"
 #include "tests/support/SimFixture.h"
 
-TEST(TrayHint, LinesByReadingAndFault) {
+TEST(TrayHint, LinesByReadingFanLineAndFault) {
   struct TCase {
     TTrayReadings Readings;
     const char* Hint;
   };
   const TCase cases[] = {
-      {{47, 35, false, TReadingFault::None}, "CPU: 47\xB0\nMotherboard: 35\xB0\nFan boost: off"},
-      {{7, 100, true, TReadingFault::None}, "CPU: 7\xB0\nMotherboard: 100\xB0\nFan boost: on"},
-      {{{}, {}, true, TReadingFault::PortsRefused},
-       "CPU: no reading\nMotherboard: no reading\nFan boost: on\n"
-       "Ports refused: the giveio driver is not running (start as administrator)"},
-      {{50, {}, false, TReadingFault::Wow64},
-       "CPU: 50\xB0\nMotherboard: no reading\nFan boost: off\n"
-       "No readings: 64-bit Windows cannot load the 32-bit port driver"},
-      {{50, 30, true, TReadingFault::BusHeld},
-       "CPU: 50\xB0\nMotherboard: 30\xB0\nFan boost: on\n"
+      {{47, 35, TFanLine::Normal, TReadingFault::None},
+       "CPU: 47\xB0\nMotherboard: 35\xB0\nFan boost: off"},
+      {{7, 100, TFanLine::Boosted, TReadingFault::None},
+       "CPU: 7\xB0\nMotherboard: 100\xB0\nFan boost: on"},
+      {{{}, {}, TFanLine::Unknown, TReadingFault::PortsRefused},
+       "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
+       "Ports refused: giveio not running (run as administrator)"},
+      {{50, {}, TFanLine::Unknown, TReadingFault::Wow64},
+       "CPU: 50\xB0\nMotherboard: no reading\nFan boost: unknown\n"
+       "No readings: 64-bit Windows cannot load the port driver"},
+      {{50, 30, TFanLine::BoostedBlind, TReadingFault::BusHeld},
+       "CPU: 50\xB0\nMotherboard: 30\xB0\nFan boost: on (no reading)\n"
        "No readings: the sensor bus is held by another monitor"},
+      {{{}, {}, TFanLine::Unknown, TReadingFault::DriverUnprotected},
+       "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
+       "Other users can replace giveio.sys: use Kelvane's setup"},
   };
   for (const TCase& c : cases) EXPECT_EQ(TrayHint(c.Readings), c.Hint);
   // The longest hint there can be still fits the entry's tip whole.
-  for (TReadingFault fault :
-       {TReadingFault::PortsRefused, TReadingFault::Wow64, TReadingFault::BusHeld}) {
-    EXPECT_LE(TrayHint({255, 255, false, fault}).size(), 127u);
-    EXPECT_LE(TrayHint({{}, {}, false, fault}).size(), 127u);
+  for (TReadingFault fault : {TReadingFault::PortsRefused, TReadingFault::Wow64,
+                              TReadingFault::BusHeld, TReadingFault::DriverUnprotected}) {
+    EXPECT_LE(TrayHint({255, 255, TFanLine::BoostedBlind, fault}).size(), 127u);
+    EXPECT_LE(TrayHint({{}, {}, TFanLine::BoostedBlind, fault}).size(), 127u);
   }
 }
 
@@ -63,7 +68,7 @@ TEST(TrayHint, TheProgramSaysWhatItReadsAndWhyNot) {
   program.RunFor(5000);
   EXPECT_EQ(EntryTip(program),
             "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on\n"
-            "Ports refused: the giveio driver is not running (start as administrator)");
+            "Ports refused: giveio not running (run as administrator)");
 
   program.Sim.System.DriverLoads = true;  // the next recovery starts it again
   program.RunFor(5000);
@@ -84,8 +89,8 @@ TEST(TrayHint, SixtyFourBitWindowsIsNamedAndNeverWaitedFor) {
   EXPECT_TRUE(program.Sim.System.Services.empty());
   EXPECT_EQ(program.Sim.Chip.Log().size(), 24u);  // per refresh: the first read and the fan
   EXPECT_EQ(EntryTip(program),
-            "CPU: no reading\nMotherboard: no reading\nFan boost: on\n"
-            "No readings: 64-bit Windows cannot load the 32-bit port driver");
+            "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
+            "No readings: 64-bit Windows cannot load the port driver");
 }
 
 // A busy shell that times out a change keeps the entry and refuses the add that follows: a

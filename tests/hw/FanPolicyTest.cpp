@@ -50,6 +50,33 @@ TEST(FanPolicy, DecisionTable) {
         << d.Off << ")";
 }
 
+// Refresh by refresh: a reading ('-' none) and the state each decision leaves the line in
+// ('B' boosted by the thresholds, 'b' boosted for want of a reading, 'n' normal); on 65, off 55.
+TEST(FanPolicy, WithoutReadingsTheLineHoldsThenBoosts) {
+  struct TRun {
+    std::vector<int> Readings;  // -1: no reading
+    const char* States;
+  };
+  const TRun runs[] = {
+      {{-1, -1, 40}, "bbn"},                      // before the first reading: boosted
+      {{40, -1, -1, -1, -1}, "nnnbb"},            // the third refresh in a row without one
+      {{40, -1, -1, 40, -1, -1, 70}, "nnnnnnB"},  // a reading starts the count again
+      {{70, -1, -1, -1, 50}, "BBBbn"},            // the next reading decides again
+      {{60, 60, -1, 60}, "BBBB"},                 // between the thresholds the state holds
+  };
+  for (const TRun& run : runs) {
+    TFanPolicy policy;
+    bool boosted = true;
+    std::string states;
+    for (int reading : run.Readings) {
+      boosted =
+          policy.Decide(boosted, reading < 0 ? std::nullopt : std::optional<int>(reading), 65, 55);
+      states += !boosted ? 'n' : policy.Blind() ? 'b' : 'B';
+    }
+    EXPECT_EQ(states, run.States) << "run ending " << run.Readings.back();
+  }
+}
+
 TEST(FanLine, WritesOnlyTheTwoWholeBytes) {
   TSimPlatform sim;
   sim.System.PortsGranted = true;

@@ -206,3 +206,16 @@ check "planted 60 shows at the first show" \
 # ---- log-off ends it too ---------------------------------------------------------------------
 probe endsession $FORM >/dev/null
 check "the end of the session ends the demo" wait_for 15 demo_gone
+
+# ---- a forced shutdown: no query, and the process ended as soon as its windows answered ------
+show_new_demo
+read -r cx cy _ _ <<<"$(form_value client)"
+xdotool mousemove $((cx + 186)) $((cy + 161))
+sleep 0.3
+xdotool click 1
+sleep 0.5
+xdotool mousemove 1000 740
+probe forcedend $FORM >/dev/null
+check "a forced shutdown ended the demo" wait_for 5 demo_gone
+check "the on-threshold raised before the forced shutdown is stored (70 -> 71)" \
+  test "$(registry_value udBoostOnTemp_Position)" = "REG_DWORD 0x47"

@@ -5,6 +5,9 @@
 //   wineprobe window CLASS           style, exstyle, visible, rects, caption, foreground
 //   wineprobe close CLASS            posts WM_CLOSE to the window
 //   wineprobe endsession CLASS       sends WM_QUERYENDSESSION then WM_ENDSESSION
+//   wineprobe forcedend CLASS        a forced shutdown: WM_ENDSESSION alone to every top-level
+//                                    window of the owner process, CLASS's last, then the
+//                                    process is ended at once
 //   wineprobe taskbarcreated         broadcasts the shell's "TaskbarCreated"
 //   wineprobe msgbox CAPTION         the text of a message box as the user reads it, in UTF-8
 //   wineprobe tooltip                the text of every tooltip shown now, in UTF-8
@@ -109,6 +112,38 @@ BOOL CALLBACK ListAppWindow(HWND w, LPARAM pid) {
   std::printf("taskbar [%s]\n", caption);
   return TRUE;
 }
+struct TProcessWindows {
+  DWORD Process;
+  HWND Last;
+  int Sent;
+};
+
+BOOL CALLBACK SendEndSession(HWND w, LPARAM data) {
+  auto& windows = *reinterpret_cast<TProcessWindows*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner != windows.Process || w == windows.Last) return TRUE;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(w, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 5000, &ignored);
+  ++windows.Sent;
+  return TRUE;
+}
+
+int ForcedEnd(const char* cls) {
+  HWND main = FindByClass(cls);
+  if (!main) return 1;
+  TProcessWindows windows{0, main, 0};
+  GetWindowThreadProcessId(main, &windows.Process);
+  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, windows.Process);
+  if (!process) return 2;
+  EnumWindows(SendEndSession, reinterpret_cast<LPARAM>(&windows));
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 5000, &ignored);
+  bool ended = TerminateProcess(process, 0) != 0;
+  CloseHandle(process);
+  std::printf("endsession sent to %d windows\n", windows.Sent + 1);
+  return ended ? 0 : 3;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +162,7 @@ int main(int argc, char** argv) {
     std::printf("queryendsession %ld\n", static_cast<long>(ok));
     return 0;
   }
+  if (verb == "forcedend" && argc > 2) return ForcedEnd(argv[2]);
   if (verb == "taskbarcreated") {
     UINT message = RegisterWindowMessageA("TaskbarCreated");
     return PostMessageA(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
