@@ -2,7 +2,7 @@
 
 namespace {
 std::string Reading(const char* name, const std::optional<int>& value) {
-  return std::string(name) + ": " + (value ? std::to_string(*value) + "\xB0" : "no reading");
+  return std::string(name) + ": " + (value ? std::to_string(*value) + "\xC2\xB0" : "no reading");
 }
 
 // Plain words a user can act on, each short enough that the hint stays whole.

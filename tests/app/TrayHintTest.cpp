@@ -5,6 +5,7 @@
 #include "app/TrayHint.h"
 #include "hw/BusLock.h"
 #include "tests/support/SimFixture.h"
+#include "tray/Utf16.h"
 
 TEST(TrayHint, LinesByReadingAndFault) {
   struct TCase {
@@ -12,31 +13,33 @@ TEST(TrayHint, LinesByReadingAndFault) {
     const char* Hint;
   };
   const TCase cases[] = {
-      {{47, 35, false, TReadingFault::None}, "CPU: 47\xB0\nMotherboard: 35\xB0\nFan boost: off"},
-      {{7, 100, true, TReadingFault::None}, "CPU: 7\xB0\nMotherboard: 100\xB0\nFan boost: on"},
+      {{47, 35, false, TReadingFault::None},
+       "CPU: 47\xC2\xB0\nMotherboard: 35\xC2\xB0\nFan boost: off"},
+      {{7, 100, true, TReadingFault::None},
+       "CPU: 7\xC2\xB0\nMotherboard: 100\xC2\xB0\nFan boost: on"},
       {{{}, {}, true, TReadingFault::PortsRefused},
        "CPU: no reading\nMotherboard: no reading\nFan boost: on\n"
        "Ports refused: the giveio driver is not running (start as administrator)"},
       {{50, {}, false, TReadingFault::Wow64},
-       "CPU: 50\xB0\nMotherboard: no reading\nFan boost: off\n"
+       "CPU: 50\xC2\xB0\nMotherboard: no reading\nFan boost: off\n"
        "No readings: 64-bit Windows cannot load the 32-bit port driver"},
       {{50, 30, true, TReadingFault::BusHeld},
-       "CPU: 50\xB0\nMotherboard: 30\xB0\nFan boost: on\n"
+       "CPU: 50\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on\n"
        "No readings: the sensor bus is held by another monitor"},
   };
   for (const TCase& c : cases) EXPECT_EQ(TrayHint(c.Readings), c.Hint);
   // The longest hint there can be still fits the entry's tip whole.
   for (TReadingFault fault :
        {TReadingFault::PortsRefused, TReadingFault::Wow64, TReadingFault::BusHeld}) {
-    EXPECT_LE(TrayHint({255, 255, false, fault}).size(), 127u);
-    EXPECT_LE(TrayHint({{}, {}, false, fault}).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, false, fault})).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, false, fault})).size(), 127u);
   }
 }
 
 namespace {
 std::string EntryTip(const TSimProgram& program) {
   if (program.Sim.Shell.Entries.size() != 1) return "(no entry)";
-  return program.Sim.Shell.Entries.begin()->second.szTip;
+  return TSimShell::TipText(program.Sim.Shell.Entries.begin()->second);
 }
 }  // namespace
 
@@ -46,14 +49,14 @@ TEST(TrayHint, TheProgramSaysWhatItReadsAndWhyNot) {
   TSimProgram program;
   program.Sim.Chip.SetTemperatures(70, 40);
   program.Start();
-  EXPECT_EQ(EntryTip(program), "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on");
+  EXPECT_EQ(EntryTip(program), "CPU: 70\xC2\xB0\nMotherboard: 40\xC2\xB0\nFan boost: on");
 
   program.Sim.System.HoldMutex(kBusMutexName);
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(5000);
   EXPECT_EQ(program.Sim.Shell.Requests.size(), before + 1);
   EXPECT_EQ(EntryTip(program),
-            "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on\n"
+            "CPU: 70\xC2\xB0\nMotherboard: 40\xC2\xB0\nFan boost: on\n"
             "No readings: the sensor bus is held by another monitor");
   program.Sim.System.ReleaseHeldMutex(kBusMutexName);
 
@@ -62,12 +65,12 @@ TEST(TrayHint, TheProgramSaysWhatItReadsAndWhyNot) {
   program.Sim.System.DriverLoads = false;
   program.RunFor(5000);
   EXPECT_EQ(EntryTip(program),
-            "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on\n"
+            "CPU: 70\xC2\xB0\nMotherboard: 40\xC2\xB0\nFan boost: on\n"
             "Ports refused: the giveio driver is not running (start as administrator)");
 
   program.Sim.System.DriverLoads = true;  // the next recovery starts it again
   program.RunFor(5000);
-  EXPECT_EQ(EntryTip(program), "CPU: 50\xB0\nMotherboard: 41\xB0\nFan boost: off");
+  EXPECT_EQ(EntryTip(program), "CPU: 50\xC2\xB0\nMotherboard: 41\xC2\xB0\nFan boost: off");
 }
 
 // On 64-bit Windows: nothing is registered, shown or waited for; the hint says why there
@@ -97,7 +100,7 @@ TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
   program.Sim.Shell.TimeOutModifies = 1;
   program.Sim.Chip.SetTemperatures(51, 30);
   program.RunFor(5000);
-  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 50\xB0");  // the shell kept the old one
+  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 50\xC2\xB0");  // the shell kept the old one
   program.Sim.Chip.SetTemperatures(52, 30);
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(5000);
@@ -107,7 +110,7 @@ TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
   EXPECT_FALSE(requests[before].Accepted);
   EXPECT_EQ(requests[before + 1].Message, NIM_MODIFY);
   EXPECT_TRUE(requests[before + 1].Accepted);
-  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 52\xB0");
+  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 52\xC2\xB0");
   EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Entries.begin()->second.hIcon),
             form.TextTrayIcon1->Icon()->Handle());
   before = requests.size();
