@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <optional>
 
 #include "platform/sim/SimText.h"
 
@@ -29,8 +30,13 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
   request.Message = message;
   request.Data = data;
   if (Absent || Refusing) return false;
-  TNotifyIconData taken = data;
-  std::fill(std::begin(taken.szTip) + TipUnits(data.cbSize) - 1, std::end(taken.szTip), 0);
+  const TNotifyIconData* record = &data;
+  std::optional<TNotifyIconData> shortTip;
+  if (TipUnits(data.cbSize) < std::size(data.szTip)) {
+    record = &shortTip.emplace(data);
+    std::fill(std::begin(shortTip->szTip) + TipUnits(data.cbSize) - 1, std::end(shortTip->szTip),
+              0);
+  }
   auto key = std::make_pair(data.hWnd, data.uID);
   auto it = Entries.find(key);
   switch (message) {
@@ -40,7 +46,7 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
         --RefuseAdds;
         return false;
       }
-      Entries[key] = taken;
+      Entries[key] = *record;
       if (TimeOutAdds > 0) {
         --TimeOutAdds;
         return false;
@@ -52,7 +58,7 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
         --TimeOutModifies;
         return false;
       }
-      Merge(it->second, taken);
+      Merge(it->second, *record);
       break;
     case NIM_DELETE:
       if (it == Entries.end()) return false;

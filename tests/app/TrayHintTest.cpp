@@ -100,7 +100,7 @@ TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
   program.Sim.Shell.TimeOutModifies = 1;
   program.Sim.Chip.SetTemperatures(51, 30);
   program.RunFor(5000);
-  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 50\xC2\xB0");  // the shell kept the old one
+  EXPECT_EQ(EntryTip(program).substr(0, 9), "CPU: 50\xC2\xB0");  // the shell kept the old one
   program.Sim.Chip.SetTemperatures(52, 30);
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(5000);
@@ -110,7 +110,7 @@ TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
   EXPECT_FALSE(requests[before].Accepted);
   EXPECT_EQ(requests[before + 1].Message, NIM_MODIFY);
   EXPECT_TRUE(requests[before + 1].Accepted);
-  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 52\xC2\xB0");
+  EXPECT_EQ(EntryTip(program).substr(0, 9), "CPU: 52\xC2\xB0");
   EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Entries.begin()->second.hIcon),
             form.TextTrayIcon1->Icon()->Handle());
   before = requests.size();
