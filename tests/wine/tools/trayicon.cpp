@@ -11,7 +11,6 @@
 
 #include "app/Unit1.h"
 #include "platform/sim/SimChip.h"
-#include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/support/ImageListIcon.h"
 
@@ -75,7 +74,6 @@ int main() {
     if (column >= TTextTrayIcon::kIconSize) ++beyond;
     if (column == TTextTrayIcon::kIconSize - 1) ++underFrame;
   }
-  std::printf("ansi_code_page %u\n", static_cast<unsigned>(GetACP()));
   std::printf("unicode_same_as_ansi %d\n", pixels == ansi && extent.X == ansiExtent.X ? 1 : 0);
   std::printf("text_width %d\n", extent.X);
   std::printf("text_left %d\n", x);
