@@ -2,7 +2,7 @@
 
 namespace {
 std::string Reading(const char* name, const std::optional<int>& value) {
-  return std::string(name) + ": " + (value ? std::to_string(*value) + "\xB0" : "no reading");
+  return std::string(name) + ": " + (value ? std::to_string(*value) + "\xC2\xB0" : "no reading");
 }
 
 const char* FanLine(TFanLine fan) {

@@ -28,6 +28,6 @@ struct TTrayReadings {
   TReadingFault NotRead = TReadingFault::None;
 };
 
-// Lines joined by "\n", with the degree sign; never longer than the entry's tip holds
-// (127 characters).
+// UTF-8 lines joined by "\n", with the degree sign; never longer than the entry's tip holds
+// (127 UTF-16 units).
 std::string TrayHint(const TTrayReadings& readings);

@@ -13,7 +13,7 @@
 
 namespace {
 constexpr std::uint32_t kRecoverySleepMs = 1000;
-constexpr char kDegreeSign[] = "\xB0";  // in the ANSI code page
+constexpr char kDegreeSign[] = "\xC2\xB0";  // UTF-8, as the tray takes its text
 
 // The tray picture kept with the window description, in 16 colours (' ' is transparent).
 // The text rendering replaces it before the message loop runs.
@@ -116,7 +116,7 @@ void TForm1::LoadDescription() {
   TextTrayIcon1->SetIconVisible(true);
   TextTrayIcon1->SetIconIndex(0);
   TextTrayIcon1->OnClick = {this, &TForm1::TextTrayIcon1Click};
-  TextTrayIcon1->SetText("00\xB0");
+  TextTrayIcon1->SetText("00\xC2\xB0");
   TextTrayIcon1->Font().SetName("Arial Narrow");
   TextTrayIcon1->Font().SetHeight(-11);
   TextTrayIcon1->Font().SetColor(clPurple);

@@ -25,7 +25,7 @@ void BM_RenderAndPush(benchmark::State& state) {
   TTextTrayIcon* icon = MakeIcon(root);
   int i = 0;
   for (auto _ : state) {
-    icon->SetText(std::to_string(40 + i++ % 40) + "\xB0");
+    icon->SetText(std::to_string(40 + i++ % 40) + "\xC2\xB0");
     // The shell's log would grow without end; a real shell keeps no history either.
     if (sim.Shell.Requests.size() > 1024) sim.Shell.Requests.clear();
   }
@@ -40,7 +40,7 @@ void BM_RenderAndPushTransparent(benchmark::State& state) {
   TTextTrayIcon* icon = MakeIcon(root);
   icon->SetColor(clNone);
   for (auto _ : state) {
-    icon->SetText("45\xB0");
+    icon->SetText("45\xC2\xB0");
     if (sim.Shell.Requests.size() > 1024) sim.Shell.Requests.clear();
   }
   state.SetItemsProcessed(state.iterations());

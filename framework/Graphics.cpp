@@ -276,9 +276,22 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   FGdi.TextOut(FDc, x, y, text);
 }
 
+void TCanvas::TextOut(int x, int y, const std::u16string& text) {
+  RequireFont();
+  RequireBrush();
+  if (FDc == HDc::None) return;
+  FGdi.SetTextColor(FDc, ToRGB(FFont.Color()));
+  FGdi.TextOutW(FDc, x, y, text);
+}
+
 TPoint TCanvas::TextExtent(const std::string& text) {
   RequireFont();
   return FDc != HDc::None ? FGdi.GetTextExtent(FDc, text) : TPoint{};
+}
+
+TPoint TCanvas::TextExtent(const std::u16string& text) {
+  RequireFont();
+  return FDc != HDc::None ? FGdi.GetTextExtentW(FDc, text) : TPoint{};
 }
 
 void TCanvas::Draw(int x, int y, TBitmap& bitmap) {

@@ -241,10 +241,15 @@ class TCanvas {
   void FrameRect(const TRect& rect);
   // Text with its top-left at (x, y) in the font's colour; cells in the brush colour unless
   // the brush is clear.
+  // ANSI text is read in the system's code page; UTF-16 text reads the same on every one.
   void TextOut(int x, int y, const std::string& text);
+  void TextOut(int x, int y, const std::u16string& text);
   TPoint TextExtent(const std::string& text);
+  TPoint TextExtent(const std::u16string& text);
   int TextWidth(const std::string& text) { return TextExtent(text).X; }
+  int TextWidth(const std::u16string& text) { return TextExtent(text).X; }
   int TextHeight(const std::string& text) { return TextExtent(text).Y; }
+  int TextHeight(const std::u16string& text) { return TextExtent(text).Y; }
   // Draws a bitmap at (x, y); a transparent bitmap leaves out its transparent colour.
   void Draw(int x, int y, TBitmap& bitmap);
   // Copies a block of another canvas to (x, y) unchanged.

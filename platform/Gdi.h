@@ -141,10 +141,15 @@ class IGdi {
   virtual TColorRef SetTextColor(HDc dc, TColorRef color) = 0;
   virtual TColorRef SetBkColor(HDc dc, TColorRef color) = 0;
   virtual int SetBkMode(HDc dc, int mode) = 0;
-  // Size in pixels of the text in the selected font.
+  // Size in pixels of the text in the selected font. The text is bytes of the system's ANSI
+  // code page, which decides the characters (0xB0 is a degree sign on 1252, half of a
+  // two-byte character on 936).
   virtual TPoint GetTextExtent(HDc dc, const std::string& text) = 0;
   // Top-left of the text at (x, y); the cells get the background colour in OPAQUE mode.
   virtual bool TextOut(HDc dc, int x, int y, const std::string& text) = 0;
+  // The same for UTF-16 text, whose characters do not depend on the code page.
+  virtual TPoint GetTextExtentW(HDc dc, const std::u16string& text) = 0;
+  virtual bool TextOutW(HDc dc, int x, int y, const std::u16string& text) = 0;
 
   // ---- icons ---------------------------------------------------------------
   // An icon of the bitmap's size and image: pixels of exactly `maskColor` become

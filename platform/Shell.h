@@ -1,7 +1,9 @@
 #pragma once
 // The shell's notification area and the common-controls version. The notify record is the
-// system's ANSI record as a 32-bit process lays it out: the size with the 128-byte tip and
-// the balloon fields (488 bytes). Handles and identities travel as 32-bit numbers in it.
+// system's wide record as a 32-bit process lays it out: the size with the 128-unit tip and
+// the balloon fields (936 bytes). Its texts are UTF-16, so they read the same on every ANSI
+// code page (on the double-byte ones an ANSI tip would lose characters such as the degree
+// sign). Handles and identities travel as 32-bit numbers in it.
 #include <cstddef>
 #include <cstdint>
 
@@ -22,23 +24,23 @@ struct TNotifyIconData {
   std::uint32_t uFlags = 0;
   std::uint32_t uCallbackMessage = 0;
   std::uint32_t hIcon = 0;
-  char szTip[128] = {};
+  char16_t szTip[128] = {};
   std::uint32_t dwState = 0;
   std::uint32_t dwStateMask = 0;
-  char szInfo[256] = {};
+  char16_t szInfo[256] = {};
   std::uint32_t uVersion = 0;  // shares its place with the balloon time-out
-  char szInfoTitle[64] = {};
+  char16_t szInfoTitle[64] = {};
   std::uint32_t dwInfoFlags = 0;
 };
-inline constexpr std::uint32_t NotifyIconDataSize = 488;
+inline constexpr std::uint32_t NotifyIconDataSize = 936;
 static_assert(sizeof(TNotifyIconData) == NotifyIconDataSize);
 static_assert(offsetof(TNotifyIconData, hIcon) == 20);
 static_assert(offsetof(TNotifyIconData, szTip) == 24);
-static_assert(offsetof(TNotifyIconData, dwState) == 152);
-static_assert(offsetof(TNotifyIconData, szInfo) == 160);
-static_assert(offsetof(TNotifyIconData, uVersion) == 416);
-static_assert(offsetof(TNotifyIconData, szInfoTitle) == 420);
-static_assert(offsetof(TNotifyIconData, dwInfoFlags) == 484);
+static_assert(offsetof(TNotifyIconData, dwState) == 280);
+static_assert(offsetof(TNotifyIconData, szInfo) == 288);
+static_assert(offsetof(TNotifyIconData, uVersion) == 800);
+static_assert(offsetof(TNotifyIconData, szInfoTitle) == 804);
+static_assert(offsetof(TNotifyIconData, dwInfoFlags) == 932);
 
 // A file version, major.minor.
 struct TFileVersion {

@@ -1,5 +1,7 @@
 #include "tray/TextTrayIcon.h"
 
+#include "tray/Utf16.h"
+
 namespace {
 // Centring is done over 15 pixels, not 16, with a division that truncates toward zero:
 // the text sits half a pixel left of and above the picture's middle.
@@ -102,19 +104,23 @@ void TTextTrayIcon::RenderText() {
   canvas.FillRect({0, 0, kIconSize, kIconSize});
   canvas.Font().Assign(*FFont);
 
+  // Drawn as UTF-16: the degree sign's ANSI byte is another character, or half of one, on
+  // the double-byte code pages.
   std::size_t firstBreak = FText.find('\r');
   if (firstBreak == std::string::npos) {
-    TPoint extent = canvas.TextExtent(FText);
+    std::u16string text = Utf16FromUtf8(FText);
+    TPoint extent = canvas.TextExtent(text);
     int x = (kSpan - extent.X) / 2 + FOptions->OffsetX();
     int y = (kSpan - extent.Y) / 2 + FOptions->OffsetY();
-    canvas.TextOut(x, y, FText);
+    canvas.TextOut(x, y, text);
   } else {
     std::vector<std::string> lines = SplitTextLines(FText);
     int count = static_cast<int>(lines.size());
-    int lineHeight = canvas.TextHeight(FText.substr(firstBreak)) + FOptions->LineDistance();
+    int lineHeight =
+        canvas.TextHeight(Utf16FromUtf8(FText.substr(firstBreak))) + FOptions->LineDistance();
     int top = (kSpan - count * lineHeight) / 2 + FOptions->OffsetY();
     for (int i = 0; i < count; ++i) {
-      const std::string& line = lines[static_cast<std::size_t>(i)];
+      std::u16string line = Utf16FromUtf8(lines[static_cast<std::size_t>(i)]);
       int x = (kSpan - canvas.TextWidth(line)) / 2 + FOptions->OffsetX();
       canvas.TextOut(x, top + i * lineHeight, line);
     }

@@ -17,8 +17,8 @@ class TTextTrayIcon : public TTrayIcon {
   ~TTextTrayIcon() override;
 
   // ---- published properties -------------------------------------------------
-  // Every assignment renders and pushes again, the current value included: the text is
-  // the live temperature and the shell gets it at every refresh.
+  // UTF-8. Every assignment renders and pushes again, the current value included: the text
+  // is the live temperature and the shell gets it at every refresh.
   const std::string& Text() const { return FText; }
   void SetText(const std::string& value);
   // Attribute changes of the font render too, each on its own.

@@ -6,11 +6,12 @@
 #include "framework/Forms.h"
 #include "platform/Exception.h"
 #include "tray/TrayIconHandler.h"
+#include "tray/Utf16.h"
 
 namespace {
 constexpr int kVkControl = 0x11;
 constexpr int kVkMenu = 0x12;
-constexpr std::size_t kTipLength = 127;  // the record's tip holds 128 bytes with the end mark
+constexpr std::size_t kTipLength = 127;  // the record's tip holds 128 units with the end mark
 }  // namespace
 
 TTrayIcon::TTrayIcon(TComponent* owner, TPlatform* platform) : TComponent(owner, platform) {
@@ -108,8 +109,12 @@ void TTrayIcon::FillEntryRecord() {
     FEntryRecord.hIcon = 0;
   }
   std::memset(FEntryRecord.szTip, 0, sizeof FEntryRecord.szTip);
-  if (!FHint.empty() && FShowHint)
-    std::memcpy(FEntryRecord.szTip, FHint.data(), std::min(FHint.size(), kTipLength));
+  if (FHint.empty() || !FShowHint) return;
+  std::u16string tip = Utf16FromUtf8(FHint);
+  std::size_t length = std::min(tip.size(), kTipLength);
+  // A character outside the basic plane takes two units: it goes whole or not at all.
+  if (length < tip.size() && tip[length - 1] >= 0xD800 && tip[length - 1] <= 0xDBFF) --length;
+  std::copy_n(tip.data(), length, FEntryRecord.szTip);
 }
 
 bool TTrayIcon::SendRequest(std::uint32_t message) {
@@ -119,22 +124,18 @@ bool TTrayIcon::SendRequest(std::uint32_t message) {
 
 bool TTrayIcon::AddTrayEntry() {
   FIconVisible = true;
-  // A refused add of an entry the shell already has is the shell's answer to a duplicate.
   bool accepted = SendRequest(NIM_ADD);
-  // A busy shell may time out a change yet keep the entry, and then refuses the add as a
-  // duplicate: a change brings that entry up to date, and its success shows it is there.
-  if (!accepted && FEntryInDoubt) accepted = SendRequest(NIM_MODIFY);
-  if (accepted) {
-    FEntryAdded = true;
-    FEntryInDoubt = false;
-  }
+  // A refused add may be the shell's answer to a duplicate: a busy shell (at log-on) can time
+  // out an add or a change yet keep the entry. A change brings such an entry up to date, and
+  // its success shows the entry is there; without one the entry would keep its first picture.
+  if (!accepted) accepted = SendRequest(NIM_MODIFY);
+  if (accepted) FEntryAdded = true;
   return accepted;
 }
 
 bool TTrayIcon::DeleteTrayEntry() {
   FIconVisible = false;
   FEntryAdded = false;
-  FEntryInDoubt = false;
   return SendRequest(NIM_DELETE);
 }
 
@@ -143,10 +144,8 @@ bool TTrayIcon::UpdateTrayEntry() {
   // entry at every update (each refresh makes one) until it takes it.
   if (FIconVisible && !FEntryAdded) return AddTrayEntry();
   bool accepted = SendRequest(NIM_MODIFY);
-  if (!accepted) {
-    FEntryInDoubt = FEntryAdded;
-    FEntryAdded = false;
-  }
+  // Refused: the shell lost the entry, or kept it and timed out; the next update adds it.
+  if (!accepted) FEntryAdded = false;
   return accepted;
 }
 
@@ -156,7 +155,8 @@ void TTrayIcon::Loaded() {
   TComponent::Loaded();
   if (dynamic_cast<TWinControl*>(Owner())) DoStartup();
   UpdateTrayEntry();
-  // The entry was added while loading; the shell refuses this second add, which is fine.
+  // The entry was added while loading; the shell refuses this second add, and the change
+  // that follows it finds the entry there.
   SetIconVisible(FIconVisible);
   SetCycleIcons(FCycleIcons);
   // Version 0: the callback's lParam carries the plain pointer messages.

@@ -31,6 +31,7 @@ class TTrayIcon : public TComponent {
   void SetIcon(const TIcon* value);
   bool IconVisible() const { return FIconVisible; }
   void SetIconVisible(bool value);
+  // UTF-8; the tip carries its first 127 UTF-16 units.
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& value);
   // Takes the hint without a request of its own: it goes with the next update, so a caller
@@ -56,7 +57,8 @@ class TTrayIcon : public TComponent {
 
   // ---- the shell entry --------------------------------------------------------
   // Each returns whether the shell accepted. A visible entry the shell refused, or lost (it
-  // refused a change), is added again at the next update.
+  // refused a change), is added again at the next update; every refused add is followed by a
+  // change, in case the shell has the entry after all.
   virtual bool AddTrayEntry();
   virtual bool DeleteTrayEntry();
   virtual bool UpdateTrayEntry();
@@ -115,9 +117,6 @@ class TTrayIcon : public TComponent {
   TNotifyIconData FEntryRecord;
   // The shell took the entry (or accepted a change to it) and has not refused one since.
   bool FEntryAdded = false;
-  // The shell refused a change to the entry it had: it may have lost the entry, or kept it
-  // and timed out.
-  bool FEntryInDoubt = false;
   bool FLeftDownSeen = false;
   TPoint FLastPointer;
 

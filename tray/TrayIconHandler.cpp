@@ -26,8 +26,12 @@ TTrayIconHandler* TTrayIconHandler::Instance(const TPlatform& platform) {
 }
 
 TTrayIconHandler::TTrayIconHandler(TPlatform& platform) : FWindows(platform.Windows) {
-  if (platform.Shell.ComCtlVersion() >= kRestartAnnounced)
+  if (platform.Shell.ComCtlVersion() >= kRestartAnnounced) {
     FShellRestartMessage = platform.Windows.RegisterWindowMessage("TaskbarCreated");
+    // The shell runs with the user's ordinary rights: without this, an elevated copy never
+    // hears that the shell restarted and stays out of the notification area.
+    if (FShellRestartMessage != 0) platform.Windows.ChangeWindowMessageFilter(FShellRestartMessage);
+  }
   TWindowParams params;
   params.Class = TWindowClass::Utility;
   params.Style = WS_POPUP;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/sim/SimText.h"
+
 // Sections: tables | objects and contexts | lines | fills and pixels | blocks | text | icons
 
 namespace {
@@ -40,9 +42,9 @@ constexpr std::uint8_t kHatches[6][8] = {
     {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // diagonal cross
 };
 
-// The built-in font: 5 x 7 glyphs, one string per row.
+// The built-in font: 5 x 7 glyphs, one string per row, by character.
 struct TGlyph {
-  unsigned char Code;
+  char32_t Code;
   const char* Rows[7];
 };
 constexpr TGlyph kGlyphs[] = {
@@ -65,7 +67,7 @@ constexpr TGlyph kGlyphs[] = {
     {0, {"#####", "#...#", "#...#", "#...#", "#...#", "#...#", "#####"}},
 };
 
-const TGlyph& GlyphOf(unsigned char code) {
+const TGlyph& GlyphOf(char32_t code) {
   for (const TGlyph& g : kGlyphs)
     if (g.Code == code) return g;
   return kGlyphs[std::size(kGlyphs) - 1];
@@ -614,22 +616,38 @@ int TSimGdi::SetBkMode(HDc handle, int mode) {
 }
 
 TPoint TSimGdi::GetTextExtent(HDc handle, const std::string& text) {
+  return CharsExtent(handle, SimDecodeAnsi(text, AnsiCodePage).size());
+}
+
+bool TSimGdi::TextOut(HDc handle, int x, int y, const std::string& text) {
+  return DrawChars(handle, x, y, SimDecodeAnsi(text, AnsiCodePage));
+}
+
+TPoint TSimGdi::GetTextExtentW(HDc handle, const std::u16string& text) {
+  return CharsExtent(handle, SimDecodeUtf16(text).size());
+}
+
+bool TSimGdi::TextOutW(HDc handle, int x, int y, const std::u16string& text) {
+  return DrawChars(handle, x, y, SimDecodeUtf16(text));
+}
+
+TPoint TSimGdi::CharsExtent(HDc handle, std::size_t characters) {
   TDc* dc = FindDc(handle);
   if (!dc) return {};
   const TFontParams& font = FObjects[SimId(dc->State.Font)].Font;
   int advance = kCharAdvance + (font.Bold ? 1 : 0);
   int height = font.Height == 0 ? kStockFontHeight : std::abs(font.Height);
-  return {advance * static_cast<int>(text.size()), height};
+  return {advance * static_cast<int>(characters), height};
 }
 
-bool TSimGdi::TextOut(HDc handle, int x, int y, const std::string& text) {
+bool TSimGdi::DrawChars(HDc handle, int x, int y, const std::u32string& text) {
   TDc* dc = FindDc(handle);
   if (!dc) return false;
   TImage* surface = SurfaceOf(*dc);
   if (!surface) return false;
   ++Stats.Texts;
   const TFontParams& font = FObjects[SimId(dc->State.Font)].Font;
-  TPoint extent = GetTextExtent(handle, text);
+  TPoint extent = CharsExtent(handle, text.size());
   int advance = kCharAdvance + (font.Bold ? 1 : 0);
   TPoint o = dc->State.Origin;
   if (dc->State.BkMode == OPAQUE)
@@ -638,7 +656,7 @@ bool TSimGdi::TextOut(HDc handle, int x, int y, const std::string& text) {
         Plot(*dc, *surface, x + i + o.X, y + j + o.Y, dc->State.Bk);
   int top = std::max(0, (extent.Y - kGlyphHeight) / 2);
   for (std::size_t n = 0; n < text.size(); ++n) {
-    const TGlyph& glyph = GlyphOf(static_cast<unsigned char>(text[n]));
+    const TGlyph& glyph = GlyphOf(text[n]);
     int left = x + static_cast<int>(n) * advance;
     for (int row = 0; row < kGlyphHeight; ++row)
       for (int col = 0; col < kGlyphWidth; ++col) {

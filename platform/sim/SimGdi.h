@@ -9,7 +9,9 @@
 // Each window gets a surface of its client size at its first paint; tests read its pixels.
 // The built-in font has fixed metrics (see kCharAdvance and kGlyph*) so text placement is
 // exact: every character is 6 pixels wide (7 in bold) and the text is as high as the font's
-// height in pixels (13 for the stock font).
+// height in pixels (13 for the stock font). ANSI text is read in the machine's code page, as
+// the system's ...A calls read it: a byte that is a degree sign on 1252 is another character,
+// or half of one, elsewhere. A character the font lacks is drawn as a hollow box.
 #include <array>
 #include <cstdint>
 #include <map>
@@ -63,6 +65,8 @@ class TSimGdi : public IGdi {
   int SetBkMode(HDc dc, int mode) override;
   TPoint GetTextExtent(HDc dc, const std::string& text) override;
   bool TextOut(HDc dc, int x, int y, const std::string& text) override;
+  TPoint GetTextExtentW(HDc dc, const std::u16string& text) override;
+  bool TextOutW(HDc dc, int x, int y, const std::u16string& text) override;
   HIcon CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) override;
   HIcon CopyIcon(HIcon icon) override;
   bool DestroyIcon(HIcon icon) override;
@@ -79,6 +83,8 @@ class TSimGdi : public IGdi {
 
   // ---- the machine ---------------------------------------------------------
   int BitsPerPixel = 32;
+  // The code page ANSI text is read in (1252, 1251, or double-byte 932, 936, 949, 950).
+  int AnsiCodePage = 1252;
   // Classic system colours by default; tests may change any entry.
   std::array<TColorRef, COLOR_COUNT> SysColors;
   // Bitmap resources of the simulated executable, by name.
@@ -178,6 +184,9 @@ class TSimGdi : public IGdi {
   // Device-space plotting with the surface and clip limits.
   void Plot(TDc& dc, TImage& surface, int dx, int dy, TColorRef color);
   void PaintBrushPixel(TDc& dc, TImage& surface, int dx, int dy, const TObject& brush);
+  // Text measured and drawn by characters, whichever call (ANSI or wide) brought it.
+  TPoint CharsExtent(HDc dc, std::size_t characters);
+  bool DrawChars(HDc dc, int x, int y, const std::u32string& text);
   void Blit(HDc dst, int x, int y, int width, int height, HDc src, int srcX, int srcY,
             std::optional<TColorRef> transparent);
 

@@ -26,6 +26,9 @@ class TSimPlatform {
 
   TPlatform& Platform() { return FPlatform; }
   const TPlatform& Platform() const { return FPlatform; }
+  // The machine's ANSI code page (1252 unless set): how the ANSI calls read text bytes.
+  void SetAnsiCodePage(int codePage) { Gdi.AnsiCodePage = codePage; }
+  int AnsiCodePage() const { return Gdi.AnsiCodePage; }
   // Pumps messages and timers until the virtual clock has advanced by `milliseconds`.
   void RunFor(std::uint32_t milliseconds) { Windows.RunFor(milliseconds); }
 

@@ -1,12 +1,18 @@
 #include "platform/sim/SimShell.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <optional>
+
+#include "platform/sim/SimText.h"
 
 namespace {
-// Record sizes the system accepts: the first layout, the one with the 128-byte tip and the
-// balloon fields, and the later ones with a GUID and a balloon icon.
-bool KnownSize(std::uint32_t size) {
-  return size == 88 || size == NotifyIconDataSize || size == 504 || size == 508;
+// Units of the tip the wide call reads, by the record's size: 128 with the layout that has
+// the balloon fields and the later ones (a GUID, a balloon icon); any other size, an ANSI
+// record's included, is read as the first layout, whose tip holds 64 with its end mark.
+std::size_t TipUnits(std::uint32_t size) {
+  return size == NotifyIconDataSize || size == 952 || size == 956 ? 128 : 64;
 }
 
 // The fields a change request carries, by its flags.
@@ -23,7 +29,14 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
   TRequest& request = Logging ? Requests.emplace_back() : scratch;
   request.Message = message;
   request.Data = data;
-  if (Absent || Refusing || !KnownSize(data.cbSize)) return false;
+  if (Absent || Refusing) return false;
+  const TNotifyIconData* record = &data;
+  std::optional<TNotifyIconData> shortTip;
+  if (TipUnits(data.cbSize) < std::size(data.szTip)) {
+    record = &shortTip.emplace(data);
+    std::fill(std::begin(shortTip->szTip) + TipUnits(data.cbSize) - 1, std::end(shortTip->szTip),
+              0);
+  }
   auto key = std::make_pair(data.hWnd, data.uID);
   auto it = Entries.find(key);
   switch (message) {
@@ -33,7 +46,11 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
         --RefuseAdds;
         return false;
       }
-      Entries[key] = data;
+      Entries[key] = *record;
+      if (TimeOutAdds > 0) {
+        --TimeOutAdds;
+        return false;
+      }
       break;
     case NIM_MODIFY:
       if (it == Entries.end()) return false;
@@ -41,7 +58,7 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
         --TimeOutModifies;
         return false;
       }
-      Merge(it->second, data);
+      Merge(it->second, *record);
       break;
     case NIM_DELETE:
       if (it == Entries.end()) return false;
@@ -63,11 +80,17 @@ const TNotifyIconData* TSimShell::Entry(HWnd window, std::uint32_t id) const {
   return it == Entries.end() ? nullptr : &it->second;
 }
 
-void TSimShell::Restart(IWindowing& windows) {
+std::string TSimShell::TipText(const TNotifyIconData& data) {
+  return SimUtf8(std::u16string_view(data.szTip, std::size(data.szTip)));
+}
+
+void TSimShell::Restart(TSimWindowing& windows) {
   Entries.clear();
   if (Absent) return;
   constexpr HWnd kBroadcast{0xFFFF};
+  std::uint32_t caller = std::exchange(windows.ProcessId, ProcessId);
   windows.PostMessage(kBroadcast, windows.RegisterWindowMessage("TaskbarCreated"), 0, 0);
+  windows.ProcessId = caller;
 }
 
 bool TSimShell::PostPointerMessage(IWindowing& windows, HWnd window, std::uint32_t id,

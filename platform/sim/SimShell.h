@@ -2,16 +2,19 @@
 // The notification area of the simulated machine. Every request is logged with a copy of its
 // record; entries are kept by (window, identity) with the system's answers: a second add of
 // an entry, and a change or removal of one that is not there, are refused. The shell can be
-// absent, refuse everything, or restart (forgetting its entries and announcing itself to
-// every top-level window with the registered "TaskbarCreated" message).
+// absent, refuse everything, be busy (refuse adds, or time requests out and keep their
+// effect), or restart: forget its entries and announce itself to every top-level window with
+// the registered "TaskbarCreated" message, from its own process. The records are the wide
+// ones; one of a size the wide call does not know is read as its first, short-tipped layout.
 #include <cstdint>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/Shell.h"
-#include "platform/Windowing.h"
 #include "platform/sim/SimHandles.h"
+#include "platform/sim/SimWindowing.h"
 
 class TSimShell : public IShell {
  public:
@@ -28,10 +31,16 @@ class TSimShell : public IShell {
   // A busy shell times out this many changes, counting down: it keeps the entry as it was
   // and reports failure.
   int TimeOutModifies = 0;
+  // A busy shell times out this many adds, counting down: it takes the entry all the same
+  // and reports failure.
+  int TimeOutAdds = 0;
+  // The shell's own process, which runs with the user's ordinary rights.
+  std::uint32_t ProcessId = 0x5E11;
   TFileVersion CommonControlsVersion{5, 82};
 
-  // Forgets every entry, as a restarted shell has none, and broadcasts "TaskbarCreated".
-  void Restart(IWindowing& windows);
+  // Forgets every entry, as a restarted shell has none, and broadcasts "TaskbarCreated" from
+  // the shell's process (so the elevation filter applies to it).
+  void Restart(TSimWindowing& windows);
   // What the shell does when the user acts on an entry: posts the entry's callback message
   // with its identity and the pointer message (WM_LBUTTONDOWN, ...) to the entry's window.
   // False when there is no such entry.
@@ -52,4 +61,6 @@ class TSimShell : public IShell {
   // The entries shown now, as last added or changed.
   std::map<std::pair<std::uint32_t, std::uint32_t>, TNotifyIconData> Entries;
   const TNotifyIconData* Entry(HWnd window, std::uint32_t id) const;
+  // A record's tip as the shell shows it, in UTF-8.
+  static std::string TipText(const TNotifyIconData& data);
 };

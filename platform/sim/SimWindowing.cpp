@@ -238,20 +238,23 @@ std::intptr_t TSimWindowing::SendMessage(HWnd window, std::uint32_t message, std
 
 bool TSimWindowing::PostMessage(HWnd window, std::uint32_t message, std::uintptr_t wParam,
                                 std::intptr_t lParam) {
+  // A broadcast goes to each top-level window the elevation filter lets it reach.
   if (window == kBroadcast) {
     for (const auto& [handle, w] : FWindows)
-      if (w.Params.Parent == HWnd::None) FQueue.push_back({handle, message, wParam, lParam});
+      if (w.Params.Parent == HWnd::None && !Filtered(w.Process, message))
+        FQueue.push_back({handle, message, wParam, lParam});
     return true;
   }
   if (window != HWnd::None && !IsWindow(window)) return false;
-  if (window != HWnd::None && message >= WM_USER) {
-    std::uint32_t receiver = FWindows[window].Process;
-    if (receiver != ProcessId && ElevatedProcesses.count(receiver) &&
-        !ElevatedProcesses.count(ProcessId) && !FFilterOpen[receiver].count(message))
-      return false;  // the elevation filter, as the system's: refused, not queued
-  }
+  // The elevation filter, as the system's: refused, not queued.
+  if (window != HWnd::None && Filtered(FWindows[window].Process, message)) return false;
   FQueue.push_back({window, message, wParam, lParam});
   return true;
+}
+
+bool TSimWindowing::Filtered(std::uint32_t receiver, std::uint32_t message) {
+  return message >= WM_USER && receiver != ProcessId && ElevatedProcesses.count(receiver) &&
+         !ElevatedProcesses.count(ProcessId) && !FFilterOpen[receiver].count(message);
 }
 
 void TSimWindowing::PostQuitMessage(int exitCode) {

@@ -142,6 +142,8 @@ class TSimWindowing : public IWindowing {
   std::intptr_t StandardControlProc(TWindow& w, HWnd window, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam);
   HWnd TopLevelOf(HWnd window) const;
+  // Whether the elevation filter drops a message posted from the calling process.
+  bool Filtered(std::uint32_t receiver, std::uint32_t message);
   void InvalidateTree(HWnd window);
   bool TakeNextMessage(TMsg& msg, bool advanceClock);
 

@@ -229,6 +229,19 @@ bool TWin32Gdi::TextOut(HDc dc, int x, int y, const std::string& text) {
   return ::TextOutA(ToWin32(dc), x, y, text.data(), static_cast<int>(text.size())) != 0;
 }
 
+// WCHAR and char16_t are both UTF-16 units: the text goes as it is.
+TPoint TWin32Gdi::GetTextExtentW(HDc dc, const std::u16string& text) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(ToWin32(dc), reinterpret_cast<const WCHAR*>(text.data()),
+                          static_cast<int>(text.size()), &size);
+  return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
+}
+
+bool TWin32Gdi::TextOutW(HDc dc, int x, int y, const std::u16string& text) {
+  return ::TextOutW(ToWin32(dc), x, y, reinterpret_cast<const WCHAR*>(text.data()),
+                    static_cast<int>(text.size())) != 0;
+}
+
 HIcon TWin32Gdi::CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) {
   TPoint size = GetBitmapSize(bitmap);
   if (size.X <= 0 || size.Y <= 0) return HIcon::None;

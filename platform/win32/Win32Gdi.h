@@ -42,6 +42,8 @@ class TWin32Gdi : public IGdi {
   int SetBkMode(HDc dc, int mode) override;
   TPoint GetTextExtent(HDc dc, const std::string& text) override;
   bool TextOut(HDc dc, int x, int y, const std::string& text) override;
+  TPoint GetTextExtentW(HDc dc, const std::u16string& text) override;
+  bool TextOutW(HDc dc, int x, int y, const std::u16string& text) override;
   HIcon CreateIconFromBitmap(HGdiObj bitmap, bool useMask, TColorRef maskColor) override;
   HIcon CopyIcon(HIcon icon) override;
   bool DestroyIcon(HIcon icon) override;

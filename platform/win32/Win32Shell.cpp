@@ -6,23 +6,26 @@
 #include <cstring>
 #include <vector>
 
-// The system's ANSI record with the 128-byte tip and the balloon fields; on a 32-bit system
+// The system's wide record with the 128-unit tip and the balloon fields; on a 32-bit system
 // it is our record, byte for byte. A 64-bit build (for testing) has wider handles: the fields
 // are handed over one by one, and the size becomes that system's size of the same layout.
-constexpr std::size_t kSystemRecordSize = offsetof(NOTIFYICONDATAA, guidItem);
+constexpr std::size_t kSystemRecordSize = offsetof(NOTIFYICONDATAW, guidItem);
+static_assert(sizeof(WCHAR) == sizeof(char16_t));
 #ifndef _WIN64
 static_assert(kSystemRecordSize == NotifyIconDataSize);
-static_assert(offsetof(NOTIFYICONDATAA, hWnd) == offsetof(TNotifyIconData, hWnd));
-static_assert(offsetof(NOTIFYICONDATAA, uID) == offsetof(TNotifyIconData, uID));
-static_assert(offsetof(NOTIFYICONDATAA, hIcon) == offsetof(TNotifyIconData, hIcon));
-static_assert(offsetof(NOTIFYICONDATAA, szTip) == offsetof(TNotifyIconData, szTip));
-static_assert(offsetof(NOTIFYICONDATAA, szInfo) == offsetof(TNotifyIconData, szInfo));
-static_assert(offsetof(NOTIFYICONDATAA, uVersion) == offsetof(TNotifyIconData, uVersion));
-static_assert(offsetof(NOTIFYICONDATAA, dwInfoFlags) == offsetof(TNotifyIconData, dwInfoFlags));
+static_assert(offsetof(NOTIFYICONDATAW, hWnd) == offsetof(TNotifyIconData, hWnd));
+static_assert(offsetof(NOTIFYICONDATAW, uID) == offsetof(TNotifyIconData, uID));
+static_assert(offsetof(NOTIFYICONDATAW, hIcon) == offsetof(TNotifyIconData, hIcon));
+static_assert(offsetof(NOTIFYICONDATAW, szTip) == offsetof(TNotifyIconData, szTip));
+static_assert(offsetof(NOTIFYICONDATAW, dwState) == offsetof(TNotifyIconData, dwState));
+static_assert(offsetof(NOTIFYICONDATAW, szInfo) == offsetof(TNotifyIconData, szInfo));
+static_assert(offsetof(NOTIFYICONDATAW, uVersion) == offsetof(TNotifyIconData, uVersion));
+static_assert(offsetof(NOTIFYICONDATAW, szInfoTitle) == offsetof(TNotifyIconData, szInfoTitle));
+static_assert(offsetof(NOTIFYICONDATAW, dwInfoFlags) == offsetof(TNotifyIconData, dwInfoFlags));
 #endif
 
 bool TWin32Shell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
-  NOTIFYICONDATAA record{};
+  NOTIFYICONDATAW record{};
   record.cbSize = data.cbSize == NotifyIconDataSize ? kSystemRecordSize : data.cbSize;
   record.hWnd = ToWin32(static_cast<HWnd>(data.hWnd));
   record.uID = data.uID;
@@ -36,7 +39,7 @@ bool TWin32Shell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data)
   record.uVersion = data.uVersion;
   std::memcpy(record.szInfoTitle, data.szInfoTitle, sizeof data.szInfoTitle);
   record.dwInfoFlags = data.dwInfoFlags;
-  return Shell_NotifyIconA(message, &record) != FALSE;
+  return Shell_NotifyIconW(message, &record) != FALSE;
 }
 
 TFileVersion TWin32Shell::ComCtlVersion() {

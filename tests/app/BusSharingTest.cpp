@@ -59,17 +59,17 @@ TEST(BusSharing, HeldByAnotherToolSkipsExactlyTheRefreshesInside) {
         ASSERT_EQ(log.size(), 1u);  // the fan write alone, decided on the last reading
         EXPECT_EQ(log[0].Port, 0x3F2);
         EXPECT_EQ(log[0].Value, readYet ? kBoosted : kNormal);
-        EXPECT_EQ(form.TextTrayIcon1->Text(), readYet ? "70\xB0" : "50\xB0");
+        EXPECT_EQ(form.TextTrayIcon1->Text(), readYet ? "70\xC2\xB0" : "50\xC2\xB0");
         EXPECT_EQ(form.dgCurrentMotherboardTemp->Value(), readYet ? 40 : 30);
         // At most one request: the same picture, and the hint saying why nothing was read,
         // the first time only.
         ASSERT_LE(program.Sim.Shell.Requests.size(), shellRequests + 1);
-        EXPECT_NE(std::string(program.Sim.Shell.Requests.back().Data.szTip)
+        EXPECT_NE(TSimShell::TipText(program.Sim.Shell.Requests.back().Data)
                       .find("\nNo readings: the sensor bus is held by another monitor"),
                   std::string::npos);
       } else {
         EXPECT_EQ(log.size(), 11u);
-        EXPECT_EQ(form.TextTrayIcon1->Text(), "70\xB0");
+        EXPECT_EQ(form.TextTrayIcon1->Text(), "70\xC2\xB0");
         EXPECT_TRUE(form.Boosted());
       }
     }
@@ -98,7 +98,7 @@ TEST(BusSharing, ALockThatKeepsUsOutLeavesTheChipAloneUntilItsOwnerEnds) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back().Port, 0x3F2);  // the fan line is written as ever
     EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 0);
-    EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xB0");
+    EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xC2\xB0");
   }
   EXPECT_EQ(program.Sim.Clock.Now(), 15000u);           // nothing waited for
   EXPECT_EQ(program.Sim.System.OpenHandleCount(), 2u);  // the controller's locks alone
@@ -106,7 +106,7 @@ TEST(BusSharing, ALockThatKeepsUsOutLeavesTheChipAloneUntilItsOwnerEnds) {
   program.Sim.Chip.ClearLog();
   program.RunFor(5000);
   EXPECT_EQ(program.Sim.Chip.Log().size(), 11u);
-  EXPECT_EQ(form.TextTrayIcon1->Text(), "70\xB0");
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "70\xC2\xB0");
   EXPECT_TRUE(form.Boosted());
   EXPECT_EQ(program.Sim.System.MutexHandleCount(kBusMutexName), 1);
   EXPECT_TRUE(program.Sim.System.MutexSharedWithEveryone(kBusMutexName));
@@ -138,7 +138,7 @@ TEST(BusSharing, AnAbandonedLockIsTakenAndGivenBack) {
   program.Sim.Chip.ClearLog();
   program.RunFor(5000);
   EXPECT_EQ(program.Sim.Chip.Log().size(), 11u);
-  EXPECT_EQ(form.TextTrayIcon1->Text(), "70\xB0");
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "70\xC2\xB0");
   EXPECT_EQ(program.Sim.Clock.Now(), 5000u);  // no waiting
   EXPECT_FALSE(program.Sim.System.MutexOwned(kBusMutexName));
 }
@@ -181,6 +181,6 @@ TEST(BusSharing, OtherFaultsOfTheRefreshReachTheReport) {
     EXPECT_TRUE(form.Boosted());  // the refresh went no further
     sim.RunFor(5000);
     EXPECT_FALSE(form.Boosted());  // the next tick works as ever
-    EXPECT_EQ(form.TextTrayIcon1->Text(), "40\xB0");
+    EXPECT_EQ(form.TextTrayIcon1->Text(), "40\xC2\xB0");
   }
 }

@@ -11,11 +11,6 @@
 namespace {
 constexpr char kKey[] = "Software\\Kelvane\\Form1";
 
-std::string EntryTip(const TSimProgram& program) {
-  if (program.Sim.Shell.Entries.size() != 1) return "(no entry)";
-  return program.Sim.Shell.Entries.begin()->second.szTip;
-}
-
 // Once broken, a fault of the program's own making at every read.
 class TBreakingBus : public IPortBus {
  public:
@@ -45,14 +40,14 @@ TEST(FailSafe, NothingReadBoostsTheFan) {
   EXPECT_EQ(writes.size(), 7u);
   EXPECT_TRUE(std::all_of(writes.begin(), writes.end(), [](std::uint8_t v) { return v == 0x00; }));
   EXPECT_TRUE(form.cbBoosted->Checked());
-  EXPECT_EQ(EntryTip(program),
+  EXPECT_EQ(program.EntryTip(),
             "CPU: no reading\nMotherboard: no reading\nFan boost: on (no reading)\n"
             "No readings: the sensor bus is held by another monitor");
 
   program.Sim.System.ReleaseHeldMutex(kBusMutexName);
   program.RunFor(5000);
   EXPECT_EQ(program.FanWrites().back(), 0x14);
-  EXPECT_EQ(EntryTip(program), "CPU: 40\xB0\nMotherboard: 30\xB0\nFan boost: off");
+  EXPECT_EQ(program.EntryTip(), "CPU: 40\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: off");
 
   program.Sim.System.HoldMutex(kBusMutexName);
   program.Sim.Chip.SetTemperatures(90, 30);  // unseen
@@ -60,7 +55,7 @@ TEST(FailSafe, NothingReadBoostsTheFan) {
     program.RunFor(5000);
     EXPECT_EQ(program.FanWrites().back(), expected);
   }
-  EXPECT_NE(EntryTip(program).find("Fan boost: on (no reading)\n"), std::string::npos);
+  EXPECT_NE(program.EntryTip().find("Fan boost: on (no reading)\n"), std::string::npos);
 }
 
 // No write of the fan line has succeeded: the tip does not claim a state.
@@ -69,9 +64,9 @@ TEST(FailSafe, RefusedFanWriteLeavesTheLineUnknown) {
   program.Sim.Chip.FailAccess(11);  // the first refresh's fan write
   program.Start();
   EXPECT_TRUE(program.FanWrites().empty());
-  EXPECT_EQ(EntryTip(program), "CPU: 45\xB0\nMotherboard: 30\xB0\nFan boost: unknown");
+  EXPECT_EQ(program.EntryTip(), "CPU: 45\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: unknown");
   program.RunFor(5000);
-  EXPECT_EQ(EntryTip(program), "CPU: 45\xB0\nMotherboard: 30\xB0\nFan boost: off");
+  EXPECT_EQ(program.EntryTip(), "CPU: 45\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: off");
 }
 
 // A fault that recurs at every refresh is reported in one box while that box stays open (a

@@ -24,7 +24,7 @@ TEST(Monitor, FirstRefreshMakesTheElevenAccessesInOrder) {
   TForm1& form = program.Start();
   EXPECT_EQ(program.Sim.Chip.Log(), RefreshAccesses(44, 46, 30, kNormal));
   EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 44);
-  EXPECT_EQ(form.TextTrayIcon1->Text(), "46\xB0");  // the second, separate reading
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "46\xC2\xB0");  // the second, separate reading
   EXPECT_EQ(form.dgCurrentMotherboardTemp->Value(), 30);
   EXPECT_EQ(program.Sim.Chip.Register(0x4E), 0x01);
 }
@@ -78,11 +78,11 @@ TEST(Monitor, FanPortIsWrittenOnEveryTickWithOnlyTheTwoValues) {
 }
 
 TEST(Monitor, TrayTextIsTheReadingAndTheDegreeSign) {
-  for (auto [reading, text] : {std::pair<int, const char*>{7, "7\xB0"},
-                               {47, "47\xB0"},
-                               {100, "100\xB0"},
-                               {0, "0\xB0"},
-                               {255, "255\xB0"}}) {
+  for (auto [reading, text] : {std::pair<int, const char*>{7, "7\xC2\xB0"},
+                               {47, "47\xC2\xB0"},
+                               {100, "100\xC2\xB0"},
+                               {0, "0\xC2\xB0"},
+                               {255, "255\xC2\xB0"}}) {
     TSimProgram program;
     program.Sim.Chip.SetTemperatures(static_cast<std::uint8_t>(reading), 30);
     TForm1& form = program.Start();
@@ -121,7 +121,7 @@ TEST(Monitor, FaultAtEachAccessOfARefresh) {
 
     double cpu = failing > 4 ? 70 : 40;
     EXPECT_EQ(form.dgCurrentCPUTemp->Value(), cpu);
-    EXPECT_EQ(form.TextTrayIcon1->Text(), failing > 8 ? "70\xB0" : "40\xB0");
+    EXPECT_EQ(form.TextTrayIcon1->Text(), failing > 8 ? "70\xC2\xB0" : "40\xC2\xB0");
     EXPECT_EQ(form.dgCurrentMotherboardTemp->Value(), failing > 10 ? 35 : 30);
     if (failing == 11) {
       // The fan write failed: the state and the lamp keep their values.
@@ -138,14 +138,14 @@ TEST(Monitor, EveryAccessRefusedKeepsTheStartValues) {
   TSimProgram program;
   program.Sim.System.DriverLoads = false;  // the driver never opens the ports
   TForm1& form = program.Start();
-  EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xB0");
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xC2\xB0");
   EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 0);
   EXPECT_TRUE(form.Boosted());
   EXPECT_FALSE(form.cbBoosted->Checked());
   // The readings and the fan write were refused: one recovery, one pause.
   EXPECT_EQ(program.Sim.Clock.Now(), 1000u);
   program.RunFor(60000);
-  EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xB0");
+  EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xC2\xB0");
   EXPECT_TRUE(form.Boosted());
   EXPECT_TRUE(program.FanWrites().empty());
   // The bus lock's and the controller's two, kept for the program's life.

@@ -238,7 +238,7 @@ TEST_F(OneInstance, ElevatedStartTakesOverFromAnUnelevatedCopy) {
                                   "udBoostOnTemp_Position"),
             66u);
   EXPECT_EQ(elevated.Form()->TextTrayIcon1->Hint(),
-            "CPU: 47\xB0\nMotherboard: 30\xB0\nFan boost: off");
+            "CPU: 47\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: off");
   EXPECT_EQ(Sim.Shell.Entries.size(), 1u);
   EXPECT_TRUE(Sim.System.Boxes.empty());
 

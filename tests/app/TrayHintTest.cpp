@@ -5,6 +5,7 @@
 #include "app/TrayHint.h"
 #include "hw/BusLock.h"
 #include "tests/support/SimFixture.h"
+#include "tray/Utf16.h"
 
 TEST(TrayHint, LinesByReadingFanLineAndFault) {
   struct TCase {
@@ -13,17 +14,17 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
   };
   const TCase cases[] = {
       {{47, 35, TFanLine::Normal, TReadingFault::None},
-       "CPU: 47\xB0\nMotherboard: 35\xB0\nFan boost: off"},
+       "CPU: 47\xC2\xB0\nMotherboard: 35\xC2\xB0\nFan boost: off"},
       {{7, 100, TFanLine::Boosted, TReadingFault::None},
-       "CPU: 7\xB0\nMotherboard: 100\xB0\nFan boost: on"},
+       "CPU: 7\xC2\xB0\nMotherboard: 100\xC2\xB0\nFan boost: on"},
       {{{}, {}, TFanLine::Unknown, TReadingFault::PortsRefused},
        "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
        "Ports refused: giveio not running (run as administrator)"},
       {{50, {}, TFanLine::Unknown, TReadingFault::Wow64},
-       "CPU: 50\xB0\nMotherboard: no reading\nFan boost: unknown\n"
+       "CPU: 50\xC2\xB0\nMotherboard: no reading\nFan boost: unknown\n"
        "No readings: 64-bit Windows cannot load the port driver"},
       {{50, 30, TFanLine::BoostedBlind, TReadingFault::BusHeld},
-       "CPU: 50\xB0\nMotherboard: 30\xB0\nFan boost: on (no reading)\n"
+       "CPU: 50\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on (no reading)\n"
        "No readings: the sensor bus is held by another monitor"},
       {{{}, {}, TFanLine::Unknown, TReadingFault::DriverUnprotected},
        "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
@@ -33,17 +34,10 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
   // The longest hint there can be still fits the entry's tip whole.
   for (TReadingFault fault : {TReadingFault::PortsRefused, TReadingFault::Wow64,
                               TReadingFault::BusHeld, TReadingFault::DriverUnprotected}) {
-    EXPECT_LE(TrayHint({255, 255, TFanLine::BoostedBlind, fault}).size(), 127u);
-    EXPECT_LE(TrayHint({{}, {}, TFanLine::BoostedBlind, fault}).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault})).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault})).size(), 127u);
   }
 }
-
-namespace {
-std::string EntryTip(const TSimProgram& program) {
-  if (program.Sim.Shell.Entries.size() != 1) return "(no entry)";
-  return program.Sim.Shell.Entries.begin()->second.szTip;
-}
-}  // namespace
 
 // The hint follows the window: readings, the boost, the fault line that comes and goes; every
 // refresh is one request to the shell.
@@ -51,14 +45,14 @@ TEST(TrayHint, TheProgramSaysWhatItReadsAndWhyNot) {
   TSimProgram program;
   program.Sim.Chip.SetTemperatures(70, 40);
   program.Start();
-  EXPECT_EQ(EntryTip(program), "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on");
+  EXPECT_EQ(program.EntryTip(), "CPU: 70\xC2\xB0\nMotherboard: 40\xC2\xB0\nFan boost: on");
 
   program.Sim.System.HoldMutex(kBusMutexName);
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(5000);
   EXPECT_EQ(program.Sim.Shell.Requests.size(), before + 1);
-  EXPECT_EQ(EntryTip(program),
-            "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on\n"
+  EXPECT_EQ(program.EntryTip(),
+            "CPU: 70\xC2\xB0\nMotherboard: 40\xC2\xB0\nFan boost: on\n"
             "No readings: the sensor bus is held by another monitor");
   program.Sim.System.ReleaseHeldMutex(kBusMutexName);
 
@@ -66,13 +60,13 @@ TEST(TrayHint, TheProgramSaysWhatItReadsAndWhyNot) {
   program.Sim.System.PortsGranted = false;  // the driver stopped: every access is refused
   program.Sim.System.DriverLoads = false;
   program.RunFor(5000);
-  EXPECT_EQ(EntryTip(program),
-            "CPU: 70\xB0\nMotherboard: 40\xB0\nFan boost: on\n"
+  EXPECT_EQ(program.EntryTip(),
+            "CPU: 70\xC2\xB0\nMotherboard: 40\xC2\xB0\nFan boost: on\n"
             "Ports refused: giveio not running (run as administrator)");
 
   program.Sim.System.DriverLoads = true;  // the next recovery starts it again
   program.RunFor(5000);
-  EXPECT_EQ(EntryTip(program), "CPU: 50\xB0\nMotherboard: 41\xB0\nFan boost: off");
+  EXPECT_EQ(program.EntryTip(), "CPU: 50\xC2\xB0\nMotherboard: 41\xC2\xB0\nFan boost: off");
 }
 
 // On 64-bit Windows: nothing is registered, shown or waited for; the hint says why there
@@ -88,7 +82,7 @@ TEST(TrayHint, SixtyFourBitWindowsIsNamedAndNeverWaitedFor) {
   EXPECT_TRUE(program.Sim.System.Boxes.empty());
   EXPECT_TRUE(program.Sim.System.Services.empty());
   EXPECT_EQ(program.Sim.Chip.Log().size(), 24u);  // per refresh: the first read and the fan
-  EXPECT_EQ(EntryTip(program),
+  EXPECT_EQ(program.EntryTip(),
             "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
             "No readings: 64-bit Windows cannot load the port driver");
 }
@@ -102,7 +96,7 @@ TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
   program.Sim.Shell.TimeOutModifies = 1;
   program.Sim.Chip.SetTemperatures(51, 30);
   program.RunFor(5000);
-  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 50\xB0");  // the shell kept the old one
+  EXPECT_EQ(program.EntryTip().substr(0, 9), "CPU: 50\xC2\xB0");  // the shell kept the old one
   program.Sim.Chip.SetTemperatures(52, 30);
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(5000);
@@ -112,7 +106,7 @@ TEST(TrayHint, AChangeTimedOutByABusyShellIsMadeGoodAtTheNextRefresh) {
   EXPECT_FALSE(requests[before].Accepted);
   EXPECT_EQ(requests[before + 1].Message, NIM_MODIFY);
   EXPECT_TRUE(requests[before + 1].Accepted);
-  EXPECT_EQ(EntryTip(program).substr(0, 8), "CPU: 52\xB0");
+  EXPECT_EQ(program.EntryTip().substr(0, 9), "CPU: 52\xC2\xB0");
   EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Entries.begin()->second.hIcon),
             form.TextTrayIcon1->Icon()->Handle());
   before = requests.size();

@@ -1,7 +1,8 @@
 // The notification area: entries kept by window and identity, with the system's answers to
 // a second add, to changes and removals of entries that are not there; and the version of
 // the common controls.
-#include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "tests/contract/ContractPlatform.h"
 
@@ -22,7 +23,8 @@ class TTrayOwner {
     for (std::uint32_t id : FAdded) Shell().NotifyIcon(NIM_DELETE, Record(id, 0));
     ContractPlatform().Gdi.DestroyIcon(FIcon);
   }
-  TNotifyIconData Record(std::uint32_t id, std::uint32_t flags, const char* tip = "") const {
+  TNotifyIconData Record(std::uint32_t id, std::uint32_t flags,
+                         std::u16string_view tip = u"") const {
     TNotifyIconData data;
     data.cbSize = NotifyIconDataSize;
     data.hWnd = static_cast<std::uint32_t>(FWindow.Handle());
@@ -30,11 +32,11 @@ class TTrayOwner {
     data.uFlags = flags;
     data.uCallbackMessage = WM_APP + 20;
     data.hIcon = static_cast<std::uint32_t>(FIcon);
-    std::strncpy(data.szTip, tip, sizeof data.szTip - 1);
+    tip.copy(data.szTip, std::size(data.szTip) - 1);
     return data;
   }
   bool Add(std::uint32_t id) {
-    bool added = Shell().NotifyIcon(NIM_ADD, Record(id, NIF_MESSAGE | NIF_ICON | NIF_TIP, "42"));
+    bool added = Shell().NotifyIcon(NIM_ADD, Record(id, NIF_MESSAGE | NIF_ICON | NIF_TIP, u"42"));
     if (added) FAdded.push_back(id);
     return added;
   }
@@ -57,9 +59,9 @@ TEST(Shell, AddingAnEntryTwiceIsRefusedTheSecondTime) {
 TEST(Shell, ChangesReachOnlyEntriesThatAreThere) {
   TTrayOwner owner;
   ASSERT_TRUE(owner.Add(3));
-  EXPECT_TRUE(Shell().NotifyIcon(NIM_MODIFY, owner.Record(3, NIF_TIP, "43")));
+  EXPECT_TRUE(Shell().NotifyIcon(NIM_MODIFY, owner.Record(3, NIF_TIP, u"43")));
   EXPECT_TRUE(Shell().NotifyIcon(NIM_MODIFY, owner.Record(3, NIF_ICON)));
-  EXPECT_FALSE(Shell().NotifyIcon(NIM_MODIFY, owner.Record(4, NIF_TIP, "44")));
+  EXPECT_FALSE(Shell().NotifyIcon(NIM_MODIFY, owner.Record(4, NIF_TIP, u"44")));
 }
 
 TEST(Shell, RemovalTakesTheEntryAwayOnce) {
@@ -67,7 +69,7 @@ TEST(Shell, RemovalTakesTheEntryAwayOnce) {
   ASSERT_TRUE(owner.Add(5));
   EXPECT_TRUE(Shell().NotifyIcon(NIM_DELETE, owner.Record(5, 0)));
   EXPECT_FALSE(Shell().NotifyIcon(NIM_DELETE, owner.Record(5, 0)));
-  EXPECT_FALSE(Shell().NotifyIcon(NIM_MODIFY, owner.Record(5, NIF_TIP, "x")));
+  EXPECT_FALSE(Shell().NotifyIcon(NIM_MODIFY, owner.Record(5, NIF_TIP, u"x")));
   EXPECT_TRUE(owner.Add(5)) << "and it can come back";
 }
 

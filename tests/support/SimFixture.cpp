@@ -39,3 +39,8 @@ std::vector<std::uint8_t> TSimProgram::FanWrites() const {
     if (a.Port == TSimChip::FanPort && a.Write && !a.Faulted) writes.push_back(a.Value);
   return writes;
 }
+
+std::string TSimProgram::EntryTip() const {
+  if (Sim.Shell.Entries.size() != 1) return "(no entry)";
+  return TSimShell::TipText(Sim.Shell.Entries.begin()->second);
+}

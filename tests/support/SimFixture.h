@@ -24,6 +24,8 @@ class TSimProgram {
   TApplication* Application() const { return FProgram ? FProgram->Application() : nullptr; }
 
   std::string DriverPath() const;
+  // The tip of the program's one tray entry as the shell has it, in UTF-8.
+  std::string EntryTip() const;
   // The values written to the fan port so far.
   std::vector<std::uint8_t> FanWrites() const;
 

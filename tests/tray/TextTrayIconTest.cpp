@@ -113,7 +113,7 @@ TEST(TextPlacement, CarriageReturnsMakeLinesEachCentredOnItsOwnWidth) {
 TEST(TextPlacement, SplitTextLines) {
   using L = std::vector<std::string>;
   EXPECT_EQ(TTextTrayIcon::SplitTextLines(""), L{""});
-  EXPECT_EQ(TTextTrayIcon::SplitTextLines("45\xB0"), L{"45\xB0"});
+  EXPECT_EQ(TTextTrayIcon::SplitTextLines("45\xC2\xB0"), L{"45\xC2\xB0"});
   EXPECT_EQ(TTextTrayIcon::SplitTextLines("a\rb"), (L{"a", "b"}));
   EXPECT_EQ(TTextTrayIcon::SplitTextLines("a\r\nb"), (L{"a", "\nb"}));
   EXPECT_EQ(TTextTrayIcon::SplitTextLines("a\r"), (L{"a", ""}));
@@ -183,7 +183,7 @@ TEST(TextPicture, IconHasTheImageAndMaskAnImageListGives) {
     rig.Icon->Font().SetColor(clPurple);
     rig.Icon->SetBorder(true);
     rig.Icon->SetColor(ground);
-    rig.Icon->SetText("47\xB0");
+    rig.Icon->SetText("47\xC2\xB0");
     HIcon reference = ImageListIcon(rig.Sim.Gdi, rig.Icon->TextBitmap(), rig.Icon->FillColour());
     EXPECT_TRUE(SameIconImage(rig.Sim.Gdi, rig.Icon->Icon()->Handle(), reference)) << ground;
     rig.Sim.Gdi.DestroyIcon(reference);
@@ -236,8 +236,8 @@ TEST(TextRebuilds, EveryAssignmentRendersAndPushesOnlyRealOptionChangesDo) {
     int Renders;
   };
   const std::vector<TStep> steps = {
-      {"text", [](TTextTrayIcon& i) { i.SetText("45\xB0"); }, 1},
-      {"the same text", [](TTextTrayIcon& i) { i.SetText("45\xB0"); }, 1},
+      {"text", [](TTextTrayIcon& i) { i.SetText("45\xC2\xB0"); }, 1},
+      {"the same text", [](TTextTrayIcon& i) { i.SetText("45\xC2\xB0"); }, 1},
       {"the same colour", [](TTextTrayIcon& i) { i.SetColor(i.Color()); }, 1},
       {"the same border", [](TTextTrayIcon& i) { i.SetBorder(false); }, 1},
       {"the same border colour", [](TTextTrayIcon& i) { i.SetBorderColor(clBlack); }, 1},
@@ -271,11 +271,11 @@ TEST(TextRebuilds, ARenderingMakesOneIconAndNoBitmapOrImageList) {
   TRig rig;
   rig.Icon->SetIconVisible(true);
   rig.Icon->SetBorder(true);
-  rig.Icon->SetText("00\xB0");
+  rig.Icon->SetText("00\xC2\xB0");
   using K = TSimGdi::TKind;
   auto made = [&](K kind) { return rig.Sim.Gdi.Stats.Made[static_cast<int>(kind)]; };
   int bitmaps = made(K::Bitmap), lists = made(K::ImageList), icons = made(K::Icon);
-  for (int i = 0; i < 10; ++i) rig.Icon->SetText(std::to_string(40 + i) + "\xB0");
+  for (int i = 0; i < 10; ++i) rig.Icon->SetText(std::to_string(40 + i) + "\xC2\xB0");
   EXPECT_EQ(made(K::Bitmap) - bitmaps, 0);
   EXPECT_EQ(made(K::ImageList) - lists, 0);
   EXPECT_EQ(made(K::Icon) - icons, 10);
@@ -294,7 +294,7 @@ TEST(TextRebuilds, TenThousandRenderingsLeaveNoHandlesBehind) {
   TRig rig;
   rig.Icon->SetIconVisible(true);
   rig.Icon->SetBorder(true);
-  rig.Icon->SetText("00\xB0");
+  rig.Icon->SetText("00\xC2\xB0");
   using K = TSimGdi::TKind;
   auto counts = [&] {
     std::vector<std::size_t> n;
@@ -304,7 +304,7 @@ TEST(TextRebuilds, TenThousandRenderingsLeaveNoHandlesBehind) {
   };
   auto before = counts();
   for (int i = 0; i < 10000; ++i) {
-    rig.Icon->SetText(std::to_string(i % 100) + "\xB0");
+    rig.Icon->SetText(std::to_string(i % 100) + "\xC2\xB0");
     if (i % 1000 == 0) rig.Icon->SetColor(i % 2000 ? clNone : clBtnFace);
   }
   EXPECT_EQ(counts(), before);

@@ -163,7 +163,7 @@ TEST(TrayRecord, AddCarriesTheRecordByteForByte) {
   ASSERT_EQ(request.Message, NIM_ADD);
   EXPECT_TRUE(request.Accepted);
   auto b = Bytes(request.Data);
-  EXPECT_EQ(Dword(b, 0), 488u);
+  EXPECT_EQ(Dword(b, 0), 936u);
   EXPECT_EQ(static_cast<HWnd>(Dword(b, 4)), rig.TrayWindow());
   EXPECT_NE(Dword(b, 8), 0u);
   EXPECT_EQ(Dword(b, 12), 7u);
@@ -189,25 +189,34 @@ TEST(TrayRecord, IdentitiesAreUniqueAndEveryRequestHasAllThreeFlags) {
   EXPECT_TRUE(rig.Sim.Shell.Entries.empty());
 }
 
-TEST(TrayRecord, TipIsTheHintCutTo127CharactersOrAllZero) {
+// The hint is UTF-8; the tip is UTF-16, whatever the system's code page.
+TEST(TrayRecord, TipIsTheHintInUtf16CutTo127UnitsOrAllZero) {
   struct TCase {
-    std::size_t Length;
+    std::string Hint;
     bool ShowHint;
-    std::size_t TipLength;
+    std::u16string Tip;
   };
-  for (TCase c : {TCase{0, true, 0}, TCase{1, true, 1}, TCase{127, true, 127},
-                  TCase{128, true, 127}, TCase{200, true, 127}, TCase{200, false, 0}}) {
+  const TCase cases[] = {
+      {"", true, u""},
+      {"CPU: 45\xC2\xB0\nFan", true, u"CPU: 45\u00B0\nFan"},
+      {std::string(127, 'a'), true, std::u16string(127, u'a')},
+      {std::string(200, 'a'), true, std::u16string(127, u'a')},
+      {std::string(126, 'a') + "\xC2\xB0\xC2\xB0", true, std::u16string(126, u'a') + u"\u00B0"},
+      // A character outside the basic plane is two units: cut before it, not through it.
+      {std::string(126, 'a') + "\xF0\x9F\x8C\xA1", true, std::u16string(126, u'a')},
+      {"47\xB0", true, u"47\uFFFD"},  // a lone ANSI byte is no UTF-8
+      {std::string(200, 'a'), false, u""},
+  };
+  for (const TCase& c : cases) {
     TRig rig;
     rig.Icon->SetIconVisible(true);
     rig.Icon->SetHint(std::string(300, 'z'));  // leaves nothing behind for the next one
     rig.Icon->SetShowHint(c.ShowHint);
-    std::string hint;
-    for (std::size_t i = 0; i < c.Length; ++i) hint += static_cast<char>('a' + i % 26);
-    rig.Icon->SetHint(hint);
+    rig.Icon->SetHint(c.Hint);
     const TNotifyIconData& data = rig.Sim.Shell.Requests.back().Data;
-    EXPECT_EQ(TipOf(data), hint.substr(0, c.TipLength)) << c.Length;
-    for (std::size_t i = c.TipLength; i < sizeof data.szTip; ++i)
-      ASSERT_EQ(data.szTip[i], 0) << c.Length << " byte " << i;
+    EXPECT_EQ(std::u16string(data.szTip, c.Tip.size()), c.Tip) << c.Hint;
+    for (std::size_t i = c.Tip.size(); i < std::size(data.szTip); ++i)
+      ASSERT_EQ(data.szTip[i], 0) << c.Hint << " unit " << i;
   }
 }
 
@@ -223,8 +232,9 @@ TEST(TrayRecord, EverySetterPushesEvenWithTheSameValue) {
   EXPECT_EQ(rig.Icon->IconIndex(), 0);
   EXPECT_EQ(rig.RequestMessages(),
             (std::vector<std::uint32_t>{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY,
-                                        NIM_MODIFY}));
+                                        NIM_MODIFY, NIM_MODIFY}));
   EXPECT_FALSE(rig.Sim.Shell.Requests[1].Accepted);
+  EXPECT_TRUE(rig.Sim.Shell.Requests[2].Accepted);  // the change after the refused add
 }
 
 TEST(TrayRecord, EndOfLoadingUpdatesAddsAgainAndSetsVersionZero) {
@@ -234,10 +244,11 @@ TEST(TrayRecord, EndOfLoadingUpdatesAddsAgainAndSetsVersionZero) {
   rig.Sim.Shell.Requests.clear();
   rig.Icon->EndLoading();
   EXPECT_EQ(rig.RequestMessages(),
-            (std::vector<std::uint32_t>{NIM_MODIFY, NIM_ADD, NIM_SETVERSION}));
+            (std::vector<std::uint32_t>{NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_SETVERSION}));
   EXPECT_FALSE(rig.Sim.Shell.Requests[1].Accepted);
   EXPECT_TRUE(rig.Sim.Shell.Requests[2].Accepted);
-  EXPECT_EQ(rig.Sim.Shell.Requests[2].Data.uVersion, 0u);
+  EXPECT_TRUE(rig.Sim.Shell.Requests[3].Accepted);
+  EXPECT_EQ(rig.Sim.Shell.Requests[3].Data.uVersion, 0u);
 }
 
 TEST(TrayRecord, AnEntryTheShellRefusedIsAddedAtTheNextUpdate) {
@@ -247,7 +258,8 @@ TEST(TrayRecord, AnEntryTheShellRefusedIsAddedAtTheNextUpdate) {
   EXPECT_TRUE(rig.Icon->IconVisible());
   EXPECT_FALSE(rig.Sim.Shell.Requests.back().Accepted);
   rig.Icon->SetHint("x");  // still no shell: offered again, refused again
-  EXPECT_EQ(rig.RequestMessages(), (std::vector<std::uint32_t>{NIM_ADD, NIM_ADD}));
+  EXPECT_EQ(rig.RequestMessages(),
+            (std::vector<std::uint32_t>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY}));
   rig.Sim.Shell.Absent = false;
   rig.Icon->SetHint("y");  // the shell is there: the update adds the entry, with the hint
   EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_ADD);
@@ -278,8 +290,8 @@ TEST(TrayRecord, AChangeTheShellRefusedIsFollowedByAnAdd) {
 TEST(TrayRecord, ARefusedDuplicateAddKeepsChangingTheEntry) {
   TRig rig;
   rig.Icon->SetIconVisible(true);
-  rig.Icon->SetIconVisible(true);  // the shell refuses the duplicate
-  EXPECT_FALSE(rig.Sim.Shell.Requests.back().Accepted);
+  rig.Icon->SetIconVisible(true);  // the shell refuses the duplicate; a change follows
+  EXPECT_FALSE(rig.Sim.Shell.Requests[1].Accepted);
   rig.Icon->SetHint("a");
   EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_MODIFY);
   EXPECT_TRUE(rig.Sim.Shell.Requests.back().Accepted);

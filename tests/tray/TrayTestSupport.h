@@ -32,6 +32,4 @@ struct TTrayRig {
   }
 };
 
-inline std::string TipOf(const TNotifyIconData& data) {
-  return std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip));
-}
+inline std::string TipOf(const TNotifyIconData& data) { return TSimShell::TipText(data); }

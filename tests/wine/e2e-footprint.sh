@@ -47,6 +47,8 @@ check "a library failure arrives as an exception under the trimmed runtime" \
   test "$(icon_value library_error_caught)" = 1
 check "a two-digit reading's degree sign lies inside the icon ($(icon_value degree_ink) pixels, $(icon_value degree_ink_beyond_icon) beyond)" \
   test "$(icon_value degree_ink)" -gt 0 -a "$(icon_value degree_ink_beyond_icon)" = 0
+check "the text drawn from UTF-16 equals the ANSI drawing on the prefix's code page (1252), pixel for pixel" \
+  test "$(icon_value unicode_same_as_ansi)" = 1
 
 # ---- a library fault inside a paint reaches the report -------------------------------------
 # paintfault's first paint asks a text for a position past its end. The trimmed runtime must

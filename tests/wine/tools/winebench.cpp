@@ -56,11 +56,12 @@ int main(int argc, char** argv) {
     Pump(windows);
   });
   long beforeTexts = platform.Gdi().LiveObjects();
-  double text = MicrosecondsEach(
-      count, [&](int i) { form->TextTrayIcon1->SetText(std::to_string(40 + i % 30) + "\xB0"); });
+  double text = MicrosecondsEach(count, [&](int i) {
+    form->TextTrayIcon1->SetText(std::to_string(40 + i % 30) + "\xC2\xB0");
+  });
   long afterTexts = platform.Gdi().LiveObjects();
   auto* probe = NewComponent<TTextTrayProbe>(form);
-  probe->SetText("47\xB0");
+  probe->SetText("47\xC2\xB0");
   double render = MicrosecondsEach(count, [&](int) { probe->RenderText(); });
   double makeIcon = MicrosecondsEach(count, [&](int) {
     TIcon icon(platform.Platform().Gdi);
