@@ -1,8 +1,8 @@
 ; The setup program: installs Kelvane for every user of the machine, starts it at log-on if
 ; chosen and lists it in "Programs and Features"; an upgrade or an uninstall first closes the
-; copy that runs, and an upgrade starts the new one again. CPack's NSIS generator builds it: cmake/NSIS.template.in defines
-; KELVANE_VERSION, KELVANE_PUBLISHER, KELVANE_SETUP_TARGET and KELVANE_FILES (the staged
-; files), then includes this script.
+; copy that runs, and an upgrade starts the new one again. CPack's NSIS generator builds it:
+; cmake/NSIS.template.in defines KELVANE_VERSION, KELVANE_PUBLISHER, KELVANE_SETUP_TARGET and
+; KELVANE_FILES (the staged files), then includes this script.
 ;
 ;   setup.exe [/S] [/D=folder]      uninstall.exe [/S]
 ;
