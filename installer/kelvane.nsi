@@ -1,8 +1,8 @@
 ; The setup program: installs Kelvane for every user of the machine, starts it at log-on if
 ; chosen and lists it in "Programs and Features"; an upgrade or an uninstall first closes the
-; copy that runs. CPack's NSIS generator builds it: cmake/NSIS.template.in defines
-; KELVANE_VERSION, KELVANE_PUBLISHER, KELVANE_SETUP_TARGET and KELVANE_FILES (the staged
-; files), then includes this script.
+; copy that runs, and an upgrade starts the new one again. CPack's NSIS generator builds it:
+; cmake/NSIS.template.in defines KELVANE_VERSION, KELVANE_PUBLISHER, KELVANE_SETUP_TARGET and
+; KELVANE_FILES (the staged files), then includes this script.
 ;
 ;   setup.exe [/S] [/D=folder]      uninstall.exe [/S]
 ;
@@ -19,6 +19,7 @@ RequestExecutionLevel admin
 !include FileFunc.nsh
 !include Sections.nsh
 !include WinMessages.nsh
+!include WinVer.nsh
 !include MUI2.nsh
 
 !define APP "Kelvane"
@@ -29,6 +30,11 @@ RequestExecutionLevel admin
 ; programs. So no SetRegView.
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; Start at log-on from Windows Vista on: a scheduled task, since Windows never elevates what the
+; Run key starts and only an administrator may start the port driver. The definition handed to
+; schtasks stays beside the program, for the user to read or register again.
+!define TASK "Kelvane"
+!define TASK_XML "logon-task.xml"
 ; Not redirected for 32-bit programs.
 !define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\giveio"
 ; The running program's main window, found by its class alone (its caption is " Kelvane"). The
@@ -36,6 +42,8 @@ RequestExecutionLevel admin
 ; close query saves the thresholds first.
 !define FRAME_CLASS "KelvaneFrame"
 !define CLOSE_WAIT_MS 15000
+; How long a started task may take to show the program's window.
+!define TASK_START_WAIT_MS 10000
 
 Name "${APP}"
 BrandingText "${APP} ${KELVANE_VERSION}"
@@ -68,6 +76,12 @@ VIAddVersionKey "LegalCopyright" "${KELVANE_PUBLISHER}"
 
 ; 1 when this run closed a running copy: the installer then starts the new one.
 Var ClosedRunning
+; DOMAIN\name of the user logged on to this session's desktop, and of the account this setup
+; runs as: they differ when someone else's administrator account approved the prompt.
+Var DesktopUser
+Var SetupUser
+; 1 when this run registered the log-on task.
+Var TaskRegistered
 
 ; ---- administrator rights ----------------------------------------------------------------
 ; Where no elevation prompt exists (Windows XP and older), a limited user gets a word instead
@@ -84,6 +98,7 @@ Var ClosedRunning
 
 Function .onInit
   !insertmacro REQUIRE_ADMIN
+  Call FindUsers
 FunctionEnd
 
 Function un.onInit
@@ -142,6 +157,228 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_COPY ""
 !insertmacro CLOSE_RUNNING_COPY "un."
 
+; ---- who is at the desktop ---------------------------------------------------------------
+; Over-the-shoulder elevation runs the setup as the administrator who approved the prompt, while
+; the session, its shell and the running Kelvane belong to the user at the desktop: the log-on
+; task and a restarted copy are that user's. The session's user names them; where it cannot be
+; asked, the setup's own account stands in.
+Function FindUsers
+  ; NameSamCompatible: DOMAIN\name, as the session names its user.
+  System::Call "secur32::GetUserNameExW(i 2, w .r0, *i ${NSIS_MAX_STRLEN}) i .r1"
+  ${If} $1 = 0
+    ReadEnvStr $2 USERDOMAIN
+    ReadEnvStr $3 USERNAME
+    StrCpy $0 "$2\$3"
+  ${EndIf}
+  StrCpy $SetupUser $0
+  StrCpy $DesktopUser $SetupUser
+  ; WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION; WTSDomainName 7, WTSUserName 5.
+  StrCpy $2 ""
+  StrCpy $3 ""
+  System::Call "wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r4, *i) i .r1"
+  ${If} $1 <> 0
+    System::Call "kernel32::lstrcpynW(w .r2, p r4, i ${NSIS_MAX_STRLEN}) p"
+    System::Call "wtsapi32::WTSFreeMemory(p r4)"
+  ${EndIf}
+  System::Call "wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r4, *i) i .r1"
+  ${If} $1 <> 0
+    System::Call "kernel32::lstrcpynW(w .r3, p r4, i ${NSIS_MAX_STRLEN}) p"
+    System::Call "wtsapi32::WTSFreeMemory(p r4)"
+  ${EndIf}
+  ${If} $2 != ""
+  ${AndIf} $3 != ""
+    StrCpy $DesktopUser "$2\$3"
+  ${EndIf}
+FunctionEnd
+
+; ---- start at log-on ---------------------------------------------------------------------
+; $R0 made fit for XML text: "&" is the one markup character a path or an account name may hold.
+Function XmlEscape
+  StrCpy $R1 ""
+  StrCpy $R2 0
+  ${Do}
+    StrCpy $R3 $R0 1 $R2
+    ${If} $R3 == ""
+      ${Break}
+    ${ElseIf} $R3 == "&"
+      StrCpy $R3 "&amp;"
+    ${EndIf}
+    StrCpy $R1 "$R1$R3"
+    IntOp $R2 $R2 + 1
+  ${Loop}
+  StrCpy $R0 $R1
+FunctionEnd
+
+!macro TASK_LINE text
+  FileWriteUTF16LE $R6 '${text}$\r$\n'
+!macroend
+
+; The task definition, in UTF-16 with a byte-order mark as schtasks reads it. At the desktop
+; user's log-on, with that user's highest rights (an administrator's full token, which may start
+; the port driver; a standard user's own), in that user's session; one copy at a time, on battery
+; too, without a time limit, and at the normal priority a program started by the shell has (a
+; task's default is below normal, which would hold back the fan decision on a busy processor).
+Function WriteLogonTask
+  StrCpy $R0 $DesktopUser
+  Call XmlEscape
+  StrCpy $R4 $R0
+  StrCpy $R0 $INSTDIR
+  Call XmlEscape
+  StrCpy $R5 $R0
+  FileOpen $R6 "$INSTDIR\${TASK_XML}" w
+  FileWriteUTF16LE /BOM $R6 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
+  !insertmacro TASK_LINE '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">'
+  !insertmacro TASK_LINE '  <RegistrationInfo>'
+  !insertmacro TASK_LINE '    <Author>${APP} setup</Author>'
+  !insertmacro TASK_LINE '    <Description>Starts ${APP} when $R4 logs on, with the rights it needs for the port driver.</Description>'
+  !insertmacro TASK_LINE '  </RegistrationInfo>'
+  !insertmacro TASK_LINE '  <Triggers>'
+  !insertmacro TASK_LINE '    <LogonTrigger>'
+  !insertmacro TASK_LINE '      <Enabled>true</Enabled>'
+  !insertmacro TASK_LINE '      <UserId>$R4</UserId>'
+  !insertmacro TASK_LINE '    </LogonTrigger>'
+  !insertmacro TASK_LINE '  </Triggers>'
+  !insertmacro TASK_LINE '  <Principals>'
+  !insertmacro TASK_LINE '    <Principal id="Author">'
+  !insertmacro TASK_LINE '      <UserId>$R4</UserId>'
+  !insertmacro TASK_LINE '      <LogonType>InteractiveToken</LogonType>'
+  !insertmacro TASK_LINE '      <RunLevel>HighestAvailable</RunLevel>'
+  !insertmacro TASK_LINE '    </Principal>'
+  !insertmacro TASK_LINE '  </Principals>'
+  !insertmacro TASK_LINE '  <Settings>'
+  !insertmacro TASK_LINE '    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>'
+  !insertmacro TASK_LINE '    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>'
+  !insertmacro TASK_LINE '    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>'
+  !insertmacro TASK_LINE '    <AllowStartOnDemand>true</AllowStartOnDemand>'
+  !insertmacro TASK_LINE '    <Enabled>true</Enabled>'
+  !insertmacro TASK_LINE '    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>'
+  !insertmacro TASK_LINE '    <Priority>4</Priority>'
+  !insertmacro TASK_LINE '  </Settings>'
+  !insertmacro TASK_LINE '  <Actions Context="Author">'
+  !insertmacro TASK_LINE '    <Exec>'
+  !insertmacro TASK_LINE '      <Command>"$R5\${EXE}"</Command>'
+  !insertmacro TASK_LINE '      <WorkingDirectory>$R5</WorkingDirectory>'
+  !insertmacro TASK_LINE '    </Exec>'
+  !insertmacro TASK_LINE '  </Actions>'
+  !insertmacro TASK_LINE '</Task>'
+  FileClose $R6
+FunctionEnd
+
+; Registers the task again at every setup: the folder may have changed.
+Function RegisterLogonTask
+  Call WriteLogonTask
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /tn ${TASK} /xml "$INSTDIR\${TASK_XML}" /f'
+  Pop $0
+  ${If} $0 == 0
+    StrCpy $TaskRegistered 1
+  ${Else}
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${APP} could not be set up to start at log-on (schtasks ended with $0). Start it from the Start menu." /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+!macro REMOVE_LOGON_TASK un
+Function ${un}RemoveLogonTask
+  ${If} ${AtLeastWinVista}
+    ; Quietly: there may be none.
+    nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ${TASK} /f'
+    Pop $0
+  ${EndIf}
+  Delete "$INSTDIR\${TASK_XML}"
+FunctionEnd
+!macroend
+!insertmacro REMOVE_LOGON_TASK ""
+!insertmacro REMOVE_LOGON_TASK "un."
+
+; The start-at-log-on value of Windows XP, when it starts this installation (one that starts
+; another copy is the user's own).
+Function RemoveOwnRunValue
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${APP}"
+  ${If} $0 == '"$INSTDIR\${EXE}"'
+    DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
+  ${EndIf}
+FunctionEnd
+
+; ---- starting the new copy ---------------------------------------------------------------
+; As the desktop user, through that user's shell: the shell's token, duplicated, starts the
+; program with the rights the shell has. Needs Windows Vista (CreateProcessWithTokenW) and the
+; impersonation privilege, which an elevated administrator holds.
+Function StartAsDesktopUser
+  StrCpy $9 0
+  System::Call "user32::GetShellWindow() p .r0"
+  ${If} $0 <> 0
+    System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
+    ; PROCESS_QUERY_INFORMATION; its token with TOKEN_DUPLICATE.
+    System::Call "kernel32::OpenProcess(i 0x0400, i 0, i r1) p .r2"
+    ${If} $2 <> 0
+      System::Call "advapi32::OpenProcessToken(p r2, i 0x0002, *p .r3) i .r4"
+      ${If} $4 <> 0
+        ; A primary token (1) at impersonation level (2), with TOKEN_QUERY, ASSIGN_PRIMARY,
+        ; DUPLICATE, ADJUST_DEFAULT and ADJUST_SESSIONID.
+        System::Call "advapi32::DuplicateTokenEx(p r3, i 0x018B, p 0, i 2, i 1, *p .r5) i .r4"
+        ${If} $4 <> 0
+          ; STARTUPINFOW and PROCESS_INFORMATION, zeroed; cb is the structure's size.
+          System::Alloc 128
+          Pop $6
+          System::Alloc 32
+          Pop $7
+          !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
+            System::Call "*$6(i 104)"
+          !else
+            System::Call "*$6(i 68)"
+          !endif
+          System::Call "advapi32::CreateProcessWithTokenW(p r5, i 0, w '$INSTDIR\${EXE}', p 0, i 0, p 0, w '$INSTDIR', p r6, p r7) i .r9"
+          ${If} $9 <> 0
+            System::Call "*$7(p .r0, p .r1)"
+            System::Call "kernel32::CloseHandle(p r0)"
+            System::Call "kernel32::CloseHandle(p r1)"
+          ${EndIf}
+          System::Free $6
+          System::Free $7
+          System::Call "kernel32::CloseHandle(p r5)"
+        ${EndIf}
+        System::Call "kernel32::CloseHandle(p r3)"
+      ${EndIf}
+      System::Call "kernel32::CloseHandle(p r2)"
+    ${EndIf}
+  ${EndIf}
+  ${If} $9 = 0
+    DetailPrint "${APP} was not started as $DesktopUser: start it from the Start menu"
+  ${EndIf}
+FunctionEnd
+
+; The new copy belongs to the user whose copy was closed, the one at this desktop: started as
+; the elevating account, it would read that account's thresholds.
+Function StartAgain
+  DetailPrint "Starting ${APP} again"
+  ${If} $TaskRegistered = 1
+    nsExec::Exec '"$SYSDIR\schtasks.exe" /run /tn ${TASK}'
+    Pop $0
+    ${If} $0 == 0
+      StrCpy $1 0
+      ${Do}
+        FindWindow $2 "${FRAME_CLASS}"
+        ${If} $2 <> 0
+          Return
+        ${EndIf}
+        ${If} $1 >= ${TASK_START_WAIT_MS}
+          ${Break}
+        ${EndIf}
+        Sleep 250
+        IntOp $1 $1 + 250
+      ${Loop}
+    ${EndIf}
+    DetailPrint "The log-on task did not start ${APP} ($0)"
+  ${EndIf}
+  ${If} $DesktopUser == $SetupUser
+    SetOutPath "$INSTDIR"
+    Exec '"$INSTDIR\${EXE}"'
+  ${ElseIf} ${AtLeastWinVista}
+    Call StartAsDesktopUser
+  ${Else}
+    DetailPrint "${APP} was not started: it belongs to $DesktopUser, this setup runs as $SetupUser"
+  ${EndIf}
+FunctionEnd
+
 ; ---- install -----------------------------------------------------------------------------
 Section "${APP}" SecProgram
   SectionIn RO
@@ -169,41 +406,38 @@ Section "${APP}" SecProgram
   WriteRegStr HKLM "${ARP_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${ARP_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${ARP_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD HKLM "${ARP_KEY}" "EstimatedSize" $0
 SectionEnd
 
 Section "Start ${APP} at log-on" SecRun
-  ; The current user's own start list: the program's settings are per user too.
-  WriteRegStr HKCU "${RUN_KEY}" "${APP}" '"$INSTDIR\${EXE}"'
+  ${If} ${AtLeastWinVista}
+    Call RegisterLogonTask
+  ${Else}
+    ; Windows XP has no elevation: the user at the desktop runs the setup, and the program, as
+    ; an administrator. The value starts it for that user only, whose settings it uses.
+    WriteRegStr HKCU "${RUN_KEY}" "${APP}" '"$INSTDIR\${EXE}"'
+  ${EndIf}
 SectionEnd
 
 Section "-Finish"
-  ; An upgrade without the choice takes back what an earlier setup added.
-  ${IfNot} ${SectionIsSelected} ${SecRun}
+  ${If} ${AtLeastWinVista}
+    ; A value an earlier setup left would start a second, unprivileged copy at log-on.
+    DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
+    ; An upgrade without the choice takes back what an earlier setup added.
+    ${IfNot} ${SectionIsSelected} ${SecRun}
+      Call RemoveLogonTask
+    ${EndIf}
+  ${ElseIfNot} ${SectionIsSelected} ${SecRun}
     Call RemoveOwnRunValue
   ${EndIf}
+  ; Measured last: the task definition is among the files.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${ARP_KEY}" "EstimatedSize" $0
   ${If} $ClosedRunning = 1
-    DetailPrint "Starting ${APP} again"
-    SetOutPath "$INSTDIR"
-    Exec '"$INSTDIR\${EXE}"'
+    Call StartAgain
   ${EndIf}
 SectionEnd
 
 ; ---- uninstall ---------------------------------------------------------------------------
-; The start-at-log-on value, when it starts this installation (one that starts another copy
-; is the user's own).
-!macro REMOVE_OWN_RUN_VALUE un
-Function ${un}RemoveOwnRunValue
-  ReadRegStr $0 HKCU "${RUN_KEY}" "${APP}"
-  ${If} $0 == '"$INSTDIR\${EXE}"'
-    DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
-  ${EndIf}
-FunctionEnd
-!macroend
-!insertmacro REMOVE_OWN_RUN_VALUE ""
-!insertmacro REMOVE_OWN_RUN_VALUE "un."
-
 ; The program registers the driver service "giveio" with the giveio.sys beside it and leaves it
 ; registered. The uninstaller stops and removes it only when its image lies in this folder: a
 ; service registered from anywhere else belongs to another program and stays.
@@ -255,12 +489,15 @@ Section "Uninstall"
   ; A driver that could not be unloaded goes at the next restart.
   Delete /REBOOTOK "$INSTDIR\giveio.sys"
   Delete "$INSTDIR\${UNINSTALLER}"
+  Call un.RemoveLogonTask
   ; Only when empty: files the user put there stay.
   RMDir /REBOOTOK "$INSTDIR"
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${APP}.lnk"
-  Call un.RemoveOwnRunValue
+  ; Whatever it starts: the one name is this program's, and a value left behind would start
+  ; nothing but an error.
+  DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
   DeleteRegKey HKLM "${ARP_KEY}"
   ; HKCU\Software\Kelvane, the user's thresholds, stays for a later install.
 SectionEnd

@@ -1,9 +1,25 @@
 # The setup program: the package target made it; then, in a prefix of its own, a silent install,
 # a start from the Start-menu shortcut, a silent upgrade over the running copy and a silent
 # uninstall, with the user's thresholds planted before and changed while the copy runs; then an
-# setup over a copy that does not end, and an uninstall beside a driver service that belongs to
-# someone else. Sourced by e2e.sh (check, probe, probe_value, wait_for, wine_run and the session
-# are set up there).
+# setup over a copy that does not end, an uninstall beside a driver service that belongs to
+# someone else, and the start at log-on of Windows XP. Sourced by e2e.sh (check, probe,
+# probe_value, wait_for, wine_run and the session are set up there).
+
+# ---- the executables' manifest, as the loader finds it ---------------------------------------
+for program in kelvane kelvane-demo; do
+  manifest=$(probe manifest "$BUILD/$program.exe" | tr -s ' \n' ' ')
+  check "$program.exe: its manifest runs it as invoked, without uiAccess" \
+    grep -q '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' <<<"$manifest"
+  # Vista, 7, 8, 8.1 and 10.
+  os_ids=$(grep -o 'supportedOS Id="{[0-9a-f-]*}"' <<<"$manifest" | sort)
+  check "$program.exe: supported from Vista to 10 ($(grep -c . <<<"$os_ids") ids)" \
+    test "$(paste -sd' ' <<<"$os_ids")" = \
+    "$(printf 'supportedOS Id="{%s}"\n' 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+      35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+      8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a e2011457-1546-43c5-a5fe-008deee3d3f0 | paste -sd' ')"
+  check "$program.exe: no DPI awareness and no common controls 6 (the classic look stays)" \
+    test -n "$manifest" -a -z "$(grep -i -e dpiAware -e Common-Controls <<<"$manifest")"
+done
 
 SETUP_VERSION=$(sed -n 's/^project(Kelvane VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 check "the package target made Kelvane-$SETUP_VERSION-win32-setup.exe" \
@@ -44,6 +60,8 @@ ENTRY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvane'
 RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 SERVICE='HKLM\System\CurrentControlSet\Services\giveio'
 FORM_KEY='HKCU\Software\Kelvane\Form1'
+TASK=$WINEPREFIX/drive_c/windows/system32/tasks/Kelvane
+DESKTOP_USER=$(wine_run cmd /c 'echo %USERDOMAIN%\%USERNAME%' | tr -d '\r')
 SETUP_PUBLISHER=$(sed -n 's/.*"CompanyName", *"\([^"\\]*\).*/\1/p' "$ROOT/app/kelvane.rc")
 
 # reg_value KEY NAME [VIEW]: the value's data as reg shows it ("0x47", a string), empty if none.
@@ -84,6 +102,20 @@ plant_service() {
   wine_run sc create giveio type= kernel start= demand binPath= "$1" >/dev/null 2>&1
 }
 service_image() { reg_value "$SERVICE" ImagePath | tr 'A-Z' 'a-z'; }
+# A task definition's leaves as "Task/Settings/Priority=4" lines: Python's parser, as strict as
+# the task service's, reads the UTF-16 the setup hands over and the UTF-8 Wine keeps.
+task_leaves() {
+  python3 - "$1" <<'PY'
+import sys, xml.etree.ElementTree as ET
+def walk(e, path):
+    path += "/" + e.tag.split("}")[-1]
+    if len(e) == 0:
+        print(path[1:] + "=" + (e.text or "").strip())
+    for c in e:
+        walk(c, path)
+walk(ET.fromstring(open(sys.argv[1], "rb").read()), "")
+PY
+}
 
 # ---- a silent install, with the user's thresholds from before ---------------------------------
 wine_run reg add "$FORM_KEY" /v FormVersion /t REG_DWORD /d 0 /f >/dev/null 2>&1
@@ -98,8 +130,31 @@ check "installed: the Windows readme" cmp -s "$INST/README.txt" "$BUILD/README.t
 check "installed: the giveio.sys lying beside the setup" cmp -s "$INST/giveio.sys" "$SETUP_DIR/giveio.sys"
 check "installed: the uninstaller" test -s "$INST/uninstall.exe"
 check "a Start-menu shortcut for every user" test -s "$SHORTCUT"
-check "start at log-on, the default: the Run value is the quoted path" \
-  test "$(reg_value "$RUN_KEY" Kelvane)" = "\"$INST_WIN\\kelvane.exe\""
+check "start at log-on, the default: the task Kelvane is registered" test -s "$TASK"
+check "and no Run value, which would start Kelvane without rights" no_key "$RUN_KEY" /v Kelvane
+check "the task definition handed to schtasks is UTF-16 with a byte-order mark" \
+  test "$(head -c 2 "$INST/logon-task.xml" | od -An -tx1 | tr -d ' ')" = fffe
+handed=$(task_leaves "$INST/logon-task.xml")
+kept=$(task_leaves "$TASK")
+# Wine keeps what it parsed of the settings, not the trigger, principal or action.
+task_rows=(
+  "Triggers/LogonTrigger/UserId=$DESKTOP_USER"
+  "Principals/Principal/UserId=$DESKTOP_USER"
+  "Principals/Principal/LogonType=InteractiveToken"
+  "Principals/Principal/RunLevel=HighestAvailable"
+  "Settings/MultipleInstancesPolicy=IgnoreNew"
+  "Settings/DisallowStartIfOnBatteries=false"
+  "Settings/StopIfGoingOnBatteries=false"
+  "Settings/ExecutionTimeLimit=PT0S"
+  "Settings/Priority=4"
+  "Actions/Exec/Command=\"$INST_WIN\\kelvane.exe\""
+  "Actions/Exec/WorkingDirectory=$INST_WIN"
+)
+for row in "${task_rows[@]}"; do
+  check "the log-on task: $row" grep -qxF "Task/$row" <<<"$handed"
+  [[ $row == Settings/* ]] &&
+    check "  and Wine's task service read it so" grep -qxF "Task/$row" <<<"$kept"
+done
 entry_rows=(
   "DisplayName|Kelvane"
   "DisplayVersion|$SETUP_VERSION"
@@ -148,15 +203,24 @@ xdotool mousemove 1000 740
 check "the up arrow's 71 is not stored yet (still 70)" \
   test "$(reg_value "$FORM_KEY" udBoostOnTemp_Position)" = 0x46
 
-# ---- a silent upgrade over the running copy ----------------------------------------------------
+# ---- a silent upgrade over the running copy, with a Run value an earlier setup left -------------
+wine_run reg add "$RUN_KEY" /v Kelvane /d "\"$INST_WIN\\kelvane.exe\"" /f >/dev/null 2>&1
+upgrade_from=$SECONDS
 run_setup /S
 setup_rc=$?
+upgrade_took=$((SECONDS - upgrade_from))
 check "silent upgrade over the running copy: exit code 0" test "$setup_rc" = 0
 check "its close request saved the window's on-threshold, 71" \
   test "$(reg_value "$FORM_KEY" udBoostOnTemp_Position)" = 0x47
 check "and kept the off-threshold, 60" test "$(reg_value "$FORM_KEY" udBoostOffTemp_Position)" = 0x3c
 check "one copy runs after the upgrade" wait_for 15 copies_are 1
 check "a new one, started by the setup" wait_for 10 another_copy "$first_pid"
+# Wine keeps no action, so the task's run starts nothing there; the setup starts the copy itself
+# only after waiting for the task's.
+check "the setup ran the log-on task and waited 10 s for its copy ($upgrade_took s)" \
+  test "$upgrade_took" -ge 10
+check "the upgrade removed the earlier setup's Run value" no_key "$RUN_KEY" /v Kelvane
+check "and registered the task again" test -s "$TASK"
 check "the installed files are still there" test -s "$INST/kelvane.exe" -a -s "$INST/giveio.sys"
 sleep 2
 check "still one copy a moment later" copies_are 1
@@ -172,6 +236,7 @@ check "no copy runs" wait_for 10 copies_are 0
 check "the install folder is gone" wait_for 10 test ! -e "$INST"
 check "the shortcut is gone" test ! -e "$SHORTCUT"
 check "the Run value is gone" no_key "$RUN_KEY" /v Kelvane
+check "the log-on task is gone" test ! -e "$TASK"
 check "the driver service of the install folder is removed" wait_for 10 no_key "$SERVICE"
 # What the new copy saved at the uninstaller's close request is what it ran with.
 check "the user's thresholds stay, as the upgraded copy had them: 71 and 60" \
@@ -203,6 +268,16 @@ check "an uninstall with giveio registered elsewhere: the program is gone" \
   wait_for 30 test ! -e "$INST"
 check "the service registered elsewhere stays as it was" \
   test "$(service_image)" = 'c:\drivers\giveio.sys'
+
+# ---- Windows XP: no tasks with rights, the Run value as before ---------------------------------
+# The prefix is a 64-bit system: its XP is XP x64.
+wine_run winecfg -v winxp64 >/dev/null 2>&1
+run_setup /S
+check "on Windows XP the start at log-on is the Run value, the quoted path" \
+  test "$(reg_value "$RUN_KEY" Kelvane)" = "\"$INST_WIN\\kelvane.exe\""
+check "and there is no task" test ! -e "$TASK" -a ! -e "$INST/logon-task.xml"
+uninstall_quietly
+check "its uninstall removes the Run value" no_key "$RUN_KEY" /v Kelvane
 echo "     the setup section took $((SECONDS - setup_started)) s after the prefix was ready"
 
 "$WINESERVER" -k 2>/dev/null

@@ -15,6 +15,7 @@
 //   wineprobe process CLASS          GDI and USER objects and CPU time of the owner process
 //   wineprobe appwindows PID         visible top-level windows with a taskbar button
 //   wineprobe syscolors              the system colour table, "index 0xBBGGRR" lines
+//   wineprobe manifest EXE           the executable's application manifest (RT_MANIFEST 1)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -97,6 +98,17 @@ int Process(const char* cls) {
   std::printf("cpu_ms %llu\n", ms(kernel) + ms(user));
   CloseHandle(process);
   return 0;
+}
+
+// Read as the loader reads it: the resource of type RT_MANIFEST with the identifier 1.
+int Manifest(const char* path) {
+  HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return 2;
+  HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  if (loaded) std::fwrite(LockResource(loaded), 1, SizeofResource(module, resource), stdout);
+  FreeLibrary(module);
+  return loaded ? 0 : 1;
 }
 
 BOOL CALLBACK ListAppWindow(HWND w, LPARAM pid) {
@@ -182,6 +194,7 @@ int main(int argc, char** argv) {
                : 1;
   }
   if (verb == "process" && argc > 2) return Process(argv[2]);
+  if (verb == "manifest" && argc > 2) return Manifest(argv[2]);
   if (verb == "appwindows" && argc > 2) {
     EnumWindows(ListAppWindow, static_cast<LPARAM>(std::strtoul(argv[2], nullptr, 10)));
     return 0;
