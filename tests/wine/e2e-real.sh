@@ -1,6 +1,8 @@
 # The real executable, whose ports Wine refuses: on 32-bit Windows it meets the port driver
-# (the missing-driver box, once, in Unicode; the service), on 64-bit Windows it registers,
-# shows and waits for nothing; in both the tray's hint says why there are no readings.
+# (the missing-driver box, once, in Unicode; the service, registered only from a folder users
+# cannot change; a window that answers at once while the ports stay refused), on 64-bit
+# Windows it registers, shows and waits for nothing; in both the tray's hint says why there
+# are no readings.
 # Sourced by e2e.sh (check, probe, wait_for, start_real_in and the session are set up there).
 
 FORM=KelvaneFrame
@@ -10,6 +12,9 @@ box_text() { probe msgbox Error; }
 box_shown() { [ -n "$(box_text)" ]; }
 answer_box() { probe answer Error >/dev/null; }
 real_gone() { ! kill -0 "$1" 2>/dev/null; }
+access() { wine_run "$BUILD/accessprobe.exe" "$@" | tr -d '\r'; }
+# Wine gives a file or folder the list its modes say: "other" users are everyone.
+folder_with_modes() { mkdir -p "$1" && chmod "$2" "$1"; }
 # Answers every box for $1 seconds and prints how many there were.
 answer_boxes_for() {
   local answered=0 deadline=$((SECONDS + $1))
@@ -41,6 +46,8 @@ forget_driver_service() {
 real_on_32bit_windows() {
   forget_driver_service
   local real=$WORK/real
+  folder_with_modes "$real" 755
+  echo "     the list Wine gives a folder of mode 755: $(access acl "$(winepath -w "$real" 2>/dev/null)" | paste -sd';')"
   start_real_in "$real"
   local pid=$!
   check "missing-driver box appears at start" wait_for 20 box_shown
@@ -59,6 +66,31 @@ real_on_32bit_windows() {
   image=$(service ImagePath)
   beside_executable() { [[ "${image,,}" == *'\e2e\real\giveio.sys' ]]; }
   check "driver path is beside the executable ($image)" beside_executable
+  # While the ports stay refused, refreshes neither start the driver again nor pause: the
+  # window answers every message at once. 25 s: five refreshes, each of which used to wait
+  # a second (and, in a 32-bit prefix, ten more for the start of the missing driver).
+  local answers
+  answers=$(access answers $FORM 25 | paste -sd' ')
+  echo "     WM_NULL over 25 s of refused ports: $answers"
+  answered_at_once() { [[ "$answers" == "sent "* ]] && [[ "$answers" == *"late 0 "* ]] &&
+    [ "$(echo "$answers" | awk '{ print $2 }')" -ge 50 ]; }
+  check "the window answers within 300 ms throughout refused ports" answered_at_once
+  close_real "$pid"
+
+  # Beside a driver in a folder everyone may change, the driver is neither registered nor
+  # started: no service, and the program runs on without it. (Whether Windows' lists of
+  # users and groups are read right, only the simulated machine tells: Wine keeps modes.)
+  forget_driver_service
+  local open=$WORK/real-open
+  folder_with_modes "$open" 777
+  echo "not a driver" >"$open/giveio.sys"
+  start_real_in "$open"
+  pid=$!
+  wait_for 20 tray_icon_present
+  sleep 6
+  check "a driver users may replace: no box" test -z "$(box_text)"
+  check "a driver users may replace is not registered" test -z "$(service Type)"
+  check "and the program still runs" kill -0 "$pid"
   close_real "$pid"
 
   # A close request while the start-up box is open ends the program; the box goes with it.
