@@ -103,7 +103,11 @@ bool TGiveIo::RegisterAndStart(HService manager, const std::string& driverPath) 
         FDriverName,          FDriverName,          SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
         SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, driverPath};
     TOwnedServiceHandle registered(system, system.CreateService(manager, params));
+    FRegisteredHere = FRegisteredHere || registered;
   }
+  // Ours points at the file beside us (which appeared after the registration, with a list
+  // that lets users replace it): not started.
+  if (FDriverUnprotected && FRegisteredHere) return false;
   TOwnedServiceHandle service(system, system.OpenService(manager, FDriverName, SERVICE_ALL_ACCESS));
   return service && system.StartService(service.Get());
 }

@@ -48,4 +48,6 @@ class TGiveIo {
   bool FDriverUnprotected = false;
   // The driver file was missing when registering and starting were last tried.
   bool FDriverMissing = false;
+  // This run registered the service, with the driver file beside the executable.
+  bool FRegisteredHere = false;
 };

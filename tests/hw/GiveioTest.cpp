@@ -300,6 +300,19 @@ TEST_F(GiveIo, RefusedServiceIsNotTriedAgainUntilTheDriverAppears) {
   }
 }
 
+// Registered while the file was missing (from a folder only administrators may change), the
+// service is not started once a file appears there that users may replace.
+TEST_F(GiveIo, DriverThatAppearsReplaceableIsNotStarted) {
+  Enabler.EnablePortAccess();
+  ASSERT_EQ(System.Services.count("giveio"), 1u);
+  System.AddFile(kDriver);
+  System.SetAccessList(kDriver, ProtectedAnd({true, 0x001301BF, kUsers, false}));
+  EXPECT_FALSE(Enabler.EnablePortAccess());
+  EXPECT_TRUE(Enabler.DriverUnprotected());
+  EXPECT_FALSE(System.Services["giveio"].Running);
+  EXPECT_EQ(CountOf(System.Calls, "StartService"), 1u) << "only the first, of the missing file";
+}
+
 // Where rights are split, only an elevated process registers and starts the driver; the
 // device it opened is closed to every process but the system's and administrators' (as a
 // standard user's later run finds it). Wine runs everything as administrator: it cannot

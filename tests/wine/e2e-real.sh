@@ -47,7 +47,7 @@ real_on_32bit_windows() {
   forget_driver_service
   local real=$WORK/real
   folder_with_modes "$real" 755
-  echo "     the list Wine gives a folder of mode 755: $(access acl "$(winepath -w "$real" 2>/dev/null)" | paste -sd';')"
+  echo "     the list Wine gives a folder of mode 755: $(access acl "Z:${real//\//\\}" | paste -sd';')"
   start_real_in "$real"
   local pid=$!
   check "missing-driver box appears at start" wait_for 20 box_shown
