@@ -57,10 +57,6 @@ std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& nam
 // The rights the named mutex's access list grants everyone (all rights for a generic all),
 // as another program reads them.
 std::uint32_t ContractMutexRightsForEveryone(const std::string& name);
-// A folder whose list lets the system and administrators do anything, and everyone change
-// what it holds or only read it; removed when the object ends. `path` receives its full path.
-std::unique_ptr<TForeignObject> ContractFolder(const std::string& name, bool everyoneWrites,
-                                               std::string& path);
 
 // ---- windows used by the cases ---------------------------------------------------------
 

@@ -1,8 +1,6 @@
 // Process services: the tick count and sleeping, files, the executable's path and version
 // strings, the code selector, a modal message box with its own loop, the service manager
 // and device namespace as port-access enablement meets them, and refused ports.
-#include <algorithm>
-
 #include "platform/Exception.h"
 #include "tests/contract/ContractPlatform.h"
 
@@ -70,30 +68,6 @@ TEST(System, ProgramRunsInUserModeWithoutOpenPorts) {
   std::uint16_t selector = System().CodeSelector();
   EXPECT_EQ(selector & 3, 3) << "privilege level 3";
   EXPECT_LE(selector, 0xFFu);
-}
-
-// The driver is loaded only from a folder whose list lets no user change it: a list set on a
-// folder reads back with, or without, everyone's right to put files there. (Wine keeps of a
-// list what its file modes hold: the owner, the system and everyone.)
-TEST(System, FolderAccessListTellsWhetherEveryoneMayWriteThere) {
-  for (bool everyoneWrites : {false, true}) {
-    SCOPED_TRACE(everyoneWrites);
-    std::string path;
-    auto folder = ContractFolder("KelvaneContract.Acl" + std::to_string(everyoneWrites),
-                                 everyoneWrites, path);
-    TAccessList list;
-    ASSERT_TRUE(System().GetFileAccessList(path, list));
-    EXPECT_FALSE(list.Null);
-    auto grants = [&](const char* sid, std::uint32_t rights) {
-      return std::any_of(list.Entries.begin(), list.Entries.end(), [&](const TAccessEntry& e) {
-        return e.Allow && !e.InheritOnly && e.Sid == sid && (e.Mask & rights);
-      });
-    };
-    EXPECT_EQ(grants("S-1-1-0", FILE_WRITE_DATA | GENERIC_WRITE | GENERIC_ALL), everyoneWrites);
-    EXPECT_TRUE(grants("S-1-1-0", 0x0001)) << "everyone may list it";
-    EXPECT_TRUE(grants("S-1-5-18", FILE_WRITE_DATA | GENERIC_ALL)) << "the system may write";
-    EXPECT_FALSE(System().GetFileAccessList(path + "\\no-such-file.sys", list));
-  }
 }
 
 // ---- message boxes ------------------------------------------------------------------------

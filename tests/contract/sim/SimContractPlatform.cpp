@@ -46,14 +46,3 @@ std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& nam
 std::uint32_t ContractMutexRightsForEveryone(const std::string& name) {
   return Machine().System.MutexRights(name).Everyone;
 }
-
-std::unique_ptr<TForeignObject> ContractFolder(const std::string& name, bool everyoneWrites,
-                                               std::string& path) {
-  path = "C:\\Users\\contract\\" + name;
-  Machine().System.SetAccessList(
-      path, {false,
-             {{true, 0x001F01FF, "S-1-5-18", false},
-              {true, 0x001F01FF, "S-1-5-32-544", false},
-              {true, everyoneWrites ? 0x001301BFu : 0x001200A9u, "S-1-1-0", false}}});
-  return std::make_unique<TForeignObject>();
-}

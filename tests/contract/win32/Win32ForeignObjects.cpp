@@ -18,15 +18,6 @@ class TWin32Foreign : public TForeignObject {
  private:
   HANDLE FHandle;
 };
-
-class TWin32Folder : public TForeignObject {
- public:
-  explicit TWin32Folder(std::string path) : FPath(std::move(path)) {}
-  ~TWin32Folder() override { RemoveDirectoryA(FPath.c_str()); }
-
- private:
-  std::string FPath;
-};
 }  // namespace
 
 std::unique_ptr<TForeignObject> ContractRefusingMutex(const std::string& name) {
@@ -72,29 +63,4 @@ std::uint32_t ContractMutexRightsForEveryone(const std::string& name) {
   LocalFree(descriptor);
   if (granted & GENERIC_ALL) granted = (granted & ~GENERIC_ALL) | MUTEX_ALL_ACCESS;
   return granted;
-}
-
-std::unique_ptr<TForeignObject> ContractFolder(const std::string& name, bool everyoneWrites,
-                                               std::string& path) {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
-  path = std::string(temp) + name;
-  EXPECT_TRUE(CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-      << "the folder could not be made";
-  // Its owner keeps every right, so that the case can remove it again.
-  std::string sddl = std::string("D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;OW)(A;;") +
-                     (everyoneWrites ? "0x1301bf" : "0x1200a9") + ";;;WD)";
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  BOOL present = FALSE;
-  BOOL defaulted = FALSE;
-  ACL* dacl = nullptr;
-  bool set = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
-                                                                  &descriptor, nullptr) &&
-             GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
-             SetNamedSecurityInfoA(path.data(), SE_FILE_OBJECT,
-                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                   nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
-  if (descriptor) LocalFree(descriptor);
-  EXPECT_TRUE(set) << "the folder's list could not be set";
-  return std::make_unique<TWin32Folder>(path);
 }
