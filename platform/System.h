@@ -46,7 +46,7 @@ inline constexpr std::uint32_t WAIT_FAILED = 0xFFFFFFFF;
 // Who may use a named mutex that a call makes (one that exists keeps what its maker gave it).
 enum class TMutexSharing {
   Default,  // the caller's own default rights: other users and services may be refused
-  Everyone  // every user and service may wait on it and release it
+  Everyone  // every user and service has every right to it, as their plain creates ask
 };
 
 // What became of a request for a named mutex.
