@@ -240,9 +240,8 @@ void TForm1::udBoostOffTempClick(TObject*, TUDBtnType) { SyncThresholds(); }
 // ---- the refresh ---------------------------------------------------------------
 
 void TForm1::RecoverPortAccess() {
-  FGiveIo.EnablePortAccess();
-  // On 64-bit Windows nothing was started that a second could help.
-  if (!FGiveIo.OnWow64()) Platform().System.Sleep(kRecoverySleepMs);
+  // A second helps only a driver started just now; otherwise it would only stall the window.
+  if (FGiveIo.EnablePortAccess()) Platform().System.Sleep(kRecoverySleepMs);
 }
 
 // The chip is read under the bus lock first and shown afterwards, so the lock is not held

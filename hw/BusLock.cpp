@@ -2,7 +2,7 @@
 
 TBusAccess TBusLock::Acquire() {
   if (!FHandle) {
-    // Made by us, it lets monitors running as other users or as services wait on it too.
+    // Made by us, it opens to monitors running as other users or as services too.
     TMutexOpening opening = TMutexOpening::Failed;
     FHandle.Reset(FSystem.CreateMutex(kBusMutexName, TMutexSharing::Everyone, &opening));
     if (!FHandle)

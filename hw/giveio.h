@@ -7,6 +7,10 @@
 // 1 when ports are open to user programs without help (the 9x family), else 0.
 int IsWin9x(ISystem& system);
 
+// True when the list lets users other than administrators change what it guards: replace or
+// delete a file, or, for a folder, also put files in it and take them out. A null list does.
+bool WritableByStandardUsers(const TAccessList& list, bool folder);
+
 // One per program, owned by whoever drives the ports, so that two programs in one process
 // (tests) never share the driver name.
 class TGiveIo {
@@ -17,8 +21,10 @@ class TGiveIo {
 
   // Registers, starts and opens the port driver where the system needs it. Safe to repeat;
   // silent except for the missing-driver box, which only the first call (at start-up) shows.
-  // Leaves no handle open.
-  void EnablePortAccess();
+  // Registering and starting are tried once a run (again only once a missing driver file has
+  // appeared): a retry opens the device. Leaves no handle open. True when it started the
+  // driver just now, which may need a moment before the ports answer.
+  bool EnablePortAccess();
   // Set to "giveio" by each enablement on the NT path; service, display and device name.
   const std::string& DriverName() const { return FDriverName; }
   // This 32-bit program runs on 64-bit Windows, where no 32-bit kernel driver can load: the
@@ -30,9 +36,18 @@ class TGiveIo {
   bool DriverUnprotected() const { return FDriverUnprotected; }
 
  private:
+  // False when the driver beside the executable, or its folder, is not safe to load from.
+  bool DriverProtected(const std::string& driverPath, bool present);
+  // True when the service was started by this call.
+  bool RegisterAndStart(HService manager, const std::string& driverPath);
+
   ISystem& FSystem;
   std::string FDriverName;
   bool FStarted = false;
   bool FWow64 = false;
   bool FDriverUnprotected = false;
+  // The driver file was missing when registering and starting were last tried.
+  bool FDriverMissing = false;
+  // This run registered the service, with the driver file beside the executable.
+  bool FRegisteredHere = false;
 };

@@ -1,8 +1,9 @@
 #pragma once
 // Process-level services: time, files, the executable, message boxes, the service manager,
-// named mutexes.
+// named mutexes, access lists.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -19,8 +20,22 @@ inline constexpr std::uint32_t SERVICE_KERNEL_DRIVER = 1;
 inline constexpr std::uint32_t SERVICE_DEMAND_START = 3;
 inline constexpr std::uint32_t SERVICE_ERROR_NORMAL = 1;
 inline constexpr std::uint32_t GENERIC_READ = 0x80000000;
+inline constexpr std::uint32_t GENERIC_WRITE = 0x40000000;
+inline constexpr std::uint32_t GENERIC_ALL = 0x10000000;
 inline constexpr std::uint32_t OPEN_EXISTING = 3;
 inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+
+// Access rights, with the system's values.
+inline constexpr std::uint32_t DELETE = 0x00010000;
+inline constexpr std::uint32_t READ_CONTROL = 0x00020000;
+inline constexpr std::uint32_t WRITE_DAC = 0x00040000;
+inline constexpr std::uint32_t WRITE_OWNER = 0x00080000;
+inline constexpr std::uint32_t SYNCHRONIZE = 0x00100000;
+inline constexpr std::uint32_t FILE_WRITE_DATA = 0x0002;    // in a folder: add a file
+inline constexpr std::uint32_t FILE_APPEND_DATA = 0x0004;   // in a folder: add a folder
+inline constexpr std::uint32_t FILE_DELETE_CHILD = 0x0040;  // a folder's: delete what is in it
+inline constexpr std::uint32_t MUTEX_MODIFY_STATE = 0x0001;
+inline constexpr std::uint32_t MUTEX_ALL_ACCESS = 0x001F0001;
 
 // Wait results, with the system's values.
 inline constexpr std::uint32_t WAIT_OBJECT_0 = 0x00000000;
@@ -31,7 +46,7 @@ inline constexpr std::uint32_t WAIT_FAILED = 0xFFFFFFFF;
 // Who may use a named mutex that a call makes (one that exists keeps what its maker gave it).
 enum class TMutexSharing {
   Default,  // the caller's own default rights: other users and services may be refused
-  Everyone  // every user and service may wait on it and release it
+  Everyone  // every user and service has every right to it, as their plain creates ask
 };
 
 // What became of a request for a named mutex.
@@ -48,6 +63,22 @@ enum class TElevation {
   Unknown,      // no such split (Windows XP, control off), or the process cannot be asked
   Elevated,     // full rights: from "Run as administrator" or a task run with highest rights
   NotElevated,  // filtered rights: may not start drivers, and its windows rank lower
+};
+
+// One entry of an access list, as stored (generic rights are not mapped).
+struct TAccessEntry {
+  bool Allow = true;  // else it denies
+  std::uint32_t Mask = 0;
+  std::string Sid;           // as text: "S-1-5-32-545"
+  bool InheritOnly = false;  // only for what is made inside the folder, not for the folder
+  friend bool operator==(const TAccessEntry&, const TAccessEntry&) = default;
+};
+
+// An object's access list. Null: it has none, which lets everyone do everything.
+struct TAccessList {
+  bool Null = false;
+  std::vector<TAccessEntry> Entries;
+  friend bool operator==(const TAccessList&, const TAccessList&) = default;
 };
 
 struct TServiceParams {
@@ -103,6 +134,12 @@ class ISystem {
                              std::uint32_t disposition, std::uint32_t attributes) = 0;
   // Closes a device or mutex handle.
   virtual bool CloseHandle(THandle handle) = 0;
+
+  // The access list of a file or folder; false when it cannot be read (no such file, ...).
+  virtual bool GetFileAccessList(const std::string& path, TAccessList& list) = 0;
+  // Gives an open device this list, inheriting nothing from its parent; the handle
+  // must have been opened with WRITE_DAC.
+  virtual bool SetDeviceAccessList(THandle handle, const TAccessList& list) = 0;
 
   // Named mutexes, shared with every process that opens the same name ("Global\" names across
   // log-on sessions, "Local\" names within this one). Opens the mutex or creates it unowned;

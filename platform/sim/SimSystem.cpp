@@ -9,14 +9,46 @@ std::string Upper(std::string s) {
   return s;
 }
 constexpr char kDevicePrefix[] = "\\\\.\\";
+// What a standard user may ask of the service manager and of a driver's service: connect,
+// list and query, never register, start, stop or change.
+constexpr std::uint32_t kUserManagerRights = 0x0001 | 0x0004 | 0x0010 | READ_CONTROL;
+constexpr std::uint32_t kUserServiceRights = 0x0001 | 0x0004 | 0x0008 | 0x0080 | READ_CONTROL;
+constexpr std::uint32_t kWaitAndRelease = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+constexpr char kAdministrators[] = "S-1-5-32-544";
+// Groups every process of the machine's users is in.
+constexpr const char* kEveryUser[] = {"S-1-1-0", "S-1-5-32-545", "S-1-5-11", "S-1-5-4"};
+
+// The rights a device's list grants to a process, generic rights mapped as for files.
+std::uint32_t GrantedBy(const TAccessList& list, bool administrator) {
+  if (list.Null) return ~0u;
+  std::uint32_t granted = 0;
+  for (const TAccessEntry& e : list.Entries) {
+    bool applies = administrator && e.Sid == kAdministrators;
+    for (const char* sid : kEveryUser) applies = applies || e.Sid == sid;
+    if (!applies || e.InheritOnly) continue;
+    std::uint32_t mask = e.Mask;
+    if (mask & GENERIC_ALL) mask |= 0x001F01FF | GENERIC_READ | GENERIC_WRITE;
+    if (e.Allow) granted |= mask;
+  }
+  return granted;
+}
 }  // namespace
+
+const TAccessList TSimSystem::ProtectedList{false,
+                                            {{true, 0x001F01FF, "S-1-5-18", false},
+                                             {true, 0x001F01FF, kAdministrators, false},
+                                             {true, 0x001200A9, "S-1-5-32-545", false},
+                                             {true, GENERIC_ALL, "S-1-3-0", true}}};
 
 std::string TSimSystem::VersionInfo(const std::string& name) {
   auto it = Version.find(name);
   return it == Version.end() ? std::string() : it->second;
 }
 
-void TSimSystem::Sleep(std::uint32_t milliseconds) { FClock.Advance(milliseconds); }
+void TSimSystem::Sleep(std::uint32_t milliseconds) {
+  Slept += milliseconds;
+  FClock.Advance(milliseconds);
+}
 
 std::string TSimSystem::FullPath(const std::string& name) const {
   if (name.find_first_of("\\:") != std::string::npos) return name;
@@ -24,6 +56,24 @@ std::string TSimSystem::FullPath(const std::string& name) const {
 }
 
 void TSimSystem::AddFile(const std::string& fullPath) { FFiles.insert(Upper(fullPath)); }
+void TSimSystem::SetAccessList(const std::string& fullPath, TAccessList list) {
+  FFileLists[Upper(fullPath)] = std::move(list);
+}
+
+bool TSimSystem::GetFileAccessList(const std::string& path, TAccessList& list) {
+  std::string full = Upper(FullPath(path));
+  auto own = FFileLists.find(full);
+  bool folder = false;
+  for (const std::string& file : FFiles) folder = folder || file.rfind(full + "\\", 0) == 0;
+  folder = folder || Upper(ExePath).rfind(full + "\\", 0) == 0;
+  if (own == FFileLists.end() && !folder && !FileExists(path)) return false;
+  list = own != FFileLists.end() ? own->second : ProtectedList;
+  return true;
+}
+
+bool TSimSystem::Administrator() {
+  return !ManagerRefused && ProcessElevation(0) != TElevation::NotElevated;
+}
 void TSimSystem::RemoveFile(const std::string& fullPath) { FFiles.erase(Upper(fullPath)); }
 
 bool TSimSystem::FileExists(const std::string& name) {
@@ -53,16 +103,17 @@ int TSimSystem::ShowBox(HWnd owner, const std::string& text, bool unicode, const
   return answer.Result;
 }
 
-TSimId TSimSystem::NewHandle(TKind kind, std::string name) {
+TSimId TSimSystem::NewHandle(TKind kind, std::string name, std::uint32_t access) {
   TSimId id = FNextHandle;
   FNextHandle += 4;
-  FHandles[id] = {kind, std::move(name)};
+  FHandles[id] = {kind, std::move(name), access};
   return id;
 }
 
 HService TSimSystem::OpenSCManager(std::uint32_t access) {
   Calls.push_back("OpenSCManager(" + std::to_string(access) + ")");
   if (ManagerRefused && (access & SC_MANAGER_CREATE_SERVICE)) return HService::None;
+  if (!Administrator() && (access & ~kUserManagerRights)) return HService::None;
   return SimHandle<HService>(NewHandle(TKind::Manager, ""));
 }
 
@@ -82,6 +133,7 @@ HService TSimSystem::OpenService(HService manager, const std::string& name, std:
   auto it = FHandles.find(SimId(manager));
   if (it == FHandles.end() || it->second.Kind != TKind::Manager) return HService::None;
   if (!Services.count(name)) return HService::None;
+  if (!Administrator() && (access & ~kUserServiceRights)) return HService::None;
   return SimHandle<HService>(NewHandle(TKind::Service, name));
 }
 
@@ -110,10 +162,26 @@ THandle TSimSystem::CreateFile(const std::string& path, std::uint32_t access, st
                   std::to_string(share) + "," + std::to_string(disposition) + "," +
                   std::to_string(attributes) + ")");
   if (path.rfind(kDevicePrefix, 0) != 0) return THandle::None;
-  auto it = Services.find(path.substr(sizeof(kDevicePrefix) - 1));
+  std::string device = path.substr(sizeof(kDevicePrefix) - 1);
+  auto it = Services.find(device);
   if (it == Services.end() || !it->second.Running) return THandle::None;
+  // A device made by its driver lets everyone read it and administrators do anything.
+  auto list = DeviceAccessLists.find(device);
+  std::uint32_t granted = list != DeviceAccessLists.end() ? GrantedBy(list->second, Administrator())
+                          : Administrator()               ? ~0u
+                                                          : GENERIC_READ | READ_CONTROL;
+  if (access & ~granted) return THandle::None;
   PortsGranted = true;  // opening the driver's device opens the ports to the process
-  return SimHandle<THandle>(NewHandle(TKind::Device, path));
+  return SimHandle<THandle>(NewHandle(TKind::Device, device, access));
+}
+
+bool TSimSystem::SetDeviceAccessList(THandle handle, const TAccessList& list) {
+  Calls.push_back("SetDeviceAccessList");
+  auto it = FHandles.find(SimId(handle));
+  if (it == FHandles.end() || it->second.Kind != TKind::Device || !(it->second.Access & WRITE_DAC))
+    return false;
+  DeviceAccessLists[it->second.Name] = list;
+  return true;
 }
 
 bool TSimSystem::CloseHandle(THandle handle) {
@@ -155,12 +223,19 @@ THandle TSimSystem::CreateMutex(const std::string& name, TMutexSharing sharing,
   auto it = FMutexes.find(name);
   if (FOtherObjects.count(name)) {
     result = TMutexOpening::Failed;
-  } else if (it != FMutexes.end() && it->second.RefusesUs) {
+  } else if (it != FMutexes.end() &&
+             (it->second.Granted(true) & kWaitAndRelease) != kWaitAndRelease) {
+    // Refused all rights, and then even those to wait and release.
     result = TMutexOpening::Refused;
   } else {
     result = it != FMutexes.end() ? TMutexOpening::Existed : TMutexOpening::Created;
     TMutex& mutex = FMutexes[name];
-    if (result == TMutexOpening::Created) mutex.Shared = sharing == TMutexSharing::Everyone;
+    if (result == TMutexOpening::Created) {
+      // Made for everyone, its list names nobody else; by default, the list of our token.
+      mutex.Rights = sharing == TMutexSharing::Everyone ? TMutexRights{0, MUTEX_ALL_ACCESS}
+                                                        : TMutexRights{MUTEX_ALL_ACCESS, 0};
+      mutex.MadeByOurUser = true;
+    }
     ++mutex.Handles;
     handle = SimHandle<THandle>(NewHandle(TKind::Mutex, name));
   }
@@ -210,17 +285,27 @@ bool TSimSystem::AllowSetForegroundWindow(std::uint32_t processId) {
   return true;
 }
 
-void TSimSystem::HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds,
-                           bool refusesUs) {
+bool TSimSystem::HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds,
+                           bool refusesUs, bool otherUser) {
   ExpireOtherOwner(name);
+  auto it = FMutexes.find(name);
+  // The other process asks for all rights, as a plain create does, unless it holds the mutex
+  // (and so a handle to it) already.
+  if (it != FMutexes.end() && it->second.Owner != TOwner::Other &&
+      (it->second.Granted(!otherUser) & MUTEX_ALL_ACCESS) != MUTEX_ALL_ACCESS)
+    return false;
   TMutex& mutex = FMutexes[name];
-  // Only its maker sets a mutex's rights.
-  if (mutex.Handles == 0 && mutex.Owner == TOwner::None) mutex.RefusesUs = refusesUs;
+  // Only its maker sets a mutex's rights: a list of nobody, or its token's own.
+  if (it == FMutexes.end()) {
+    mutex.Rights = refusesUs ? TMutexRights{} : TMutexRights{MUTEX_ALL_ACCESS, 0};
+    mutex.MadeByOurUser = !otherUser;
+  }
   mutex.Owner = TOwner::Other;
   mutex.Count = 0;
   mutex.Abandoned = false;
   mutex.OtherForever = !milliseconds;
   mutex.OtherUntil = FClock.Now() + milliseconds.value_or(0);
+  return true;
 }
 
 void TSimSystem::ReleaseHeldMutex(const std::string& name) {
@@ -248,8 +333,12 @@ int TSimSystem::MutexHandleCount(const std::string& name) const {
 }
 
 bool TSimSystem::MutexSharedWithEveryone(const std::string& name) const {
+  return MutexRights(name).Everyone == MUTEX_ALL_ACCESS;
+}
+
+TSimSystem::TMutexRights TSimSystem::MutexRights(const std::string& name) const {
   auto it = FMutexes.find(name);
-  return it != FMutexes.end() && it->second.Shared;
+  return it == FMutexes.end() ? TMutexRights{} : it->second.Rights;
 }
 
 TElevation TSimSystem::ProcessElevation(std::uint32_t processId) {

@@ -2,7 +2,8 @@
 // Process services of the simulated machine: virtual sleep, files, the executable's place,
 // modal message boxes answered by the test, and a service manager with a device namespace
 // that grants port access the way the port driver does, and named mutexes that another
-// process can hold for a while of virtual time.
+// process can hold for a while of virtual time. Files, devices and mutexes answer by their
+// access lists, as strictly as Windows.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -40,6 +41,8 @@ class TSimSystem : public ISystem {
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                      std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(THandle handle) override;
+  bool GetFileAccessList(const std::string& path, TAccessList& list) override;
+  bool SetDeviceAccessList(THandle handle, const TAccessList& list) override;
   THandle CreateMutex(const std::string& name, TMutexSharing sharing,
                       TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
@@ -53,6 +56,8 @@ class TSimSystem : public ISystem {
   bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
 
   // ---- the machine -------------------------------------------------------
+  // Virtual milliseconds the program's thread has slept, in all.
+  std::uint64_t Slept = 0;
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
   std::string CurrentDirectory = "C:\\Program Files\\Kelvane";
   std::uint16_t Selector = 0x001B;
@@ -61,8 +66,10 @@ class TSimSystem : public ISystem {
   bool Wow64 = false;
   char Separator = '.';
   // Windows Vista and later with user account control: a process runs elevated or not (the
-  // window system's ElevatedProcesses), and one that is not may not register or start a
-  // driver. Off, as on Windows XP or under Wine, every process has the rights its user has.
+  // window system's ElevatedProcesses), and one that is not is refused the service manager's
+  // and a service's rights to register, start or change (as for a standard user), so it may
+  // not register or start a driver. Off, as on Windows XP or under Wine, every process has the
+  // rights its user has.
   bool SplitRights = false;
   // The executable's version information; by default what the real one carries.
   std::map<std::string, std::string> Version{
@@ -70,8 +77,17 @@ class TSimSystem : public ISystem {
   // Files that exist, as full paths (compared without regard to case).
   void AddFile(const std::string& fullPath);
   void RemoveFile(const std::string& fullPath);
+  // The access list of a file or folder (a folder exists when it holds a file or the
+  // executable, or has been given a list). Without one, a file or folder has the list of one
+  // made by a setup under Program Files: the system and administrators may change it, users
+  // may read it.
+  void SetAccessList(const std::string& fullPath, TAccessList list);
+  static const TAccessList ProtectedList;
   // The caller may not create services (no administrator rights).
   bool ManagerRefused = false;
+  // The process has administrator rights in full: not refused the manager, and elevated where
+  // the machine splits rights.
+  bool Administrator();
   // The driver loads when started (false: as under an emulator, the start fails).
   bool DriverLoads = true;
   // True once the port driver's device has been opened: the ports are the process's.
@@ -83,17 +99,29 @@ class TSimSystem : public ISystem {
     bool Running = false;
   };
   std::map<std::string, TService> Services;
+  // The lists devices were given, by device name.
+  std::map<std::string, TAccessList> DeviceAccessLists;
   std::size_t OpenHandleCount() const { return FHandles.size(); }
   // Every service-manager, device and mutex call, as "Name(args)" in order.
   std::vector<std::string> Calls;
 
   // ---- named mutexes -----------------------------------------------------
-  // Another process takes the mutex now (creating it when nobody has it open) and releases
-  // it after `milliseconds` of virtual time; without a time it keeps it until released here.
-  // `refusesUs`: it made the mutex with rights that keep this process out altogether (a
-  // monitor running as a service); the mutex goes when that process lets go.
-  void HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds = {},
-                 bool refusesUs = false);
+  // A mutex's access list, as far as openers are told apart: the rights it grants processes
+  // of the user that made it, and those it grants everyone. A create asks for all rights
+  // (MUTEX_ALL_ACCESS); the program falls back to waiting and releasing, other monitors
+  // do not.
+  struct TMutexRights {
+    std::uint32_t MakersUser = 0;
+    std::uint32_t Everyone = 0;
+  };
+  // Another process creates or opens the mutex as a plain create does, takes it now and
+  // releases it after `milliseconds` of virtual time; without a time it keeps it until
+  // released here. False when the mutex's list refuses it all rights: it then has nothing.
+  // `refusesUs`: it makes the mutex with a list that grants nobody anything (a monitor
+  // running as a service); `otherUser`: it runs as another user than the program. The mutex
+  // goes when that process lets go and the program has no handle.
+  bool HoldMutex(const std::string& name, std::optional<std::uint64_t> milliseconds = {},
+                 bool refusesUs = false, bool otherUser = false);
   void ReleaseHeldMutex(const std::string& name);
   // The other owner ends while it holds the mutex: the next wait is told so, and owns it.
   void AbandonMutex(const std::string& name);
@@ -102,8 +130,9 @@ class TSimSystem : public ISystem {
   bool MutexOwned(const std::string& name) const;
   // The program's open handles to the mutex.
   int MutexHandleCount(const std::string& name) const;
-  // The mutex was made by the program with rights for every user and service to wait on it.
+  // The mutex's list grants every user and service all rights, so their plain creates open it.
   bool MutexSharedWithEveryone(const std::string& name) const;
+  TMutexRights MutexRights(const std::string& name) const;
   // Another kind of object (an event, a section) has the name, so no mutex can be made with
   // it; FreeName ends that object.
   void OccupyName(const std::string& name) { FOtherObjects.insert(name); }
@@ -141,22 +170,28 @@ class TSimSystem : public ISystem {
     std::uint64_t OtherUntil = 0;
     bool OtherForever = false;
     bool Abandoned = false;
-    bool RefusesUs = false;
-    bool Shared = false;
+    TMutexRights Rights;
+    bool MadeByOurUser = true;
+    // What a process of our user (or not) may do with it.
+    std::uint32_t Granted(bool ourUser) const {
+      return Rights.Everyone | (ourUser == MadeByOurUser ? Rights.MakersUser : 0);
+    }
   };
   // The other owner's time is up: the mutex is free again (and gone when nobody has it open).
   void ExpireOtherOwner(const std::string& name);
-  TSimId NewHandle(TKind kind, std::string name);
+  TSimId NewHandle(TKind kind, std::string name, std::uint32_t access = 0);
   std::string FullPath(const std::string& name) const;
   int ShowBox(HWnd owner, const std::string& text, bool unicode, const char* caption,
               std::uint32_t flags);
 
   TSimClock& FClock;
   TSimWindowing& FWindows;
-  std::set<std::string> FFiles;  // upper-cased full paths
+  std::set<std::string> FFiles;                   // upper-cased full paths
+  std::map<std::string, TAccessList> FFileLists;  // by upper-cased full path
   struct THandleInfo {
     TKind Kind;
     std::string Name;
+    std::uint32_t Access = 0;
   };
   // Kernel objects and service handles share one table.
   std::map<TSimId, THandleInfo> FHandles;

@@ -1,7 +1,8 @@
 #include "platform/win32/Win32System.h"
 
 #include "platform/win32/Win32Handles.h"
-// After the system header, whose types it needs.
+// After the system header, whose types they need.
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <cstdio>
@@ -124,17 +125,77 @@ THandle TWin32System::CreateFile(const std::string& path, std::uint32_t access, 
 
 bool TWin32System::CloseHandle(THandle handle) { return ::CloseHandle(ToWin32(handle)) != 0; }
 
+// ---- access lists ---------------------------------------------------------------------------
+
+bool TWin32System::GetFileAccessList(const std::string& path, TAccessList& list) {
+  ACL* dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  list = TAccessList{dacl == nullptr, {}};
+  bool whole = true;
+  for (DWORD i = 0; dacl && i < dacl->AceCount && whole; ++i) {
+    void* entry = nullptr;
+    whole = GetAce(dacl, i, &entry) != 0;
+    auto* header = static_cast<ACE_HEADER*>(entry);
+    // Object and callback entries belong to directory objects and conditions, not to files.
+    if (!whole ||
+        (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE))
+      continue;
+    auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);  // a denying one has the same layout
+    char* sid = nullptr;
+    whole = ConvertSidToStringSidA(&ace->SidStart, &sid) != 0;
+    if (!whole) continue;
+    list.Entries.push_back({header->AceType == ACCESS_ALLOWED_ACE_TYPE, ace->Mask, sid,
+                            (header->AceFlags & INHERIT_ONLY_ACE) != 0});
+    LocalFree(sid);
+  }
+  LocalFree(descriptor);
+  return whole;
+}
+
+bool TWin32System::SetDeviceAccessList(THandle handle, const TAccessList& list) {
+  std::vector<PSID> sids;
+  DWORD size = sizeof(ACL);
+  bool made = true;
+  for (const TAccessEntry& entry : list.Entries) {
+    PSID sid = nullptr;
+    made = made && ConvertStringSidToSidA(entry.Sid.c_str(), &sid);
+    if (!sid) continue;
+    sids.push_back(sid);
+    // Allowing and denying entries are of one size.
+    size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sid);
+  }
+  std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+  ACL* acl = reinterpret_cast<ACL*>(buffer.data());
+  made = made && InitializeAcl(acl, size, ACL_REVISION);
+  for (std::size_t i = 0; made && i < sids.size(); ++i) {
+    const TAccessEntry& entry = list.Entries[i];
+    DWORD flags = entry.InheritOnly ? INHERIT_ONLY_ACE : 0;
+    made = entry.Allow ? AddAccessAllowedAceEx(acl, ACL_REVISION, flags, entry.Mask, sids[i])
+                       : AddAccessDeniedAceEx(acl, ACL_REVISION, flags, entry.Mask, sids[i]);
+  }
+  for (PSID sid : sids) LocalFree(sid);
+  // A device is opened as a file; its list is the device object's own.
+  return made &&
+         SetSecurityInfo(ToWin32(handle), SE_FILE_OBJECT,
+                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                         nullptr, list.Null ? nullptr : acl, nullptr) == ERROR_SUCCESS;
+}
+
 namespace {
-// Everyone may wait on the mutex and release it, and do nothing else with it: the rights
-// hardware monitors running as other users, or as services, need to share the bus with us.
-constexpr char kWaitAndReleaseForEveryone[] = "D:(A;;0x00100001;;;WD)";
-static_assert((SYNCHRONIZE | MUTEX_MODIFY_STATE) == 0x00100001);
+// Everyone has every right to the mutex: other monitors, as whatever user or service they
+// run, open it with a plain create, which asks for all rights, and without them they would
+// either stop reading or read the chip unlocked beside us.
+constexpr char kAllRightsForEveryone[] = "D:(A;;0x001F0001;;;WD)";
+static_assert(MUTEX_ALL_ACCESS == 0x001F0001);
 
 HANDLE MakeMutex(const char* name, TMutexSharing sharing) {
   if (sharing == TMutexSharing::Default) return CreateMutexA(nullptr, FALSE, name);
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kWaitAndReleaseForEveryone,
-                                                            SDDL_REVISION_1, &descriptor, nullptr))
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAllRightsForEveryone, SDDL_REVISION_1,
+                                                            &descriptor, nullptr))
     return CreateMutexA(nullptr, FALSE, name);
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
   HANDLE handle = CreateMutexA(&attributes, FALSE, name);

@@ -27,6 +27,8 @@ class TWin32System : public ISystem {
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
                      std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(THandle handle) override;
+  bool GetFileAccessList(const std::string& path, TAccessList& list) override;
+  bool SetDeviceAccessList(THandle handle, const TAccessList& list) override;
   THandle CreateMutex(const std::string& name, TMutexSharing sharing,
                       TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;

@@ -91,7 +91,8 @@ TEST(Monitor, TrayTextIsTheReadingAndTheDegreeSign) {
 }
 
 // A fault at each access of a refresh: what was updated before it stays, what came after is
-// left out, port access is enabled again, a second passes, and the fan is still written.
+// left out, port access is enabled again (the driver runs: its device is opened, and no
+// second is waited), and the fan is still written.
 TEST(Monitor, FaultAtEachAccessOfARefresh) {
   for (int failing = 1; failing <= 11; ++failing) {
     SCOPED_TRACE(failing);
@@ -110,14 +111,14 @@ TEST(Monitor, FaultAtEachAccessOfARefresh) {
     ASSERT_EQ(log.size(), sensorFault ? static_cast<std::size_t>(failing) + 1 : 11u);
     EXPECT_TRUE(log[static_cast<std::size_t>(failing) - 1].Faulted);
     EXPECT_EQ(log.back().Port, 0x3F2);
-    // The bus lock is given back before the recovery: enablement and sleep run without it.
-    const std::vector<std::string> lockThenRecovery = {"WaitForSingleObject(250)", "ReleaseMutex",
-                                                       "OpenSCManager(2)"};
+    // The bus lock is given back before the recovery: the enablement runs without it.
+    const std::vector<std::string> lockThenRecovery = {
+        "WaitForSingleObject(250)", "ReleaseMutex", "CreateFile(\\\\.\\giveio,2147745792,0,3,128)"};
     const auto& calls = program.Sim.System.Calls;
     ASSERT_GE(calls.size(), lockThenRecovery.size());
     EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 3), lockThenRecovery);
     EXPECT_FALSE(program.Sim.System.MutexOwned("Global\\Access_ISABUS.HTP.Method"));
-    EXPECT_EQ(program.Sim.Clock.Now(), 6000u);  // 1000 ms of sleep
+    EXPECT_EQ(program.Sim.Clock.Now(), 5000u);
 
     double cpu = failing > 4 ? 70 : 40;
     EXPECT_EQ(form.dgCurrentCPUTemp->Value(), cpu);
@@ -142,8 +143,9 @@ TEST(Monitor, EveryAccessRefusedKeepsTheStartValues) {
   EXPECT_EQ(form.dgCurrentCPUTemp->Value(), 0);
   EXPECT_TRUE(form.Boosted());
   EXPECT_FALSE(form.cbBoosted->Checked());
-  // The readings and the fan write were refused: one recovery, one pause.
-  EXPECT_EQ(program.Sim.Clock.Now(), 1000u);
+  // The readings and the fan write were refused: one recovery, and no pause, since it
+  // started nothing that a second could help.
+  EXPECT_EQ(program.Sim.Clock.Now(), 0u);
   program.RunFor(60000);
   EXPECT_EQ(form.TextTrayIcon1->Text(), "00\xC2\xB0");
   EXPECT_TRUE(form.Boosted());
@@ -170,10 +172,10 @@ TEST(Monitor, MissingDriverBoxIsShownOnceAtStart) {
   EXPECT_EQ(box.Owner, HWnd::None);
   // The ticks that fell due inside the box started no refresh: only the start-up's one ran,
   // after it, with one attempt at the fan.
-  EXPECT_EQ(program.Sim.Clock.Now(), 13000u);
+  EXPECT_EQ(program.Sim.Clock.Now(), 12000u);
   program.RunFor(60000);
   EXPECT_EQ(program.Sim.System.Boxes.size(), 1u);
-  EXPECT_EQ(program.Sim.Clock.Now(), 73000u);
+  EXPECT_EQ(program.Sim.Clock.Now(), 72000u);
   EXPECT_NE(form.TextTrayIcon1->Hint().find("giveio not running"), std::string::npos);
 }
 

@@ -54,6 +54,9 @@ class TForeignObject {
 std::unique_ptr<TForeignObject> ContractRefusingMutex(const std::string& name);
 // An object of another kind than a mutex (an event) with that name.
 std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& name);
+// The rights the named mutex's access list grants everyone (all rights for a generic all),
+// as another program reads them.
+std::uint32_t ContractMutexRightsForEveryone(const std::string& name);
 
 // ---- windows used by the cases ---------------------------------------------------------
 

@@ -175,3 +175,14 @@ TEST(Mutex, MutexMadeForEveryoneOpensForWaitingAndReleasing) {
   EXPECT_TRUE(System().CloseHandle(opened));
   EXPECT_TRUE(System().CloseHandle(made));
 }
+
+// Other monitors open the shared bus lock with a plain create, which asks for every right: a
+// mutex made for everyone grants everyone all of them. Wine keeps and shows the list but does
+// not hold opens to it (it let a plain create open a mutex granting less): whether an open is
+// refused, the simulated machine decides alone.
+TEST(Mutex, MutexMadeForEveryoneGrantsEveryoneEveryRight) {
+  TMutexHandles handles;
+  const char* name = "Global\\KelvaneContract.AllRights";
+  ASSERT_NE(handles.Create(name, nullptr, TMutexSharing::Everyone), THandle::None);
+  EXPECT_EQ(ContractMutexRightsForEveryone(name), MUTEX_ALL_ACCESS);
+}

@@ -1,6 +1,8 @@
 # The real executable, whose ports Wine refuses: on 32-bit Windows it meets the port driver
-# (the missing-driver box, once, in Unicode; the service), on 64-bit Windows it registers,
-# shows and waits for nothing; in both the tray's hint says why there are no readings.
+# (the missing-driver box, once, in Unicode; the service, registered only from a folder users
+# cannot change; a window that answers at once while the ports stay refused), on 64-bit
+# Windows it registers, shows and waits for nothing; in both the tray's hint says why there
+# are no readings.
 # Sourced by e2e.sh (check, probe, wait_for, start_real_in and the session are set up there).
 
 FORM=KelvaneFrame
@@ -10,6 +12,8 @@ box_text() { probe msgbox Error; }
 box_shown() { [ -n "$(box_text)" ]; }
 answer_box() { probe answer Error >/dev/null; }
 real_gone() { ! kill -0 "$1" 2>/dev/null; }
+# Wine gives a file or folder the list its modes say: "other" users are everyone.
+folder_with_modes() { mkdir -p "$1" && chmod "$2" "$1"; }
 # Answers every box for $1 seconds and prints how many there were.
 answer_boxes_for() {
   local answered=0 deadline=$((SECONDS + $1))
@@ -41,6 +45,7 @@ forget_driver_service() {
 real_on_32bit_windows() {
   forget_driver_service
   local real=$WORK/real
+  folder_with_modes "$real" 755
   start_real_in "$real"
   local pid=$!
   check "missing-driver box appears at start" wait_for 20 box_shown
@@ -51,7 +56,7 @@ real_on_32bit_windows() {
   check "one box in half a minute of refused accesses ($boxes)" test "$boxes" = 1
   check "the program still runs after refused port accesses" kill -0 "$pid"
   check "the hint says the port driver is not running" \
-    hint_says "Fan boost: on|Ports refused: the giveio driver is not running (start as administrator)"
+    hint_says "Fan boost: unknown|Ports refused: giveio not running (run as administrator)"
   check "service giveio registered with type 1" test "$(service Type)" = "0x1"
   check "service start type 3 (on demand)" test "$(service Start)" = "0x3"
   check "service error control 1" test "$(service ErrorControl)" = "0x1"
@@ -59,6 +64,30 @@ real_on_32bit_windows() {
   image=$(service ImagePath)
   beside_executable() { [[ "${image,,}" == *'\e2e\real\giveio.sys' ]]; }
   check "driver path is beside the executable ($image)" beside_executable
+  # While the ports stay refused, refreshes neither start the driver again nor pause: the
+  # window answers every message at once. 25 s: five refreshes, each of which used to wait
+  # a second (and, in a 32-bit prefix, ten more for the start of the missing driver).
+  local answers
+  answers=$(wine_run "$BUILD/answerprobe.exe" $FORM 25 | tr -d '\r' | paste -sd' ')
+  echo "     WM_NULL over 25 s of refused ports: $answers"
+  answered_at_once() { [[ "$answers" == "sent "* ]] && [[ "$answers" == *"late 0 "* ]] &&
+    [ "$(echo "$answers" | awk '{ print $2 }')" -ge 50 ]; }
+  check "the window answers within 300 ms throughout refused ports" answered_at_once
+  close_real "$pid"
+
+  # A driver in a folder everyone may change is not registered. (Wine keeps of a list only
+  # what file modes hold: users and groups other than everyone, only the simulation tells.)
+  forget_driver_service
+  local open=$WORK/real-open
+  folder_with_modes "$open" 777
+  echo "not a driver" >"$open/giveio.sys"
+  start_real_in "$open"
+  pid=$!
+  wait_for 20 tray_icon_present
+  sleep 6
+  check "a driver users may replace is not registered" test -z "$(service Type)"
+  check "the hint says why and what to do" \
+    hint_says "Fan boost: unknown|Other users can replace giveio.sys: use Kelvane's setup"
   close_real "$pid"
 
   # A close request while the start-up box is open ends the program; the box goes with it.
@@ -86,7 +115,7 @@ real_on_64bit_windows() {
   check "64-bit Windows: no box in 15 s ($boxes)" test "$boxes" = 0
   check "64-bit Windows: no driver service registered" test -z "$(service Type)"
   check "64-bit Windows: the hint names it as the cause" \
-    hint_says "CPU: no reading|Motherboard: no reading|Fan boost: on|No readings: 64-bit Windows cannot load the 32-bit port driver"
+    hint_says "CPU: no reading|Motherboard: no reading|Fan boost: unknown|No readings: 64-bit Windows cannot load the port driver"
   close_real "$pid"
 }
 

@@ -42,3 +42,7 @@ std::unique_ptr<TForeignObject> ContractRefusingMutex(const std::string& name) {
 std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& name) {
   return std::make_unique<TSimForeign>(name, false);
 }
+
+std::uint32_t ContractMutexRightsForEveryone(const std::string& name) {
+  return Machine().System.MutexRights(name).Everyone;
+}

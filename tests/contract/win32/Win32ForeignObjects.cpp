@@ -3,7 +3,8 @@
 #include "tests/contract/ContractPlatform.h"
 // After the boundary's headers: the system's header defines names the boundary also uses.
 #include "platform/win32/Win32Api.h"
-// After the system header, whose types it needs.
+// After the system header, whose types they need.
+#include <aclapi.h>
 #include <sddl.h>
 
 namespace {
@@ -37,4 +38,29 @@ std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& nam
   HANDLE handle = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
   EXPECT_NE(handle, nullptr) << "the event could not be made";
   return std::make_unique<TWin32Foreign>(handle);
+}
+
+std::uint32_t ContractMutexRightsForEveryone(const std::string& name) {
+  HANDLE mutex = OpenMutexA(READ_CONTROL, FALSE, name.c_str());
+  if (!mutex) return 0;
+  ACL* dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  DWORD error = GetSecurityInfo(mutex, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &descriptor);
+  CloseHandle(mutex);
+  if (error != ERROR_SUCCESS) return 0;
+  DWORD granted = dacl ? 0 : MUTEX_ALL_ACCESS;
+  PSID everyone = nullptr;
+  ConvertStringSidToSidA("S-1-1-0", &everyone);
+  for (DWORD i = 0; dacl && everyone && i < dacl->AceCount; ++i) {
+    void* entry = nullptr;
+    if (!GetAce(dacl, i, &entry)) continue;
+    auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+    if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(&ace->SidStart, everyone))
+      granted |= ace->Mask;
+  }
+  LocalFree(everyone);
+  LocalFree(descriptor);
+  if (granted & GENERIC_ALL) granted = (granted & ~GENERIC_ALL) | MUTEX_ALL_ACCESS;
+  return granted;
 }
