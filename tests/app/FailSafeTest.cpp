@@ -6,25 +6,11 @@
 #include <new>
 
 #include "hw/BusLock.h"
+#include "tests/support/FailingBus.h"
 #include "tests/support/SimFixture.h"
 
 namespace {
 constexpr char kKey[] = "Software\\Kelvane\\Form1";
-
-// Once broken, a fault of the program's own making at every read.
-class TBreakingBus : public IPortBus {
- public:
-  explicit TBreakingBus(IPortBus& inner) : FInner(inner) {}
-  std::uint8_t In(std::uint16_t port) override {
-    if (Broken) throw std::bad_alloc();
-    return FInner.In(port);
-  }
-  void Out(std::uint16_t port, std::uint8_t value) override { FInner.Out(port, value); }
-  bool Broken = false;
-
- private:
-  IPortBus& FInner;
-};
 }  // namespace
 
 // With the bus held by another monitor from before the start, nothing is read: the fan is
@@ -74,7 +60,7 @@ TEST(FailSafe, RefusedFanWriteLeavesTheLineUnknown) {
 TEST(FailSafe, RecurringFaultOpensOneBoxAtATime) {
   TSimProgram program;
   TSimPlatform& sim = program.Sim;
-  TBreakingBus bus(sim.Chip);
+  TFailingBus bus(sim.Chip);
   TPlatform platform{bus, sim.System, sim.Windows, sim.Gdi, sim.Registry, sim.Shell};
   int deepest = 0;
   int opened = 0;
@@ -84,7 +70,8 @@ TEST(FailSafe, RecurringFaultOpensOneBoxAtATime) {
   };
   TProgram running(platform);
   ASSERT_TRUE(running.Start());
-  bus.Broken = true;
+  bus.FailAccess(
+      1, [] { throw std::bad_alloc(); }, true);
   sim.RunFor(60000);
   EXPECT_EQ(sim.System.Boxes.size(), 1u);  // opened at 5 s, closed at 67 s
   sim.RunFor(10000);

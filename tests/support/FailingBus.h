@@ -10,10 +10,12 @@ class TFailingBus : public IPortBus {
  public:
   explicit TFailingBus(IPortBus& inner) : FInner(inner) {}
 
-  // The n-th access from now (1 = the next one) runs `fail` instead of reaching the bus.
-  void FailAccess(std::uint64_t n, std::function<void()> fail) {
+  // The n-th access from now (1 = the next one), or every one from it on, runs `fail`
+  // instead of reaching the bus.
+  void FailAccess(std::uint64_t n, std::function<void()> fail, bool onwards = false) {
     FFailAt = FAccesses + n;
     FFail = std::move(fail);
+    FOnwards = onwards;
   }
 
   std::uint8_t In(std::uint16_t port) override {
@@ -27,10 +29,12 @@ class TFailingBus : public IPortBus {
 
  private:
   void Count() {
-    if (++FAccesses == FFailAt && FFail) FFail();
+    ++FAccesses;
+    if (FFail && (FAccesses == FFailAt || (FOnwards && FAccesses > FFailAt))) FFail();
   }
   IPortBus& FInner;
   std::uint64_t FAccesses = 0;
   std::uint64_t FFailAt = 0;
   std::function<void()> FFail;
+  bool FOnwards = false;
 };
