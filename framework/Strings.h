@@ -1,6 +1,6 @@
 #pragma once
 // Text helpers the layers share: case-blind comparison, the directory part of a path, and the
-// one code-page conversion the program needs.
+// conversions the program needs: one code page to UTF-8, and UTF-8 to UTF-16 for the system.
 #include <string>
 #include <string_view>
 
@@ -13,3 +13,8 @@ std::string ExtractFilePath(const std::string& path);
 // Text in the Windows-1251 code page as UTF-8 (the Russian letters and ASCII; anything else
 // becomes "?").
 std::string Cp1251ToUtf8(const std::string& text);
+
+// The program's UTF-8 as UTF-16, for the system's wide calls.
+// A malformed sequence (a byte of some ANSI code page, a cut or overlong one) becomes one
+// U+FFFD, as the system's own conversion gives it.
+std::u16string Utf16FromUtf8(std::string_view text);

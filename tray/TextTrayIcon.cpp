@@ -1,6 +1,6 @@
 #include "tray/TextTrayIcon.h"
 
-#include "tray/Utf16.h"
+#include "framework/Strings.h"
 
 namespace {
 // Centring is done over 15 pixels, not 16, with a division that truncates toward zero:

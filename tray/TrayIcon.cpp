@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "framework/Forms.h"
+#include "framework/Strings.h"
 #include "platform/Exception.h"
 #include "tray/TrayIconHandler.h"
-#include "tray/Utf16.h"
 
 namespace {
 constexpr int kVkControl = 0x11;

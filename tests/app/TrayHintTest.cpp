@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/TrayHint.h"
+#include "framework/Strings.h"
 #include "hw/BusLock.h"
 #include "tests/support/SimFixture.h"
-#include "tray/Utf16.h"
 
 TEST(TrayHint, LinesByReadingFanLineAndFault) {
   struct TCase {
