@@ -3,7 +3,8 @@
 
   test-summary.py DIR
 
-DIR holds what the runs wrote: tree.tap (checks of the tree itself), ctest.xml (JUnit, one case per native test program),
+DIR holds what the runs wrote: tree.tap (checks of the tree itself), setup.tap (the set-up's
+decisions), ctest.xml (JUnit, one case per native test program),
 contract-*.xml (GoogleTest's XML, one case per contract case; a case with the property
 "wine_difference" passed but for assertions marked as known Wine differences, and is listed
 apart, not counted) and *.tap (the end-to-end checks). A results file that is missing or cannot
@@ -14,7 +15,7 @@ import re
 import sys
 import xml.etree.ElementTree as ET
 
-EXPECTED = ["tree.tap", "ctest.xml", "contract-sim.xml", "contract-wine.xml", "e2e.tap"]
+EXPECTED = ["tree.tap", "setup.tap", "ctest.xml", "contract-sim.xml", "contract-wine.xml", "e2e.tap"]
 
 
 def junit(path):

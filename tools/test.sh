@@ -43,6 +43,10 @@ tree_check 2 "only Win32Api.h includes the system headers $(system_headers_elsew
 tree_check 3 "executable bits on run scripts only (git update-index --chmod) $(scripts_with_wrong_mode | paste -sd' ')" script_modes
 echo "1..3" >>"$RESULTS/tree.tap"
 
+echo "== the set-up's decisions when the package mirror fails"
+bash tests/tools/setup-test.sh | tee "$RESULTS/setup.tap"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+
 echo "== native tests"
 ctest --preset native --output-junit "$RESULTS/ctest.xml" || status=1
 
