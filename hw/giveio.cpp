@@ -1,6 +1,7 @@
 #include "hw/giveio.h"
 
 #include "framework/Strings.h"
+#include "hw/LoadPlace.h"
 #include "platform/Owned.h"
 
 namespace {
@@ -24,11 +25,6 @@ bool StandardUsers(const std::string& sid) {
   return false;
 }
 
-// The folder as the system names it: without its last separator, unless it is a drive's root.
-std::string FolderName(std::string path) {
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
 }  // namespace
 
 int IsWin9x(ISystem& system) { return (system.CodeSelector() & 0xFF00) != 0 ? 1 : 0; }
@@ -84,14 +80,8 @@ bool TGiveIo::EnablePortAccess() {
   return started;
 }
 
-bool TGiveIo::DriverProtected(const std::string& driverPath, bool present) {
-  // A list that cannot be read is no proof.
-  TAccessList list;
-  if (!FSystem.GetFileAccessList(FolderName(ExtractFilePath(driverPath)), list) ||
-      WritableByStandardUsers(list, true))
-    return false;
-  if (!present) return true;  // a file put there later gets the folder's list
-  return FSystem.GetFileAccessList(driverPath, list) && !WritableByStandardUsers(list, false);
+bool TGiveIo::DriverProtected(const std::string& driverPath, bool) {
+  return CheckLoadPlace(FSystem, driverPath).Passed();
 }
 
 bool TGiveIo::RegisterAndStart(HService manager, const std::string& driverPath) {
