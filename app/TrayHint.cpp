@@ -30,6 +30,14 @@ const char* FaultLine(TReadingFault fault) {
       return "No readings: the sensor bus is held by another monitor";
     case TReadingFault::DriverUnprotected:
       return "Other users can replace giveio.sys: use Kelvane's setup";
+    case TReadingFault::RegistrationUnprotected:
+      return "Registered driver lies where other users can replace it";
+    case TReadingFault::DeviceRefused:
+      return "giveio runs but refused our open (run as administrator)";
+    case TReadingFault::PathUnusable:
+      return "The path of Kelvane's folder cannot be used: move Kelvane";
+    case TReadingFault::DeviceUnprotected:
+      return "Port driver open to all users: could not protect its device";
     case TReadingFault::None:
       break;
   }

@@ -4,13 +4,18 @@
 #include <optional>
 #include <string>
 
-// Why the latest refresh could not read the chip.
+// Why the latest refresh could not read the chip (or what is wrong though it could).
 enum class TReadingFault {
   None,
-  PortsRefused,       // the port driver is not running
-  Wow64,              // 64-bit Windows: no 32-bit port driver can load
-  BusHeld,            // another monitor holds the sensor bus
-  DriverUnprotected,  // the driver lies where other users could replace it: not started
+  PortsRefused,             // the port driver is not running
+  Wow64,                    // 64-bit Windows: no 32-bit port driver can load
+  BusHeld,                  // another monitor holds the sensor bus
+  DriverUnprotected,        // the driver lies where other users could replace it: not started
+  RegistrationUnprotected,  // the driver registered before lies where others could replace it
+  DeviceRefused,            // the driver runs, but its device refused our open
+  PathUnusable,             // the executable's path cannot be used for the driver's
+  // Read, but the driver's device could not be protected: every user may open it.
+  DeviceUnprotected,
 };
 
 // What the fan line holds, as far as this run knows.

@@ -39,6 +39,25 @@ void LoadTrayPicture(IGdi& gdi, TIcon& icon) {
   icon.FromBitmap(bitmap, kTransparent);
 }
 
+// Why the ports stay refused, as far as the driver's enablement knows.
+TReadingFault RefusedBy(TDriverProblem problem) {
+  switch (problem) {
+    case TDriverProblem::DriverUnprotected:
+      return TReadingFault::DriverUnprotected;
+    case TDriverProblem::RegistrationUnprotected:
+      return TReadingFault::RegistrationUnprotected;
+    case TDriverProblem::DeviceUnprotected:
+      return TReadingFault::DeviceUnprotected;
+    case TDriverProblem::DeviceRefused:
+      return TReadingFault::DeviceRefused;
+    case TDriverProblem::PathUnusable:
+      return TReadingFault::PathUnusable;
+    case TDriverProblem::None:
+      break;
+  }
+  return TReadingFault::PortsRefused;
+}
+
 // Marks a refresh as running for its whole extent, exceptions included.
 class TRefreshGuard {
  public:
@@ -278,9 +297,9 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, const std::string& tray
   if (readings.Skipped) {
     shown.NotRead = TReadingFault::BusHeld;
   } else if (readings.Refused) {
-    shown.NotRead = FGiveIo.OnWow64()             ? TReadingFault::Wow64
-                    : FGiveIo.DriverUnprotected() ? TReadingFault::DriverUnprotected
-                                                  : TReadingFault::PortsRefused;
+    shown.NotRead = FGiveIo.OnWow64() ? TReadingFault::Wow64 : RefusedBy(FGiveIo.Problem());
+  } else if (FGiveIo.Problem() == TDriverProblem::DeviceUnprotected) {
+    shown.NotRead = TReadingFault::DeviceUnprotected;  // said while the readings come
   }
   std::string hint = TrayHint(shown);
   if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep()) return;

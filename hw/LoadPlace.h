@@ -11,9 +11,9 @@
 enum class TLoadPlace {
   Protected,        // safe to load from
   OthersMayChange,  // another account may change the file or its folder, or swap a folder above
-  Unreadable,       // a list or an owner on the way could not be read (or is null)
+  Unreadable,       // a list or an owner on the way could not be read
   Redirected,       // a junction or symbolic link lies on the way
-  NotLocal,         // a network or removable drive
+  NotLocal,         // a network or removable drive, or any other than a fixed disk
   Unusable,         // the path cannot be resolved at all
 };
 
@@ -24,6 +24,13 @@ struct TLoadCheck {
   bool Passed() const { return Verdict == TLoadPlace::Protected; }
 };
 
-// `path`: the file's full path, UTF-8. A file that does not exist yet is judged by its folder
-// (one put there later gets the folder's list).
+// `path`: the file's full path, UTF-8 ("C:\...", "\\server\share\...", or either with the
+// system's "\\?\" before it). A file that does not exist yet is judged by its folder (one put
+// there later gets the folder's list).
 TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path);
+
+// A driver service's image path as registered, in the usual form of a full path: the system's
+// own forms ("\??\C:\...", "\\?\C:\..."), the system root ("\SystemRoot\...",
+// "%SystemRoot%\...") and paths relative to it ("System32\drivers\x.sys") are completed with
+// `windowsFolder`. Empty for any other (a device path such as "\Device\...").
+std::string DriverImagePath(const std::string& imagePath, const std::string& windowsFolder);

@@ -2,14 +2,29 @@
 // Port-access enablement through the "giveio" kernel driver.
 #include <string>
 
+#include "hw/LoadPlace.h"
 #include "platform/System.h"
 
 // 1 when ports are open to user programs without help (the 9x family), else 0.
 int IsWin9x(ISystem& system);
 
-// True when the list lets users other than administrators change what it guards: replace or
-// delete a file, or, for a folder, also put files in it and take them out. A null list does.
-bool WritableByStandardUsers(const TAccessList& list, bool folder);
+// What keeps the port driver from serving us, as far as the enablement knows.
+enum class TDriverProblem {
+  None,
+  // giveio.sys beside the executable lies where other users may change it: neither
+  // registered nor started.
+  DriverUnprotected,
+  // The service registered before, by whatever program, loads a file that other users may
+  // change: not started.
+  RegistrationUnprotected,
+  // The device's list could not be set: the device, which gives the ports to whoever opens
+  // it, stays open to every user. It was closed again; the ports are ours.
+  DeviceUnprotected,
+  // The driver runs, but its device refused our open (its list keeps us out).
+  DeviceRefused,
+  // The executable's path cannot be read or resolved, so neither can the driver's.
+  PathUnusable,
+};
 
 // One per program, owned by whoever drives the ports, so that two programs in one process
 // (tests) never share the driver name.
@@ -20,7 +35,8 @@ class TGiveIo {
   TGiveIo& operator=(const TGiveIo&) = delete;
 
   // Registers, starts and opens the port driver where the system needs it. Safe to repeat;
-  // silent except for the missing-driver box, which only the first call (at start-up) shows.
+  // silent except for the missing-driver box (or, where the executable's path cannot be used,
+  // a box that says so), which only the first call (at start-up) shows.
   // Registering and starting are tried once a run (again only once a missing driver file has
   // appeared): a retry opens the device. Leaves no handle open. True when it started the
   // driver just now, which may need a moment before the ports answer.
@@ -31,23 +47,25 @@ class TGiveIo {
   // enablement registers and starts nothing, and a refused access is not worth a pause.
   // Known from the first enablement on.
   bool OnWow64() const { return FWow64; }
-  // The driver file beside the executable, or its folder, may be changed by users other than
-  // administrators: it is neither registered nor started from there.
-  bool DriverUnprotected() const { return FDriverUnprotected; }
+  // Known from the first enablement on; the device's part from each one.
+  TDriverProblem Problem() const {
+    return FDeviceProblem != TDriverProblem::None ? FDeviceProblem : FPlaceProblem;
+  }
 
  private:
-  // False when the driver beside the executable, or its folder, is not safe to load from.
-  bool DriverProtected(const std::string& driverPath, bool present);
-  // True when the service was started by this call.
-  bool RegisterAndStart(HService manager, const std::string& driverPath);
+  // True when the service was started by this call. `place`: the rule's verdict on the driver
+  // beside the executable.
+  bool RegisterAndStart(HService manager, const TLoadCheck& place);
+  // Opens the device, and keeps it for the system and administrators.
+  void OpenDevice();
 
   ISystem& FSystem;
   std::string FDriverName;
   bool FStarted = false;
   bool FWow64 = false;
-  bool FDriverUnprotected = false;
+  // What the last registering and starting met, and what the last open of the device did.
+  TDriverProblem FPlaceProblem = TDriverProblem::None;
+  TDriverProblem FDeviceProblem = TDriverProblem::None;
   // The driver file was missing when registering and starting were last tried.
   bool FDriverMissing = false;
-  // This run registered the service, with the driver file beside the executable.
-  bool FRegisteredHere = false;
 };

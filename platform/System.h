@@ -2,6 +2,7 @@
 // Process-level services: time, files, the executable, message boxes, the service manager,
 // named mutexes, access lists.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ inline constexpr std::uint32_t GENERIC_WRITE = 0x40000000;
 inline constexpr std::uint32_t GENERIC_ALL = 0x10000000;
 inline constexpr std::uint32_t OPEN_EXISTING = 3;
 inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;  // a link or junction
 
 // Access rights, with the system's values.
 inline constexpr std::uint32_t DELETE = 0x00010000;
@@ -65,12 +68,21 @@ enum class TElevation {
   NotElevated,  // filtered rights: may not start drivers, and its windows rank lower
 };
 
+// What an access entry is beyond allowing or denying.
+enum class TAceType : std::uint8_t {
+  Plain,     // for the SID, whatever the object and without a condition
+  Object,    // for some kinds of object or property only (a directory service's)
+  Callback,  // under a condition the system weighs at each open (conditional entries)
+  Other,     // a type not read here: what it allows or denies is not known
+};
+
 // One entry of an access list, as stored (generic rights are not mapped).
 struct TAccessEntry {
   bool Allow = true;  // else it denies
   std::uint32_t Mask = 0;
   std::string Sid;           // as text: "S-1-5-32-545"
   bool InheritOnly = false;  // only for what is made inside the folder, not for the folder
+  TAceType Type = TAceType::Plain;
   friend bool operator==(const TAccessEntry&, const TAccessEntry&) = default;
 };
 
@@ -81,6 +93,25 @@ struct TAccessList {
   friend bool operator==(const TAccessList&, const TAccessList&) = default;
 };
 
+// A file's or folder's owner and access list.
+struct TFileSecurity {
+  std::string Owner;  // SID as text
+  TAccessList List;
+  friend bool operator==(const TFileSecurity&, const TFileSecurity&) = default;
+};
+
+// The kinds of drive, with the system's numbers.
+enum class TDriveType : std::uint32_t {
+  Unknown = 0,
+  NoRootDir = 1,  // no such drive
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,  // a network drive
+  CdRom = 5,
+  RamDisk = 6,
+};
+
+// A service's registration; also what QueryServiceConfig reads back (without Name and Access).
 struct TServiceParams {
   std::string Name;
   std::string DisplayName;
@@ -100,10 +131,22 @@ class ISystem {
   // Blocks the calling thread.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 
+  // Paths are UTF-8, and may be longer than the system's classic limit of 260 characters.
   // True when a file of that name exists; a bare name is looked up in the current directory.
   virtual bool FileExists(const std::string& name) = 0;
-  // Full path of the running executable.
+  // Full path of the running executable; empty when it cannot be read or has no UTF-8 form.
   virtual std::string ExecutablePath() = 0;
+  // The Windows folder ("C:\Windows"), which the system's own paths are relative to.
+  virtual std::string WindowsFolder() = 0;
+  // A file's or folder's attributes (FILE_ATTRIBUTE_...); none when it cannot be found.
+  virtual std::optional<std::uint32_t> FileAttributes(const std::string& path) = 0;
+  // The path of an existing file or folder as the system resolves it (links and junctions
+  // followed, long names, the drive a substituted or mapped one stands for), in the system's
+  // form: "\\?\C:\...", "\\?\UNC\server\share\..." or, where the system cannot tell
+  // more, the long form of the path. False when it cannot be resolved.
+  virtual bool FinalPath(const std::string& path, std::string& finalPath) = 0;
+  // The kind of drive whose root ("C:\", "\\server\share\") is given.
+  virtual TDriveType DriveType(const std::string& root) = 0;
   // A string of the executable's version information ("ProductName", "CompanyName", ...);
   // empty when absent.
   virtual std::string VersionInfo(const std::string& name) = 0;
@@ -129,14 +172,21 @@ class ISystem {
   virtual HService CreateService(HService manager, const TServiceParams& params) = 0;
   virtual HService OpenService(HService manager, const std::string& name, std::uint32_t access) = 0;
   virtual bool StartService(HService service) = 0;
+  // The registration of an opened service (opened with SERVICE_QUERY_CONFIG at least): its
+  // display name, type, start type, error control and image path as stored.
+  virtual bool QueryServiceConfig(HService service, TServiceParams& config) = 0;
   virtual bool CloseServiceHandle(HService handle) = 0;
+  // `error` (may be null) is given the system's error code when the open fails (the codes
+  // are the registry's statuses: ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ...).
   virtual THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
-                             std::uint32_t disposition, std::uint32_t attributes) = 0;
+                             std::uint32_t disposition, std::uint32_t attributes,
+                             std::uint32_t* error = nullptr) = 0;
   // Closes a device or mutex handle.
   virtual bool CloseHandle(THandle handle) = 0;
 
-  // The access list of a file or folder; false when it cannot be read (no such file, ...).
-  virtual bool GetFileAccessList(const std::string& path, TAccessList& list) = 0;
+  // The owner and access list of a file or folder; false when they cannot be read (no such
+  // file, no right to read them, ...).
+  virtual bool GetFileSecurity(const std::string& path, TFileSecurity& security) = 0;
   // Gives an open device this list, inheriting nothing from its parent; the handle
   // must have been opened with WRITE_DAC.
   virtual bool SetDeviceAccessList(THandle handle, const TAccessList& list) = 0;
@@ -154,6 +204,9 @@ class ISystem {
   virtual std::uint32_t CurrentProcessId() = 0;
   // The elevation of a process (0: this one).
   virtual TElevation ProcessElevation(std::uint32_t processId) = 0;
+  // The SID of the account a process runs as (0: this one), as text; empty when it cannot be
+  // asked.
+  virtual std::string ProcessUserSid(std::uint32_t processId) = 0;
   // Waits up to `milliseconds` for another process to end; true once it has (or is gone).
   virtual bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) = 0;
   // Lets that process bring its window to the foreground (a hand-over); only a process that

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/Registry.h"
+
 namespace {
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -59,16 +61,68 @@ void TSimSystem::AddFile(const std::string& fullPath) { FFiles.insert(Upper(full
 void TSimSystem::SetAccessList(const std::string& fullPath, TAccessList list) {
   FFileLists[Upper(fullPath)] = std::move(list);
 }
+void TSimSystem::SetOwner(const std::string& fullPath, std::string sid) {
+  FOwners[Upper(fullPath)] = std::move(sid);
+}
+void TSimSystem::RefuseSecurity(const std::string& fullPath) { FRefused.insert(Upper(fullPath)); }
+void TSimSystem::AddLink(const std::string& fullPath, const std::string& target) {
+  FLinks[Upper(fullPath)] = target;
+}
 
-bool TSimSystem::GetFileAccessList(const std::string& path, TAccessList& list) {
+bool TSimSystem::FolderExists(const std::string& upper) const {
+  if (FFileLists.count(upper) || FOwners.count(upper) || FLinks.count(upper)) return true;
+  std::string inside = upper.back() == '\\' ? upper : upper + "\\";
+  auto holds = [&](const std::string& path) { return path.rfind(inside, 0) == 0; };
+  return holds(Upper(ExePath)) || std::any_of(FFiles.begin(), FFiles.end(), holds) ||
+         std::any_of(FLinks.begin(), FLinks.end(), [&](const auto& l) { return holds(l.first); });
+}
+
+std::optional<std::uint32_t> TSimSystem::FileAttributes(const std::string& path) {
+  constexpr std::uint32_t kArchive = 0x20;  // what a file copied into place carries
   std::string full = Upper(FullPath(path));
-  auto own = FFileLists.find(full);
-  bool folder = false;
-  for (const std::string& file : FFiles) folder = folder || file.rfind(full + "\\", 0) == 0;
-  folder = folder || Upper(ExePath).rfind(full + "\\", 0) == 0;
-  if (own == FFileLists.end() && !folder && !FileExists(path)) return false;
-  list = own != FFileLists.end() ? own->second : ProtectedList;
+  if (FileExists(path)) return kArchive;
+  if (!FolderExists(full)) return std::nullopt;
+  return FILE_ATTRIBUTE_DIRECTORY | (FLinks.count(full) ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+}
+
+bool TSimSystem::FinalPath(const std::string& path, std::string& finalPath) {
+  std::string resolved = FullPath(path);
+  if (!FileAttributes(resolved)) return false;
+  // Links to links are followed too, a few deep.
+  for (int depth = 0; depth < 8; ++depth) {
+    std::string upper = Upper(resolved);
+    auto link = std::find_if(FLinks.begin(), FLinks.end(), [&](const auto& l) {
+      return upper == l.first || upper.rfind(l.first + "\\", 0) == 0;
+    });
+    if (link == FLinks.end()) break;
+    resolved = link->second + resolved.substr(link->first.size());
+  }
+  finalPath =
+      resolved.rfind("\\\\", 0) == 0 ? "\\\\?\\UNC\\" + resolved.substr(2) : "\\\\?\\" + resolved;
   return true;
+}
+
+TDriveType TSimSystem::DriveType(const std::string& root) {
+  auto drive = Drives.find(Upper(root));
+  if (drive != Drives.end()) return drive->second;
+  return root.rfind("\\\\", 0) == 0 ? TDriveType::Remote : TDriveType::Fixed;
+}
+
+bool TSimSystem::GetFileSecurity(const std::string& path, TFileSecurity& security) {
+  std::string full = Upper(FullPath(path));
+  if (FRefused.count(full) || !FileAttributes(path)) return false;
+  auto list = FFileLists.find(full);
+  auto owner = FOwners.find(full);
+  security.List = list != FFileLists.end() ? list->second : ProtectedList;
+  security.Owner = owner != FOwners.end() ? owner->second : kAdministrators;
+  return true;
+}
+
+std::string TSimSystem::ProcessUserSid(std::uint32_t processId) {
+  auto other = ProcessUsers.find(processId);
+  if (processId == 0 || processId == FWindows.ProcessId || other == ProcessUsers.end())
+    return AccountSid;
+  return other->second;
 }
 
 bool TSimSystem::Administrator() {
@@ -148,6 +202,16 @@ bool TSimSystem::StartService(HService service) {
   return true;
 }
 
+bool TSimSystem::QueryServiceConfig(HService service, TServiceParams& config) {
+  Calls.push_back("QueryServiceConfig");
+  auto it = FHandles.find(SimId(service));
+  if (it == FHandles.end() || it->second.Kind != TKind::Service) return false;
+  config = Services[it->second.Name].Params;
+  config.Name.clear();
+  config.Access = 0;
+  return true;
+}
+
 bool TSimSystem::CloseServiceHandle(HService handle) {
   Calls.push_back("CloseServiceHandle");
   auto it = FHandles.find(SimId(handle));
@@ -157,10 +221,14 @@ bool TSimSystem::CloseServiceHandle(HService handle) {
 }
 
 THandle TSimSystem::CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
-                               std::uint32_t disposition, std::uint32_t attributes) {
+                               std::uint32_t disposition, std::uint32_t attributes,
+                               std::uint32_t* error) {
   Calls.push_back("CreateFile(" + path + "," + std::to_string(access) + "," +
                   std::to_string(share) + "," + std::to_string(disposition) + "," +
                   std::to_string(attributes) + ")");
+  std::uint32_t ignored = 0;
+  std::uint32_t& failure = error ? *error : ignored;
+  failure = static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND);
   if (path.rfind(kDevicePrefix, 0) != 0) return THandle::None;
   std::string device = path.substr(sizeof(kDevicePrefix) - 1);
   auto it = Services.find(device);
@@ -170,7 +238,9 @@ THandle TSimSystem::CreateFile(const std::string& path, std::uint32_t access, st
   std::uint32_t granted = list != DeviceAccessLists.end() ? GrantedBy(list->second, Administrator())
                           : Administrator()               ? ~0u
                                                           : GENERIC_READ | READ_CONTROL;
+  failure = static_cast<std::uint32_t>(ERROR_ACCESS_DENIED);
   if (access & ~granted) return THandle::None;
+  failure = 0;
   PortsGranted = true;  // opening the driver's device opens the ports to the process
   return SimHandle<THandle>(NewHandle(TKind::Device, device, access));
 }
@@ -178,7 +248,8 @@ THandle TSimSystem::CreateFile(const std::string& path, std::uint32_t access, st
 bool TSimSystem::SetDeviceAccessList(THandle handle, const TAccessList& list) {
   Calls.push_back("SetDeviceAccessList");
   auto it = FHandles.find(SimId(handle));
-  if (it == FHandles.end() || it->second.Kind != TKind::Device || !(it->second.Access & WRITE_DAC))
+  if (it == FHandles.end() || it->second.Kind != TKind::Device ||
+      !(it->second.Access & WRITE_DAC) || DeviceListFixed)
     return false;
   DeviceAccessLists[it->second.Name] = list;
   return true;

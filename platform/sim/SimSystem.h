@@ -25,6 +25,10 @@ class TSimSystem : public ISystem {
   void Sleep(std::uint32_t milliseconds) override;
   bool FileExists(const std::string& name) override;
   std::string ExecutablePath() override { return ExePath; }
+  std::string WindowsFolder() override { return "C:\\Windows"; }
+  std::optional<std::uint32_t> FileAttributes(const std::string& path) override;
+  bool FinalPath(const std::string& path, std::string& finalPath) override;
+  TDriveType DriveType(const std::string& root) override;
   std::uint16_t CodeSelector() override { return Selector; }
   bool IsWow64() override { return Wow64; }
   std::string VersionInfo(const std::string& name) override;
@@ -37,11 +41,13 @@ class TSimSystem : public ISystem {
   HService CreateService(HService manager, const TServiceParams& params) override;
   HService OpenService(HService manager, const std::string& name, std::uint32_t access) override;
   bool StartService(HService service) override;
+  bool QueryServiceConfig(HService service, TServiceParams& config) override;
   bool CloseServiceHandle(HService handle) override;
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
-                     std::uint32_t disposition, std::uint32_t attributes) override;
+                     std::uint32_t disposition, std::uint32_t attributes,
+                     std::uint32_t* error = nullptr) override;
   bool CloseHandle(THandle handle) override;
-  bool GetFileAccessList(const std::string& path, TAccessList& list) override;
+  bool GetFileSecurity(const std::string& path, TFileSecurity& security) override;
   bool SetDeviceAccessList(THandle handle, const TAccessList& list) override;
   THandle CreateMutex(const std::string& name, TMutexSharing sharing,
                       TMutexOpening* opening) override;
@@ -51,6 +57,8 @@ class TSimSystem : public ISystem {
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   // By the window system's list of elevated processes, where the machine splits rights.
   TElevation ProcessElevation(std::uint32_t processId) override;
+  // AccountSid for this process, ProcessUsers' entry (or AccountSid) for another.
+  std::string ProcessUserSid(std::uint32_t processId) override;
   // Runs OnWaitForProcess, where a test plays the other process; without one the time passes
   // and the process has ended when none of its windows is left.
   bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
@@ -78,11 +86,23 @@ class TSimSystem : public ISystem {
   void AddFile(const std::string& fullPath);
   void RemoveFile(const std::string& fullPath);
   // The access list of a file or folder (a folder exists when it holds a file or the
-  // executable, or has been given a list). Without one, a file or folder has the list of one
-  // made by a setup under Program Files: the system and administrators may change it, users
-  // may read it.
+  // executable, or has been given a list or an owner). Without one, a file or folder has the
+  // list of one made by a setup under Program Files: the system and administrators may change
+  // it, users may read it; and administrators own it.
   void SetAccessList(const std::string& fullPath, TAccessList list);
+  void SetOwner(const std::string& fullPath, std::string sid);
   static const TAccessList ProtectedList;
+  // Its owner and list cannot be read (no right to read them).
+  void RefuseSecurity(const std::string& fullPath);
+  // A junction or symbolic link: a folder whose final path lies at `target`. Only FinalPath
+  // follows it.
+  void AddLink(const std::string& fullPath, const std::string& target);
+  // Drive roots (D:\) and the kind of drive they are; any other is a fixed disk, and a
+  // share (\\server\share\) a network one.
+  std::map<std::string, TDriveType> Drives;
+  // The account this program runs as, and those of other processes where they differ.
+  std::string AccountSid = "S-1-5-21-1180699209-877415012-3182924384-1004";
+  std::map<std::uint32_t, std::string> ProcessUsers;
   // The caller may not create services (no administrator rights).
   bool ManagerRefused = false;
   // The process has administrator rights in full: not refused the manager, and elevated where
@@ -101,6 +121,8 @@ class TSimSystem : public ISystem {
   std::map<std::string, TService> Services;
   // The lists devices were given, by device name.
   std::map<std::string, TAccessList> DeviceAccessLists;
+  // The driver makes its device so that its list cannot be changed: setting it fails.
+  bool DeviceListFixed = false;
   std::size_t OpenHandleCount() const { return FHandles.size(); }
   // Every service-manager, device and mutex call, as "Name(args)" in order.
   std::vector<std::string> Calls;
@@ -186,8 +208,14 @@ class TSimSystem : public ISystem {
 
   TSimClock& FClock;
   TSimWindowing& FWindows;
+  // Whether a folder exists: it holds a file or the executable, or has its own list or owner.
+  bool FolderExists(const std::string& upperPath) const;
+
   std::set<std::string> FFiles;                   // upper-cased full paths
   std::map<std::string, TAccessList> FFileLists;  // by upper-cased full path
+  std::map<std::string, std::string> FOwners;     // by upper-cased full path
+  std::set<std::string> FRefused;                 // upper-cased full paths
+  std::map<std::string, std::string> FLinks;      // upper-cased path to its target
   struct THandleInfo {
     TKind Kind;
     std::string Name;

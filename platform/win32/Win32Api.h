@@ -26,6 +26,7 @@
 #undef DispatchMessage
 #undef DrawIcon
 #undef FindWindow
+#undef GetFileSecurity
 #undef GetMessage
 #undef GetWindowText
 #undef IsDialogMessage
@@ -34,6 +35,7 @@
 #undef OpenService
 #undef PeekMessage
 #undef PostMessage
+#undef QueryServiceConfig
 #undef RegisterWindowMessage
 #undef SendMessage
 #undef SetWindowText

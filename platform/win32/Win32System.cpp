@@ -6,46 +6,151 @@
 #include <sddl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <vector>
+
+// ---- text and paths -------------------------------------------------------------------------
+
+namespace {
+std::wstring Widen(const std::string& text, UINT codePage) {
+  int length =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, std::size_t length, UINT codePage) {
+  int size = WideCharToMultiByte(codePage, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
+                                 nullptr);
+  std::string narrow(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(codePage, 0, text, static_cast<int>(length), narrow.data(), size, nullptr,
+                      nullptr);
+  return narrow;
+}
+
+// Empty when the text has no UTF-8 form: file names may hold a lone surrogate, which the
+// conversion would replace, naming another file. XP's conversion cannot be told to refuse
+// one, so a round trip tells.
+std::string Utf8(const wchar_t* text, std::size_t length) {
+  std::string utf8 = Narrow(text, length, CP_UTF8);
+  return Widen(utf8, CP_UTF8) == std::wstring(text, length) ? utf8 : std::string();
+}
+
+// A full path longer than the classic limit (less than a folder's 248 characters) reaches
+// the file system only with the system's "\\?\" before it.
+std::wstring WidePath(const std::string& path) {
+  std::wstring wide = Widen(path, CP_UTF8);
+  if (wide.size() < 248 || wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0)
+    return wide;
+  if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
+  if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+  return wide;
+}
+
+std::string SidText(PSID sid) {
+  char* text = nullptr;
+  if (!sid || !ConvertSidToStringSidA(sid, &text)) return {};
+  std::string result(text);
+  LocalFree(text);
+  return result;
+}
+}  // namespace
 
 std::uint32_t TWin32System::TickCount() { return GetTickCount(); }
 
 void TWin32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 bool TWin32System::FileExists(const std::string& name) {
-  DWORD attributes = GetFileAttributesA(name.c_str());
+  DWORD attributes = GetFileAttributesW(WidePath(name).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string TWin32System::ExecutablePath() {
-  char path[MAX_PATH + 1] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, length);
+  // The buffer grows until the whole path fits: a path that fills it may have been cut.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return Utf8(path.data(), length);
+    if (path.size() >= 32768) return {};  // longer than any path the system has
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string TWin32System::WindowsFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH + 1);
+  return length == 0 || length > MAX_PATH ? std::string() : Utf8(folder, length);
+}
+
+std::optional<std::uint32_t> TWin32System::FileAttributes(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
+}
+
+bool TWin32System::FinalPath(const std::string& path, std::string& finalPath) {
+  std::wstring wide = WidePath(path);
+  // Windows Vista and later: asked for by name, so the program still loads on XP, where the
+  // long form of the path is all there is to tell.
+  using TGetFinalPathNameByHandleW = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+  auto getFinalPathName = reinterpret_cast<TGetFinalPathNameByHandleW>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW")));
+  constexpr DWORD kNormalizedDosName = 0;  // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (getFinalPathName) {
+    // Only its attributes are read; a folder opens only with backup semantics.
+    file = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+  }
+  std::wstring resolved(MAX_PATH, L'\0');
+  DWORD length = 0;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    DWORD size = static_cast<DWORD>(resolved.size());
+    length = getFinalPathName ? getFinalPathName(file, resolved.data(), size, kNormalizedDosName)
+                              : GetLongPathNameW(wide.c_str(), resolved.data(), size);
+    if (length < size) break;
+    resolved.resize(length + 1);  // the size it needs
+  }
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  if (length == 0 || length >= resolved.size()) return false;
+  finalPath = Utf8(resolved.data(), length);
+  return !finalPath.empty();
+}
+
+TDriveType TWin32System::DriveType(const std::string& root) {
+  return static_cast<TDriveType>(GetDriveTypeW(Widen(root, CP_UTF8).c_str()));
 }
 
 std::string TWin32System::VersionInfo(const std::string& name) {
-  std::string exe = ExecutablePath();
+  std::wstring exe = WidePath(ExecutablePath());
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  DWORD size = exe.empty() ? 0 : GetFileVersionInfoSizeW(exe.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<char> data(size);
-  if (!GetFileVersionInfoA(exe.c_str(), 0, size, data.data())) return {};
+  if (!GetFileVersionInfoW(exe.c_str(), 0, size, data.data())) return {};
   struct TTranslation {
     WORD Language;
     WORD CodePage;
   }* translation = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
                       reinterpret_cast<void**>(&translation), &length) ||
       length < sizeof(TTranslation))
     return {};
-  char query[128];
-  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\%s", translation->Language,
-                translation->CodePage, name.c_str());
-  char* value = nullptr;
-  if (!VerQueryValueA(data.data(), query, reinterpret_cast<void**>(&value), &length) || !value)
+  char block[16];
+  std::snprintf(block, sizeof block, "%04x%04x", translation->Language, translation->CodePage);
+  std::wstring query = Widen(std::string("\\StringFileInfo\\") + block + "\\" + name, CP_UTF8);
+  wchar_t* value = nullptr;
+  if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
+      !value)
     return {};
-  return std::string(value);
+  // In the ANSI code page, as the program's other texts.
+  return Narrow(value, wcslen(value), CP_ACP);
 }
 
 char TWin32System::DecimalSeparator() {
@@ -65,16 +170,6 @@ int TWin32System::MessageBox(HWnd owner, const std::string& text, const char* ca
                              std::uint32_t flags) {
   return MessageBoxA(ToWin32(owner), text.c_str(), caption, flags);
 }
-
-namespace {
-std::wstring Widen(const std::string& text, UINT codePage) {
-  int length =
-      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-}  // namespace
 
 int TWin32System::MessageBoxUtf8(HWnd owner, const std::string& text, const char* caption,
                                  std::uint32_t flags) {
@@ -97,9 +192,12 @@ HService TWin32System::OpenSCManager(std::uint32_t access) {
 }
 
 HService TWin32System::CreateService(HService manager, const TServiceParams& p) {
-  return FromWin32<HService>(CreateServiceA(
-      ToWin32(manager), p.Name.c_str(), p.DisplayName.c_str(), p.Access, p.ServiceType, p.StartType,
-      p.ErrorControl, p.BinaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+  std::wstring name = Widen(p.Name, CP_UTF8);
+  std::wstring displayName = Widen(p.DisplayName, CP_UTF8);
+  std::wstring binaryPath = Widen(p.BinaryPath, CP_UTF8);
+  return FromWin32<HService>(CreateServiceW(
+      ToWin32(manager), name.c_str(), displayName.c_str(), p.Access, p.ServiceType, p.StartType,
+      p.ErrorControl, binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
 }
 
 HService TWin32System::OpenService(HService manager, const std::string& name,
@@ -112,44 +210,108 @@ bool TWin32System::StartService(HService service) {
   return StartServiceA(ToWin32(service), 0, arguments) != 0;
 }
 
+bool TWin32System::QueryServiceConfig(HService service, TServiceParams& config) {
+  DWORD needed = 0;
+  QueryServiceConfigW(ToWin32(service), nullptr, 0, &needed);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+  std::vector<std::uint64_t> buffer(needed / sizeof(std::uint64_t) + 1);  // aligned for pointers
+  auto* stored = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(ToWin32(service), stored, needed, &needed)) return false;
+  auto text = [](const wchar_t* value) {
+    return value ? Narrow(value, wcslen(value), CP_UTF8) : std::string();
+  };
+  config = TServiceParams{{},
+                          text(stored->lpDisplayName),
+                          0,
+                          stored->dwServiceType,
+                          stored->dwStartType,
+                          stored->dwErrorControl,
+                          text(stored->lpBinaryPathName)};
+  return true;
+}
+
 bool TWin32System::CloseServiceHandle(HService handle) {
   return ::CloseServiceHandle(ToWin32(handle)) != 0;
 }
 
 THandle TWin32System::CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
-                                 std::uint32_t disposition, std::uint32_t attributes) {
+                                 std::uint32_t disposition, std::uint32_t attributes,
+                                 std::uint32_t* error) {
   HANDLE handle =
-      CreateFileA(path.c_str(), access, share, nullptr, disposition, attributes, nullptr);
-  return handle == INVALID_HANDLE_VALUE ? THandle::None : FromWin32<THandle>(handle);
+      CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, attributes, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) return FromWin32<THandle>(handle);
+  if (error) *error = GetLastError();
+  return THandle::None;
 }
 
 bool TWin32System::CloseHandle(THandle handle) { return ::CloseHandle(ToWin32(handle)) != 0; }
 
 // ---- access lists ---------------------------------------------------------------------------
 
-bool TWin32System::GetFileAccessList(const std::string& path, TAccessList& list) {
+namespace {
+// Entry types with the system's numbers; the newer ones are not in every header.
+enum : BYTE {
+  kAllowed = 0,
+  kDenied = 1,
+  kAllowedObject = 5,
+  kDeniedObject = 6,
+  kAllowedCallback = 9,
+  kDeniedCallback = 10,
+  kAllowedCallbackObject = 11,
+  kDeniedCallbackObject = 12,
+};
+
+// Every entry has its mask after the header; the SID follows, in an object entry after its
+// flags and the kinds of object they say are present. False when the SID cannot be read.
+bool ReadEntry(const ACE_HEADER* header, TAccessEntry& entry) {
+  const BYTE* bytes = reinterpret_cast<const BYTE*>(header);
+  BYTE type = header->AceType;
+  entry.InheritOnly = (header->AceFlags & INHERIT_ONLY_ACE) != 0;
+  std::memcpy(&entry.Mask, bytes + sizeof(ACE_HEADER), sizeof(DWORD));
+  bool object = type == kAllowedObject || type == kDeniedObject || type == kAllowedCallbackObject ||
+                type == kDeniedCallbackObject;
+  bool callback = type == kAllowedCallback || type == kDeniedCallback ||
+                  type == kAllowedCallbackObject || type == kDeniedCallbackObject;
+  entry.Type = type == kAllowed || type == kDenied ? TAceType::Plain
+               : callback                          ? TAceType::Callback
+               : object                            ? TAceType::Object
+                                                   : TAceType::Other;
+  entry.Allow = type != kDenied && type != kDeniedObject && type != kDeniedCallback &&
+                type != kDeniedCallbackObject;
+  if (entry.Type == TAceType::Other) return true;
+  std::size_t sidAt = sizeof(ACE_HEADER) + sizeof(DWORD);
+  if (object) {
+    DWORD flags = 0;
+    std::memcpy(&flags, bytes + sidAt, sizeof flags);
+    sidAt += sizeof flags + ((flags & ACE_OBJECT_TYPE_PRESENT) ? sizeof(GUID) : 0) +
+             ((flags & ACE_INHERITED_OBJECT_TYPE_PRESENT) ? sizeof(GUID) : 0);
+  }
+  PSID sid = const_cast<BYTE*>(bytes + sidAt);
+  if (sidAt + 8 > header->AceSize || !IsValidSid(sid) ||
+      sidAt + GetLengthSid(sid) > header->AceSize)
+    return false;
+  entry.Sid = SidText(sid);
+  return !entry.Sid.empty();
+}
+}  // namespace
+
+bool TWin32System::GetFileSecurity(const std::string& path, TFileSecurity& security) {
+  PSID owner = nullptr;
   ACL* dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                            nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+  std::wstring wide = WidePath(path);
+  if (GetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                            &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
     return false;
-  list = TAccessList{dacl == nullptr, {}};
+  // No list at all, or a null one, lets everyone in.
+  security = TFileSecurity{SidText(owner), TAccessList{dacl == nullptr, {}}};
   bool whole = true;
   for (DWORD i = 0; dacl && i < dacl->AceCount && whole; ++i) {
-    void* entry = nullptr;
-    whole = GetAce(dacl, i, &entry) != 0;
-    auto* header = static_cast<ACE_HEADER*>(entry);
-    // Object and callback entries belong to directory objects and conditions, not to files.
-    if (!whole ||
-        (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE))
-      continue;
-    auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(entry);  // a denying one has the same layout
-    char* sid = nullptr;
-    whole = ConvertSidToStringSidA(&ace->SidStart, &sid) != 0;
-    if (!whole) continue;
-    list.Entries.push_back({header->AceType == ACCESS_ALLOWED_ACE_TYPE, ace->Mask, sid,
-                            (header->AceFlags & INHERIT_ONLY_ACE) != 0});
-    LocalFree(sid);
+    void* header = nullptr;
+    TAccessEntry entry;
+    whole = GetAce(dacl, i, &header) && ReadEntry(static_cast<ACE_HEADER*>(header), entry);
+    security.List.Entries.push_back(entry);
   }
   LocalFree(descriptor);
   return whole;
@@ -264,6 +426,25 @@ TElevation TWin32System::ProcessElevation(std::uint32_t processId) {
   }
   if (processId != 0) ::CloseHandle(process);
   return elevation;
+}
+
+std::string TWin32System::ProcessUserSid(std::uint32_t processId) {
+  constexpr DWORD kQueryLimitedInformation = 0x1000;
+  HANDLE process = processId == 0 ? GetCurrentProcess()
+                                  : OpenProcess(kQueryLimitedInformation, FALSE, processId);
+  if (!process) return {};
+  std::string sid;
+  HANDLE token = nullptr;
+  if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
+    DWORD length = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &length);
+    std::vector<std::uint64_t> buffer(length / sizeof(std::uint64_t) + 1);  // aligned
+    if (length && GetTokenInformation(token, TokenUser, buffer.data(), length, &length))
+      sid = SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+    ::CloseHandle(token);
+  }
+  if (processId != 0) ::CloseHandle(process);
+  return sid;
 }
 
 bool TWin32System::WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) {

@@ -11,6 +11,10 @@ class TWin32System : public ISystem {
   void Sleep(std::uint32_t milliseconds) override;
   bool FileExists(const std::string& name) override;
   std::string ExecutablePath() override;
+  std::string WindowsFolder() override;
+  std::optional<std::uint32_t> FileAttributes(const std::string& path) override;
+  bool FinalPath(const std::string& path, std::string& finalPath) override;
+  TDriveType DriveType(const std::string& root) override;
   std::string VersionInfo(const std::string& name) override;
   char DecimalSeparator() override;
   std::uint16_t CodeSelector() override;
@@ -23,11 +27,13 @@ class TWin32System : public ISystem {
   HService CreateService(HService manager, const TServiceParams& params) override;
   HService OpenService(HService manager, const std::string& name, std::uint32_t access) override;
   bool StartService(HService service) override;
+  bool QueryServiceConfig(HService service, TServiceParams& config) override;
   bool CloseServiceHandle(HService handle) override;
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
-                     std::uint32_t disposition, std::uint32_t attributes) override;
+                     std::uint32_t disposition, std::uint32_t attributes,
+                     std::uint32_t* error = nullptr) override;
   bool CloseHandle(THandle handle) override;
-  bool GetFileAccessList(const std::string& path, TAccessList& list) override;
+  bool GetFileSecurity(const std::string& path, TFileSecurity& security) override;
   bool SetDeviceAccessList(THandle handle, const TAccessList& list) override;
   THandle CreateMutex(const std::string& name, TMutexSharing sharing,
                       TMutexOpening* opening) override;
@@ -36,6 +42,7 @@ class TWin32System : public ISystem {
   std::uint32_t CurrentProcessId() override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   TElevation ProcessElevation(std::uint32_t processId) override;
+  std::string ProcessUserSid(std::uint32_t processId) override;
   bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
 
  private:

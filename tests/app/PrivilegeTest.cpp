@@ -53,7 +53,7 @@ TEST(Privilege, DriverOnlyFromAProtectedPlaceAndOnlyForAdministrators) {
       system.SetAccessList(driver, writable);
       program.RunFor(5000);
     }
-    EXPECT_EQ(form.GiveIo().DriverUnprotected(), run < NotElevated);
+    EXPECT_EQ(form.GiveIo().Problem() == TDriverProblem::DriverUnprotected, run < NotElevated);
     EXPECT_EQ(program.EntryTip().find(
                   "\nOther users can replace giveio.sys: use Kelvane's setup") != std::string::npos,
               run < NotElevated);
