@@ -34,6 +34,16 @@ std::uint32_t GrantedBy(const TAccessList& list, bool administrator) {
   }
   return granted;
 }
+
+// The file the kernel loads for a driver's image path: its own forms, or a path relative to
+// the Windows folder.
+std::string ImageFile(const std::string& image, const std::string& windows) {
+  if (image.rfind("\\??\\", 0) == 0) return image.substr(4);
+  if (Upper(image).rfind("\\SYSTEMROOT\\", 0) == 0) return windows + image.substr(11);
+  if (!image.empty() && image[0] != '\\' && image.find(':') == std::string::npos)
+    return windows + "\\" + image;
+  return image;
+}
 }  // namespace
 
 const TAccessList TSimSystem::ProtectedList{false,
@@ -197,7 +207,8 @@ bool TSimSystem::StartService(HService service) {
   if (it == FHandles.end() || it->second.Kind != TKind::Service) return false;
   TService& s = Services[it->second.Name];
   if (s.Running) return false;
-  if (!DriverLoads || Wow64 || !FileExists(s.Params.BinaryPath)) return false;
+  if (!DriverLoads || Wow64 || !FileExists(ImageFile(s.Params.BinaryPath, WindowsFolder())))
+    return false;
   s.Running = true;
   return true;
 }

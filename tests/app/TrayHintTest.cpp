@@ -33,7 +33,9 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
   for (const TCase& c : cases) EXPECT_EQ(TrayHint(c.Readings), c.Hint);
   // The longest hint there can be still fits the entry's tip whole.
   for (TReadingFault fault : {TReadingFault::PortsRefused, TReadingFault::Wow64,
-                              TReadingFault::BusHeld, TReadingFault::DriverUnprotected}) {
+                              TReadingFault::BusHeld, TReadingFault::DriverUnprotected,
+                              TReadingFault::RegistrationUnprotected, TReadingFault::DeviceRefused,
+                              TReadingFault::PathUnusable, TReadingFault::DeviceUnprotected}) {
     EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault})).size(), 127u);
     EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault})).size(), 127u);
   }
