@@ -115,7 +115,8 @@ bool TSimSystem::FinalPath(const std::string& path, std::string& finalPath) {
 TDriveType TSimSystem::DriveType(const std::string& root) {
   auto drive = Drives.find(Upper(root));
   if (drive != Drives.end()) return drive->second;
-  return root.rfind("\\\\", 0) == 0 ? TDriveType::Remote : TDriveType::Fixed;
+  if (root.rfind("\\\\", 0) == 0) return TDriveType::Remote;
+  return Upper(root) == "C:\\" ? TDriveType::Fixed : TDriveType::NoRootDir;
 }
 
 bool TSimSystem::GetFileSecurity(const std::string& path, TFileSecurity& security) {
@@ -138,7 +139,14 @@ std::string TSimSystem::ProcessUserSid(std::uint32_t processId) {
 bool TSimSystem::Administrator() {
   return !ManagerRefused && ProcessElevation(0) != TElevation::NotElevated;
 }
-void TSimSystem::RemoveFile(const std::string& fullPath) { FFiles.erase(Upper(fullPath)); }
+void TSimSystem::RemoveFile(const std::string& fullPath) {
+  std::string path = Upper(fullPath);
+  FFiles.erase(path);
+  FFileLists.erase(path);
+  FOwners.erase(path);
+  FLinks.erase(path);
+  FRefused.erase(path);
+}
 
 bool TSimSystem::FileExists(const std::string& name) {
   std::string path = Upper(FullPath(name));

@@ -84,6 +84,7 @@ class TSimSystem : public ISystem {
       {"ProductName", "Kelvane"}};  // NT family; above 0xFF is the 9x family
   // Files that exist, as full paths (compared without regard to case).
   void AddFile(const std::string& fullPath);
+  // The file or folder goes, with its list, owner and link.
   void RemoveFile(const std::string& fullPath);
   // The access list of a file or folder (a folder exists when it holds a file or the
   // executable, or has been given a list or an owner). Without one, a file or folder has the
@@ -97,8 +98,8 @@ class TSimSystem : public ISystem {
   // A junction or symbolic link: a folder whose final path lies at `target`. Only FinalPath
   // follows it.
   void AddLink(const std::string& fullPath, const std::string& target);
-  // Drive roots (D:\) and the kind of drive they are; any other is a fixed disk, and a
-  // share (\\server\share\) a network one.
+  // Drive roots (D:\) and the kind of drive they are; C:\ is a fixed disk, a share
+  // (\\server\share\) a network one, and any other root no drive.
   std::map<std::string, TDriveType> Drives;
   // The account this program runs as, and those of other processes where they differ.
   std::string AccountSid = "S-1-5-21-1180699209-877415012-3182924384-1004";

@@ -58,6 +58,15 @@ std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& nam
 // as another program reads them.
 std::uint32_t ContractMutexRightsForEveryone(const std::string& name);
 
+// ---- files the cases make ----------------------------------------------------------------
+
+// A folder, or an empty file, made by this process as any program makes one (its list is what
+// the folder it is made in passes on); false when it cannot be made. Paths are UTF-8 and may
+// be longer than the classic limit. ContractRemove takes a file, or a folder once empty.
+bool ContractMakeFolder(const std::string& path);
+bool ContractMakeFile(const std::string& path);
+void ContractRemove(const std::string& path);
+
 // ---- windows used by the cases ---------------------------------------------------------
 
 // A window procedure that records what reaches it and leaves the rest to the system.

@@ -157,9 +157,19 @@ TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
                         SERVICE_KERNEL_DRIVER,
                         SERVICE_DEMAND_START,
                         SERVICE_ERROR_NORMAL,
-                        folder + "\\no-such-driver.sys"};
+                        folder + "\\\xD0\x9F\xE3\x83\x84\\no-such-driver.sys"};
   HService service = System().CreateService(manager, params);
   ASSERT_NE(service, HService::None);
+  // Read back as registered; Windows puts the kernel's "\??\" before a driver's full path.
+  TServiceParams config;
+  ASSERT_TRUE(System().QueryServiceConfig(service, config));
+  EXPECT_EQ(config.DisplayName, params.DisplayName);
+  EXPECT_EQ(config.ServiceType, SERVICE_KERNEL_DRIVER);
+  EXPECT_EQ(config.StartType, SERVICE_DEMAND_START);
+  EXPECT_EQ(config.ErrorControl, SERVICE_ERROR_NORMAL);
+  EXPECT_TRUE(config.BinaryPath == params.BinaryPath ||
+              config.BinaryPath == "\\??\\" + params.BinaryPath)
+      << config.BinaryPath;
   EXPECT_EQ(System().CreateService(manager, params), HService::None) << "it exists already";
   HService again = System().OpenService(manager, kScratchService, SERVICE_ALL_ACCESS);
   EXPECT_NE(again, HService::None);
@@ -177,9 +187,11 @@ TEST(System, ServiceManagerRegistersADriverOnceAndFindsItByName) {
 }
 
 TEST(System, UnknownDeviceCannotBeOpened) {
+  std::uint32_t error = 0;
   EXPECT_EQ(System().CreateFile("\\\\.\\KelvaneContractNoDevice", GENERIC_READ, 0, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL),
+                                FILE_ATTRIBUTE_NORMAL, &error),
             THandle::None);
+  EXPECT_EQ(error, 2u) << "not found";
 }
 
 // ---- ports --------------------------------------------------------------------------------

@@ -46,3 +46,16 @@ std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& nam
 std::uint32_t ContractMutexRightsForEveryone(const std::string& name) {
   return Machine().System.MutexRights(name).Everyone;
 }
+
+// What the machine's own file system would do: the maker owns it; its list is a setup's, as
+// every folder's on this machine.
+bool ContractMakeFolder(const std::string& path) {
+  Machine().System.SetOwner(path, Machine().System.AccountSid);
+  return true;
+}
+bool ContractMakeFile(const std::string& path) {
+  Machine().System.AddFile(path);
+  Machine().System.SetOwner(path, Machine().System.AccountSid);
+  return true;
+}
+void ContractRemove(const std::string& path) { Machine().System.RemoveFile(path); }
