@@ -73,6 +73,25 @@ tray_picture() {
 }
 tray_differs() { [ "$(tray_picture)" != "$1" ]; }
 
+# Runs $1 where the real executable meets the port driver: for the 32-bit build in a 32-bit
+# prefix of its own (the default prefix is a 64-bit Windows), back in the default one after.
+in_driver_prefix() {
+  if [ "$(basename "$BUILD")" != win32 ]; then
+    "$1"
+    return
+  fi
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  local default_prefix=$WINEPREFIX
+  export WINEPREFIX=$ROOT/build/wineprefix-win32 WINEARCH=win32
+  prepare_prefix
+  "$1"
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  export WINEPREFIX=$default_prefix
+  unset WINEARCH
+}
+
 # E2E_SECTIONS="real setup" runs only those sections (a developer's shortcut; CI runs all).
 section() { [ -z "${E2E_SECTIONS:-}" ] || [[ " $E2E_SECTIONS " == *" $1 "* ]]; }
 
@@ -80,6 +99,7 @@ start_session
 
 # ---- the real executable: ports refused under Wine --------------------------------------
 section real && source "$ROOT/tests/wine/e2e-real.sh"
+section protection && source "$ROOT/tests/wine/e2e-protection.sh"
 
 # ---- the demo --------------------------------------------------------------------------
 section demo && source "$ROOT/tests/wine/e2e-demo.sh"
