@@ -100,11 +100,13 @@ std::vector<std::string> Components(const std::string& path) {
   return components.size() < 2 ? std::vector<std::string>{} : components;
 }
 
-// A drive other than a fixed disk, or a link on the way; Protected when neither.
+// A drive other than a fixed disk, or a link on the way; Protected when neither. A drive's
+// root is no link: what the drive letter stands for (a substituted or mapped drive) the final
+// path tells. (Wine marks the root of its drive Z:, the Unix root, as a reparse point.)
 TLoadPlace Way(ISystem& system, const std::vector<std::string>& components) {
   if (IsShare(components[0]) || system.DriveType(components[0]) != TDriveType::Fixed)
     return TLoadPlace::NotLocal;
-  for (std::size_t i = 0; i < components.size(); ++i) {
+  for (std::size_t i = 1; i < components.size(); ++i) {
     std::optional<std::uint32_t> attributes = system.FileAttributes(components[i]);
     bool file = i + 1 == components.size();
     if (!attributes && !file) return TLoadPlace::Unusable;

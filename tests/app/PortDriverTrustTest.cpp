@@ -17,10 +17,6 @@ TSimSystem::TService Registered(const std::string& imagePath) {
            imagePath},
           false};
 }
-
-bool Called(const std::vector<std::string>& calls, const std::string& call) {
-  return std::find(calls.begin(), calls.end(), call) != calls.end();
-}
 }  // namespace
 
 // Another program (or an old run while the file was missing) registered the service. It is
@@ -48,7 +44,7 @@ TEST(PortDriverTrust, AnEarlierRegistrationIsStartedOnlyFromAProtectedPlace) {
     system.Services["giveio"] = Registered(c.ImagePath);
     program.Start();
     program.RunFor(5000);
-    EXPECT_EQ(Called(system.Calls, "StartService"), c.Started);
+    EXPECT_EQ(std::count(system.Calls.begin(), system.Calls.end(), "StartService"), c.Started);
     EXPECT_EQ(system.Services["giveio"].Params.BinaryPath, c.ImagePath) << "left as it was";
     EXPECT_EQ(system.PortsGranted, c.Started);
     bool named =

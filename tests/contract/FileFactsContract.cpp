@@ -1,22 +1,18 @@
 // What the system tells of files and folders, as the rule for what an elevated Kelvane loads
 // reads it: owners and lists, attributes, final paths and drive types, for names beyond the
 // ANSI code page and paths beyond the classic limit of 260 characters.
-// Links and junctions are told only by the simulated machine: Wine makes none on request.
+// Links: the end-to-end tests make one from the Unix side, which Wine tells as a reparse point.
+#include <algorithm>
+#include <cctype>
+
 #include "tests/contract/ContractPlatform.h"
 
 namespace {
 ISystem& System() { return ContractPlatform().System; }
 
 bool EndsWithText(const std::string& text, const std::string& end) {
-  if (text.size() < end.size()) return false;
-  for (std::size_t i = 0; i < end.size(); ++i) {
-    char a = text[text.size() - end.size() + i];
-    char b = end[i];
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-    if (a != b) return false;
-  }
-  return true;
+  auto same = [](unsigned char a, unsigned char b) { return std::toupper(a) == std::toupper(b); };
+  return text.size() >= end.size() && std::equal(end.rbegin(), end.rend(), text.rbegin(), same);
 }
 
 // A folder beside the executable with a name no ANSI code page holds whole, and what a case
@@ -47,18 +43,15 @@ class TScratch {
 };
 }  // namespace
 
-TEST(FileFacts, TheProcessKnowsItsAccount) {
-  std::string account = System().ProcessUserSid(0);
-  EXPECT_EQ(account.rfind("S-1-5-", 0), 0u) << account;
-  EXPECT_EQ(System().ProcessUserSid(System().CurrentProcessId()), account);
-}
-
 // What this process makes belongs to its account (to the Administrators group, where an
-// elevated administrator makes it) and gets a list of plain entries from its folder.
-TEST(FileFacts, OwnerListAndAttributesOfWhatTheProcessMakes) {
+// elevated administrator makes it), gets a list of plain entries from its folder, and is
+// named in the system's own form once resolved.
+TEST(FileFacts, OwnerListAttributesAndFinalPathOfWhatTheProcessMakes) {
   TScratch scratch;
   std::string file = scratch.Make("driver.sys", false);
   std::string account = System().ProcessUserSid(0);
+  EXPECT_EQ(account.rfind("S-1-5-", 0), 0u) << account;
+  EXPECT_EQ(System().ProcessUserSid(System().CurrentProcessId()), account);
   for (const std::string& path : {scratch.Folder, file}) {
     SCOPED_TRACE(path);
     TFileSecurity security;
@@ -81,19 +74,13 @@ TEST(FileFacts, OwnerListAndAttributesOfWhatTheProcessMakes) {
   EXPECT_FALSE(System().FileAttributes(scratch.Folder + "\\missing.sys"));
   TFileSecurity none;
   EXPECT_FALSE(System().GetFileSecurity(scratch.Folder + "\\missing.sys", none));
-}
-
-TEST(FileFacts, FinalPathsInTheSystemsOwnForm) {
-  TScratch scratch;
-  std::string file = scratch.Make("driver.sys", false);
   std::string resolved;
+  EXPECT_FALSE(System().FinalPath(scratch.Folder + "\\missing.sys", resolved));
   ASSERT_TRUE(System().FinalPath(scratch.Folder, resolved));
   EXPECT_EQ(resolved.rfind("\\\\?\\", 0), 0u) << resolved;
-  EXPECT_TRUE(EndsWithText(resolved, std::string("\\") + TScratch::kName)) << resolved;
   ASSERT_TRUE(System().FinalPath(file, resolved));
   EXPECT_TRUE(EndsWithText(resolved, std::string("\\") + TScratch::kName + "\\driver.sys"))
       << resolved;
-  EXPECT_FALSE(System().FinalPath(scratch.Folder + "\\missing.sys", resolved));
 }
 
 // Folders nested past 260 characters: every fact is still told, by the full path. (Wine 8
