@@ -138,17 +138,6 @@ TEST(LoadPlace, VerdictsBySidOwnerEntryTypeParentLinkAndDrive) {
   }
 }
 
-// A file not there yet is judged by its folder and named in the folder's final form: the
-// folder's link is followed (and refused), never the name asked.
-TEST(LoadPlace, MissingFileIsJudgedByItsFolder) {
-  TSimPlatform sim;
-  TLoadCheck check = CheckLoadPlace(sim.System, kFile);
-  EXPECT_TRUE(check.Passed());
-  EXPECT_EQ(check.FinalPath, kFile);
-  sim.System.SetAccessList(kFolder, {false, {Allow(kUsers, FILE_WRITE_DATA)}});
-  EXPECT_EQ(CheckLoadPlace(sim.System, kFile).Verdict, TLoadPlace::OthersMayChange);
-}
-
 TEST(LoadPlace, DriverImagePathsInTheUsualForm) {
   const std::string windows = "C:\\Windows";
   const std::pair<const char*, const char*> cases[] = {
