@@ -10,7 +10,7 @@ tray_unchanged_over() {
   local look
   for _ in $(seq "$1"); do
     sleep 1
-    look=$(tray_picture) && [ "$look" = "$2" ] && kill -0 "$DEMO_PID" 2>/dev/null || return 1
+    look=$(tray_picture) && [ "$look" = "$2" ] && program_runs || return 1
   done
 }
 no_tooltip() { [ -z "$(probe tooltip)" ]; }
@@ -37,6 +37,7 @@ before=$(tray_picture)
 check "the tray text follows the demo's chip" wait_for 12 tray_differs "$before"
 # The first refresh that finds the lock held says so in the hint; a refresh that read before it
 # has reached the tray by then.
+frozen=
 held_and_frozen() {
   wait_for 15 hint_says "No readings: the sensor bus is held by another monitor" &&
     wait_for 5 no_tooltip && frozen=$(tray_picture) && tray_unchanged_over 10 "$frozen"

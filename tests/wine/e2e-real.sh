@@ -12,8 +12,8 @@ box_text() { probe msgbox Error; }
 box_shown() { [ -n "$(box_text)" ]; }
 answer_box() { probe answer Error >/dev/null; }
 real_gone() { ! kill -0 "$1" 2>/dev/null; }
-# The copy $1 runs with its entry docked and has registered no driver service.
-running_without_service() { kill -0 "$1" 2>/dev/null && tray_icon_present && [ -z "$(service Type)" ]; }
+# The program runs with its entry docked and has registered no driver service.
+running_without_service() { program_runs && tray_icon_present && [ -z "$(service Type)" ]; }
 # Wine gives a file or folder the list its modes say: "other" users are everyone.
 folder_with_modes() { mkdir -p "$1" && chmod "$2" "$1"; }
 # Answers every box for $1 seconds and prints how many there were.
@@ -89,7 +89,7 @@ real_on_32bit_windows() {
   # The hint tells the enablement's decision, made before the first refresh ended.
   check "the hint says why and what to do" \
     wait_for 20 hint_says "Fan boost: unknown|Other users can replace giveio.sys: use Kelvane's setup"
-  check "a driver users may replace is not registered" running_without_service "$pid"
+  check "a driver users may replace is not registered" running_without_service
   close_real "$pid"
 
   # A close request while the start-up box is open ends the program; the box goes with it.
@@ -113,9 +113,9 @@ real_on_64bit_windows() {
   wait_for 20 tray_icon_present
   local boxes
   boxes=$(answer_boxes_for 15)
-  no_box_while_running() { [ "$boxes" = 0 ] && kill -0 "$pid" 2>/dev/null && tray_icon_present; }
+  no_box_while_running() { [ "$boxes" = 0 ] && program_runs && tray_icon_present; }
   check "64-bit Windows: no box in 15 s ($boxes), the program running" no_box_while_running
-  check "64-bit Windows: no driver service registered" running_without_service "$pid"
+  check "64-bit Windows: no driver service registered" running_without_service
   check "64-bit Windows: the hint names it as the cause" \
     hint_says "CPU: no reading|Motherboard: no reading|Fan boost: unknown|No readings: 64-bit Windows cannot load the port driver"
   close_real "$pid"

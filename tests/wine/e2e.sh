@@ -64,10 +64,15 @@ tray_icon_ids() {
 tray_icon_id() { tray_icon_ids | head -n 1; }
 tray_icon_present() { [ -n "$(tray_icon_id)" ]; }
 tray_icon_absent() { [ -z "$(tray_icon_id)" ]; }
-# The hint as a user hovering over the entry reads it (lines joined by "|").
+# A copy of the program (the demo or the real one) has its window: it runs.
+program_runs() { probe window KelvaneFrame >/dev/null; }
+# The hint as a user hovering over the entry reads it (lines joined by "|"); nothing when there
+# is no entry.
 tray_hint() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$(tray_icon_id)")"
+  local id X Y WIDTH HEIGHT SCREEN WINDOW
+  id=$(tray_icon_id)
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id")"
   xdotool mousemove $((X + WIDTH / 2 + 3)) $((Y + HEIGHT / 2 + 3))
   sleep 0.2
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
