@@ -58,13 +58,14 @@ TEST(Settings, StoredThresholdsTakeEffectAtStartUp) {
   EXPECT_TRUE(program.Sim.System.Boxes.empty());
 }
 
-TEST(Settings, ThresholdFarOutOfRangeIsClampedByTheControl) {
+TEST(Settings, ThresholdFarOutOfRangeIsCutTo16Bits) {
   TSimProgram program;
-  program.Sim.Registry.SetDword(HKEY_CURRENT_USER, kKey, "udBoostOnTemp_Position", 70000);
+  // 0x00010046: 70 once cut to the Position's 16 bits; a value clamped uncut would give 85.
+  program.Sim.Registry.SetDword(HKEY_CURRENT_USER, kKey, "udBoostOnTemp_Position", 65606);
   program.Sim.Registry.SetString(HKEY_CURRENT_USER, kKey, "udBoostOffTemp_Position", "60");
   TForm1& form = program.Start();
   form.Show();
-  EXPECT_EQ(form.udBoostOnTemp->Position(), 85);
+  EXPECT_EQ(form.udBoostOnTemp->Position(), 70);
   EXPECT_EQ(form.udBoostOffTemp->Position(), 60);
 }
 

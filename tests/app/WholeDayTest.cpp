@@ -3,6 +3,22 @@
 
 #include "tests/support/SimFixture.h"
 
+namespace {
+// The hysteresis of the thresholds the window starts with, 65 and 55, by hand: what a reading
+// leaves the fan as ('B' boosted, 'n' normal, '=' as it was).
+struct TBand {
+  int From, To;
+  char Leaves;
+};
+constexpr TBand kBands[] = {{0, 55, 'n'}, {56, 64, '='}, {65, 255, 'B'}};
+
+char Hysteresis(int cpu) {
+  for (const TBand& band : kBands)
+    if (band.From <= cpu && cpu <= band.To) return band.Leaves;
+  return '?';
+}
+}  // namespace
+
 TEST(WholeDay, BoostFollowsTheThresholdsEveryFiveSecondsWithoutGrowth) {
   TSimProgram program;
   program.Sim.Chip.UseThermalModel(57, 33);
@@ -27,10 +43,10 @@ TEST(WholeDay, BoostFollowsTheThresholdsEveryFiveSecondsWithoutGrowth) {
     // Exactly one refresh per tick: eleven accesses ending with the fan write.
     ASSERT_EQ(log.size(), 11u);
     ASSERT_EQ(log.back().Port, TSimChip::FanPort);
-    double cpu = log[3].Value;
-    bool expected =
-        boosted ? form.udBoostOffTemp->Position() < cpu : form.udBoostOnTemp->Position() <= cpu;
-    ASSERT_EQ(log.back().Value, expected ? 0x00 : 0x14) << "refresh " << i;
+    const int cpu = log[3].Value;
+    const char leaves = Hysteresis(cpu);
+    const bool expected = leaves == '=' ? boosted : leaves == 'B';
+    ASSERT_EQ(log.back().Value, expected ? 0x00 : 0x14) << "refresh " << i << " at " << cpu;
     if (expected != boosted) ++switches;
     boosted = expected;
     ASSERT_EQ(form.cbBoosted->Checked(), boosted);

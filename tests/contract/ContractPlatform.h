@@ -23,20 +23,19 @@ std::string ContractSide();
 bool RunningUnderWine();
 
 // One assertion where Wine is known to differ from Windows, as conformance suites mark theirs
-// "todo": everywhere else it is checked as usual; under Wine it is expected to fail, is noted
-// with its reason (a property of the case, so the results file carries it too), and fails
-// the case when it passes, so that a Wine that has been fixed is noticed. The case's other
-// assertions run everywhere.
-#define WINE_DIFFERENCE(reason, condition)                                                 \
-  do {                                                                                     \
-    bool holds_ = (condition);                                                             \
-    if (!RunningUnderWine()) {                                                             \
-      EXPECT_TRUE(holds_) << #condition;                                                   \
-    } else if (holds_) {                                                                   \
-      ADD_FAILURE() << "marked as a Wine difference but holds under Wine: " << #condition; \
-    } else {                                                                               \
-      ::testing::Test::RecordProperty("wine_difference", reason);                          \
-    }                                                                                      \
+// "todo": everywhere else `condition` is checked as usual; under Wine `wineCondition`, what
+// Wine is known to give instead, is checked in its place and the reason is noted (a property
+// of the case, so the results file carries it too). A Wine that has been fixed, or that gives
+// something else again, fails the case. The case's other assertions run everywhere.
+#define WINE_DIFFERENCE(reason, condition, wineCondition)                                         \
+  do {                                                                                            \
+    if (!RunningUnderWine()) {                                                                    \
+      EXPECT_TRUE(condition) << #condition;                                                       \
+    } else {                                                                                      \
+      EXPECT_FALSE(condition) << "marked as a Wine difference but holds under Wine: " #condition; \
+      EXPECT_TRUE(wineCondition) << "Wine no longer gives what it was known to: " #wineCondition; \
+      ::testing::Test::RecordProperty("wine_difference", reason);                                 \
+    }                                                                                             \
   } while (false)
 
 // The registry key and the service name the cases may create (the runner removes both).

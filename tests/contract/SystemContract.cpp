@@ -30,8 +30,7 @@ TEST(System, TickCountNeverGoesBack) {
   for (int i = 0; i < 20; ++i) {
     System().Sleep(1);
     std::uint32_t now = System().TickCount();
-    EXPECT_GE(now - last, 0u);
-    EXPECT_LT(now - last, 1000u);
+    EXPECT_LT(now - last, 1000u) << "a step back wraps round to a huge difference";
     last = now;
   }
 }

@@ -443,12 +443,23 @@ TEST(Windowing, TimerTicksThroughTheLoopUntilKilled) {
 TEST(Windowing, SettingATimerAgainRestartsIt) {
   TRecorder rec(Windows());
   TTestWindow window(Windows(), PlainWindow(&rec));
-  // Wide margins: a busy machine may hold the process up between the calls.
+  ISystem& system = ContractPlatform().System;
   ASSERT_TRUE(Windows().SetTimer(window, 1, 1000));
+  const std::uint32_t first = system.TickCount();
   PumpFor(300);
   ASSERT_TRUE(Windows().SetTimer(window, 1, 1000));
-  PumpFor(300);
-  EXPECT_EQ(rec.Count(WM_TIMER), 0u) << "restarted before it fell due";
+  const std::uint32_t second = system.TickCount();
+  ASSERT_LT(second - first, 900u) << "held up too long between the settings to tell";
+  // Past the first due time: a timer that kept it would have ticked by now.
+  PumpUntil([&] { return system.TickCount() - first >= 1200; }, 3000);
+  EXPECT_EQ(rec.Count(WM_TIMER), 0u) << "ticked when the first setting fell due: not restarted";
+  // The one tick comes 1000 ms after the second setting (the tick count moves in steps of up
+  // to 16 ms and may lag by one at each end; a busy machine may deliver it late).
+  ASSERT_TRUE(PumpUntil([&] { return rec.Count(WM_TIMER) > 0; }, 3000));
+  const std::uint32_t due = system.TickCount() - second;
+  EXPECT_GE(due, 1000u - 2 * 16u);
+  EXPECT_LT(due, 2000u);
+  EXPECT_EQ(rec.Count(WM_TIMER), 1u);
   Windows().KillTimer(window, 1);
 }
 

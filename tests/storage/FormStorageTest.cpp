@@ -49,6 +49,12 @@ struct FormStorage : ::testing::Test {
   std::vector<int> Positions() const {
     return {Form->udBoostOffTemp->Position(), Form->udBoostOnTemp->Position()};
   }
+  // Some registry call since the calls were last cleared names `fragment`.
+  bool Called(const std::string& fragment) const {
+    for (const auto& call : Reg.Calls)
+      if (call.find(fragment) != std::string::npos) return true;
+    return false;
+  }
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;
     for (const auto& b : Sim.System.Boxes) texts.push_back(b.Text);
@@ -183,9 +189,11 @@ TEST_F(FormStorage, StoredFormsOfTheOffThreshold) {
 }
 
 TEST_F(FormStorage, OutOfRangeValueIsCutTo16BitsAndClampedByTheControl) {
-  Reg.SetDword(HKCU, kKey, kOn, 70000);  // 0x00011170: low 16 bits 4464
+  // Clamped without the cut, both would read 85.
+  Reg.SetDword(HKCU, kKey, kOn, 65606);   // 0x00010046: 70 once cut
+  Reg.SetDword(HKCU, kKey, kOff, 65546);  // 0x0001000A: 10 once cut, below the minimum 19
   Form->Show();
-  EXPECT_EQ(Form->udBoostOnTemp->Position(), 85);
+  EXPECT_EQ(Positions(), (TInts{19, 70}));
 }
 
 TEST_F(FormStorage, SubKeyNamedLikeTheValueIsTriedAndLeavesThePosition) {
@@ -193,11 +201,8 @@ TEST_F(FormStorage, SubKeyNamedLikeTheValueIsTriedAndLeavesThePosition) {
   Reg.Calls.clear();
   Form->Show();
   EXPECT_EQ(Positions(), (TInts{55, 65}));
-  bool tried = false;
-  for (const auto& call : Reg.Calls)
-    tried =
-        tried || call.find(std::string("Form1\\") + kOff + " 0x20019 -> 0") != std::string::npos;
-  EXPECT_TRUE(tried) << "the path was tested as a key";
+  EXPECT_TRUE(Called(std::string("Form1\\") + kOff + " 0x20019 -> 0"))
+      << "the path was tested as a key";
   EXPECT_TRUE(Reg.KeyExists(HKCU, std::string(kKey) + "\\" + kOff));
   EXPECT_TRUE(Sim.System.Boxes.empty());
 }
@@ -406,9 +411,10 @@ TEST_F(FormStorage, FormsOwnHandlersComeBackWhenTheStorageGoes) {
   formStorage->BeginLoading();
   formStorage->SetAppStorage(&storage);
   formStorage->EndLoading();
+  Reg.Calls.clear();
   form.Show();
   EXPECT_EQ(calls, (TNames{"show"}));
-  EXPECT_TRUE(Reg.KeyExists(HKCU, "")) << "the chained hook ran";
+  EXPECT_TRUE(Called("HKEY_CURRENT_USER\\Form2 ")) << "the chained show hook read the form's key";
   Reg.Calls.clear();
   formStorage.reset();
   form.Hide();

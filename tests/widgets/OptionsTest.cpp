@@ -1,4 +1,5 @@
-// Option objects: defaults, change notification and copying.
+// Option objects: change notification and copying (what their defaults paint, the widgets'
+// pictures show).
 #include <gtest/gtest.h>
 
 #include "platform/sim/SimGdi.h"
@@ -18,50 +19,6 @@ struct TCounted : T {
   }
 };
 }  // namespace
-
-TEST(Options, Defaults) {
-  TSimGdi gdi;
-  TExtBevelOptions bevel;
-  EXPECT_EQ(bevel.Inner(), bvNone);
-  EXPECT_EQ(bevel.Outer(), bvNone);
-  EXPECT_EQ(bevel.Sides(), kAllSides);
-  EXPECT_FALSE(bevel.Bold());
-  EXPECT_TRUE(bevel.Active());
-  EXPECT_EQ(bevel.BevelPenStyle(), psSolid);
-  EXPECT_EQ(bevel.BevelPenWidth(), 1);
-  EXPECT_EQ(bevel.InteriorOffset(), 0);
-  TGradient gradient(&gdi);
-  EXPECT_EQ(gradient.FromColor(), 0x808080u);
-  EXPECT_EQ(gradient.ToColor(), 0u);
-  EXPECT_FALSE(gradient.Active());
-  EXPECT_FALSE(gradient.BufferedDraw());
-  EXPECT_EQ(gradient.Orientation(), fgdHorizontal);
-  EXPECT_EQ(gradient.Steps(), 255);
-  EXPECT_EQ(gradient.PercentFilling(), 100);
-  EXPECT_EQ(gradient.BrushStyle(), bsSolid);
-  TIllumination illumination;
-  EXPECT_EQ(illumination.Horizontal(), fhaLeft);
-  EXPECT_EQ(illumination.Vertical(), fvaTop);
-  EXPECT_EQ(illumination.ShadowDepth(), 2);
-  TLabelTextStyles styles;
-  EXPECT_EQ(styles.Passive(), fstRaised);
-  EXPECT_EQ(styles.Active(), fstRaised);
-  EXPECT_EQ(styles.Disabled(), fstPushed);
-  TLabelColors colors;
-  EXPECT_EQ(colors.Text(), 0u);
-  EXPECT_EQ(colors.TextDisabled(), 0x808080u);
-  EXPECT_EQ(colors.Delineate(), 0xFFFFFFu);
-  EXPECT_EQ(colors.Shadow(), 0xFF000010u);
-  EXPECT_EQ(colors.Highlight(), 0xFF000014u);
-  EXPECT_EQ(colors.Background(), 0xFF00000Fu);
-  EXPECT_EQ(colors.TextActive(), 0u);
-  EXPECT_EQ(colors.DelineateActive(), 0xFFFFFFu);
-  EXPECT_FALSE(colors.AutoHighlight());
-  EXPECT_FALSE(colors.AutoShadow());
-  EXPECT_EQ(colors.ColorHighlightShift(), 40);
-  EXPECT_EQ(colors.ColorShadowShift(), 60);
-  EXPECT_EQ(colors.BackgroundActive(), 0xFF00000Fu);
-}
 
 TEST(Options, NotifyOnlyOnARealChange) {
   TSimGdi gdi;

@@ -2,7 +2,8 @@
 # End-to-end tests of the real executables under Wine, on Xvfb with an XEmbed tray host.
 # Drives them only from outside (xdotool, wine reg, the wineprobe inspection program) and
 # reports in TAP: "ok N - ..." or "not ok N - ..." a check, the plan "1..N" at the end; other
-# lines (figures) are indented. Expects the Windows build to exist.
+# lines (figures) are indented. A set-up that fails stops the run ("Bail out!"). Expects the
+# Windows build to exist.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 unset KELVANE_PREFIX  # the tests' own prefix, never the demo's
@@ -24,6 +25,19 @@ check() {  # check "description" command...
     FAILED=$((FAILED + 1))
     echo "not ok $((PASSED + FAILED)) - $description"
   fi
+}
+# require "description" command...: a precondition of the checks that follow, made by the test
+# itself (its prefix, what it planted, the discrimination of its own pictures). It counts as
+# no check; when it fails, what follows could not tell anything, so the run stops failed.
+require() {
+  local description=$1
+  shift
+  "$@" && return 0
+  echo "not ok $((PASSED + FAILED + 1)) - set-up: $description"
+  echo "Bail out! the set-up failed: $description"
+  stop_session
+  echo "1..$((PASSED + FAILED + 1))"
+  exit 1
 }
 
 probe() { wine_run "$BUILD/wineprobe.exe" "$@" | tr -d '\r'; }
@@ -50,10 +64,15 @@ tray_icon_ids() {
 tray_icon_id() { tray_icon_ids | head -n 1; }
 tray_icon_present() { [ -n "$(tray_icon_id)" ]; }
 tray_icon_absent() { [ -z "$(tray_icon_id)" ]; }
-# The hint as a user hovering over the entry reads it (lines joined by "|").
+# A copy of the program (the demo or the real one) has its window: it runs.
+program_runs() { probe window KelvaneFrame >/dev/null; }
+# The hint as a user hovering over the entry reads it (lines joined by "|"); nothing when there
+# is no entry.
 tray_hint() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$(tray_icon_id)")"
+  local id X Y WIDTH HEIGHT SCREEN WINDOW
+  id=$(tray_icon_id)
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id")"
   xdotool mousemove $((X + WIDTH / 2 + 3)) $((Y + HEIGHT / 2 + 3))
   sleep 0.2
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
@@ -66,12 +85,19 @@ tray_hint() {
   echo "$text"
 }
 hint_says() { [[ "$(tray_hint)" == *"$1"* ]]; }
+# The docked entry's pixels as a checksum; nothing (and failure) when there is no entry.
 tray_picture() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$(tray_icon_id)")"
-  import -window root -depth 8 -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage ppm:- | md5sum | cut -c1-32
+  local id X Y WIDTH HEIGHT SCREEN WINDOW
+  id=$(tray_icon_id)
+  [ -n "$id" ] && eval "$(xdotool getwindowgeometry --shell "$id")" &&
+    import -window root -depth 8 -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "ppm:$WORK/tray-look.ppm" &&
+    md5sum <"$WORK/tray-look.ppm" | cut -c1-32
 }
-tray_differs() { [ "$(tray_picture)" != "$1" ]; }
+# An entry is docked and shows another picture than $1.
+tray_differs() {
+  local now
+  now=$(tray_picture) && [ "$now" != "$1" ]
+}
 
 # Runs $1 where the real executable meets the port driver: for the 32-bit build in a 32-bit
 # prefix of its own (the default prefix is a 64-bit Windows), back in the default one after.
