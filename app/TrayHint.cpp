@@ -25,11 +25,27 @@ const char* FaultLine(TReadingFault fault) {
     case TReadingFault::PortsRefused:
       return "Ports refused: giveio not running (run as administrator)";
     case TReadingFault::Wow64:
-      return "No readings: 64-bit Windows cannot load the port driver";
+      return "No readings on 64-bit Windows: use the 64-bit Kelvane";
     case TReadingFault::BusHeld:
       return "No readings: the sensor bus is held by another monitor";
     case TReadingFault::DriverUnprotected:
       return "Other users can replace giveio.sys: use Kelvane's setup";
+    case TReadingFault::PawnIoMissing:
+      return "PawnIO is not installed: install it for readings";
+    case TReadingFault::PawnIoUnprotected:
+      return "Other users can replace PawnIO's library: reinstall it";
+    case TReadingFault::PawnIoOld:
+      return "PawnIO is older than 2.0: update it";
+    case TReadingFault::PawnIoDenied:
+      return "PawnIO refused its device: run as administrator";
+    case TReadingFault::ModuleMissing:
+      return "LpcIO.bin is missing beside kelvane.exe";
+    case TReadingFault::ModuleRefused:
+      return "PawnIO refused LpcIO.bin: use the signed module";
+    case TReadingFault::NoChip:
+      return "No known monitor chip at 0x290 on this board";
+    case TReadingFault::FanLineUnreachable:
+      return "The fan line cannot be reached on this board";
     case TReadingFault::None:
       break;
   }

@@ -4,14 +4,7 @@
 #include <optional>
 #include <string>
 
-// Why the latest refresh could not read the chip.
-enum class TReadingFault {
-  None,
-  PortsRefused,       // the port driver is not running
-  Wow64,              // 64-bit Windows: no 32-bit port driver can load
-  BusHeld,            // another monitor holds the sensor bus
-  DriverUnprotected,  // the driver lies where other users could replace it: not started
-};
+#include "hw/PortAccess.h"
 
 // What the fan line holds, as far as this run knows.
 enum class TFanLine {

@@ -2,6 +2,7 @@
 // Port-access enablement through the "giveio" kernel driver.
 #include <string>
 
+#include "hw/PortAccess.h"
 #include "platform/System.h"
 
 // 1 when ports are open to user programs without help (the 9x family), else 0.
@@ -13,7 +14,7 @@ bool WritableByStandardUsers(const TAccessList& list, bool folder);
 
 // One per program, owned by whoever drives the ports, so that two programs in one process
 // (tests) never share the driver name.
-class TGiveIo {
+class TGiveIo : public IPortAccess {
  public:
   explicit TGiveIo(ISystem& system) : FSystem(system) {}
   TGiveIo(const TGiveIo&) = delete;
@@ -24,7 +25,7 @@ class TGiveIo {
   // Registering and starting are tried once a run (again only once a missing driver file has
   // appeared): a retry opens the device. Leaves no handle open. True when it started the
   // driver just now, which may need a moment before the ports answer.
-  bool EnablePortAccess();
+  bool EnablePortAccess() override;
   // Set to "giveio" by each enablement on the NT path; service, display and device name.
   const std::string& DriverName() const { return FDriverName; }
   // This 32-bit program runs on 64-bit Windows, where no 32-bit kernel driver can load: the
@@ -34,6 +35,11 @@ class TGiveIo {
   // The driver file beside the executable, or its folder, may be changed by users other than
   // administrators: it is neither registered nor started from there.
   bool DriverUnprotected() const { return FDriverUnprotected; }
+  TReadingFault Fault() const override {
+    return FWow64               ? TReadingFault::Wow64
+           : FDriverUnprotected ? TReadingFault::DriverUnprotected
+                                : TReadingFault::PortsRefused;
+  }
 
  private:
   // False when the driver beside the executable, or its folder, is not safe to load from.

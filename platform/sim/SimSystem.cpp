@@ -74,7 +74,22 @@ bool TSimSystem::GetFileAccessList(const std::string& path, TAccessList& list) {
 bool TSimSystem::Administrator() {
   return !ManagerRefused && ProcessElevation(0) != TElevation::NotElevated;
 }
-void TSimSystem::RemoveFile(const std::string& fullPath) { FFiles.erase(Upper(fullPath)); }
+void TSimSystem::RemoveFile(const std::string& fullPath) {
+  FFiles.erase(Upper(fullPath));
+  FContents.erase(Upper(fullPath));
+}
+
+void TSimSystem::AddFile(const std::string& fullPath, std::vector<std::uint8_t> contents) {
+  AddFile(fullPath);
+  FContents[Upper(fullPath)] = std::move(contents);
+}
+
+bool TSimSystem::ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  if (!FileExists(path)) return false;
+  auto it = FContents.find(Upper(FullPath(path)));
+  bytes = it == FContents.end() ? std::vector<std::uint8_t>() : it->second;
+  return true;
+}
 
 bool TSimSystem::FileExists(const std::string& name) {
   std::string path = Upper(FullPath(name));

@@ -25,6 +25,7 @@ class TSimSystem : public ISystem {
   void Sleep(std::uint32_t milliseconds) override;
   bool FileExists(const std::string& name) override;
   std::string ExecutablePath() override { return ExePath; }
+  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
   std::uint16_t CodeSelector() override { return Selector; }
   bool IsWow64() override { return Wow64; }
   std::string VersionInfo(const std::string& name) override;
@@ -77,6 +78,8 @@ class TSimSystem : public ISystem {
   // Files that exist, as full paths (compared without regard to case).
   void AddFile(const std::string& fullPath);
   void RemoveFile(const std::string& fullPath);
+  // A file with contents (ReadFile gives them; a file added without gives none).
+  void AddFile(const std::string& fullPath, std::vector<std::uint8_t> contents);
   // The access list of a file or folder (a folder exists when it holds a file or the
   // executable, or has been given a list). Without one, a file or folder has the list of one
   // made by a setup under Program Files: the system and administrators may change it, users
@@ -186,7 +189,8 @@ class TSimSystem : public ISystem {
 
   TSimClock& FClock;
   TSimWindowing& FWindows;
-  std::set<std::string> FFiles;                   // upper-cased full paths
+  std::set<std::string> FFiles;  // upper-cased full paths
+  std::map<std::string, std::vector<std::uint8_t>> FContents;
   std::map<std::string, TAccessList> FFileLists;  // by upper-cased full path
   struct THandleInfo {
     TKind Kind;

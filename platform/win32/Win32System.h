@@ -11,6 +11,7 @@ class TWin32System : public ISystem {
   void Sleep(std::uint32_t milliseconds) override;
   bool FileExists(const std::string& name) override;
   std::string ExecutablePath() override;
+  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
   std::string VersionInfo(const std::string& name) override;
   char DecimalSeparator() override;
   std::uint16_t CodeSelector() override;

@@ -22,7 +22,7 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
        "Ports refused: giveio not running (run as administrator)"},
       {{50, {}, TFanLine::Unknown, TReadingFault::Wow64},
        "CPU: 50\xC2\xB0\nMotherboard: no reading\nFan boost: unknown\n"
-       "No readings: 64-bit Windows cannot load the port driver"},
+       "No readings on 64-bit Windows: use the 64-bit Kelvane"},
       {{50, 30, TFanLine::BoostedBlind, TReadingFault::BusHeld},
        "CPU: 50\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on (no reading)\n"
        "No readings: the sensor bus is held by another monitor"},
@@ -84,7 +84,7 @@ TEST(TrayHint, SixtyFourBitWindowsIsNamedAndNeverWaitedFor) {
   EXPECT_EQ(program.Sim.Chip.Log().size(), 24u);  // per refresh: the first read and the fan
   EXPECT_EQ(program.EntryTip(),
             "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
-            "No readings: 64-bit Windows cannot load the port driver");
+            "No readings on 64-bit Windows: use the 64-bit Kelvane");
 }
 
 // A busy shell that times out a change keeps the entry and refuses the add that follows: a
