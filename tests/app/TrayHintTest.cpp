@@ -32,8 +32,8 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
   };
   for (const TCase& c : cases) EXPECT_EQ(TrayHint(c.Readings), c.Hint);
   // The longest hint there can be still fits the entry's tip whole.
-  for (TReadingFault fault : {TReadingFault::PortsRefused, TReadingFault::Wow64,
-                              TReadingFault::BusHeld, TReadingFault::DriverUnprotected}) {
+  for (int f = 1; f <= static_cast<int>(TReadingFault::FanLineUnreachable); ++f) {
+    auto fault = static_cast<TReadingFault>(f);
     EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault})).size(), 127u);
     EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault})).size(), 127u);
   }
