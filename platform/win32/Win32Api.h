@@ -30,6 +30,7 @@
 #undef GetMessage
 #undef GetWindowText
 #undef IsDialogMessage
+#undef LoadLibrary
 #undef MessageBox
 #undef OpenSCManager
 #undef OpenService
