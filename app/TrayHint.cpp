@@ -30,22 +30,8 @@ const char* FaultLine(TReadingFault fault) {
       return "No readings: the sensor bus is held by another monitor";
     case TReadingFault::DriverUnprotected:
       return "Other users can replace giveio.sys: use Kelvane's setup";
-    case TReadingFault::PawnIoMissing:
-      return "PawnIO is not installed: install it for readings";
-    case TReadingFault::PawnIoUnprotected:
-      return "Other users can replace PawnIO's library: reinstall it";
-    case TReadingFault::PawnIoOld:
-      return "PawnIO is older than 2.0: update it";
-    case TReadingFault::PawnIoDenied:
-      return "PawnIO refused its device: run as administrator";
-    case TReadingFault::ModuleMissing:
-      return "LpcIO.bin is missing beside kelvane.exe";
-    case TReadingFault::ModuleRefused:
-      return "PawnIO refused LpcIO.bin: use the signed module";
-    case TReadingFault::NoChip:
-      return "No known monitor chip at 0x290 on this board";
-    case TReadingFault::FanLineUnreachable:
-      return "The fan line cannot be reached on this board";
+    default:  // the port access's own causes: it names them
+      break;
     case TReadingFault::None:
       break;
   }
@@ -56,6 +42,7 @@ const char* FaultLine(TReadingFault fault) {
 std::string TrayHint(const TTrayReadings& readings) {
   std::string hint = Reading("CPU", readings.Cpu) + "\n" +
                      Reading("Motherboard", readings.Motherboard) + "\n" + FanLine(readings.Fan);
-  if (const char* line = FaultLine(readings.NotRead)) hint += std::string("\n") + line;
+  const char* line = readings.FaultText ? readings.FaultText : FaultLine(readings.NotRead);
+  if (line) hint += std::string("\n") + line;
   return hint;
 }

@@ -292,6 +292,7 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
     shown.NotRead = TReadingFault::BusHeld;
   } else if (readings.Refused || (!fanWritten && fault == TReadingFault::FanLineUnreachable)) {
     shown.NotRead = fault;
+    shown.FaultText = FPortAccess.Explain(fault);
   }
   std::string hint = TrayHint(shown);
   if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep()) return;

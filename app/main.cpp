@@ -6,7 +6,8 @@ int main() {
   TWin32Platform platform(ProgramPortBus());
   // Kept for the run: its device handle is the program's.
   std::unique_ptr<IPortAccess> access = ProgramPortAccess(platform.Platform());
-  if (access) platform.Platform().State.SetCurrent<IPortAccess>(access.get());
+  if (!access) return RunProgram(platform.Platform());
+  platform.Platform().State.SetCurrent<IPortAccess>(access.get());
   int result = RunProgram(platform.Platform());
   platform.Platform().State.SetCurrent<IPortAccess>(nullptr);
   return result;

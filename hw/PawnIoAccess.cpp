@@ -42,14 +42,37 @@ constexpr std::uint8_t kKnownChips[] = {
 std::uint64_t IndexPort(std::uint64_t slot) { return slot == 0 ? 0x2E : 0x4E; }
 }  // namespace
 
+const char* PawnIoFaultLine(TReadingFault fault) {
+  switch (fault) {
+    case TReadingFault::PawnIoMissing:
+      return "PawnIO is not installed: install it for readings";
+    case TReadingFault::PawnIoUnprotected:
+      return "Other users can replace PawnIO's library: reinstall it";
+    case TReadingFault::PawnIoOld:
+      return "PawnIO is older than 2.0: update it";
+    case TReadingFault::PawnIoDenied:
+      return "PawnIO refused its device: run as administrator";
+    case TReadingFault::ModuleMissing:
+      return "LpcIO.bin is missing beside kelvane.exe";
+    case TReadingFault::ModuleRefused:
+      return "PawnIO refused LpcIO.bin: use the signed module";
+    case TReadingFault::NoChip:
+      return "No known monitor chip at 0x290 on this board";
+    case TReadingFault::FanLineUnreachable:
+      return "The fan line cannot be reached on this board";
+    default:
+      return nullptr;
+  }
+}
+
 bool KnownMonitorChip(std::uint8_t chipId) {
   for (std::uint8_t known : kKnownChips)
     if (chipId == known) return true;
   return false;
 }
 
-TPawnIoAccess::TPawnIoAccess(IPawnIo& library, ISystem& system, IRegistry& registry)
-    : FLibrary(library), FSystem(system), FRegistry(registry), FLock(system) {}
+TPawnIoAccess::TPawnIoAccess(IPawnIo& library, ISystem& system, IRegistry& registry, IFiles& files)
+    : FLibrary(library), FSystem(system), FRegistry(registry), FFiles(files), FLock(system) {}
 
 TPawnIoAccess::~TPawnIoAccess() {
   if (FHandle != HPawnIo::None) FLibrary.Close(FHandle);
@@ -119,7 +142,7 @@ bool TPawnIoAccess::OpenDevice() {
     return false;
   }
   std::vector<std::uint8_t> module;
-  if (!FSystem.ReadFile(ExtractFilePath(FSystem.ExecutablePath()) + kModuleFile, module)) {
+  if (!FFiles.ReadFile(ExtractFilePath(FSystem.ExecutablePath()) + kModuleFile, module)) {
     FFault = TReadingFault::ModuleMissing;
     return false;
   }

@@ -8,14 +8,18 @@
 
 #include "hw/BusLock.h"
 #include "hw/PortAccess.h"
+#include "platform/Files.h"
 #include "platform/PawnIo.h"
+
+// The tip's line for each cause of missing readings that only PawnIO meets; null for others.
+const char* PawnIoFaultLine(TReadingFault fault);
 
 // The Winbond and Nuvoton chips whose monitor selects its bank at register 0x4E.
 bool KnownMonitorChip(std::uint8_t chipId);
 
 class TPawnIoAccess : public IPortAccess, private IPortBus {
  public:
-  TPawnIoAccess(IPawnIo& library, ISystem& system, IRegistry& registry);
+  TPawnIoAccess(IPawnIo& library, ISystem& system, IRegistry& registry, IFiles& files);
   ~TPawnIoAccess() override;
   TPawnIoAccess(const TPawnIoAccess&) = delete;
   TPawnIoAccess& operator=(const TPawnIoAccess&) = delete;
@@ -26,6 +30,7 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   bool EnablePortAccess() override;
   void EnableAfterResume() override;
   TReadingFault Fault() const override;
+  const char* Explain(TReadingFault fault) const override { return PawnIoFaultLine(fault); }
 
  private:
   std::uint8_t In(std::uint16_t port) override;
@@ -43,6 +48,7 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   IPawnIo& FLibrary;
   ISystem& FSystem;
   IRegistry& FRegistry;
+  IFiles& FFiles;
   TBusLock FLock;
   bool FLibraryLoaded = false;
   HPawnIo FHandle = HPawnIo::None;

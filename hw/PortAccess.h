@@ -32,6 +32,9 @@ class IPortAccess {
   virtual void EnableAfterResume() {}
   // Why accesses are refused, as far as the enablement knows.
   virtual TReadingFault Fault() const = 0;
+  // Words for the causes only this access meets, each short enough for the tray's tip; null
+  // for the others.
+  virtual const char* Explain(TReadingFault) const { return nullptr; }
 };
 
 // The process's current port access, else `fallback`.

@@ -104,8 +104,6 @@ class ISystem {
   virtual bool FileExists(const std::string& name) = 0;
   // Full path of the running executable.
   virtual std::string ExecutablePath() = 0;
-  // A file's whole contents; false when it cannot be opened or read.
-  virtual bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) = 0;
   // A string of the executable's version information ("ProductName", "CompanyName", ...);
   // empty when absent.
   virtual std::string VersionInfo(const std::string& name) = 0;

@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimHandles.h"
 #include "platform/sim/SimWindowing.h"
 
-class TSimSystem : public ISystem {
+class TSimSystem : public ISystem, public IFiles {
  public:
   TSimSystem(TSimClock& clock, TSimWindowing& windows) : FClock(clock), FWindows(windows) {}
 

@@ -23,7 +23,7 @@ std::string TWin32System::ExecutablePath() {
   return std::string(path, length);
 }
 
-bool TWin32System::ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+bool TWin32Files::ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

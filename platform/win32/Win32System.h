@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Files.h"
 #include "platform/System.h"
 
 class TWin32System : public ISystem {
@@ -11,7 +12,6 @@ class TWin32System : public ISystem {
   void Sleep(std::uint32_t milliseconds) override;
   bool FileExists(const std::string& name) override;
   std::string ExecutablePath() override;
-  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
   std::string VersionInfo(const std::string& name) override;
   char DecimalSeparator() override;
   std::uint16_t CodeSelector() override;
@@ -41,4 +41,10 @@ class TWin32System : public ISystem {
 
  private:
   bool FPortsOpen;
+};
+
+// Linked only by the executables that read files.
+class TWin32Files : public IFiles {
+ public:
+  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
 };

@@ -5,6 +5,7 @@
 #include "app/TrayHint.h"
 #include "framework/Strings.h"
 #include "hw/BusLock.h"
+#include "hw/PawnIoAccess.h"
 #include "tests/support/SimFixture.h"
 
 TEST(TrayHint, LinesByReadingFanLineAndFault) {
@@ -34,8 +35,9 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
   // The longest hint there can be still fits the entry's tip whole.
   for (int f = 1; f <= static_cast<int>(TReadingFault::FanLineUnreachable); ++f) {
     auto fault = static_cast<TReadingFault>(f);
-    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault})).size(), 127u);
-    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault})).size(), 127u);
+    const char* own = PawnIoFaultLine(fault);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault, own})).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault, own})).size(), 127u);
   }
 }
 

@@ -25,7 +25,7 @@ void TSimProgram::UsePawnIo() {
   Sim.System.AddFile(Sim.PawnIo.LibraryPath);
   Sim.System.AddFile(ModulePath(), TSimPawnIo::SignedModule);
   Sim.Chip.SetReachable({});  // the module reaches the ports from the kernel
-  FPawnIo = std::make_unique<TPawnIoAccess>(Sim.PawnIo, Sim.System, Sim.Registry);
+  FPawnIo = std::make_unique<TPawnIoAccess>(Sim.PawnIo, Sim.System, Sim.Registry, Sim.System);
   Sim.Platform().State.SetCurrent<IPortAccess>(FPawnIo.get());
 }
 
