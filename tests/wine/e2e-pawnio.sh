@@ -2,8 +2,9 @@
 # the simulated LpcIO module and chip) installed as PawnIO's setup installs the real one: the
 # tip says why there are no readings while PawnIO or its module is missing or refused; with
 # both, the program reads the simulated chip and switches the fan line with the hysteresis,
-# every module call under the bus lock. Wine has no PawnIO driver: the device's access list
-# and the module's signature check are the simulated machine's to prove.
+# every module call under the bus lock, and seeks the chip again on a wake. Wine has no PawnIO
+# driver: the device's access list and the module's signature check are the simulated
+# machine's to prove.
 # Sourced by e2e.sh (check, probe, tray_hint and the session are set up there). Runs the 64-bit
 # Wine with the 64-bit build in a prefix of its own, and puts everything back as it was.
 
@@ -64,6 +65,14 @@ pawnio_section() {
   check "PawnIO and its module: the tip has readings and the fan line ($hint)" \
     eval '[[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]'
   sleep 40
+  # A wake from sleep: the chip is sought again and the fan line written at once, inside the
+  # message the probe sends, before the next tick.
+  probe resume KelvaneFrame >/dev/null
+  written_after_seeking() {
+    tr -d '\r' <"$pawnio/pawnio-log.txt" | awk '$1 == "slot" { s = NR } $1 == "fan" { f = NR }
+      END { exit !(s > 5 && f > s) }'
+  }
+  check "a wake seeks the chip again and writes the fan line at once" written_after_seeking
   stop_pawnio_kelvane
   local log="$pawnio/pawnio-log.txt"
   tr -d '\r' <"$log" >"$WORK/pawnio-log.txt"

@@ -7,6 +7,7 @@
 // Beside itself it writes pawnio-log.txt, one line per event the tests read:
 //   cpu N         a read of the processor's register (0x50)
 //   fan 0xNN      a write of the fan line
+//   slot N        the module's slot selected: the program looks for the chip
 //   unlocked F    a call of the module's function F made without the bus lock held
 #include <cstdio>
 #include <string>
@@ -21,9 +22,9 @@ constexpr std::uint64_t kSpeedUp = 10;
 FILE* Log() {
   static FILE* log = [] {
     HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&Log), &self);
+    GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(&Log), &self);
     char path[MAX_PATH] = {};
     GetModuleFileNameA(self, path, MAX_PATH);
     std::string file(path);
@@ -71,7 +72,8 @@ bool BusLockHeld() {
       nullptr, 0,
       [](void* m) -> DWORD {
         DWORD result = WaitForSingleObject(static_cast<HANDLE>(m), 0);
-        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(static_cast<HANDLE>(m));
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED)
+          ReleaseMutex(static_cast<HANDLE>(m));
         return result;
       },
       mutex, 0, nullptr);
@@ -110,10 +112,12 @@ __declspec(dllexport) HRESULT pawnio_load(HANDLE handle, const UCHAR* blob, SIZE
                        std::vector<std::uint8_t>(blob, blob + size));
 }
 
-__declspec(dllexport) HRESULT pawnio_execute(HANDLE handle, PCSTR name, const ULONG64* in,
-                                             SIZE_T inCount, PULONG64 out, SIZE_T outCount,
-                                             PSIZE_T returned) {
+__declspec(dllexport) HRESULT
+    pawnio_execute(HANDLE handle, PCSTR name, const ULONG64* in, SIZE_T inCount, PULONG64 out,
+                   SIZE_T outCount, PSIZE_T returned) {
   if (!BusLockHeld()) Note(std::string("unlocked ") + name);
+  if (std::string(name) == "ioctl_select_slot" && inCount == 1)
+    Note("slot " + std::to_string(in[0]));
   std::size_t count = 0;
   HRESULT result = PawnIo().Execute(static_cast<HPawnIo>(reinterpret_cast<std::uintptr_t>(handle)),
                                     name, in, inCount, out, outCount, count);
