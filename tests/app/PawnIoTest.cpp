@@ -53,8 +53,6 @@ TEST(PawnIo, ReadsAndBoostsThroughTheModule) {
       EXPECT_EQ(index, 0x4E);
     }
   }
-  program.Free();
-  EXPECT_EQ(program.Sim.PawnIo.OpenHandles(), 1);  // kept for the run: the executable's
 }
 
 // A board whose chip has no floppy controller: readings go on, the fan line stays unknown,
@@ -76,78 +74,47 @@ TEST(PawnIo, NoDeviceAtTheFanLinesPortLeavesItUnknown) {
 
 // Each cause the tip names, and a machine that has none: never a box or a pause.
 TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
-  enum TMachine {
-    NotInstalled,
-    LibraryReplaceable,
-    OldDriver,
-    NotElevated,
-    ModuleMissing,
-    ModuleUnsigned,
-    OtherChip,
-    MonitorElsewhere,
-    ChipOnSecondSlot
+  using TMachine = void (*)(TSimProgram&);
+  const std::pair<TMachine, const char*> cases[] = {
+      {[](TSimProgram& p) { p.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\PawnIO"); },
+       "PawnIO is not installed: install it for readings"},
+      {[](TSimProgram& p) {
+         TAccessList writable = TSimSystem::ProtectedList;
+         writable.Entries.push_back({true, 0x001301BF, "S-1-5-11", false});  // modify
+         p.Sim.System.SetAccessList("C:\\Program Files\\PawnIO", writable);
+       },
+       "Other users can replace PawnIO's library: reinstall it"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.DriverVersion = 0x010903; },
+       "PawnIO is older than 2.0: update it"},
+      {[](TSimProgram& p) { p.Sim.System.SplitRights = true; },  // and not elevated
+       "PawnIO refused its device: run as administrator"},
+      {[](TSimProgram& p) { p.Sim.System.RemoveFile(p.ModulePath()); },
+       "LpcIO.bin is missing beside kelvane.exe"},
+      {[](TSimProgram& p) {
+         p.Sim.System.AddFile(p.ModulePath(), {'L', 'p', 'c'});
+       },
+       "PawnIO refused LpcIO.bin: use the signed module"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.SuperIo.ChipId = 0xB4; },  // not of the family
+       "No known monitor chip at 0x290 on this board"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.SuperIo.Devices[0x0B].Base = 0x2A0; },
+       "No known monitor chip at 0x290 on this board"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.ChipSlot = 1; }, nullptr},  // the second slot reads
   };
-  struct TCase {
-    TMachine Machine;
-    const char* Line;  // null: readings
-  };
-  const TCase cases[] = {
-      {NotInstalled, "PawnIO is not installed: install it for readings"},
-      {LibraryReplaceable, "Other users can replace PawnIO's library: reinstall it"},
-      {OldDriver, "PawnIO is older than 2.0: update it"},
-      {NotElevated, "PawnIO refused its device: run as administrator"},
-      {ModuleMissing, "LpcIO.bin is missing beside kelvane.exe"},
-      {ModuleUnsigned, "PawnIO refused LpcIO.bin: use the signed module"},
-      {OtherChip, "No known monitor chip at 0x290 on this board"},
-      {MonitorElsewhere, "No known monitor chip at 0x290 on this board"},
-      {ChipOnSecondSlot, nullptr},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Machine);
+  for (const auto& [machine, line] : cases) {
+    SCOPED_TRACE(line ? line : "readings");
     TSimProgram program;
     program.UsePawnIo();
-    TSimPlatform& sim = program.Sim;
-    TAccessList writable = TSimSystem::ProtectedList;
-    writable.Entries.push_back({true, 0x001301BF, "S-1-5-11", false});
-    switch (c.Machine) {
-      case NotInstalled:
-        sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\PawnIO");
-        break;
-      case LibraryReplaceable:
-        sim.System.SetAccessList("C:\\Program Files\\PawnIO", writable);
-        break;
-      case OldDriver:
-        sim.PawnIo.DriverVersion = 0x010903;
-        break;
-      case NotElevated:
-        sim.System.SplitRights = true;
-        break;
-      case ModuleMissing:
-        sim.System.RemoveFile(program.ModulePath());
-        break;
-      case ModuleUnsigned:
-        sim.System.AddFile(program.ModulePath(), {'L', 'p', 'c', 'I', 'O'});
-        break;
-      case OtherChip:
-        sim.PawnIo.SuperIo.ChipId = 0xB4;
-        break;
-      case MonitorElsewhere:
-        sim.PawnIo.SuperIo.Devices[0x0B].Base = 0x2A0;
-        break;
-      case ChipOnSecondSlot:
-        sim.PawnIo.ChipSlot = 1;
-        break;
-    }
+    machine(program);
     program.Start();
     program.RunFor(10000);
     std::string tip = program.EntryTip();
-    if (c.Line)
-      EXPECT_EQ(tip.substr(tip.rfind('\n') + 1), c.Line);
+    if (line)
+      EXPECT_EQ(tip.substr(tip.rfind('\n') + 1), line);
     else
       EXPECT_EQ(tip, std::string(kReadings) + "Fan boost: off");
-    EXPECT_EQ(sim.System.Slept, 0u);
-    EXPECT_TRUE(sim.System.Boxes.empty());
-    EXPECT_LE(sim.PawnIo.OpenHandles(), 1);
+    EXPECT_EQ(program.Sim.System.Slept, 0u);
+    EXPECT_TRUE(program.Sim.System.Boxes.empty());
+    EXPECT_LE(program.Sim.PawnIo.OpenHandles(), 1);
   }
 }
 
