@@ -16,7 +16,9 @@ T As(void* function) {
   return reinterpret_cast<T>(function);
 }
 
-HANDLE ToWin32(HPawnIo handle) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(handle)); }
+HANDLE ToWin32(HPawnIo handle) {
+  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(handle));
+}
 }  // namespace
 
 bool TWin32PawnIo::LoadLibrary(const std::string& path) {
@@ -71,9 +73,9 @@ THResult TWin32PawnIo::Execute(HPawnIo handle, const char* name, const std::uint
                                std::size_t inCount, std::uint64_t* out, std::size_t outCount,
                                std::size_t& returned) {
   SIZE_T count = 0;
-  HRESULT result = As<TExecuteFn>(FExecute)(ToWin32(handle), name,
-                                            reinterpret_cast<const ULONG64*>(in), inCount,
-                                            reinterpret_cast<PULONG64>(out), outCount, &count);
+  HRESULT result =
+      As<TExecuteFn>(FExecute)(ToWin32(handle), name, reinterpret_cast<const ULONG64*>(in), inCount,
+                               reinterpret_cast<PULONG64>(out), outCount, &count);
   returned = count;
   return result;
 }
