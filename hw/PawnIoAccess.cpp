@@ -112,7 +112,7 @@ bool TPawnIoAccess::LoadLibrary() {
   std::uint32_t size = sizeof folder - 1;
   if (FRegistry.RegQueryValueExA(key, kInstallDirValue, &kind,
                                  reinterpret_cast<std::uint8_t*>(folder), &size) != ERROR_SUCCESS ||
-      (kind != REG_SZ && kind != REG_EXPAND_SZ))
+      kind != REG_SZ)
     return false;
   std::string path(folder);
   if (path.empty()) return false;
