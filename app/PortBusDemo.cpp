@@ -20,3 +20,5 @@ IPortBus* ProgramPortBus() {
   (void)prepared;
   return &chip;
 }
+
+std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform&) { return nullptr; }

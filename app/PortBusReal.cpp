@@ -1,3 +1,5 @@
 #include "app/PortBus.h"
 
 IPortBus* ProgramPortBus() { return nullptr; }
+
+std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform&) { return nullptr; }

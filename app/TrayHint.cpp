@@ -25,7 +25,7 @@ const char* FaultLine(TReadingFault fault) {
     case TReadingFault::PortsRefused:
       return "Ports refused: giveio not running (run as administrator)";
     case TReadingFault::Wow64:
-      return "No readings: 64-bit Windows cannot load the port driver";
+      return "No readings on 64-bit Windows: use the 64-bit Kelvane";
     case TReadingFault::BusHeld:
       return "No readings: the sensor bus is held by another monitor";
     case TReadingFault::DriverUnprotected:
@@ -38,6 +38,8 @@ const char* FaultLine(TReadingFault fault) {
       return "The path of Kelvane's folder cannot be used: move Kelvane";
     case TReadingFault::DeviceUnprotected:
       return "Port driver open to all users: could not protect its device";
+    default:  // the port access's own causes: it names them
+      break;
     case TReadingFault::None:
       break;
   }
@@ -48,6 +50,7 @@ const char* FaultLine(TReadingFault fault) {
 std::string TrayHint(const TTrayReadings& readings) {
   std::string hint = Reading("CPU", readings.Cpu) + "\n" +
                      Reading("Motherboard", readings.Motherboard) + "\n" + FanLine(readings.Fan);
-  if (const char* line = FaultLine(readings.NotRead)) hint += std::string("\n") + line;
+  const char* line = readings.FaultText ? readings.FaultText : FaultLine(readings.NotRead);
+  if (line) hint += std::string("\n") + line;
   return hint;
 }

@@ -4,19 +4,7 @@
 #include <optional>
 #include <string>
 
-// Why the latest refresh could not read the chip (or what is wrong though it could).
-enum class TReadingFault {
-  None,
-  PortsRefused,             // the port driver is not running
-  Wow64,                    // 64-bit Windows: no 32-bit port driver can load
-  BusHeld,                  // another monitor holds the sensor bus
-  DriverUnprotected,        // the driver lies where other users could replace it: not started
-  RegistrationUnprotected,  // the driver registered before lies where others could replace it
-  DeviceRefused,            // the driver runs, but its device refused our open
-  PathUnusable,             // the executable's path cannot be used for the driver's
-  // Read, but the driver's device could not be protected: every user may open it.
-  DeviceUnprotected,
-};
+#include "hw/PortAccess.h"
 
 // What the fan line holds, as far as this run knows.
 enum class TFanLine {
@@ -31,6 +19,8 @@ struct TTrayReadings {
   std::optional<int> Motherboard;
   TFanLine Fan = TFanLine::Unknown;
   TReadingFault NotRead = TReadingFault::None;
+  // The port access's own words for NotRead, where it has them.
+  const char* FaultText = nullptr;
 };
 
 // UTF-8 lines joined by "\n", with the degree sign; never longer than the entry's tip holds

@@ -39,25 +39,6 @@ void LoadTrayPicture(IGdi& gdi, TIcon& icon) {
   icon.FromBitmap(bitmap, kTransparent);
 }
 
-// Why the ports stay refused, as far as the driver's enablement knows.
-TReadingFault RefusedBy(TDriverProblem problem) {
-  switch (problem) {
-    case TDriverProblem::DriverUnprotected:
-      return TReadingFault::DriverUnprotected;
-    case TDriverProblem::RegistrationUnprotected:
-      return TReadingFault::RegistrationUnprotected;
-    case TDriverProblem::DeviceUnprotected:
-      return TReadingFault::DeviceUnprotected;
-    case TDriverProblem::DeviceRefused:
-      return TReadingFault::DeviceRefused;
-    case TDriverProblem::PathUnusable:
-      return TReadingFault::PathUnusable;
-    case TDriverProblem::None:
-      break;
-  }
-  return TReadingFault::PortsRefused;
-}
-
 // Marks a refresh as running for its whole extent, exceptions included.
 class TRefreshGuard {
  public:
@@ -94,6 +75,7 @@ void TForm1::LoadDescription() {
   OnHide = {this, &TForm1::FormHide};
   OnShow = {this, &TForm1::FormShow};
   OnEndSession = {this, &TForm1::FormEndSession};
+  OnResume = {this, &TForm1::FormResume};
 
   auto make = [this]<class T>(T*& field, const char* name, TWinControl* parent) {
     field = NewComponent<T>(this);
@@ -203,7 +185,7 @@ void TForm1::FormCreate(TObject*) {
   } catch (const std::exception& e) {
     ReportException(Platform(), e);
   }
-  FGiveIo.EnablePortAccess();
+  FPortAccess.EnablePortAccess();
   // A close request answered inside the missing-driver box has ended the program.
   if (TApplication* application = TApplication::Of(Platform());
       application && application->Terminated())
@@ -214,6 +196,15 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::Timer1Timer(TObject*) {
   if (FRefreshing) return;
   TRefreshGuard guard(FRefreshing);
+  RefreshTemperatures();
+}
+
+// Waking may have reset the chip's configuration and the fan line: both are set again at
+// once, without waiting for the next tick.
+void TForm1::FormResume(TObject*) {
+  if (FRefreshing) return;
+  TRefreshGuard guard(FRefreshing);
+  FPortAccess.EnableAfterResume();
   RefreshTemperatures();
 }
 
@@ -260,7 +251,7 @@ void TForm1::udBoostOffTempClick(TObject*, TUDBtnType) { SyncThresholds(); }
 
 void TForm1::RecoverPortAccess() {
   // A second helps only a driver started just now; otherwise it would only stall the window.
-  if (FGiveIo.EnablePortAccess()) Platform().System.Sleep(kRecoverySleepMs);
+  if (FPortAccess.EnablePortAccess()) Platform().System.Sleep(kRecoverySleepMs);
 }
 
 // The chip is read under the bus lock first and shown afterwards, so the lock is not held
@@ -268,7 +259,7 @@ void TForm1::RecoverPortAccess() {
 // a skipped refresh (another tool kept the bus) leaves every display as it was. Port access is
 // recovered once per refresh, whichever accesses were refused.
 void TForm1::RefreshTemperatures() {
-  TSensorReadings readings = ReadSensors(Platform().Ports, FBusLock);
+  TSensorReadings readings = ReadSensors(FPorts, FBusLock);
   if (readings.Cpu) {
     dgCurrentCPUTemp->SetValue(*readings.Cpu);
     FCpuRead = true;
@@ -283,23 +274,27 @@ void TForm1::RefreshTemperatures() {
   if (recovered) RecoverPortAccess();
   bool boost = FFanPolicy.Decide(FBoosted, readings.Cpu, udBoostOnTemp->Position(),
                                  udBoostOffTemp->Position());
-  if (!SetBoosted(boost) && !recovered) RecoverPortAccess();
-  ShowOnTray(readings, trayText);
+  bool fanWritten = SetBoosted(boost);
+  if (!fanWritten && !recovered) RecoverPortAccess();
+  ShowOnTray(readings, fanWritten, trayText);
 }
 
 // The picture and the hint go to the shell together, in one request. A new reading is drawn
 // and pushed as ever; without one, the shell is told only of a hint it does not have yet.
-void TForm1::ShowOnTray(const TSensorReadings& readings, const std::string& trayText) {
+void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
+                        const std::string& trayText) {
   TTrayReadings shown;
   if (FCpuRead) shown.Cpu = static_cast<int>(dgCurrentCPUTemp->Value());
   if (FMotherboardRead) shown.Motherboard = static_cast<int>(dgCurrentMotherboardTemp->Value());
   shown.Fan = FFanLine;
+  TReadingFault fault = FPortAccess.Fault();
   if (readings.Skipped) {
     shown.NotRead = TReadingFault::BusHeld;
-  } else if (readings.Refused) {
-    shown.NotRead = FGiveIo.OnWow64() ? TReadingFault::Wow64 : RefusedBy(FGiveIo.Problem());
-  } else if (FGiveIo.Problem() == TDriverProblem::DeviceUnprotected) {
-    shown.NotRead = TReadingFault::DeviceUnprotected;  // said while the readings come
+  } else if (readings.Refused || (!fanWritten && fault == TReadingFault::FanLineUnreachable)) {
+    shown.NotRead = fault;
+    shown.FaultText = FPortAccess.Explain(fault);
+  } else if (fault == TReadingFault::DeviceUnprotected) {
+    shown.NotRead = fault;  // said while the readings come
   }
   std::string hint = TrayHint(shown);
   if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep()) return;
@@ -311,7 +306,7 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, const std::string& tray
 // port refused the write: the state and the lamp stay as they were.
 bool TForm1::SetBoosted(bool value) {
   try {
-    WriteFanLine(Platform().Ports, value);
+    WriteFanLine(FPorts, value);
     FBoosted = value;
     FFanLine = !value               ? TFanLine::Normal
                : FFanPolicy.Blind() ? TFanLine::BoostedBlind

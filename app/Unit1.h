@@ -16,6 +16,7 @@
 #include "app/TrayHint.h"
 #include "hw/BusLock.h"
 #include "hw/FanPolicy.h"
+#include "hw/PortAccess.h"
 #include "hw/SensorReadings.h"
 #include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
@@ -55,6 +56,7 @@ class TForm1 : public TForm {
   void FormShow(TObject* sender);
   void FormHide(TObject* sender);
   void FormEndSession(TObject* sender);
+  void FormResume(TObject* sender);
   void TextTrayIcon1Click(TObject* sender);
   void Button1Click(TObject* sender);
   void udBoostOnTempClick(TObject* sender, TUDBtnType button);
@@ -68,7 +70,7 @@ class TForm1 : public TForm {
   void RefreshTemperatures();
   // False when the fan port refused the write.
   bool SetBoosted(bool value);
-  void ShowOnTray(const TSensorReadings& readings, const std::string& trayText);
+  void ShowOnTray(const TSensorReadings& readings, bool fanWritten, const std::string& trayText);
   void SyncThresholds();
   // The stored thresholds into the up-downs, then kept in order; a failing read raises.
   void RestoreThresholds();
@@ -90,6 +92,9 @@ class TForm1 : public TForm {
   bool FCpuRead = false;
   bool FMotherboardRead = false;
   TGiveIo FGiveIo{Platform().System};
+  // What opens the ports (giveio unless the executable links another), and the bus it gives.
+  IPortAccess& FPortAccess = ChosenPortAccess(Platform(), FGiveIo);
+  IPortBus& FPorts = FPortAccess.Bus() ? *FPortAccess.Bus() : Platform().Ports;
   // The chip's shared bus lock, open for the program's life.
   TBusLock FBusLock{Platform().System};
   // A refresh is running; a tick that arrives inside it (from a modal box's loop) is skipped.

@@ -4,5 +4,11 @@
 
 int main() {
   TWin32Platform platform(ProgramPortBus());
-  return RunProgram(platform.Platform());
+  // Kept for the run: its device handle is the program's.
+  std::unique_ptr<IPortAccess> access = ProgramPortAccess(platform.Platform());
+  if (!access) return RunProgram(platform.Platform());
+  platform.Platform().State.SetCurrent<IPortAccess>(access.get());
+  int result = RunProgram(platform.Platform());
+  platform.Platform().State.SetCurrent<IPortAccess>(nullptr);
+  return result;
 }

@@ -167,6 +167,13 @@ void TForm::WndProc(TMessage& message) {
         }
       }
       break;
+    case WM_POWERBROADCAST:
+      if (message.WParam == PBT_APMRESUMEAUTOMATIC) {
+        OnResume(this);
+        message.Result = 1;
+        return;
+      }
+      break;
     case WM_ENDSESSION:
       // The session may end this process as soon as its windows have answered: what is to
       // be kept is kept before the answer.

@@ -54,6 +54,8 @@ class TForm : public TWinControl {
   // The session ends (WM_ENDSESSION), possibly without a close query before it, and the
   // process may be ended as soon as the message is answered.
   TNotifyEvent OnEndSession;
+  // The system has woken from sleep or hibernation.
+  TNotifyEvent OnResume;
 
  protected:
   TWindowParams CreateParams() override;

@@ -114,3 +114,22 @@ void TGiveIo::OpenDevice() {
                          ? TDriverProblem::DeviceRefused
                          : TDriverProblem::None;
 }
+
+TReadingFault TGiveIo::Fault() const {
+  if (FWow64) return TReadingFault::Wow64;
+  switch (Problem()) {
+    case TDriverProblem::DriverUnprotected:
+      return TReadingFault::DriverUnprotected;
+    case TDriverProblem::RegistrationUnprotected:
+      return TReadingFault::RegistrationUnprotected;
+    case TDriverProblem::DeviceUnprotected:
+      return TReadingFault::DeviceUnprotected;
+    case TDriverProblem::DeviceRefused:
+      return TReadingFault::DeviceRefused;
+    case TDriverProblem::PathUnusable:
+      return TReadingFault::PathUnusable;
+    case TDriverProblem::None:
+      break;
+  }
+  return TReadingFault::PortsRefused;
+}

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "hw/LoadPlace.h"
+#include "hw/PortAccess.h"
 #include "platform/System.h"
 
 // 1 when ports are open to user programs without help (the 9x family), else 0.
@@ -28,7 +29,7 @@ enum class TDriverProblem {
 
 // One per program, owned by whoever drives the ports, so that two programs in one process
 // (tests) never share the driver name.
-class TGiveIo {
+class TGiveIo : public IPortAccess {
  public:
   explicit TGiveIo(ISystem& system) : FSystem(system) {}
   TGiveIo(const TGiveIo&) = delete;
@@ -40,7 +41,7 @@ class TGiveIo {
   // Registering and starting are tried once a run (again only once a missing driver file has
   // appeared): a retry opens the device. Leaves no handle open. True when it started the
   // driver just now, which may need a moment before the ports answer.
-  bool EnablePortAccess();
+  bool EnablePortAccess() override;
   // Set to "giveio" by each enablement on the NT path; service, display and device name.
   const std::string& DriverName() const { return FDriverName; }
   // This 32-bit program runs on 64-bit Windows, where no 32-bit kernel driver can load: the
@@ -51,6 +52,8 @@ class TGiveIo {
   TDriverProblem Problem() const {
     return FDeviceProblem != TDriverProblem::None ? FDeviceProblem : FPlaceProblem;
   }
+  // The problem as the tray's tip names it; plain refused ports when nothing else is known.
+  TReadingFault Fault() const override;
 
  private:
   // True when the service was started by this call. `place`: the rule's verdict on the driver

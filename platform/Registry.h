@@ -33,6 +33,8 @@ inline constexpr std::uint32_t KEY_READ = 0x00020019;
 inline constexpr std::uint32_t KEY_WRITE = 0x00020006;
 inline constexpr std::uint32_t KEY_ALL_ACCESS = 0x000F003F;
 inline constexpr std::uint32_t MAXIMUM_ALLOWED = 0x02000000;
+// With an open: the 64-bit view, whatever the caller's own is.
+inline constexpr std::uint32_t KEY_WOW64_64KEY = 0x0100;
 
 // ---- value kinds ---------------------------------------------------------------
 inline constexpr std::uint32_t REG_NONE = 0;

@@ -2,6 +2,8 @@
 
 TSimPlatform::TSimPlatform() : FPlatform{Chip, System, Windows, Gdi, Registry, Shell} {
   Chip.SetReachable([this] { return System.PortsReachable(); });
+  PawnIo.Elevated = [this] { return System.Administrator(); };
+  PawnIo.LockHeld = [this] { return System.MutexOwned("Global\\Access_ISABUS.HTP.Method"); };
   Windows.OnBeginPaint = [this](HWnd window, const TRect& client,
                                 const std::vector<TRect>& region) {
     return Gdi.BeginWindowPaint(window, client, region);

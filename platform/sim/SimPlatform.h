@@ -5,6 +5,7 @@
 #include "platform/sim/SimChip.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimGdi.h"
+#include "platform/sim/SimPawnIo.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimSystem.h"
@@ -23,6 +24,8 @@ class TSimPlatform {
   TSimGdi Gdi;
   TSimRegistry Registry;
   TSimShell Shell;
+  // PawnIO with its LpcIO module, over the same chip: for a program linked with it.
+  TSimPawnIo PawnIo{Chip};
 
   TPlatform& Platform() { return FPlatform; }
   const TPlatform& Platform() const { return FPlatform; }

@@ -146,6 +146,19 @@ void TSimSystem::RemoveFile(const std::string& fullPath) {
   FOwners.erase(path);
   FLinks.erase(path);
   FRefused.erase(path);
+  FContents.erase(path);
+}
+
+void TSimSystem::AddFile(const std::string& fullPath, std::vector<std::uint8_t> contents) {
+  AddFile(fullPath);
+  FContents[Upper(fullPath)] = std::move(contents);
+}
+
+bool TSimSystem::ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  if (!FileExists(path)) return false;
+  auto it = FContents.find(Upper(FullPath(path)));
+  bytes = it == FContents.end() ? std::vector<std::uint8_t>() : it->second;
+  return true;
 }
 
 bool TSimSystem::FileExists(const std::string& name) {

@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimHandles.h"
 #include "platform/sim/SimWindowing.h"
 
-class TSimSystem : public ISystem {
+class TSimSystem : public ISystem, public IFiles {
  public:
   TSimSystem(TSimClock& clock, TSimWindowing& windows) : FClock(clock), FWindows(windows) {}
 
@@ -29,6 +30,7 @@ class TSimSystem : public ISystem {
   std::optional<std::uint32_t> FileAttributes(const std::string& path) override;
   bool FinalPath(const std::string& path, std::string& finalPath) override;
   TDriveType DriveType(const std::string& root) override;
+  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
   std::uint16_t CodeSelector() override { return Selector; }
   bool IsWow64() override { return Wow64; }
   std::string VersionInfo(const std::string& name) override;
@@ -86,6 +88,8 @@ class TSimSystem : public ISystem {
   void AddFile(const std::string& fullPath);
   // The file or folder goes, with its list, owner and link.
   void RemoveFile(const std::string& fullPath);
+  // A file with contents (ReadFile gives them; a file added without gives none).
+  void AddFile(const std::string& fullPath, std::vector<std::uint8_t> contents);
   // The access list of a file or folder (a folder exists when it holds a file or the
   // executable, or has been given a list or an owner). Without one, a file or folder has the
   // list of one made by a setup under Program Files: the system and administrators may change
@@ -212,7 +216,9 @@ class TSimSystem : public ISystem {
   // Whether a folder exists: it holds a file or the executable, or has its own list or owner.
   bool FolderExists(const std::string& upperPath) const;
 
-  std::set<std::string> FFiles;                   // upper-cased full paths
+  std::set<std::string> FFiles;  // upper-cased full paths
+  std::set<std::string> FFiles;  // upper-cased full paths
+  std::map<std::string, std::vector<std::uint8_t>> FContents;
   std::map<std::string, TAccessList> FFileLists;  // by upper-cased full path
   std::map<std::string, std::string> FOwners;     // by upper-cased full path
   std::set<std::string> FRefused;                 // upper-cased full paths

@@ -6,6 +6,7 @@
 // include this and the boundary's headers in any order. The A/W name macros that clash with
 // the boundary's method names are removed; the backend calls the ...A or ...W functions.
 #include "platform/Exception.h"
+#include "platform/PawnIo.h"
 #include "platform/Platform.h"
 
 // Then the system's.
@@ -30,6 +31,7 @@
 #undef GetMessage
 #undef GetWindowText
 #undef IsDialogMessage
+#undef LoadLibrary
 #undef MessageBox
 #undef OpenSCManager
 #undef OpenService

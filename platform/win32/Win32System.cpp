@@ -91,6 +91,23 @@ TDriveType TWin32System::DriveType(const std::string& root) {
   return static_cast<TDriveType>(GetDriveTypeW(Widen(root, CP_UTF8).c_str()));
 }
 
+bool TWin32Files::ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool read = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 24);
+  if (read) {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD got = 0;
+    read = bytes.empty() ||
+           (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+            got == bytes.size());
+  }
+  ::CloseHandle(file);
+  return read;
+}
+
 std::string TWin32System::VersionInfo(const std::string& name) {
   std::wstring exe = WidePath(ExecutablePath());
   DWORD ignored = 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Files.h"
 #include "platform/System.h"
 
 class TWin32System : public ISystem {
@@ -47,4 +48,10 @@ class TWin32System : public ISystem {
 
  private:
   bool FPortsOpen;
+};
+
+// Linked only by the executables that read files.
+class TWin32Files : public IFiles {
+ public:
+  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
 };

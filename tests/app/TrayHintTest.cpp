@@ -5,6 +5,7 @@
 #include "app/TrayHint.h"
 #include "framework/Strings.h"
 #include "hw/BusLock.h"
+#include "hw/PawnIoAccess.h"
 #include "tests/support/SimFixture.h"
 
 TEST(TrayHint, LinesByReadingFanLineAndFault) {
@@ -22,7 +23,7 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
        "Ports refused: giveio not running (run as administrator)"},
       {{50, {}, TFanLine::Unknown, TReadingFault::Wow64},
        "CPU: 50\xC2\xB0\nMotherboard: no reading\nFan boost: unknown\n"
-       "No readings: 64-bit Windows cannot load the port driver"},
+       "No readings on 64-bit Windows: use the 64-bit Kelvane"},
       {{50, 30, TFanLine::BoostedBlind, TReadingFault::BusHeld},
        "CPU: 50\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on (no reading)\n"
        "No readings: the sensor bus is held by another monitor"},
@@ -32,12 +33,11 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
   };
   for (const TCase& c : cases) EXPECT_EQ(TrayHint(c.Readings), c.Hint);
   // The longest hint there can be still fits the entry's tip whole.
-  for (TReadingFault fault : {TReadingFault::PortsRefused, TReadingFault::Wow64,
-                              TReadingFault::BusHeld, TReadingFault::DriverUnprotected,
-                              TReadingFault::RegistrationUnprotected, TReadingFault::DeviceRefused,
-                              TReadingFault::PathUnusable, TReadingFault::DeviceUnprotected}) {
-    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault})).size(), 127u);
-    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault})).size(), 127u);
+  for (int f = 1; f <= static_cast<int>(TReadingFault::FanLineUnreachable); ++f) {
+    auto fault = static_cast<TReadingFault>(f);
+    const char* own = PawnIoFaultLine(fault);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault, own})).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault, own})).size(), 127u);
   }
 }
 
@@ -86,7 +86,7 @@ TEST(TrayHint, SixtyFourBitWindowsIsNamedAndNeverWaitedFor) {
   EXPECT_EQ(program.Sim.Chip.Log().size(), 24u);  // per refresh: the first read and the fan
   EXPECT_EQ(program.EntryTip(),
             "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
-            "No readings: 64-bit Windows cannot load the port driver");
+            "No readings on 64-bit Windows: use the 64-bit Kelvane");
 }
 
 // A busy shell that times out a change keeps the entry and refuses the add that follows: a

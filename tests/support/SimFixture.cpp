@@ -15,6 +15,20 @@ std::string TSimProgram::DriverPath() const {
   return ExtractFilePath(Sim.System.ExePath) + "giveio.sys";
 }
 
+std::string TSimProgram::ModulePath() const {
+  return ExtractFilePath(Sim.System.ExePath) + "LpcIO.bin";
+}
+
+void TSimProgram::UsePawnIo() {
+  Sim.Registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\PawnIO", "Install_Dir",
+                         "C:\\Program Files\\PawnIO");
+  Sim.System.AddFile(Sim.PawnIo.LibraryPath);
+  Sim.System.AddFile(ModulePath(), TSimPawnIo::SignedModule);
+  Sim.Chip.SetReachable({});  // the module reaches the ports from the kernel
+  FPawnIo = std::make_unique<TPawnIoAccess>(Sim.PawnIo, Sim.System, Sim.Registry, Sim.System);
+  Sim.Platform().State.SetCurrent<IPortAccess>(FPawnIo.get());
+}
+
 TForm1& TSimProgram::Start() {
   FProgram = std::make_unique<TProgram>(Sim.Platform());
   if (!FProgram->Start()) throw std::logic_error("another program runs on this machine");

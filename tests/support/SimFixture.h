@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/Program.h"
+#include "hw/PawnIoAccess.h"
 #include "platform/sim/SimPlatform.h"
 
 class TSimProgram {
@@ -15,6 +16,10 @@ class TSimProgram {
   // Runs the entry sequence up to the message loop (the window is created, hidden). The
   // program must be the first of the machine's.
   TForm1& Start();
+  // Links the program with PawnIO, as the 64-bit product is: PawnIO installed by its setup,
+  // the signed LpcIO.bin beside the executable, an elevated process. Before Start.
+  void UsePawnIo();
+  std::string ModulePath() const;
   // Pumps the loop for a while of virtual time.
   void RunFor(std::uint32_t milliseconds) { Sim.RunFor(milliseconds); }
   // Ends the program as a close request does, and frees the window.
@@ -33,5 +38,6 @@ class TSimProgram {
   TForm1* Form = nullptr;
 
  private:
+  std::unique_ptr<TPawnIoAccess> FPawnIo;
   std::unique_ptr<TProgram> FProgram;
 };

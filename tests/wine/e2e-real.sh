@@ -1,8 +1,8 @@
 # The real executable, whose ports Wine refuses: on 32-bit Windows it meets the port driver
 # (the missing-driver box, once, in Unicode; the service, registered only from a folder users
 # cannot change; a window that answers at once while the ports stay refused), on 64-bit
-# Windows it registers, shows and waits for nothing; in both the tray's hint says why there
-# are no readings.
+# Windows it registers, shows and waits for nothing and points to the 64-bit program; in both
+# the tray's hint says why there are no readings.
 # Sourced by e2e.sh (check, probe, wait_for, start_real_in and the session are set up there).
 
 FORM=KelvaneFrame
@@ -117,7 +117,7 @@ real_on_64bit_windows() {
   check "64-bit Windows: no box in 15 s ($boxes), the program running" no_box_while_running
   check "64-bit Windows: no driver service registered" running_without_service
   check "64-bit Windows: the hint names it as the cause" \
-    hint_says "CPU: no reading|Motherboard: no reading|Fan boost: unknown|No readings: 64-bit Windows cannot load the port driver"
+    hint_says "CPU: no reading|Motherboard: no reading|Fan boost: unknown|No readings on 64-bit Windows: use the 64-bit Kelvane"
   close_real "$pid"
 }
 
@@ -135,7 +135,6 @@ if [ "$(basename "$BUILD")" = win32 ]; then
   export WINEPREFIX=$DEFAULT_PREFIX
   unset WINEARCH
 else
-  # The 64-bit build is a native process of the 64-bit prefix: the driver path is what it meets.
-  echo "     (no 32-bit support here: 64-bit Windows' own path is tested natively only)"
-  real_on_32bit_windows
+  # The 64-bit kelvane.exe reaches the chip through PawnIO (e2e-pawnio.sh), never giveio.
+  echo "     (no 32-bit support here: the giveio path is tested natively only)"
 fi

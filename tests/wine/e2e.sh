@@ -135,6 +135,9 @@ section bus-and-instance && source "$ROOT/tests/wine/e2e-bus-and-instance.sh"
 section footprint && source "$ROOT/tests/wine/e2e-footprint.sh"
 section setup && source "$ROOT/tests/wine/e2e-setup.sh"
 
+# ---- the 64-bit product through PawnIO -----------------------------------------------------
+section pawnio && source "$ROOT/tests/wine/e2e-pawnio.sh"
+
 # ---- figures: in-process timings on the real system, object balance, size -------------------
 if section figures; then
   wine_run "$BUILD/winebench.exe" 1000 2>/dev/null | tr -d '\r' >"$WORK/winebench.txt"

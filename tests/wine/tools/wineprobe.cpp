@@ -5,6 +5,7 @@
 //   wineprobe window CLASS           style, exstyle, visible, rects, caption, foreground
 //   wineprobe close CLASS            posts WM_CLOSE to the window
 //   wineprobe endsession CLASS       sends WM_QUERYENDSESSION then WM_ENDSESSION
+//   wineprobe resume CLASS           sends what a wake from sleep sends (WM_POWERBROADCAST)
 //   wineprobe forcedend CLASS        a forced shutdown: WM_ENDSESSION alone to every top-level
 //                                    window of the owner process, CLASS's last, then the
 //                                    process is ended at once
@@ -165,6 +166,10 @@ int main(int argc, char** argv) {
   if (verb == "close" && argc > 2) {
     HWND w = FindByClass(argv[2]);
     return w && PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  if (verb == "resume" && argc > 2) {
+    HWND w = FindByClass(argv[2]);
+    return w && SendMessageA(w, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0) ? 0 : 1;
   }
   if (verb == "endsession" && argc > 2) {
     HWND w = FindByClass(argv[2]);

@@ -1,0 +1,228 @@
+#include "hw/PawnIoAccess.h"
+
+#include "framework/Strings.h"
+#include "hw/LoadPlace.h"
+#include "platform/Exception.h"
+#include "platform/Owned.h"
+
+namespace {
+constexpr char kPawnIoKey[] = "SOFTWARE\\PawnIO";
+constexpr char kInstallDirValue[] = "Install_Dir";
+constexpr char kLibraryFile[] = "PawnIOLib.dll";
+constexpr char kModuleFile[] = "LpcIO.bin";
+constexpr std::uint32_t kLeastVersion = 0x020000;  // 2.0.0
+
+constexpr std::uint64_t kSlots = 2;  // 0: the chip at 0x2E/0x2F, 1: the one at 0x4E/0x4F
+constexpr std::uint8_t kEnterKey = 0x87;
+constexpr std::uint8_t kLeaveKey = 0xAA;
+constexpr std::uint8_t kDeviceSelect = 0x07;
+constexpr std::uint8_t kChipIdRegister = 0x20;
+constexpr std::uint8_t kBaseHigh = 0x60;
+constexpr std::uint8_t kBaseLow = 0x61;
+constexpr std::uint8_t kMonitorDevice = 0x0B;
+constexpr std::uint16_t kMonitorBase = 0x290;
+
+// The first byte of the chip's ID (register 0x20), for the hardware monitors that keep the
+// register set read here: bank select at 0x4E, the processor's temperature at 0x50 of bank 1.
+// Winbond's W83627HF line and its successors of the W83627EHF line (some sold as Nuvoton).
+constexpr std::uint8_t kKnownChips[] = {
+    0x52,  // W83627HF
+    0x82,  // W83627THF
+    0x70,  // W83637HF
+    0x85,  // W83687THF
+    0x60,  // W83697HF
+    0x88,  // W83627EHF, W83627EHG
+    0xA0,  // W83627DHG
+    0xB0,  // W83627DHG-P
+    0xA2,  // W83627UHG
+    0xA5,  // W83667HG
+    0xB3,  // W83667HG-B
+};
+
+std::uint64_t IndexPort(std::uint64_t slot) { return slot == 0 ? 0x2E : 0x4E; }
+}  // namespace
+
+const char* PawnIoFaultLine(TReadingFault fault) {
+  switch (fault) {
+    case TReadingFault::PawnIoMissing:
+      return "PawnIO is not installed: install it for readings";
+    case TReadingFault::PawnIoUnprotected:
+      return "Other users can replace PawnIO's library: reinstall it";
+    case TReadingFault::PawnIoOld:
+      return "PawnIO is older than 2.0: update it";
+    case TReadingFault::PawnIoDenied:
+      return "PawnIO refused its device: run as administrator";
+    case TReadingFault::ModuleMissing:
+      return "LpcIO.bin is missing beside kelvane.exe";
+    case TReadingFault::ModuleRefused:
+      return "PawnIO refused LpcIO.bin: use the signed module";
+    case TReadingFault::NoChip:
+      return "No known monitor chip at 0x290 on this board";
+    case TReadingFault::FanLineUnreachable:
+      return "The fan line cannot be reached on this board";
+    default:
+      return nullptr;
+  }
+}
+
+bool KnownMonitorChip(std::uint8_t chipId) {
+  for (std::uint8_t known : kKnownChips)
+    if (chipId == known) return true;
+  return false;
+}
+
+TPawnIoAccess::TPawnIoAccess(IPawnIo& library, ISystem& system, IRegistry& registry, IFiles& files)
+    : FLibrary(library), FSystem(system), FRegistry(registry), FFiles(files), FLock(system) {}
+
+TPawnIoAccess::~TPawnIoAccess() {
+  if (FHandle != HPawnIo::None) FLibrary.Close(FHandle);
+}
+
+bool TPawnIoAccess::EnablePortAccess() {
+  // Only a refused monitor port sends us to the chip again: the fan line's refusal is the
+  // board's, and stays.
+  if (LoadLibrary() && OpenDevice() && (!FChipFound || FMonitorRefused)) FindChip();
+  return false;
+}
+
+void TPawnIoAccess::EnableAfterResume() {
+  FChipFound = false;
+  EnablePortAccess();
+}
+
+TReadingFault TPawnIoAccess::Fault() const {
+  if (FFault != TReadingFault::None) return FFault;
+  return FOtherRefused && !FMonitorRefused ? TReadingFault::FanLineUnreachable
+                                           : TReadingFault::NoChip;
+}
+
+// ---- the library and the device ------------------------------------------------
+
+bool TPawnIoAccess::LoadLibrary() {
+  if (FLibraryLoaded) return true;
+  FFault = TReadingFault::PawnIoMissing;
+  // PawnIO's setup writes its folder in the machine's 64-bit view.
+  HKey key = HKey::None;
+  if (FRegistry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPawnIoKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                              key) != ERROR_SUCCESS)
+    return false;
+  TOwnedRegKey owned(FRegistry, key);
+  char folder[512] = {};
+  std::uint32_t kind = 0;
+  std::uint32_t size = sizeof folder - 1;
+  if (FRegistry.RegQueryValueExA(key, kInstallDirValue, &kind,
+                                 reinterpret_cast<std::uint8_t*>(folder), &size) != ERROR_SUCCESS ||
+      kind != REG_SZ)
+    return false;
+  std::string path(folder);
+  if (path.empty()) return false;
+  if (path.back() != '\\') path += '\\';
+  path += kLibraryFile;
+  if (!FSystem.FileExists(path)) return false;
+  // It runs inside an elevated process: only from where no other user can swap it.
+  TLoadCheck check = CheckLoadPlace(FSystem, path);
+  if (!check.Passed()) {
+    FFault = TReadingFault::PawnIoUnprotected;
+    return false;
+  }
+  FLibraryLoaded = FLibrary.LoadLibrary(check.FinalPath);
+  return FLibraryLoaded;
+}
+
+bool TPawnIoAccess::OpenDevice() {
+  if (FModuleLoaded) return true;
+  std::uint32_t version = 0;
+  if (FLibrary.Version(version) != S_OK || version < kLeastVersion) {
+    FFault = TReadingFault::PawnIoOld;
+    return false;
+  }
+  if (FHandle == HPawnIo::None && FLibrary.Open(FHandle) != S_OK) {
+    FHandle = HPawnIo::None;
+    FFault = TReadingFault::PawnIoDenied;
+    return false;
+  }
+  std::vector<std::uint8_t> module;
+  if (!FFiles.ReadFile(ExtractFilePath(FSystem.ExecutablePath()) + kModuleFile, module)) {
+    FFault = TReadingFault::ModuleMissing;
+    return false;
+  }
+  FModuleLoaded = FLibrary.Load(FHandle, module) == S_OK;
+  if (!FModuleLoaded) {
+    // A handle keeps the module it was given: the next try starts on a fresh one.
+    FLibrary.Close(FHandle);
+    FHandle = HPawnIo::None;
+    FFault = TReadingFault::ModuleRefused;
+  }
+  return FModuleLoaded;
+}
+
+// ---- the chip ------------------------------------------------------------------
+
+bool TPawnIoAccess::Call(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out) {
+  std::size_t returned = 0;
+  THResult result =
+      FLibrary.Execute(FHandle, name, in.data(), in.size(), out, out ? 1 : 0, returned);
+  return result == S_OK && returned == (out ? 1u : 0u);
+}
+
+bool TPawnIoAccess::FindChip() {
+  TBusLock::THold hold(FLock);
+  if (!hold.MayRead()) {
+    FFault = TReadingFault::BusHeld;
+    return false;
+  }
+  FMonitorRefused = false;
+  FOtherRefused = false;
+  FChipFound = false;
+  // Selecting a slot forgets the ranges found on the other: the first chip that fits is kept.
+  for (std::uint64_t slot = 0; slot < kSlots && !FChipFound; ++slot) FChipFound = ChipOnSlot(slot);
+  FFault = FChipFound ? TReadingFault::None : TReadingFault::NoChip;
+  return true;
+}
+
+bool TPawnIoAccess::ChipOnSlot(std::uint64_t slot) {
+  if (!Call("ioctl_select_slot", {slot})) return false;
+  std::uint64_t index = IndexPort(slot);
+  if (!Call("ioctl_pio_outb", {index, kEnterKey}) || !Call("ioctl_pio_outb", {index, kEnterKey}))
+    return false;
+  std::uint64_t id = 0;
+  std::uint64_t high = 0;
+  std::uint64_t low = 0;
+  bool ours = Call("ioctl_superio_inb", {kChipIdRegister}, &id) &&
+              KnownMonitorChip(static_cast<std::uint8_t>(id)) &&
+              Call("ioctl_superio_outb", {kDeviceSelect, kMonitorDevice}) &&
+              Call("ioctl_superio_inb", {kBaseHigh}, &high) &&
+              Call("ioctl_superio_inb", {kBaseLow}, &low) && ((high << 8) | low) == kMonitorBase &&
+              Call("ioctl_find_bars", {});
+  Call("ioctl_pio_outb", {index, kLeaveKey});
+  return ours;
+}
+
+// ---- the bus ---------------------------------------------------------------------
+
+void TPawnIoAccess::Refuse(std::uint16_t port) {
+  if ((port & 0xFFF8) == kMonitorBase)
+    FMonitorRefused = true;
+  else
+    FOtherRefused = true;
+  throw EPrivilegedInstruction();
+}
+
+std::uint8_t TPawnIoAccess::In(std::uint16_t port) {
+  std::uint64_t value = 0;
+  if (!FChipFound || !Call("ioctl_pio_inb", {port}, &value)) Refuse(port);
+  return static_cast<std::uint8_t>(value);
+}
+
+void TPawnIoAccess::Out(std::uint16_t port, std::uint8_t value) {
+  if ((port & 0xFFF8) == kMonitorBase) {
+    if (!FChipFound || !Call("ioctl_pio_outb", {port, value})) Refuse(port);
+    return;
+  }
+  // The monitor's accesses come under the refresh's hold of the bus; the fan line's write
+  // comes after it, and the module wants the bus held for every call.
+  TBusLock::THold hold(FLock);
+  if (!hold.MayRead()) throw EPrivilegedInstruction();
+  if (!FChipFound || !Call("ioctl_pio_outb", {port, value})) Refuse(port);
+  FOtherRefused = false;
+}

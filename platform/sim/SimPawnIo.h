@@ -1,0 +1,99 @@
+#pragma once
+// PawnIO's library with its LpcIO module, over a simulated Super I/O chip whose hardware
+// monitor and floppy controller lead to the sensor chip and fan line of TSimChip. The
+// module's rules: exact cell counts, the slot's configuration ports, port ranges found from
+// the chip's logical devices, every other port refused, the PCI configuration ports always.
+// Each call is recorded with whether the shared bus lock was held. Standalone (no other part
+// of the simulated machine), so a stand-in library for Windows can be built from it.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/PawnIo.h"
+#include "platform/Ports.h"
+
+// A Super I/O chip's configuration: entered by 0x87, 0x87 to its index port, left by 0xAA;
+// register 0x07 selects a logical device, 0x20 is the chip's ID, 0x60/0x61 and 0x62/0x63
+// the selected device's base addresses.
+class TSimSuperIo {
+ public:
+  struct TDevice {
+    std::uint16_t Base = 0;
+    std::uint16_t Base2 = 0;
+  };
+  std::uint8_t ChipId = 0x52;
+  // The floppy controller (0x00) owns the fan line's port; the hardware monitor is 0x0B.
+  std::map<std::uint8_t, TDevice> Devices{{0x00, {0x3F0, 0}}, {0x0B, {0x290, 0}}};
+
+  void WriteIndex(std::uint8_t value);
+  std::uint8_t ReadData();
+  void WriteData(std::uint8_t value);
+  bool ConfigMode() const { return FConfig; }
+  std::uint8_t Register(std::uint8_t index) const;
+
+ private:
+  bool FConfig = false;
+  int FKeys = 0;
+  std::uint8_t FIndex = 0;
+  std::uint8_t FSelected = 0;
+};
+
+struct TPawnIoCall {
+  std::string Name;
+  std::vector<std::uint64_t> In;
+  THResult Result = S_OK;
+  bool LockHeld = false;
+};
+
+class TSimPawnIo : public IPawnIo {
+ public:
+  // `chip`: the ports behind the monitor's and the floppy controller's ranges.
+  explicit TSimPawnIo(IPortBus& chip) : FChip(chip) {}
+
+  bool LoadLibrary(const std::string& path) override;
+  THResult Version(std::uint32_t& version) override;
+  THResult Open(HPawnIo& handle) override;
+  THResult Load(HPawnIo handle, const std::vector<std::uint8_t>& blob) override;
+  THResult Execute(HPawnIo handle, const char* name, const std::uint64_t* in, std::size_t inCount,
+                   std::uint64_t* out, std::size_t outCount, std::size_t& returned) override;
+  THResult Close(HPawnIo handle) override;
+
+  // ---- the machine -------------------------------------------------------
+  // Where PawnIO's setup put the library; empty: not installed.
+  std::string LibraryPath = "C:\\Program Files\\PawnIO\\PawnIOLib.dll";
+  std::uint32_t DriverVersion = 0x020002;
+  // The device is for SYSTEM and administrators; without this, every open is allowed.
+  std::function<bool()> Elevated;
+  // The one module the driver's signature check lets through.
+  static const std::vector<std::uint8_t> SignedModule;
+  // The slot (0: 0x2E/0x2F, 1: 0x4E/0x4F) the chip answers on; the other is empty.
+  int ChipSlot = 0;
+  TSimSuperIo SuperIo;
+  std::function<bool()> LockHeld;
+
+  // ---- inspection --------------------------------------------------------
+  std::vector<TPawnIoCall> Calls;
+  bool Loaded() const { return FLoaded; }
+  int OpenHandles() const { return static_cast<int>(FOpen.size()); }
+  const std::set<std::uint16_t>& Ranges() const { return FRanges; }
+
+ private:
+  THResult Run(const std::string& name, const std::vector<std::uint64_t>& in,
+               std::vector<std::uint64_t>& out);
+  bool Allowed(std::uint16_t port) const;
+  std::uint8_t PortIn(std::uint16_t port);
+  void PortOut(std::uint16_t port, std::uint8_t value);
+  std::uint16_t SlotIndexPort() const { return FSlot == 0 ? 0x2E : 0x4E; }
+  bool ChipHere() const { return FSlot == ChipSlot; }
+
+  IPortBus& FChip;
+  bool FLoaded = false;
+  std::set<std::uintptr_t> FOpen;
+  std::set<std::uintptr_t> FModules;
+  std::uintptr_t FNextHandle = 0x40;
+  int FSlot = 0;
+  std::set<std::uint16_t> FRanges;
+};

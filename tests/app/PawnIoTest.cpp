@@ -1,0 +1,140 @@
+// The program linked with PawnIO, as the 64-bit product is: the chip read and the fan line
+// driven through the LpcIO module, every cause of missing readings named in the tip, and the
+// chip enabled again after a wake. The module's device and signature checks are the driver's:
+// only the simulated machine can decide them (Wine has neither).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/support/SimFixture.h"
+
+namespace {
+constexpr char kReadings[] = "CPU: 45\xC2\xB0\nMotherboard: 30\xC2\xB0\n";
+
+std::size_t CallsNamed(const TSimPawnIo& pawnIo, const std::string& name) {
+  return static_cast<std::size_t>(
+      std::count_if(pawnIo.Calls.begin(), pawnIo.Calls.end(),
+                    [&](const TPawnIoCall& c) { return c.Name == name; }));
+}
+}  // namespace
+
+// Reads and the boost's hysteresis through the module, every call of it under the bus lock,
+// and nothing written to the chip's configuration but the device select, nor to the monitor
+// but its bank select.
+TEST(PawnIo, ReadsAndBoostsThroughTheModule) {
+  TSimProgram program;
+  program.UsePawnIo();
+  program.Sim.Chip.SetTemperatures(70, 40);
+  program.Start();
+  EXPECT_EQ(program.EntryTip(), "CPU: 70\xC2\xB0\nMotherboard: 40\xC2\xB0\nFan boost: on");
+  program.Sim.Chip.SetTemperatures(60, 40);
+  program.RunFor(5000);
+  program.Sim.Chip.SetTemperatures(55, 40);
+  program.RunFor(5000);
+  EXPECT_EQ(program.FanWrites(), (std::vector<std::uint8_t>{0x00, 0x00, 0x14}));
+  EXPECT_EQ(program.Sim.PawnIo.Ranges(), (std::set<std::uint16_t>{0x290, 0x3F0}));
+
+  const TSimPawnIo& pawnIo = program.Sim.PawnIo;
+  EXPECT_EQ(pawnIo.OpenHandles(), 1);
+  EXPECT_EQ(CallsNamed(pawnIo, "ioctl_pio_outb") + CallsNamed(pawnIo, "ioctl_pio_inb"),
+            3u + 3 * 11);  // entering and leaving configuration, then three refreshes
+  for (const TPawnIoCall& call : pawnIo.Calls) {
+    SCOPED_TRACE(call.Name);
+    EXPECT_TRUE(call.LockHeld);
+    EXPECT_EQ(call.Result, S_OK);
+    if (call.Name == "ioctl_superio_outb") {
+      EXPECT_EQ(call.In[0], 0x07u);
+    }
+  }
+  std::uint8_t index = 0;
+  for (const TPortAccess& access : program.Sim.Chip.Log()) {
+    if (access.Port == TSimChip::IndexPort && access.Write) index = access.Value;
+    if (access.Port == TSimChip::DataPort && access.Write) {
+      EXPECT_EQ(index, 0x4E);
+    }
+  }
+}
+
+// A board whose chip has no floppy controller: readings go on, the fan line stays unknown,
+// and the tip says why, without a box or a pause.
+TEST(PawnIo, NoDeviceAtTheFanLinesPortLeavesItUnknown) {
+  TSimProgram program;
+  program.UsePawnIo();
+  program.Sim.PawnIo.SuperIo.Devices.erase(0x00);
+  program.Start();
+  program.RunFor(60000);
+  EXPECT_EQ(program.EntryTip(), std::string(kReadings) +
+                                    "Fan boost: unknown\n"
+                                    "The fan line cannot be reached on this board");
+  EXPECT_TRUE(program.FanWrites().empty());
+  EXPECT_EQ(program.Sim.System.Slept, 0u);
+  EXPECT_TRUE(program.Sim.System.Boxes.empty());
+  EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_find_bars"), 1u);  // not sought again
+}
+
+// Each cause the tip names, and a machine that has none: never a box or a pause.
+TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
+  using TMachine = void (*)(TSimProgram&);
+  const std::pair<TMachine, const char*> cases[] = {
+      {[](TSimProgram& p) { p.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\PawnIO"); },
+       "PawnIO is not installed: install it for readings"},
+      {[](TSimProgram& p) {
+         TAccessList writable = TSimSystem::ProtectedList;
+         writable.Entries.push_back({true, 0x001301BF, "S-1-5-11", false});  // modify
+         p.Sim.System.SetAccessList("C:\\Program Files\\PawnIO", writable);
+       },
+       "Other users can replace PawnIO's library: reinstall it"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.DriverVersion = 0x010903; },
+       "PawnIO is older than 2.0: update it"},
+      {[](TSimProgram& p) { p.Sim.System.SplitRights = true; },  // and not elevated
+       "PawnIO refused its device: run as administrator"},
+      {[](TSimProgram& p) { p.Sim.System.RemoveFile(p.ModulePath()); },
+       "LpcIO.bin is missing beside kelvane.exe"},
+      {[](TSimProgram& p) {
+         p.Sim.System.AddFile(p.ModulePath(), {'L', 'p', 'c'});
+       },
+       "PawnIO refused LpcIO.bin: use the signed module"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.SuperIo.ChipId = 0xB4; },  // not of the family
+       "No known monitor chip at 0x290 on this board"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.SuperIo.Devices[0x0B].Base = 0x2A0; },
+       "No known monitor chip at 0x290 on this board"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.ChipSlot = 1; }, nullptr},  // the second slot reads
+  };
+  for (const auto& [machine, line] : cases) {
+    SCOPED_TRACE(line ? line : "readings");
+    TSimProgram program;
+    program.UsePawnIo();
+    machine(program);
+    program.Start();
+    program.RunFor(10000);
+    std::string tip = program.EntryTip();
+    if (line)
+      EXPECT_EQ(tip.substr(tip.rfind('\n') + 1), line);
+    else
+      EXPECT_EQ(tip, std::string(kReadings) + "Fan boost: off");
+    EXPECT_EQ(program.Sim.System.Slept, 0u);
+    EXPECT_TRUE(program.Sim.System.Boxes.empty());
+    EXPECT_LE(program.Sim.PawnIo.OpenHandles(), 1);
+  }
+}
+
+// A wake from sleep finds the chip again and sets the fan line at once, without waiting for
+// the next tick; a wake of a program on giveio refreshes at once too.
+TEST(PawnIo, AResumeEnablesAgainAndWritesTheFanLineAtOnce) {
+  for (bool pawnIo : {true, false}) {
+    SCOPED_TRACE(pawnIo);
+    TSimProgram program;
+    if (pawnIo) program.UsePawnIo();
+    TForm1& form = program.Start();
+    program.RunFor(2000);
+    std::size_t writes = program.FanWrites().size();
+    std::size_t slotsSelected = CallsNamed(program.Sim.PawnIo, "ioctl_select_slot");
+    program.Sim.Chip.SetTemperatures(80, 30);
+    program.Sim.Windows.SendMessage(form.Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_EQ(program.Sim.Clock.Now(), 2000u);
+    EXPECT_EQ(program.FanWrites().size(), writes + 1);
+    EXPECT_EQ(program.FanWrites().back(), 0x00);
+    EXPECT_EQ(program.EntryTip().substr(0, 9), "CPU: 80\xC2\xB0");
+    EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_select_slot"), slotsSelected + pawnIo);
+  }
+}

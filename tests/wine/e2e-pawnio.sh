@@ -1,0 +1,104 @@
+# The 64-bit kelvane.exe on a 64-bit Windows, with a stand-in for PawnIO's library (ours, over
+# the simulated LpcIO module and chip) installed as PawnIO's setup installs the real one: the
+# tip says why there are no readings while PawnIO or its module is missing or refused; with
+# both, the program reads the simulated chip and switches the fan line with the hysteresis,
+# every module call under the bus lock, and seeks the chip again on a wake. Wine has no PawnIO
+# driver: the device's access list and the module's signature check are the simulated
+# machine's to prove.
+# Sourced by e2e.sh (check, probe, tray_hint and the session are set up there). Runs the 64-bit
+# Wine with the 64-bit build in a prefix of its own, and puts everything back as it was.
+
+pawnio_section() {
+  local saved_wine=$WINE saved_server=$WINESERVER saved_build=$BUILD saved_prefix=$WINEPREFIX
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  WINE=/usr/lib/wine/wine64
+  export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=/usr/lib/wine/wine64
+  BUILD=$ROOT/build/win64
+  export WINEPREFIX=$ROOT/build/wineprefix-pawnio
+  prepare_prefix
+
+  # Inside drive_c, which only this account may change: the load-place rule passes there.
+  local programs="$WINEPREFIX/drive_c/Program Files"
+  local kelvane="$programs/Kelvane" pawnio="$programs/PawnIO"
+  rm -rf "$kelvane" "$pawnio"
+  wine_run reg delete 'HKLM\SOFTWARE\PawnIO' /f /reg:64 >/dev/null 2>&1
+  mkdir -p "$kelvane"
+  cp "$BUILD/kelvane.exe" "$kelvane/"
+  printf 'LpcIO stand-in, signed' >"$kelvane/LpcIO.bin"
+  local pid
+  start_pawnio_kelvane() {
+    (cd "$kelvane" && wine_run "$kelvane/kelvane.exe" >/dev/null 2>&1) &
+    pid=$!
+    wait_for 20 tray_icon_present
+    sleep 1
+  }
+  stop_pawnio_kelvane() {
+    probe close KelvaneFrame >/dev/null
+    wait_for 20 eval '! kill -0 "$pid" 2>/dev/null'
+    kill "$pid" 2>/dev/null
+    wait_for 10 tray_icon_absent
+  }
+
+  start_pawnio_kelvane
+  check "PawnIO absent: the tip says to install it" \
+    hint_says "Fan boost: unknown|PawnIO is not installed: install it for readings"
+  check "PawnIO absent: no box" test -z "$(probe msgbox Error)"
+  stop_pawnio_kelvane
+
+  # Installed as its setup does: the folder in the machine's 64-bit view of the registry.
+  mkdir -p "$pawnio"
+  cp "$BUILD/PawnIOLib.dll" "$pawnio/"
+  wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO' /f /reg:64 \
+    >/dev/null 2>&1
+  printf 'not signed' >"$kelvane/LpcIO.bin"
+  start_pawnio_kelvane
+  check "a module PawnIO refuses: the tip says so" \
+    hint_says "Fan boost: unknown|PawnIO refused LpcIO.bin: use the signed module"
+  stop_pawnio_kelvane
+
+  printf 'LpcIO stand-in, signed' >"$kelvane/LpcIO.bin"
+  rm -f "$pawnio/pawnio-log.txt"
+  start_pawnio_kelvane
+  local hint
+  hint=$(tray_hint)
+  check "PawnIO and its module: the tip has readings and the fan line ($hint)" \
+    eval '[[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]'
+  sleep 40
+  # A wake from sleep: the chip is sought again and the fan line written at once, inside the
+  # message the probe sends, before the next tick.
+  probe resume KelvaneFrame >/dev/null
+  written_after_seeking() {
+    tr -d '\r' <"$pawnio/pawnio-log.txt" | awk '$1 == "slot" { s = NR } $1 == "fan" { f = NR }
+      END { exit !(s > 5 && f > s) }'
+  }
+  check "a wake seeks the chip again and writes the fan line at once" written_after_seeking
+  stop_pawnio_kelvane
+  local log="$pawnio/pawnio-log.txt"
+  tr -d '\r' <"$log" >"$WORK/pawnio-log.txt"
+  echo "     stand-in's log: $(grep -c '^cpu' "$WORK/pawnio-log.txt") processor reads," \
+    "$(grep -c '^fan' "$WORK/pawnio-log.txt") fan writes"
+  check "every module call was made under the bus lock" \
+    test "$(grep -c '^unlocked' "$WORK/pawnio-log.txt")" = 0
+  check "the fan line was both boosted and normal" \
+    eval 'grep -qx "fan 0x00" "$WORK/pawnio-log.txt" && grep -qx "fan 0x14" "$WORK/pawnio-log.txt"'
+  # Each refresh reads the processor twice and then writes the line, decided on the first read
+  # by the default thresholds (on at 65, off at 55); between them the line holds.
+  hysteresis_held() {
+    awk 'BEGIN { state = "0x00"; bad = 0; n = 0 }
+         $1 == "cpu" { if (++n == 1) t = $2 }
+         $1 == "fan" { if (n > 0) { want = state == "0x00" ? (t > 55 ? "0x00" : "0x14") \
+                                                        : (t >= 65 ? "0x00" : "0x14");
+                                    if ($2 != want) bad++ }
+                       state = $2; n = 0 }
+         END { exit bad != 0 }' "$WORK/pawnio-log.txt"
+  }
+  check "the fan line followed the hysteresis at every refresh" hysteresis_held
+
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  WINE=$saved_wine BUILD=$saved_build
+  export WINESERVER=$saved_server WINELOADER=$saved_wine WINEPREFIX=$saved_prefix
+}
+
+pawnio_section
