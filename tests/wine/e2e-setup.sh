@@ -421,7 +421,8 @@ if [ "$SETUP_SYSTEM" = win32 ]; then
     test "$(reg_value "$ENTRY" InstallLocation)" = "$INST_WIN"
   # The missing-driver box comes before the registration and holds it until answered: a
   # registration made means no box was shown before it.
-  service_in_folder() { [[ "$(service_image)" == *"$(echo "$INST_WIN\\giveio.sys" | tr 'A-Z' 'a-z')" ]]; }
+  service_in_folder_was() { [[ "$1" == *"$(echo "$INST_WIN\\giveio.sys" | tr 'A-Z' 'a-z')" ]]; }
+  service_in_folder() { service_in_folder_was "$(service_image)"; }
   registered_by_program() { [ -z "$1" ] && wait_for 30 service_in_folder; }
   driver_box_shown() { [ -n "$(probe msgbox Error)" ]; }
   before_start=$(service_image)
@@ -439,9 +440,10 @@ if [ "$SETUP_SYSTEM" = win32 ]; then
   probe answer Error >/dev/null
   probe close KelvaneFrame >/dev/null
   wait_for 30 copies_are 0
+  registered=$(service_image)
   uninstall_quietly
-  check "  its uninstall removes the service the program registered in its folder" \
-    wait_for 10 no_key "$SERVICE"
+  registered_gone() { service_in_folder_was "$registered" && wait_for 10 no_key "$SERVICE"; }
+  check "  its uninstall removes the service the program registered in its folder" registered_gone
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w
   unset WINEARCH
