@@ -392,6 +392,52 @@ check "  the thresholds untouched: 71 and 60" \
   "$(reg_value "$FORM_KEY" udBoostOffTemp_Position)" = 0x3c
 uninstall_quietly
 
+# ---- interactively: the word on PawnIO ---------------------------------------------------------
+# Through the pages with their defaults (Enter on each), as a user would; the box on PawnIO comes
+# at the end, and only where PawnIO's setup has not recorded a folder holding PawnIOLib.dll.
+SETUP_CAPTION='Kelvane Setup'
+setup_box() { probe msgbox "$SETUP_CAPTION"; }
+pawnio_box_shown() { setup_box | grep -q 'only through PawnIO'; }
+size_written() { [ -n "$(reg_value "$ENTRY" EstimatedSize $SETUP_VIEW)" ]; }
+job_ended() { ! kill -0 "$1" 2>/dev/null; }
+# Starts the setup with its pages and takes the defaults; returns once it has written its size,
+# the last value of its install.
+setup_through_pages() {
+  run_setup &
+  SETUP_JOB=$!
+  local window
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$SETUP_CAPTION ?\$" | head -n 1)
+  for _ in 1 2; do
+    sleep 1.5
+    xdotool key --window "$window" Return
+  done
+  wait_for 30 size_written
+  SETUP_WINDOW=$window
+}
+setup_closed() {
+  xdotool key --window "$SETUP_WINDOW" Return
+  wait_for 20 job_ended "$SETUP_JOB"
+}
+setup_through_pages
+check "interactively, without PawnIO: the setup says Kelvane reads only with it" \
+  wait_for 10 pawnio_box_shown
+check "  and how to get it: its own setup, or winget install namazso.PawnIO" \
+  grep -q 'winget install namazso.PawnIO' <<<"$(setup_box)"
+probe answer "$SETUP_CAPTION" >/dev/null
+setup_closed
+uninstall_quietly
+# PawnIO as its setup leaves it: the folder in the 64-bit view, the library in it.
+mkdir -p "$WINEPREFIX/drive_c/Program Files/PawnIO"
+echo "a stand-in for PawnIO's library" >"$WINEPREFIX/drive_c/Program Files/PawnIO/PawnIOLib.dll"
+wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO' /f /reg:64 \
+  >/dev/null 2>&1
+setup_through_pages
+sleep 3
+check "  with PawnIO installed (64-bit view): no box" test -z "$(setup_box)"
+[ -n "$(setup_box)" ] && probe answer "$SETUP_CAPTION" >/dev/null
+setup_closed
+uninstall_quietly
+
 # ---- Windows XP: no tasks with rights, the Run value as before ---------------------------------
 # The prefix is a 64-bit system: its XP is XP x64.
 wine_run winecfg -v winxp64 >/dev/null 2>&1
