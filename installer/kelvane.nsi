@@ -87,6 +87,7 @@ VIAddVersionKey "LegalCopyright" "${KELVANE_PUBLISHER}"
 
 !define MUI_COMPONENTSPAGE_NODESC
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -260,11 +261,13 @@ Function ${un}FindUsers
   ${EndIf}
   ; The SID: its size first, then the SID itself, as text.
   StrCpy $DesktopSid ""
-  System::Call "advapi32::LookupAccountNameW(p 0, w '$DesktopUser', p 0, *i 0 r5, p 0, *i 0 r6, *i .r7) i"
+  ; Names go through registers: a quote in one would end a quoted argument.
+  StrCpy $8 $DesktopUser
+  System::Call "advapi32::LookupAccountNameW(p 0, w r8, p 0, *i 0 r5, p 0, *i 0 r6, *i .r7) i"
   ${If} $5 > 0
     System::Alloc $5
     Pop $4
-    System::Call "advapi32::LookupAccountNameW(p 0, w '$DesktopUser', p r4, *i r5, w .r1, *i ${NSIS_MAX_STRLEN}, *i .r7) i .r1"
+    System::Call "advapi32::LookupAccountNameW(p 0, w r8, p r4, *i r5, w .r1, *i ${NSIS_MAX_STRLEN}, *i .r7) i .r1"
     ${If} $1 <> 0
       System::Call "advapi32::ConvertSidToStringSidW(p r4, *p .r3) i .r1"
       ${If} $1 <> 0
@@ -314,12 +317,15 @@ FunctionEnd
 ; empty (files put there before would keep their own lists), and every folder above it must
 ; keep others from swapping it (SwapSafe); it then gets FOLDER_SDDL before any file is written.
 ; A folder that fails is refused, and this run leaves nothing behind: interactively with a word
-; on why, silently with exit code 2.
-Function ProtectInstallFolder
+; on why, on the folder page, where another can be chosen; silently with exit code 2.
+!define FOLDER_REFUSED "${APP} cannot be installed in $INSTDIR: $R9.$\n$\n${APP} runs with administrator rights at every log-on, so its folder must be one that only administrators can change. Choose a new folder, for example the default one, $DefaultDir."
+
+; Why $INSTDIR cannot be made safe, in $R9; empty when it can (or is the default).
+Function FolderRefusal
+  StrCpy $R9 ""
   ${If} $INSTDIR == $DefaultDir
     Return
   ${EndIf}
-  StrCpy $R9 ""
   ; A network share or a removable drive is another computer's or anyone's to change.
   StrCpy $R8 $INSTDIR 2
   ${If} $R8 == "\\"
@@ -341,6 +347,7 @@ Function ProtectInstallFolder
   ReadRegStr $R8 HKLM "${ARP_KEY}" "InstallLocation"
   ${If} $R9 == ""
   ${AndIf} $R8 != $INSTDIR
+  ${AndIf} $EarlierDir != $INSTDIR
   ${AndIf} ${FileExists} "$INSTDIR\*.*"
     FindFirst $R6 $R7 "$INSTDIR\*.*"
     ${Do}
@@ -379,6 +386,22 @@ Function ProtectInstallFolder
       ${GetParent} $R7 $R7
     ${Loop}
   ${EndIf}
+FunctionEnd
+
+Function DirectoryLeave
+  Call FolderRefusal
+  ${If} $R9 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_REFUSED}"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Gives a folder other than the default its list, before anything is written to it.
+Function ProtectInstallFolder
+  Call FolderRefusal
+  ${If} $INSTDIR == $DefaultDir
+    Return
+  ${EndIf}
   StrCpy $R5 0
   ${If} $R9 == ""
     ${IfNot} ${FileExists} "$INSTDIR\*.*"
@@ -391,7 +414,8 @@ Function ProtectInstallFolder
       System::Call "advapi32::GetSecurityDescriptorOwner(p r3, *p .r5, *i) i"
       System::Call "advapi32::GetSecurityDescriptorDacl(p r3, *i, *p .r6, *i) i"
       ; SE_FILE_OBJECT; OWNER | DACL | PROTECTED_DACL.
-      System::Call "advapi32::SetNamedSecurityInfoW(w '$INSTDIR', i 1, i 0x80000005, p r5, p 0, p r6, p 0) i .r4"
+      StrCpy $7 $INSTDIR
+      System::Call "advapi32::SetNamedSecurityInfoW(w r7, i 1, i 0x80000005, p r5, p 0, p r6, p 0) i .r4"
       ${If} $4 = 0
         StrCpy $R9 ""
       ${EndIf}
@@ -402,7 +426,7 @@ Function ProtectInstallFolder
     ${If} $R5 = 1
       RMDir "$INSTDIR"
     ${EndIf}
-    MessageBox MB_OK|MB_ICONSTOP "${APP} cannot be installed in $INSTDIR: $R9.$\n$\n${APP} runs with administrator rights at every log-on, so its folder must be one that only administrators can change. Choose a new folder, for example the default one, $DefaultDir." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${FOLDER_REFUSED}" /SD IDOK
     DetailPrint "$INSTDIR refused ($R9): nothing was changed"
     SetErrorLevel 2
     Quit
@@ -562,7 +586,7 @@ Function WriteLogonTask
 FunctionEnd
 
 ; Registers the task again at every setup: the folder may have changed. The definition lies in
-; the setup's own temporary folder, which only this account may change, and goes with it.
+; the setup's own temporary folder, made for this run, and goes with it.
 Function RegisterLogonTask
   Call WriteLogonTask
   nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /tn ${TASK} /xml "$PLUGINSDIR\${TASK_XML}" /f'
@@ -614,7 +638,10 @@ Function StartAsDesktopUser
           !else
             System::Call "*$6(i 68)"
           !endif
-          System::Call "advapi32::CreateProcessWithTokenW(p r5, i 0, w '$INSTDIR\${EXE}', p 0, i 0, p 0, w '$INSTDIR', p r6, p r7) i .r9"
+          ; Paths go through registers: a quote in one would end a quoted argument.
+          StrCpy $8 "$INSTDIR\${EXE}"
+          StrCpy $R8 $INSTDIR
+          System::Call "advapi32::CreateProcessWithTokenW(p r5, i 0, w r8, p 0, i 0, p 0, w R8, p r6, p r7) i .r9"
           ${If} $9 <> 0
             System::Call "*$7(p .r0, p .r1)"
             System::Call "kernel32::CloseHandle(p r0)"

@@ -109,7 +109,7 @@ copy_pids() {
   local pid
   for pid in $(pgrep -f -i 'kelvane.kelvane\.exe'); do
     [[ "$(ps -o stat= -p "$pid")" == Z* ]] && continue
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
   done
 }
 copies_are() { [ "$(copy_pids | wc -l)" = "$1" ]; }
@@ -369,7 +369,7 @@ check "the service registered elsewhere stays as it was" \
 EARLIER=$WINEPREFIX/drive_c/Program\ Files\ \(x86\)/Kelvane
 EARLIER_WIN='C:\Program Files (x86)\Kelvane'
 mkdir -p "$EARLIER"
-cp "$ROOT/build/win32/kelvane.exe" "$BUILD/README.txt" "$SETUP_DIR/giveio.sys" "$EARLIER/"
+cp "$BUILD/kelvane.exe" "$BUILD/README.txt" "$SETUP_DIR/giveio.sys" "$EARLIER/"
 cp "$SETUP_EXE" "$EARLIER/uninstall.exe"
 cp "$WORK/first-task.xml" "$EARLIER/logon-task.xml"
 for value in "InstallLocation|$EARLIER_WIN" "DisplayName|Kelvane" \
@@ -414,9 +414,14 @@ setup_through_pages() {
   wait_for 30 size_written
   SETUP_WINDOW=$window
 }
+# Enter on the last page closes the setup once its work is done: given until it does.
 setup_closed() {
-  xdotool key --window "$SETUP_WINDOW" Return
-  wait_for 20 job_ended "$SETUP_JOB"
+  local tries
+  for tries in $(seq 20); do
+    xdotool key --window "$SETUP_WINDOW" Return
+    wait_for 1 job_ended "$SETUP_JOB" && return
+  done
+  return 1
 }
 setup_through_pages
 check "interactively, without PawnIO: the setup says Kelvane reads only with it" \
@@ -444,7 +449,8 @@ wine_run winecfg -v winxp64 >/dev/null 2>&1
 run_setup /S
 check "on Windows XP the start at log-on is the Run value, the quoted path" \
   test "$(reg_value "$RUN_KEY" Kelvane)" = "\"$INST_WIN\\kelvane.exe\""
-check "and there is no task" test ! -e "$TASK" -a ! -e "$HANDED" -a ! -e "$INST/logon-task.xml"
+check "and there is no task ($(ls "$TASK" "$HANDED" "$INST/logon-task.xml" 2>/dev/null | wc -l) of its files)" \
+  test ! -e "$TASK" -a ! -e "$HANDED" -a ! -e "$INST/logon-task.xml"
 uninstall_quietly
 check "its uninstall removes the Run value" no_key "$RUN_KEY" /v Kelvane
 "$WINESERVER" -k 2>/dev/null
