@@ -500,7 +500,7 @@ if [ "$SETUP_SYSTEM" = win32 ]; then
   "$WINESERVER" -w
   unset WINEARCH
 else
-  echo "     (no 32-bit support here: the 32-bit program's install and port driver are not run)"
+  echo "     (the 64-bit build's setup, where 32-bit code cannot run: no 32-bit install, no port driver)"
 fi
 echo "     the setup section took $((SECONDS - setup_started)) s after the prefix was ready"
 
