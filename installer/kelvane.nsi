@@ -439,6 +439,12 @@ FunctionEnd
 ; passes on to what is made inside (inherit only); a folder without a list is open to all.
 Function SwapSafe
   StrCpy $R1 $R0
+  ; A drive's root cannot be deleted or renamed: only what lets others swap its children counts.
+  StrCpy $R2 ${SWAP_RIGHTS}
+  StrCpy $R0 $R1 1 -1
+  ${If} $R0 == "\"
+    IntOp $R2 $R2 & 0xFFFEFFFF
+  ${EndIf}
   StrCpy $R0 "$R1 has no readable access list"
   ; SE_FILE_OBJECT; OWNER | DACL.
   System::Call "advapi32::GetNamedSecurityInfoW(w R1, i 1, i 5, *p .r1, p 0, *p .r2, p 0, *p .r3) i .r4"
@@ -463,7 +469,7 @@ Function SwapSafe
       ; ACE header (type, flags, size), the mask, then the SID.
       System::Call "*$7(&i1 .r8, &i1 .r9, &i2, i .r0)"
       IntOp $9 $9 & 0x08
-      IntOp $0 $0 & ${SWAP_RIGHTS}
+      IntOp $0 $0 & $R2
       ${If} $9 = 0
         ${If} $8 > 1
           StrCpy $R0 "others may change $R1"
