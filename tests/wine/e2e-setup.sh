@@ -416,8 +416,7 @@ setup_through_pages() {
 }
 # Enter on the last page closes the setup once its work is done: given until it does.
 setup_closed() {
-  local tries
-  for tries in $(seq 20); do
+  for _ in $(seq 20); do
     xdotool key --window "$SETUP_WINDOW" Return
     wait_for 1 job_ended "$SETUP_JOB" && return
   done
@@ -482,8 +481,10 @@ if [ "$SETUP_SYSTEM" = win32 ]; then
   check "  started from the shortcut, the program registers the driver in its folder (none before)" \
     registered_by_program "$before_start"
   check "  it found the driver file there: no missing-driver box" test -z "$(probe msgbox Error)"
+  # Closed, and gone (no window, no process), so the next start is a first one again.
+  no_frame() { [ -z "$(frame_pid)" ] && copies_are 0; }
   probe close KelvaneFrame >/dev/null
-  wait_for 30 copies_are 0
+  wait_for 30 no_frame
   # The negative control: without the file the same start shows the box.
   rm "$INST/giveio.sys"
   wine_run start "$SHORTCUT_WIN" >/dev/null 2>&1
@@ -491,7 +492,7 @@ if [ "$SETUP_SYSTEM" = win32 ]; then
     wait_for 30 driver_box_shown
   probe answer Error >/dev/null
   probe close KelvaneFrame >/dev/null
-  wait_for 30 copies_are 0
+  wait_for 30 no_frame
   registered=$(service_image)
   uninstall_quietly
   registered_gone() { service_in_folder_was "$registered" && wait_for 10 no_key "$SERVICE"; }
