@@ -15,6 +15,20 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/README.txt
   DEPENDS ${CMAKE_BINARY_DIR}/readme-utf8.txt VERBATIM)
 add_custom_target(windows_readme ALL DEPENDS ${CMAKE_BINARY_DIR}/README.txt)
 install(TARGETS kelvane RUNTIME DESTINATION .)
+# The 32-bit packages carry the 64-bit program too, the 64-bit build's kelvane.exe, as
+# kelvane64.exe: one folder for both, each finding its own driver file beside it (giveio.sys,
+# LpcIO.bin), the 64-bit twin marked by its name as Windows tools mark theirs. The setup installs
+# the one that fits the system, as kelvane.exe. The 64-bit build's own packages (for the Wine
+# tests where 32-bit code cannot run) hold only that build.
+if(KELVANE_PACKAGE_SYSTEM STREQUAL win32)
+  get_filename_component(default_program64 ${CMAKE_BINARY_DIR}/../win64/kelvane.exe ABSOLUTE)
+  set(KELVANE_PROGRAM64 ${default_program64} CACHE FILEPATH
+      "The 64-bit kelvane.exe the 32-bit packages carry (build the win64 preset first)")
+  install(CODE "if(NOT EXISTS \"${KELVANE_PROGRAM64}\")
+    message(FATAL_ERROR \"${KELVANE_PROGRAM64} is missing: build the win64 preset before packaging\")
+  endif()")
+  install(FILES ${KELVANE_PROGRAM64} DESTINATION . RENAME kelvane64.exe)
+endif()
 install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME "Kelvane-${PROJECT_VERSION}-${KELVANE_PACKAGE_SYSTEM}")

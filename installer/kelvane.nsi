@@ -6,11 +6,13 @@
 ;
 ;   setup.exe [/S] [/D=folder]      uninstall.exe [/S]
 ;
-; Exit codes: 0 done, 1 cancelled, 2 stopped (a running Kelvane did not end when asked),
-; 740 no administrator rights.
+; Exit codes: 0 done, 1 cancelled, 2 stopped before anything was written (a running Kelvane did
+; not end when asked, or the folder could not be protected), 740 no administrator rights.
 
-; The setup has the program's bitness: x86-unicode for the 32-bit product, amd64-unicode for
-; the 64-bit build the Wine tests fall back to where 32-bit code cannot run.
+; The 32-bit setup (x86-unicode) carries both programs and installs the one that fits the
+; system: the 64-bit kelvane64.exe, as kelvane.exe, on 64-bit Windows, the 32-bit kelvane.exe on
+; 32-bit Windows. The 64-bit build's setup (amd64-unicode, for the Wine tests where 32-bit code
+; cannot run) carries its own kelvane.exe only.
 Target ${KELVANE_SETUP_TARGET}
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
@@ -20,23 +22,40 @@ RequestExecutionLevel admin
 !include Sections.nsh
 !include WinMessages.nsh
 !include WinVer.nsh
+!include x64.nsh
 !include MUI2.nsh
 
 !define APP "Kelvane"
 !define EXE "kelvane.exe"
+!define EXE64 "kelvane64.exe"
 !define UNINSTALLER "uninstall.exe"
-; Each setup writes HKLM\Software in its own view, as its program would read it: the 32-bit
-; one lands under Wow6432Node on 64-bit Windows, where "Programs and Features" looks for 32-bit
-; programs. So no SetRegView.
+; The entry lies in the view of the installed program: the 64-bit one's in the 64-bit view
+; (SetRegView 64), the 32-bit one's in the 32-bit view, where earlier setups put it also on
+; 64-bit Windows (under Wow6432Node).
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; Start at log-on from Windows Vista on: a scheduled task, since Windows never elevates what the
 ; Run key starts and only an administrator may start the port driver. The definition handed to
-; schtasks stays beside the program, for the user to read or register again.
+; schtasks is written to the setup's own temporary folder; earlier setups left it beside the
+; program, where an upgrade or an uninstall removes it.
 !define TASK "Kelvane"
 !define TASK_XML "logon-task.xml"
 ; Not redirected for 32-bit programs.
 !define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\giveio"
+; Where PawnIO's setup records its folder (64-bit view), which holds PawnIOLib.dll: the 64-bit
+; program reaches the chip only through it.
+!define PAWNIO_KEY "SOFTWARE\PawnIO"
+; A folder other than the default one gets this list, which inherits nothing: SYSTEM and
+; Administrators full control, Users read and execute, Administrators the owner.
+!define FOLDER_SDDL "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+; Rights over a folder above the install folder that let their holder swap the install folder:
+; delete (rename) it, delete a child, change its list or its owner, generic all.
+!define SWAP_RIGHTS 0x100D0040
+; The accounts that may hold them: SYSTEM, Administrators, TrustedInstaller; and the desktop
+; user, whom the log-on task runs as (checked apart).
+!define SID_SYSTEM "S-1-5-18"
+!define SID_ADMINS "S-1-5-32-544"
+!define SID_TRUSTED_INSTALLER "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
 ; The running program's main window, found by its class alone (its caption is " Kelvane"). The
 ; program has no exit command; a close request to this window ends it as at log-off, and its
 ; close query saves the thresholds first.
@@ -47,14 +66,14 @@ RequestExecutionLevel admin
 
 Name "${APP}"
 BrandingText "${APP} ${KELVANE_VERSION}"
-; $PROGRAMFILES of a 32-bit setup is "Program Files (x86)" on 64-bit Windows.
+; $PROGRAMFILES of a 32-bit setup is "Program Files (x86)" on 64-bit Windows: .onInit chooses the
+; folder of the program that fits (ChooseProgram), unless /D chose one.
 !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
-  InstallDir "$PROGRAMFILES64\${APP}"
+  !define BUILT_IN_DIR "$PROGRAMFILES64\${APP}"
 !else
-  InstallDir "$PROGRAMFILES\${APP}"
+  !define BUILT_IN_DIR "$PROGRAMFILES\${APP}"
 !endif
-; An upgrade goes where the last setup put the program.
-InstallDirRegKey HKLM "${ARP_KEY}" "InstallLocation"
+InstallDir "${BUILT_IN_DIR}"
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -68,6 +87,7 @@ VIAddVersionKey "LegalCopyright" "${KELVANE_PUBLISHER}"
 
 !define MUI_COMPONENTSPAGE_NODESC
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -77,11 +97,19 @@ VIAddVersionKey "LegalCopyright" "${KELVANE_PUBLISHER}"
 ; 1 when this run closed a running copy: the installer then starts the new one.
 Var ClosedRunning
 ; DOMAIN\name of the user logged on to this session's desktop, and of the account this setup
-; runs as: they differ when someone else's administrator account approved the prompt.
+; runs as: they differ when someone else's administrator account approved the prompt. The
+; desktop user's SID names that user's hive under HKU (empty where it cannot be found).
 Var DesktopUser
 Var SetupUser
+Var DesktopSid
 ; 1 when this run registered the log-on task.
 Var TaskRegistered
+; 1 when the 64-bit program is installed (64-bit Windows), 0 for the 32-bit one.
+Var Program64
+; The default folder of the program that fits, and where an earlier setup put the 32-bit
+; program on 64-bit Windows (empty if none): an upgrade moves that install.
+Var DefaultDir
+Var EarlierDir
 
 ; ---- administrator rights ----------------------------------------------------------------
 ; Where no elevation prompt exists (Windows XP and older), a limited user gets a word instead
@@ -99,10 +127,51 @@ Var TaskRegistered
 Function .onInit
   !insertmacro REQUIRE_ADMIN
   Call FindUsers
+  Call ChooseProgram
 FunctionEnd
 
 Function un.onInit
   !insertmacro REQUIRE_ADMIN
+  Call un.FindUsers
+  ; A 32-bit uninstaller on 64-bit Windows belongs to a 64-bit install.
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+FunctionEnd
+
+; ---- which program, where ----------------------------------------------------------------
+; The program that fits this Windows, its default folder and the folder of this install: the
+; one /D names; else where the last setup put this program; else where the last 32-bit install
+; was, unless that was the 32-bit default, which the 64-bit program leaves for its own default.
+Function ChooseProgram
+  StrCpy $Program64 0
+  StrCpy $EarlierDir ""
+  StrCpy $DefaultDir "$PROGRAMFILES\${APP}"
+  !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
+    StrCpy $Program64 1
+  !else
+    ${If} ${RunningX64}
+      StrCpy $Program64 1
+    ${EndIf}
+  !endif
+  ${If} $Program64 = 1
+    StrCpy $DefaultDir "$PROGRAMFILES64\${APP}"
+    SetRegView 32
+    ReadRegStr $EarlierDir HKLM "${ARP_KEY}" "InstallLocation"
+    SetRegView 64
+  ${EndIf}
+  ${If} $INSTDIR != "${BUILT_IN_DIR}"
+    Return
+  ${EndIf}
+  ReadRegStr $0 HKLM "${ARP_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    StrCpy $INSTDIR $0
+  ${ElseIf} $EarlierDir != ""
+  ${AndIf} $EarlierDir != "$PROGRAMFILES32\${APP}"
+    StrCpy $INSTDIR $EarlierDir
+  ${Else}
+    StrCpy $INSTDIR $DefaultDir
+  ${EndIf}
 FunctionEnd
 
 ; ---- a running copy ----------------------------------------------------------------------
@@ -162,7 +231,8 @@ FunctionEnd
 ; the session, its shell and the running Kelvane belong to the user at the desktop: the log-on
 ; task and a restarted copy are that user's. The session's user names them; where it cannot be
 ; asked, the setup's own account stands in.
-Function FindUsers
+!macro FIND_USERS un
+Function ${un}FindUsers
   ; NameSamCompatible: DOMAIN\name, as the session names its user.
   System::Call "secur32::GetUserNameExW(i 2, w .r0, *i ${NSIS_MAX_STRLEN}) i .r1"
   ${If} $1 = 0
@@ -189,6 +259,262 @@ Function FindUsers
   ${AndIf} $3 != ""
     StrCpy $DesktopUser "$2\$3"
   ${EndIf}
+  ; The SID: its size first, then the SID itself, as text.
+  StrCpy $DesktopSid ""
+  ; Names go through registers: a quote in one would end a quoted argument.
+  StrCpy $8 $DesktopUser
+  System::Call "advapi32::LookupAccountNameW(p 0, w r8, p 0, *i 0 r5, p 0, *i 0 r6, *i .r7) i"
+  ${If} $5 > 0
+    System::Alloc $5
+    Pop $4
+    System::Call "advapi32::LookupAccountNameW(p 0, w r8, p r4, *i r5, w .r1, *i ${NSIS_MAX_STRLEN}, *i .r7) i .r1"
+    ${If} $1 <> 0
+      System::Call "advapi32::ConvertSidToStringSidW(p r4, *p .r3) i .r1"
+      ${If} $1 <> 0
+        System::Call "kernel32::lstrcpynW(w .s, p r3, i ${NSIS_MAX_STRLEN}) p"
+        Pop $DesktopSid
+        System::Call "kernel32::LocalFree(p r3) p"
+      ${EndIf}
+    ${EndIf}
+    System::Free $4
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro FIND_USERS ""
+!insertmacro FIND_USERS "un."
+
+; ---- the Run value -----------------------------------------------------------------------
+; Removes a "Kelvane" value from the Run key of the desktop user's hive (HKU\SID, loaded while
+; that user is logged on; HKCU where the SID is unknown) and, when another account approved the
+; prompt, from that account's too. With $0 set, only a value that starts "$INSTDIR\kelvane.exe"
+; (one that starts another copy is the user's own).
+!macro REMOVE_RUN_VALUES un
+Function ${un}RemoveRunValues
+  ${If} $DesktopSid != ""
+    ReadRegStr $1 HKU "$DesktopSid\${RUN_KEY}" "${APP}"
+    ${If} $0 == ""
+    ${OrIf} $1 == '"$INSTDIR\${EXE}"'
+      DeleteRegValue HKU "$DesktopSid\${RUN_KEY}" "${APP}"
+    ${EndIf}
+  ${EndIf}
+  ${If} $DesktopSid == ""
+  ${OrIf} $DesktopUser != $SetupUser
+    ReadRegStr $1 HKCU "${RUN_KEY}" "${APP}"
+    ${If} $0 == ""
+    ${OrIf} $1 == '"$INSTDIR\${EXE}"'
+      DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro REMOVE_RUN_VALUES ""
+!insertmacro REMOVE_RUN_VALUES "un."
+
+; ---- the install folder ------------------------------------------------------------------
+; Kelvane runs with an administrator's full rights at every log-on, so nobody else may change
+; what lies in its folder or swap the folder. The default folder inherits Program Files' list,
+; which lets only administrators and the system change it. Any other folder must be new or
+; empty (files put there before would keep their own lists), and every folder above it must
+; keep others from swapping it (SwapSafe); it then gets FOLDER_SDDL before any file is written.
+; A folder that fails is refused, and this run leaves nothing behind: interactively with a word
+; on why, on the folder page, where another can be chosen; silently with exit code 2.
+!define FOLDER_REFUSED "${APP} cannot be installed in $INSTDIR: $R9.$\n$\n${APP} runs with administrator rights at every log-on, so its folder must be one that only administrators can change. Choose a new folder, for example the default one, $DefaultDir."
+
+; Why $INSTDIR cannot be made safe, in $R9; empty when it can (or is the default).
+Function FolderRefusal
+  StrCpy $R9 ""
+  ${If} $INSTDIR == $DefaultDir
+    Return
+  ${EndIf}
+  ; A network share or a removable drive is another computer's or anyone's to change.
+  StrCpy $R8 $INSTDIR 2
+  ${If} $R8 == "\\"
+    StrCpy $R9 "it lies on a network share"
+  ${Else}
+    StrCpy $R8 $INSTDIR 3
+    ; DRIVE_REMOVABLE 2, DRIVE_REMOTE 4.
+    System::Call "kernel32::GetDriveTypeW(w R8) i .r0"
+    ${If} $0 = 2
+    ${OrIf} $0 = 4
+      StrCpy $R9 "it lies on a removable or network drive"
+    ${EndIf}
+    ; "D:\" names no folder of its own.
+    ${If} $R8 == $INSTDIR
+      StrCpy $R9 "it is a drive's root"
+    ${EndIf}
+  ${EndIf}
+  ; An earlier install's folder holds the files this setup replaces.
+  ReadRegStr $R8 HKLM "${ARP_KEY}" "InstallLocation"
+  ${If} $R9 == ""
+  ${AndIf} $R8 != $INSTDIR
+  ${AndIf} $EarlierDir != $INSTDIR
+  ${AndIf} ${FileExists} "$INSTDIR\*.*"
+    FindFirst $R6 $R7 "$INSTDIR\*.*"
+    ${Do}
+      ${If} $R7 == ""
+        ${Break}
+      ${ElseIf} $R7 != "."
+      ${AndIf} $R7 != ".."
+        StrCpy $R9 "it already holds files"
+        ${Break}
+      ${EndIf}
+      FindNext $R6 $R7
+    ${Loop}
+    FindClose $R6
+  ${EndIf}
+  ${If} $R9 == ""
+    ${GetParent} $INSTDIR $R7
+    ${Do}
+      ${If} $R7 == ""
+        ${Break}
+      ${EndIf}
+      ; "C:" alone is the drive's current folder: its root is "C:\", the last to check.
+      StrCpy $R0 $R7 1 -1
+      ${If} $R0 == ":"
+        StrCpy $R7 "$R7\"
+      ${EndIf}
+      StrCpy $R0 $R7
+      Call SwapSafe
+      ${If} $R0 != ""
+        StrCpy $R9 "$R0"
+        ${Break}
+      ${EndIf}
+      StrCpy $R0 $R7 1 -1
+      ${If} $R0 == "\"
+        ${Break}
+      ${EndIf}
+      ${GetParent} $R7 $R7
+    ${Loop}
+  ${EndIf}
+FunctionEnd
+
+Function DirectoryLeave
+  Call FolderRefusal
+  ${If} $R9 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_REFUSED}"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Gives a folder other than the default its list, before anything is written to it.
+Function ProtectInstallFolder
+  Call FolderRefusal
+  ${If} $INSTDIR == $DefaultDir
+    Return
+  ${EndIf}
+  StrCpy $R5 0
+  ${If} $R9 == ""
+    ${IfNot} ${FileExists} "$INSTDIR\*.*"
+      CreateDirectory "$INSTDIR"
+      StrCpy $R5 1
+    ${EndIf}
+    StrCpy $R9 "its access list could not be set"
+    System::Call "advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w '${FOLDER_SDDL}', i 1, *p .r3, p 0) i .r4"
+    ${If} $4 <> 0
+      System::Call "advapi32::GetSecurityDescriptorOwner(p r3, *p .r5, *i) i"
+      System::Call "advapi32::GetSecurityDescriptorDacl(p r3, *i, *p .r6, *i) i"
+      ; SE_FILE_OBJECT; OWNER | DACL | PROTECTED_DACL.
+      StrCpy $7 $INSTDIR
+      System::Call "advapi32::SetNamedSecurityInfoW(w r7, i 1, i 0x80000005, p r5, p 0, p r6, p 0) i .r4"
+      ${If} $4 = 0
+        StrCpy $R9 ""
+      ${EndIf}
+      System::Call "kernel32::LocalFree(p r3) p"
+    ${EndIf}
+  ${EndIf}
+  ${If} $R9 != ""
+    ${If} $R5 = 1
+      RMDir "$INSTDIR"
+    ${EndIf}
+    MessageBox MB_OK|MB_ICONSTOP "${FOLDER_REFUSED}" /SD IDOK
+    DetailPrint "$INSTDIR refused ($R9): nothing was changed"
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+FunctionEnd
+
+; $R0: a folder above the install folder. Empty on return when only the allowed accounts may
+; swap what lies in it, else why not. An owner may always change the list, so it must be one
+; of them too; an entry of a kind other than allow or deny counts against, unless it only
+; passes on to what is made inside (inherit only); a folder without a list is open to all.
+Function SwapSafe
+  StrCpy $R1 $R0
+  ; A drive's root cannot be deleted or renamed: only what lets others swap its children counts.
+  StrCpy $R2 ${SWAP_RIGHTS}
+  StrCpy $R0 $R1 1 -1
+  ${If} $R0 == "\"
+    IntOp $R2 $R2 & 0xFFFEFFFF
+  ${EndIf}
+  StrCpy $R0 "$R1 has no readable access list"
+  ; SE_FILE_OBJECT; OWNER | DACL.
+  System::Call "advapi32::GetNamedSecurityInfoW(w R1, i 1, i 5, *p .r1, p 0, *p .r2, p 0, *p .r3) i .r4"
+  ${If} $4 <> 0
+    Return
+  ${EndIf}
+  ${If} $2 = 0
+    System::Call "kernel32::LocalFree(p r3) p"
+    Return
+  ${EndIf}
+  StrCpy $R0 "others own $R1"
+  Push $1
+  Call SidAllowed
+  Pop $4
+  ${If} $4 = 1
+    StrCpy $R0 ""
+    ; ACL: revision, padding, size, then the entry count.
+    System::Call "*$2(&i1, &i1, &i2, &i2 .r5)"
+    StrCpy $6 0
+    ${DoWhile} $6 < $5
+      System::Call "advapi32::GetAce(p r2, i r6, *p .r7) i"
+      ; ACE header (type, flags, size), the mask, then the SID.
+      System::Call "*$7(&i1 .r8, &i1 .r9, &i2, i .r0)"
+      IntOp $9 $9 & 0x08
+      IntOp $0 $0 & $R2
+      ${If} $9 = 0
+        ${If} $8 > 1
+          StrCpy $R0 "others may change $R1"
+        ${ElseIf} $8 = 0
+        ${AndIf} $0 <> 0
+          IntPtrOp $0 $7 + 8
+          Push $0
+          Call SidAllowed
+          Pop $0
+          ${If} $0 = 0
+            StrCpy $R0 "others may rename or delete what $R1 holds"
+          ${EndIf}
+        ${EndIf}
+      ${EndIf}
+      ${If} $R0 != ""
+        ${Break}
+      ${EndIf}
+      IntOp $6 $6 + 1
+    ${Loop}
+  ${EndIf}
+  System::Call "kernel32::LocalFree(p r3) p"
+FunctionEnd
+
+; The SID at the address on the stack is SYSTEM, Administrators, TrustedInstaller or the
+; desktop user's: 1 on the stack, else 0.
+Function SidAllowed
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $2 0
+  System::Call "advapi32::ConvertSidToStringSidW(p r0, *p .r1) i .r0"
+  ${If} $0 <> 0
+    System::Call "kernel32::lstrcpynW(w .r0, p r1, i ${NSIS_MAX_STRLEN}) p"
+    System::Call "kernel32::LocalFree(p r1) p"
+    ${If} $0 == "${SID_SYSTEM}"
+    ${OrIf} $0 == "${SID_ADMINS}"
+    ${OrIf} $0 == "${SID_TRUSTED_INSTALLER}"
+    ${OrIf} $0 == $DesktopSid
+      StrCpy $2 1
+    ${EndIf}
+  ${EndIf}
+  StrCpy $0 $2
+  Pop $2
+  Pop $1
+  Exch $0
 FunctionEnd
 
 ; ---- start at log-on ---------------------------------------------------------------------
@@ -225,7 +551,8 @@ Function WriteLogonTask
   StrCpy $R0 $INSTDIR
   Call XmlEscape
   StrCpy $R5 $R0
-  FileOpen $R6 "$INSTDIR\${TASK_XML}" w
+  InitPluginsDir
+  FileOpen $R6 "$PLUGINSDIR\${TASK_XML}" w
   FileWriteUTF16LE /BOM $R6 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
   !insertmacro TASK_LINE '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">'
   !insertmacro TASK_LINE '  <RegistrationInfo>'
@@ -264,10 +591,11 @@ Function WriteLogonTask
   FileClose $R6
 FunctionEnd
 
-; Registers the task again at every setup: the folder may have changed.
+; Registers the task again at every setup: the folder may have changed. The definition lies in
+; the setup's own temporary folder, made for this run, and goes with it.
 Function RegisterLogonTask
   Call WriteLogonTask
-  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /tn ${TASK} /xml "$INSTDIR\${TASK_XML}" /f'
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /tn ${TASK} /xml "$PLUGINSDIR\${TASK_XML}" /f'
   Pop $0
   ${If} $0 == 0
     StrCpy $TaskRegistered 1
@@ -283,20 +611,10 @@ Function ${un}RemoveLogonTask
     nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ${TASK} /f'
     Pop $0
   ${EndIf}
-  Delete "$INSTDIR\${TASK_XML}"
 FunctionEnd
 !macroend
 !insertmacro REMOVE_LOGON_TASK ""
 !insertmacro REMOVE_LOGON_TASK "un."
-
-; The start-at-log-on value of Windows XP, when it starts this installation (one that starts
-; another copy is the user's own).
-Function RemoveOwnRunValue
-  ReadRegStr $0 HKCU "${RUN_KEY}" "${APP}"
-  ${If} $0 == '"$INSTDIR\${EXE}"'
-    DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
-  ${EndIf}
-FunctionEnd
 
 ; ---- starting the new copy ---------------------------------------------------------------
 ; As the desktop user, through that user's shell: the shell's token, duplicated, starts the
@@ -326,7 +644,10 @@ Function StartAsDesktopUser
           !else
             System::Call "*$6(i 68)"
           !endif
-          System::Call "advapi32::CreateProcessWithTokenW(p r5, i 0, w '$INSTDIR\${EXE}', p 0, i 0, p 0, w '$INSTDIR', p r6, p r7) i .r9"
+          ; Paths go through registers: a quote in one would end a quoted argument.
+          StrCpy $8 "$INSTDIR\${EXE}"
+          StrCpy $R8 $INSTDIR
+          System::Call "advapi32::CreateProcessWithTokenW(p r5, i 0, w r8, p 0, i 0, p 0, w R8, p r6, p r7) i .r9"
           ${If} $9 <> 0
             System::Call "*$7(p .r0, p .r1)"
             System::Call "kernel32::CloseHandle(p r0)"
@@ -379,69 +700,12 @@ Function StartAgain
   ${EndIf}
 FunctionEnd
 
-; ---- install -----------------------------------------------------------------------------
-Section "${APP}" SecProgram
-  SectionIn RO
-  Call CloseRunningCopy
-  SetOutPath "$INSTDIR"
-  File "${KELVANE_FILES}/${EXE}"
-  File "${KELVANE_FILES}/README.txt"
-  ; The port driver is not ours to ship; one handed over beside the setup goes beside the
-  ; program, where the program registers it from. An earlier one stays when none is given.
-  ${If} ${FileExists} "$EXEDIR\giveio.sys"
-    CopyFiles /SILENT "$EXEDIR\giveio.sys" "$INSTDIR"
-  ${EndIf}
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
-
-  SetShellVarContext all
-  ; The shortcut starts the program in its own folder ($OUTPATH), where it looks for the driver.
-  CreateShortCut "$SMPROGRAMS\${APP}.lnk" "$INSTDIR\${EXE}"
-
-  WriteRegStr HKLM "${ARP_KEY}" "DisplayName" "${APP}"
-  WriteRegStr HKLM "${ARP_KEY}" "DisplayVersion" "${KELVANE_VERSION}"
-  WriteRegStr HKLM "${ARP_KEY}" "Publisher" "${KELVANE_PUBLISHER}"
-  WriteRegStr HKLM "${ARP_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
-  WriteRegStr HKLM "${ARP_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${ARP_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-  WriteRegStr HKLM "${ARP_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
-  WriteRegDWORD HKLM "${ARP_KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${ARP_KEY}" "NoRepair" 1
-SectionEnd
-
-Section "Start ${APP} at log-on" SecRun
-  ${If} ${AtLeastWinVista}
-    Call RegisterLogonTask
-  ${Else}
-    ; Windows XP has no elevation: the user at the desktop runs the setup, and the program, as
-    ; an administrator. The value starts it for that user only, whose settings it uses.
-    WriteRegStr HKCU "${RUN_KEY}" "${APP}" '"$INSTDIR\${EXE}"'
-  ${EndIf}
-SectionEnd
-
-Section "-Finish"
-  ${If} ${AtLeastWinVista}
-    ; A value an earlier setup left would start a second, unprivileged copy at log-on.
-    DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
-    ; An upgrade without the choice takes back what an earlier setup added.
-    ${IfNot} ${SectionIsSelected} ${SecRun}
-      Call RemoveLogonTask
-    ${EndIf}
-  ${ElseIfNot} ${SectionIsSelected} ${SecRun}
-    Call RemoveOwnRunValue
-  ${EndIf}
-  ; Measured last: the task definition is among the files.
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD HKLM "${ARP_KEY}" "EstimatedSize" $0
-  ${If} $ClosedRunning = 1
-    Call StartAgain
-  ${EndIf}
-SectionEnd
-
-; ---- uninstall ---------------------------------------------------------------------------
+; ---- an install's files ------------------------------------------------------------------
 ; The program registers the driver service "giveio" with the giveio.sys beside it and leaves it
-; registered. The uninstaller stops and removes it only when its image lies in this folder: a
-; service registered from anywhere else belongs to another program and stays.
-Function un.RemoveOwnDriverService
+; registered. It is stopped and removed with the install in $R9 only when its image lies in that
+; folder: a service registered from anywhere else belongs to another program and stays.
+!macro REMOVE_OWN_DRIVER_SERVICE un
+Function ${un}RemoveOwnDriverService
   ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
   ${If} $0 == ""
     Return
@@ -451,9 +715,9 @@ Function un.RemoveOwnDriverService
   ${If} $1 == "\??\"
     StrCpy $0 $0 "" 4
   ${EndIf}
-  StrLen $2 "$INSTDIR\"
+  StrLen $2 "$R9\"
   StrCpy $1 $0 $2
-  ${If} $1 != "$INSTDIR\"
+  ${If} $1 != "$R9\"
     DetailPrint "The giveio driver service belongs to another program ($0): left in place"
     Return
   ${EndIf}
@@ -480,24 +744,154 @@ Function un.RemoveOwnDriverService
   ${EndIf}
   System::Call "advapi32::CloseServiceHandle(p r1)"
 FunctionEnd
+!macroend
+!insertmacro REMOVE_OWN_DRIVER_SERVICE ""
+!insertmacro REMOVE_OWN_DRIVER_SERVICE "un."
 
+; Removes the install in $R9: its driver service, its files (the task definition an earlier
+; setup left there among them) and the folder, when nothing else is left in it (files the user
+; put there stay).
+!macro REMOVE_INSTALL_FILES un
+Function ${un}RemoveInstallFiles
+  Call ${un}RemoveOwnDriverService
+  Delete "$R9\${EXE}"
+  Delete "$R9\README.txt"
+  ; A driver that could not be unloaded goes at the next restart.
+  Delete /REBOOTOK "$R9\giveio.sys"
+  Delete "$R9\LpcIO.bin"
+  Delete "$R9\${TASK_XML}"
+  Delete "$R9\${UNINSTALLER}"
+  RMDir /REBOOTOK "$R9"
+FunctionEnd
+!macroend
+!insertmacro REMOVE_INSTALL_FILES ""
+!insertmacro REMOVE_INSTALL_FILES "un."
+
+; On 64-bit Windows an earlier setup put the 32-bit program in its own folder with its entry in
+; the 32-bit view: the 64-bit install replaces it. The log-on task has one name: registered
+; again (or removed) below, it starts the new program. The thresholds (HKCU) stay as they are.
+Function MoveEarlierInstall
+  ${If} $EarlierDir == ""
+    Return
+  ${EndIf}
+  ${If} $EarlierDir != $INSTDIR
+    DetailPrint "Removing the earlier install in $EarlierDir"
+    StrCpy $R9 $EarlierDir
+    Call RemoveInstallFiles
+  ${EndIf}
+  SetRegView 32
+  DeleteRegKey HKLM "${ARP_KEY}"
+  SetRegView 64
+FunctionEnd
+
+; Without PawnIO the 64-bit program reads nothing: said once, a box that a silent setup skips.
+Function CheckPawnIO
+  ReadRegStr $0 HKLM "${PAWNIO_KEY}" "Install_Dir"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\PawnIOLib.dll"
+    Return
+  ${EndIf}
+  DetailPrint "PawnIO is not installed: ${APP} reads nothing without it"
+  MessageBox MB_OK|MB_ICONINFORMATION "On 64-bit Windows ${APP} reads the temperatures and switches the fan only through PawnIO, which is not installed on this computer.$\n$\nInstall PawnIO with its own setup, or from a command prompt with$\n$\n    winget install namazso.PawnIO$\n$\nand start ${APP} again." /SD IDOK
+FunctionEnd
+
+; ---- install -----------------------------------------------------------------------------
+Section "${APP}" SecProgram
+  SectionIn RO
+  ${If} $Program64 = 1
+    SetRegView 64
+  ${EndIf}
+  Call ProtectInstallFolder
+  Call CloseRunningCopy
+  SetOutPath "$INSTDIR"
+  !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
+    File "${KELVANE_FILES}/${EXE}"
+  !else
+    ${If} $Program64 = 1
+      File "/oname=${EXE}" "${KELVANE_FILES}/${EXE64}"
+    ${Else}
+      File "${KELVANE_FILES}/${EXE}"
+    ${EndIf}
+  !endif
+  File "${KELVANE_FILES}/README.txt"
+  ; The drivers are not ours to ship; the one the program needs, handed over beside the setup,
+  ; goes beside the program, where the program looks for it: PawnIO's LpcIO module for the
+  ; 64-bit one, the port driver for the 32-bit one. An earlier one stays when none is given.
+  ${If} $Program64 = 1
+    ${If} ${FileExists} "$EXEDIR\LpcIO.bin"
+      CopyFiles /SILENT "$EXEDIR\LpcIO.bin" "$INSTDIR"
+    ${EndIf}
+  ${ElseIf} ${FileExists} "$EXEDIR\giveio.sys"
+    CopyFiles /SILENT "$EXEDIR\giveio.sys" "$INSTDIR"
+  ${EndIf}
+  Delete "$INSTDIR\${TASK_XML}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+
+  SetShellVarContext all
+  ; The shortcut starts the program in its own folder ($OUTPATH), where it looks for the driver.
+  CreateShortCut "$SMPROGRAMS\${APP}.lnk" "$INSTDIR\${EXE}"
+
+  WriteRegStr HKLM "${ARP_KEY}" "DisplayName" "${APP}"
+  WriteRegStr HKLM "${ARP_KEY}" "DisplayVersion" "${KELVANE_VERSION}"
+  WriteRegStr HKLM "${ARP_KEY}" "Publisher" "${KELVANE_PUBLISHER}"
+  WriteRegStr HKLM "${ARP_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
+  WriteRegStr HKLM "${ARP_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${ARP_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKLM "${ARP_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD HKLM "${ARP_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${ARP_KEY}" "NoRepair" 1
+  ${If} $Program64 = 1
+    Call MoveEarlierInstall
+  ${EndIf}
+SectionEnd
+
+Section "Start ${APP} at log-on" SecRun
+  ${If} ${AtLeastWinVista}
+    Call RegisterLogonTask
+  ${Else}
+    ; Windows XP has no elevation: the user at the desktop runs the setup, and the program, as
+    ; an administrator. The value starts it for that user only, whose settings it uses.
+    WriteRegStr HKCU "${RUN_KEY}" "${APP}" '"$INSTDIR\${EXE}"'
+  ${EndIf}
+SectionEnd
+
+Section "-Finish"
+  ${If} ${AtLeastWinVista}
+    ; A value an earlier setup left would start a second, unprivileged copy at log-on.
+    StrCpy $0 ""
+    Call RemoveRunValues
+    ; An upgrade without the choice takes back what an earlier setup added.
+    ${IfNot} ${SectionIsSelected} ${SecRun}
+      Call RemoveLogonTask
+    ${EndIf}
+  ${ElseIfNot} ${SectionIsSelected} ${SecRun}
+    ; Only a value that starts this install: one that starts another copy is the user's own.
+    StrCpy $0 1
+    Call RemoveRunValues
+  ${EndIf}
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${ARP_KEY}" "EstimatedSize" $0
+  ${If} $Program64 = 1
+    Call CheckPawnIO
+  ${EndIf}
+  ${If} $ClosedRunning = 1
+    Call StartAgain
+  ${EndIf}
+SectionEnd
+
+; ---- uninstall ---------------------------------------------------------------------------
 Section "Uninstall"
   Call un.CloseRunningCopy
-  Call un.RemoveOwnDriverService
-  Delete "$INSTDIR\${EXE}"
-  Delete "$INSTDIR\README.txt"
-  ; A driver that could not be unloaded goes at the next restart.
-  Delete /REBOOTOK "$INSTDIR\giveio.sys"
-  Delete "$INSTDIR\${UNINSTALLER}"
+  StrCpy $R9 $INSTDIR
+  Call un.RemoveInstallFiles
   Call un.RemoveLogonTask
-  ; Only when empty: files the user put there stay.
-  RMDir /REBOOTOK "$INSTDIR"
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${APP}.lnk"
   ; Whatever it starts: the one name is this program's, and a value left behind would start
   ; nothing but an error.
-  DeleteRegValue HKCU "${RUN_KEY}" "${APP}"
+  StrCpy $0 ""
+  Call un.RemoveRunValues
   DeleteRegKey HKLM "${ARP_KEY}"
   ; HKCU\Software\Kelvane, the user's thresholds, stays for a later install.
 SectionEnd

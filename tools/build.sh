@@ -8,7 +8,8 @@ for preset in native win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
 done
-# The release archive and setup program of the 32-bit product, and the 64-bit build's setup
-# for the Wine tests where 32-bit code cannot run (the end-to-end tests check both).
+# The release archive and setup program of the 32-bit product, which carry the 64-bit build's
+# kelvane.exe too (so win64 is built above, before them), and the 64-bit build's own setup for
+# the Wine tests where 32-bit code cannot run (the end-to-end tests check both).
 cmake --build --preset win32 --target package >/dev/null
 cmake --build --preset win64 --target package >/dev/null

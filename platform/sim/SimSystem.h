@@ -217,7 +217,6 @@ class TSimSystem : public ISystem, public IFiles {
   bool FolderExists(const std::string& upperPath) const;
 
   std::set<std::string> FFiles;  // upper-cased full paths
-  std::set<std::string> FFiles;  // upper-cased full paths
   std::map<std::string, std::vector<std::uint8_t>> FContents;
   std::map<std::string, TAccessList> FFileLists;  // by upper-cased full path
   std::map<std::string, std::string> FOwners;     // by upper-cased full path

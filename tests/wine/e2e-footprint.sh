@@ -15,12 +15,13 @@ fi
 # ---- the release archive ------------------------------------------------------------------
 ARCHIVE=$(ls "$ROOT"/build/win32/Kelvane-*-win32.zip 2>/dev/null | head -n 1)
 archive_lists() { [ -n "$ARCHIVE" ] && [ "$(cmake -E tar tf "$ARCHIVE" | sort | paste -sd' ')" = "$1" ]; }
-check "the release archive holds kelvane.exe and README.txt ($(basename "${ARCHIVE:-none}"))" \
-  archive_lists "README.txt kelvane.exe"
+check "the release archive holds kelvane.exe, kelvane64.exe and README.txt ($(basename "${ARCHIVE:-none}"))" \
+  archive_lists "README.txt kelvane.exe kelvane64.exe"
 mkdir -p "$WORK/archive"
 [ -n "$ARCHIVE" ] && (cd "$WORK/archive" && cmake -E tar xf "$ARCHIVE")
-check "the archive's kelvane.exe is the one built" \
-  cmp -s "$WORK/archive/kelvane.exe" "$ROOT/build/win32/kelvane.exe"
+check "the archive's kelvane.exe is the 32-bit one built, kelvane64.exe the 64-bit one" \
+  sh -c "cmp -s '$WORK/archive/kelvane.exe' '$ROOT/build/win32/kelvane.exe' &&
+    cmp -s '$WORK/archive/kelvane64.exe' '$ROOT/build/win64/kelvane.exe'"
 readme_says() { grep -qF "$1" "$WORK/archive/README.txt"; }
 check "the readme names the thresholds' key and values" sh -c \
   "grep -qF 'HKEY_CURRENT_USER\\Software\\Kelvane\\Form1' '$WORK/archive/README.txt' &&

@@ -1,9 +1,11 @@
-# The setup program: the package target made it; then, in a prefix of its own, a silent install,
-# a start from the Start-menu shortcut, a silent upgrade over the running copy and a silent
-# uninstall, with the user's thresholds planted before and changed while the copy runs; then an
-# setup over a copy that does not end, an uninstall beside a driver service that belongs to
-# someone else, and the start at log-on of Windows XP. Sourced by e2e.sh (check, probe,
-# probe_value, wait_for, wine_run and the session are set up there).
+# The setup program: the package target made it; then, in a 64-bit prefix of its own, a silent
+# install of the 64-bit program, a start from the Start-menu shortcut, a silent upgrade over the
+# running copy and a silent uninstall, with the user's thresholds planted before and changed
+# while the copy runs; folders others may change, protected or refused; a setup over a copy that
+# does not end, an uninstall beside a driver service that belongs to someone else, the move of
+# an earlier 32-bit install and the start at log-on of Windows XP; then, in a 32-bit prefix, the
+# 32-bit program with its port driver. Sourced by e2e.sh (check, probe, probe_value, wait_for,
+# wine_run and the session are set up there).
 
 # ---- the executables' manifest, as the loader finds it ---------------------------------------
 for program in kelvane kelvane-demo; do
@@ -25,42 +27,72 @@ SETUP_VERSION=$(sed -n 's/^project(Kelvane VERSION \([0-9.]*\).*/\1/p' "$ROOT/CM
 check "the package target made Kelvane-$SETUP_VERSION-win32-setup.exe" \
   test -s "$ROOT/build/win32/Kelvane-$SETUP_VERSION-win32-setup.exe"
 
-# The setup of the build under test (tools/build.sh packages both builds).
+# The setup of the build under test (tools/build.sh packages both builds): the 32-bit one
+# carries both programs, the 64-bit build's only its own. Either installs the 64-bit build's
+# kelvane.exe on 64-bit Windows.
 SETUP_SYSTEM=$(basename "$BUILD")
 SETUP_EXE=$BUILD/Kelvane-$SETUP_VERSION-$SETUP_SYSTEM-setup.exe
-# A driver file handed over beside the setup program.
+PROGRAM64=$ROOT/build/win64/kelvane.exe
+# The driver files handed over beside the setup program.
 SETUP_DIR=$WORK/setup
 mkdir -p "$SETUP_DIR"
 cp "$SETUP_EXE" "$SETUP_DIR/"
 echo "a stand-in for the port driver" >"$SETUP_DIR/giveio.sys"
-run_setup() { wine_run "$SETUP_DIR/$(basename "$SETUP_EXE")" "$@" >/dev/null 2>&1; }
+echo "a stand-in for PawnIO's LpcIO module" >"$SETUP_DIR/LpcIO.bin"
+# The task definition the setup hands to schtasks lives only while the setup runs, in its own
+# temporary folder: a hard link made while it is there keeps it (and the folder's name) for
+# the checks.
+HANDED=$WORK/handed-task.xml
+keep_handed_task() {
+  local file
+  while :; do
+    for file in "$WINEPREFIX"/drive_c/users/*/Temp/ns*.tmp/logon-task.xml; do
+      [ -e "$file" ] && ln -f "$file" "$HANDED" 2>/dev/null && echo "$file" >"$HANDED.from"
+    done
+    sleep 0.05
+  done
+}
+run_setup() {
+  rm -f "$HANDED" "$HANDED.from"
+  keep_handed_task &
+  local keeper=$! rc
+  wine_run "$SETUP_DIR/$(basename "$SETUP_EXE")" "$@" </dev/null >/dev/null 2>&1
+  rc=$?
+  kill "$keeper"
+  wait "$keeper" 2>/dev/null
+  return $rc
+}
 
-# A fresh copy of a booted default (64-bit) prefix each run: nothing from an earlier run or
-# section. The tests' own prefix comes back at the end.
+# A fresh copy of a booted prefix ($1: the base, kept; $2: the copy) each run: nothing from an
+# earlier run or section. The tests' own prefix comes back at the end.
 TESTS_PREFIX=$WINEPREFIX
-export WINEPREFIX=$ROOT/build/wineprefix-setup-base
-prepare_prefix
-"$WINESERVER" -w
-rm -rf "$ROOT/build/wineprefix-setup"
-cp -a "$WINEPREFIX" "$ROOT/build/wineprefix-setup"
-export WINEPREFIX=$ROOT/build/wineprefix-setup
+fresh_prefix() {
+  export WINEPREFIX=$1
+  prepare_prefix
+  "$WINESERVER" -w
+  rm -rf "$2"
+  cp -a "$WINEPREFIX" "$2"
+  export WINEPREFIX=$2
+}
+fresh_prefix "$ROOT/build/wineprefix-setup-base" "$ROOT/build/wineprefix-setup"
 
-# Under a 64-bit system a 32-bit setup installs into "Program Files (x86)" and its HKLM keys
-# land in the 32-bit view (Wow6432Node); the 64-bit setup uses the native ones.
-if [ "$SETUP_SYSTEM" = win32 ]; then
-  SETUP_PF='Program Files (x86)' SETUP_VIEW=/reg:32 SETUP_OTHER_VIEW=/reg:64
-else
-  SETUP_PF='Program Files' SETUP_VIEW=/reg:64 SETUP_OTHER_VIEW=/reg:32
-fi
-INST=$WINEPREFIX/drive_c/$SETUP_PF/Kelvane
-INST_WIN="C:\\$SETUP_PF\\Kelvane"
+# Under a 64-bit system the 64-bit program goes into "Program Files" with its entry in the
+# 64-bit view; an earlier setup put the 32-bit one into "Program Files (x86)", its entry into the
+# 32-bit view (Wow6432Node). Debian's "wine reg" is the 32-bit tool: /reg:64 reads the other.
+SETUP_VIEW=/reg:64 SETUP_OTHER_VIEW=/reg:32
+INST_WIN='C:\Program Files\Kelvane'
 SHORTCUT_WIN='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Kelvane.lnk'
-SHORTCUT=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Kelvane.lnk
+# The prefix's own paths.
+prefix_paths() {
+  INST=$WINEPREFIX/drive_c/Program\ Files/Kelvane
+  SHORTCUT=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Kelvane.lnk
+  TASK=$WINEPREFIX/drive_c/windows/system32/tasks/Kelvane
+}
+prefix_paths
 ENTRY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvane'
 RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 SERVICE='HKLM\System\CurrentControlSet\Services\giveio'
 FORM_KEY='HKCU\Software\Kelvane\Form1'
-TASK=$WINEPREFIX/drive_c/windows/system32/tasks/Kelvane
 DESKTOP_USER=$(wine_run cmd /c 'echo %USERDOMAIN%\%USERNAME%' | tr -d '\r')
 SETUP_PUBLISHER=$(sed -n 's/.*"CompanyName", *"\([^"\\]*\).*/\1/p' "$ROOT/app/kelvane.rc")
 
@@ -77,7 +109,7 @@ copy_pids() {
   local pid
   for pid in $(pgrep -f -i 'kelvane.kelvane\.exe'); do
     [[ "$(ps -o stat= -p "$pid")" == Z* ]] && continue
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
   done
 }
 copies_are() { [ "$(copy_pids | wc -l)" = "$1" ]; }
@@ -102,6 +134,8 @@ plant_service() {
   wine_run sc create giveio type= kernel start= demand binPath= "$1" >/dev/null 2>&1
 }
 service_image() { reg_value "$SERVICE" ImagePath | tr 'A-Z' 'a-z'; }
+# $1 installed as handed over beside the setup, $2 not installed.
+driver_files_are() { cmp -s "$INST/$1" "$SETUP_DIR/$1" && [ ! -e "$INST/$2" ]; }
 # A task definition's leaves as "Task/Settings/Priority=4" lines: Python's parser, as strict as
 # the task service's, reads the UTF-16 the setup hands over and the UTF-8 Wine keeps.
 task_leaves() {
@@ -124,17 +158,23 @@ wine_run reg add "$FORM_KEY" /v udBoostOffTemp_Position /t REG_DWORD /d 60 /f >/
 setup_started=$SECONDS
 run_setup /S
 setup_rc=$?
-check "silent install ($(basename "$SETUP_EXE")): exit code 0" test "$setup_rc" = 0
-check "installed into $INST_WIN: kelvane.exe as built" cmp -s "$INST/kelvane.exe" "$BUILD/kelvane.exe"
+check "silent install ($(basename "$SETUP_EXE")) on 64-bit Windows without PawnIO: exit code 0" \
+  test "$setup_rc" = 0
+check "installed into $INST_WIN: the 64-bit kelvane.exe as built" cmp -s "$INST/kelvane.exe" "$PROGRAM64"
 check "installed: the Windows readme" cmp -s "$INST/README.txt" "$BUILD/README.txt"
-check "installed: the giveio.sys lying beside the setup" cmp -s "$INST/giveio.sys" "$SETUP_DIR/giveio.sys"
+check "installed: the LpcIO.bin lying beside the setup, not the 32-bit program's giveio.sys" \
+  driver_files_are LpcIO.bin giveio.sys
 check "installed: the uninstaller" test -s "$INST/uninstall.exe"
 check "a Start-menu shortcut for every user" test -s "$SHORTCUT"
 check "start at log-on, the default: the task Kelvane is registered" test -s "$TASK"
 check "and no Run value, which would start Kelvane without rights" no_key "$RUN_KEY" /v Kelvane
+check "the task definition was handed over from the setup's own temporary folder ($(sed 's|.*/drive_c/|C:/|' "$HANDED.from" 2>/dev/null))" \
+  grep -q '/Temp/ns[^/]*\.tmp/logon-task\.xml$' "$HANDED.from"
+check "and none is left in the install folder" test ! -e "$INST/logon-task.xml"
 check "the task definition handed to schtasks is UTF-16 with a byte-order mark" \
-  test "$(head -c 2 "$INST/logon-task.xml" | od -An -tx1 | tr -d ' ')" = fffe
-handed=$(task_leaves "$INST/logon-task.xml")
+  test "$(head -c 2 "$HANDED" | od -An -tx1 | tr -d ' ')" = fffe
+cp "$HANDED" "$WORK/first-task.xml"
+handed=$(task_leaves "$HANDED")
 kept=$(task_leaves "$TASK")
 # Wine keeps what it parsed of the settings, not the trigger, principal or action.
 task_rows=(
@@ -183,8 +223,10 @@ wine_run start "$SHORTCUT_WIN" >/dev/null 2>&1
 check "started from the shortcut: one copy runs" wait_for 15 copies_are 1
 check "its window is there, hidden" wait_for 10 frame_visible 0
 sleep 1
-check "started in its own folder, it finds the driver file: no missing-driver box" \
-  test -z "$(probe msgbox Error)"
+# The 64-bit program has no port driver to miss; a box would hold its start (answered, so the
+# checks below still run).
+check "the 64-bit program starts without a box" test -z "$(probe msgbox Error)"
+[ -n "$(probe msgbox Error)" ] && probe answer Error >/dev/null && sleep 1
 first_pid=$(frame_pid)
 # A second start hands over to the running copy, which shows its window.
 timeout 20 "$WINE" "$INST/kelvane.exe" >/dev/null 2>&1
@@ -213,6 +255,8 @@ check "the up arrow's 71 is not stored yet (still 70)" \
 
 # ---- a silent upgrade over the running copy, with a Run value an earlier setup left -------------
 wine_run reg add "$RUN_KEY" /v Kelvane /d "\"$INST_WIN\\kelvane.exe\"" /f >/dev/null 2>&1
+# And the task definition an earlier setup left beside the program.
+cp "$WORK/first-task.xml" "$INST/logon-task.xml"
 upgrade_from=$SECONDS
 run_setup /S
 setup_rc=$?
@@ -223,21 +267,25 @@ check "its close request saved the window's on-threshold, 71" \
 check "and kept the off-threshold, 60" test "$(reg_value "$FORM_KEY" udBoostOffTemp_Position)" = 0x3c
 check "one copy runs after the upgrade" wait_for 15 copies_are 1
 check "a new one, started by the setup" wait_for 10 another_copy "$first_pid"
-# Wine keeps no action, so the task's run starts nothing there; the setup starts the copy itself
-# only after waiting for the task's.
-check "the setup ran the log-on task and waited 10 s for its copy ($upgrade_took s)" \
+# Wine's task service keeps no action, so its "schtasks /run" starts nothing; the setup starts
+# the copy itself only after waiting for the task's. Only the wait can be seen here.
+check "the setup ran the log-on task (Wine's starts nothing) and waited 10 s for its copy ($upgrade_took s)" \
   test "$upgrade_took" -ge 10
-check "the upgrade removed the earlier setup's Run value" no_key "$RUN_KEY" /v Kelvane
-check "and registered the task again" test -s "$TASK"
-check "the installed files are still there" test -s "$INST/kelvane.exe" -a -s "$INST/giveio.sys"
+# The setup reads the desktop user's hive as HKU\SID: under Wine that is this HKCU.
+check "the upgrade removed the earlier setup's Run value from the desktop user's hive" \
+  no_key "$RUN_KEY" /v Kelvane
+check "and registered the task again" test -s "$TASK" -a -s "$HANDED"
+check "and removed the task definition an earlier setup left in the install folder" \
+  test ! -e "$INST/logon-task.xml"
+check "the installed files are still there" test -s "$INST/kelvane.exe" -a -s "$INST/LpcIO.bin"
 sleep 2
 check "still one copy a moment later" copies_are 1
 
 # ---- a silent uninstall with the copy running --------------------------------------------------
+# The 64-bit program registers no port driver: a service registered in its folder (as the
+# 32-bit program does, below) is planted, for the uninstall to remove.
 plant_service "$INST_WIN\\giveio.sys"
-image=$(service_image)
-check "the driver service is registered in the install folder ($image)" \
-  test "$image" = "$(echo "$INST_WIN\\giveio.sys" | tr 'A-Z' 'a-z')"
+planted=$(service_image)
 uninstall_quietly
 check "silent uninstall: the Programs and Features entry is gone" entry_gone
 check "no copy runs" wait_for 10 copies_are 0
@@ -245,11 +293,49 @@ check "the install folder is gone" wait_for 10 test ! -e "$INST"
 check "the shortcut is gone" test ! -e "$SHORTCUT"
 check "the Run value is gone" no_key "$RUN_KEY" /v Kelvane
 check "the log-on task is gone" test ! -e "$TASK"
-check "the driver service of the install folder is removed" wait_for 10 no_key "$SERVICE"
+service_gone_after() { [ "$planted" = "$1" ] && wait_for 10 no_key "$SERVICE"; }
+check "the driver service registered in the install folder ($planted) is removed" \
+  service_gone_after "$(echo "$INST_WIN\\giveio.sys" | tr 'A-Z' 'a-z')"
 # What the new copy saved at the uninstaller's close request is what it ran with.
 check "the user's thresholds stay, as the upgraded copy had them: 71 and 60" \
   test "$(reg_value "$FORM_KEY" udBoostOnTemp_Position)" = 0x47 -a \
   "$(reg_value "$FORM_KEY" udBoostOffTemp_Position)" = 0x3c
+
+# ---- folders others may change -----------------------------------------------------------------
+# Wine gives a folder the list its modes say: "other" users are everyone, so a folder of mode 777
+# is one everyone may change. Two the setup cannot make safe, refused before anything is written:
+open_parent=$WINEPREFIX/drive_c/Open
+mkdir -p "$open_parent" "$WINEPREFIX/drive_c/Busy"
+chmod 777 "$open_parent"
+echo "the user's own" >"$WINEPREFIX/drive_c/Busy/notes.txt"
+refused_rows=(
+  'C:\Open\Kelvane|inside a folder everyone may change'
+  'C:\Busy|already holding files'
+)
+folder_listing() { ls -A "$1" 2>&1; }
+nothing_written() { entry_gone && [ ! -e "$SHORTCUT" ] && [ "$(folder_listing "$1")" = "$2" ]; }
+for row in "${refused_rows[@]}"; do
+  folder=${row%%|*}
+  unix_folder=$WINEPREFIX/drive_c/$(echo "${folder#C:\\}" | tr '\\' /)
+  before=$(folder_listing "$unix_folder")
+  run_setup /S "/D=$folder"
+  setup_rc=$?
+  check "a folder ${row#*|}: refused with exit code 2 ($setup_rc)" test "$setup_rc" = 2
+  check "  and nothing written: no entry, no shortcut, the folder as it was" \
+    nothing_written "$unix_folder" "$before"
+done
+rmdir "$open_parent" 2>/dev/null
+mkdir -p "$open_parent"
+chmod 777 "$open_parent"
+run_setup /S '/D=C:\Open'
+setup_rc=$?
+check "a folder everyone may change (mode 777): installed there, exit code 0 ($setup_rc)" \
+  test "$setup_rc" = 0 -a -s "$open_parent/kelvane.exe"
+open_mode=$(stat -c %a "$open_parent")
+check "  and protected first: everyone else may no longer change it (mode $open_mode)" \
+  test $((0$open_mode & 2)) = 0
+uninstall_quietly
+check "  its uninstall removes it" wait_for 10 test ! -e "$open_parent"
 
 # ---- a copy that does not end, then a driver service of another program ------------------------
 run_setup /S
@@ -277,17 +363,146 @@ check "an uninstall with giveio registered elsewhere: the program is gone" \
 check "the service registered elsewhere stays as it was" \
   test "$(service_image)" = 'c:\drivers\giveio.sys'
 
+# ---- an earlier 32-bit install in Program Files (x86), moved -----------------------------------
+# As an earlier setup left it: the 32-bit program, the readme, the uninstaller and the task's
+# definition in its folder, the entry in the 32-bit view, the task registered.
+EARLIER=$WINEPREFIX/drive_c/Program\ Files\ \(x86\)/Kelvane
+EARLIER_WIN='C:\Program Files (x86)\Kelvane'
+mkdir -p "$EARLIER"
+cp "$BUILD/kelvane.exe" "$BUILD/README.txt" "$SETUP_DIR/giveio.sys" "$EARLIER/"
+cp "$SETUP_EXE" "$EARLIER/uninstall.exe"
+cp "$WORK/first-task.xml" "$EARLIER/logon-task.xml"
+for value in "InstallLocation|$EARLIER_WIN" "DisplayName|Kelvane" \
+  "UninstallString|\"$EARLIER_WIN\\uninstall.exe\""; do
+  wine_run reg add "$ENTRY" /v "${value%%|*}" /d "${value#*|}" /f /reg:32 >/dev/null 2>&1
+done
+wine_run schtasks /create /tn Kelvane /xml "$EARLIER_WIN\\logon-task.xml" /f >/dev/null 2>&1
+run_setup /S
+setup_rc=$?
+check "an upgrade of an install in $EARLIER_WIN: exit code 0" test "$setup_rc" = 0
+check "  the 64-bit program in $INST_WIN" cmp -s "$INST/kelvane.exe" "$PROGRAM64"
+check "  the earlier folder and its files are gone" test ! -e "$EARLIER"
+check "  its entry in the 32-bit view is gone" no_key "$ENTRY" /reg:32
+check "  the entry in the 64-bit view names the new folder" \
+  test "$(reg_value "$ENTRY" InstallLocation $SETUP_VIEW)" = "$INST_WIN"
+check "  the task registered again, for the new path" \
+  grep -qxF "Task/Actions/Exec/Command=\"$INST_WIN\\kelvane.exe\"" <<<"$(task_leaves "$HANDED")"
+check "  the thresholds untouched: 71 and 60" \
+  test "$(reg_value "$FORM_KEY" udBoostOnTemp_Position)" = 0x47 -a \
+  "$(reg_value "$FORM_KEY" udBoostOffTemp_Position)" = 0x3c
+uninstall_quietly
+
+# ---- interactively: the word on PawnIO ---------------------------------------------------------
+# Through the pages with their defaults (Enter on each), as a user would; the box on PawnIO comes
+# at the end, and only where PawnIO's setup has not recorded a folder holding PawnIOLib.dll.
+SETUP_CAPTION='Kelvane Setup'
+setup_box() { probe msgbox "$SETUP_CAPTION"; }
+pawnio_box_shown() { setup_box | grep -q 'only through PawnIO'; }
+size_written() { [ -n "$(reg_value "$ENTRY" EstimatedSize $SETUP_VIEW)" ]; }
+job_ended() { ! kill -0 "$1" 2>/dev/null; }
+# Starts the setup with its pages and takes the defaults; returns once it has written its size,
+# the last value of its install.
+setup_through_pages() {
+  run_setup &
+  SETUP_JOB=$!
+  local window
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$SETUP_CAPTION ?\$" | head -n 1)
+  for _ in 1 2; do
+    sleep 1.5
+    xdotool key --window "$window" Return
+  done
+  wait_for 30 size_written
+  SETUP_WINDOW=$window
+}
+# Enter on the last page closes the setup once its work is done: given until it does.
+setup_closed() {
+  for _ in $(seq 20); do
+    xdotool key --window "$SETUP_WINDOW" Return
+    wait_for 1 job_ended "$SETUP_JOB" && return
+  done
+  return 1
+}
+setup_through_pages
+check "interactively, without PawnIO: the setup says Kelvane reads only with it" \
+  wait_for 10 pawnio_box_shown
+check "  and how to get it: its own setup, or winget install namazso.PawnIO" \
+  grep -q 'winget install namazso.PawnIO' <<<"$(setup_box)"
+probe answer "$SETUP_CAPTION" >/dev/null
+setup_closed
+uninstall_quietly
+# PawnIO as its setup leaves it: the folder in the 64-bit view, the library in it.
+mkdir -p "$WINEPREFIX/drive_c/Program Files/PawnIO"
+echo "a stand-in for PawnIO's library" >"$WINEPREFIX/drive_c/Program Files/PawnIO/PawnIOLib.dll"
+wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO' /f /reg:64 \
+  >/dev/null 2>&1
+setup_through_pages
+sleep 3
+check "  with PawnIO installed (64-bit view): no box" test -z "$(setup_box)"
+[ -n "$(setup_box)" ] && probe answer "$SETUP_CAPTION" >/dev/null
+setup_closed
+uninstall_quietly
+
 # ---- Windows XP: no tasks with rights, the Run value as before ---------------------------------
 # The prefix is a 64-bit system: its XP is XP x64.
 wine_run winecfg -v winxp64 >/dev/null 2>&1
 run_setup /S
 check "on Windows XP the start at log-on is the Run value, the quoted path" \
   test "$(reg_value "$RUN_KEY" Kelvane)" = "\"$INST_WIN\\kelvane.exe\""
-check "and there is no task" test ! -e "$TASK" -a ! -e "$INST/logon-task.xml"
+check "and there is no task ($(ls "$TASK" "$HANDED" "$INST/logon-task.xml" 2>/dev/null | wc -l) of its files)" \
+  test ! -e "$TASK" -a ! -e "$HANDED" -a ! -e "$INST/logon-task.xml"
 uninstall_quietly
 check "its uninstall removes the Run value" no_key "$RUN_KEY" /v Kelvane
-echo "     the setup section took $((SECONDS - setup_started)) s after the prefix was ready"
-
 "$WINESERVER" -k 2>/dev/null
 "$WINESERVER" -w
+
+# ---- 32-bit Windows: the 32-bit program and its port driver ------------------------------------
+# The driver path runs only where the 32-bit program is no WoW64 process: a 32-bit prefix.
+if [ "$SETUP_SYSTEM" = win32 ]; then
+  export WINEARCH=win32
+  fresh_prefix "$ROOT/build/wineprefix-setup-win32-base" "$ROOT/build/wineprefix-setup-win32"
+  prefix_paths
+  SETUP_VIEW=
+  run_setup /S
+  setup_rc=$?
+  check "32-bit Windows: silent install, exit code 0" test "$setup_rc" = 0
+  check "  the 32-bit kelvane.exe in $INST_WIN" cmp -s "$INST/kelvane.exe" "$BUILD/kelvane.exe"
+  check "  beside it the giveio.sys lying beside the setup, not the LpcIO.bin" \
+    driver_files_are giveio.sys LpcIO.bin
+  check "  its entry in the system's one view" \
+    test "$(reg_value "$ENTRY" InstallLocation)" = "$INST_WIN"
+  # The missing-driver box comes before the registration and holds it until answered: a
+  # registration made means no box was shown before it.
+  service_in_folder_was() { [[ "$1" == *"$(echo "$INST_WIN\\giveio.sys" | tr 'A-Z' 'a-z')" ]]; }
+  service_in_folder() { service_in_folder_was "$(service_image)"; }
+  registered_by_program() { [ -z "$1" ] && wait_for 30 service_in_folder; }
+  driver_box_shown() { [ -n "$(probe msgbox Error)" ]; }
+  before_start=$(service_image)
+  wine_run start "$SHORTCUT_WIN" >/dev/null 2>&1
+  check "  started from the shortcut, the program registers the driver in its folder (none before)" \
+    registered_by_program "$before_start"
+  check "  it found the driver file there: no missing-driver box" test -z "$(probe msgbox Error)"
+  # Closed, and gone (no window, no process), so the next start is a first one again.
+  no_frame() { [ -z "$(frame_pid)" ] && copies_are 0; }
+  probe close KelvaneFrame >/dev/null
+  wait_for 30 no_frame
+  # The negative control: without the file the same start shows the box.
+  rm "$INST/giveio.sys"
+  wine_run start "$SHORTCUT_WIN" >/dev/null 2>&1
+  check "  without the driver file the same start shows the missing-driver box" \
+    wait_for 30 driver_box_shown
+  probe answer Error >/dev/null
+  probe close KelvaneFrame >/dev/null
+  wait_for 30 no_frame
+  registered=$(service_image)
+  uninstall_quietly
+  registered_gone() { service_in_folder_was "$registered" && wait_for 10 no_key "$SERVICE"; }
+  check "  its uninstall removes the service the program registered in its folder" registered_gone
+  "$WINESERVER" -k 2>/dev/null
+  "$WINESERVER" -w
+  unset WINEARCH
+else
+  echo "     (the 64-bit build's setup, where 32-bit code cannot run: no 32-bit install, no port driver)"
+fi
+echo "     the setup section took $((SECONDS - setup_started)) s after the prefix was ready"
+
 export WINEPREFIX=$TESTS_PREFIX
