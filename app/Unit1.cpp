@@ -275,8 +275,10 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, const std::string& tray
   if (FCpuRead) shown.Cpu = static_cast<int>(dgCurrentCPUTemp->Value());
   if (FMotherboardRead) shown.Motherboard = static_cast<int>(dgCurrentMotherboardTemp->Value());
   shown.Fan = FFanLine;
-  if (readings.Skipped) {
-    shown.NotRead = TReadingFault::BusHeld;
+  if (readings.Skipped()) {
+    shown.NotRead = readings.Bus == TBusAccess::NameTaken ? TReadingFault::BusNameTaken
+                    : readings.Bus == TBusAccess::Failed  ? TReadingFault::BusLockFailed
+                                                          : TReadingFault::BusHeld;
   } else if (readings.Refused) {
     shown.NotRead = FGiveIo.OnWow64()             ? TReadingFault::Wow64
                     : FGiveIo.DriverUnprotected() ? TReadingFault::DriverUnprotected

@@ -47,7 +47,10 @@ class TSimSystem : public ISystem {
                       TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
   bool ReleaseMutex(THandle handle) override;
+  THandle OpenLockFile(const std::string& path, TLockFileOpening* opening) override;
   std::uint32_t CurrentProcessId() override { return FWindows.ProcessId; }
+  std::string ProcessUser(std::uint32_t processId) override;
+  bool TerminateProcess(std::uint32_t processId) override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   // By the window system's list of elevated processes, where the machine splits rights.
   TElevation ProcessElevation(std::uint32_t processId) override;
@@ -58,6 +61,8 @@ class TSimSystem : public ISystem {
   // ---- the machine -------------------------------------------------------
   // Virtual milliseconds the program's thread has slept, in all.
   std::uint64_t Slept = 0;
+  // What other processes do while the program's thread sleeps: called after each Sleep.
+  std::function<void()> WhileAsleep;
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
   std::string CurrentDirectory = "C:\\Program Files\\Kelvane";
   std::uint16_t Selector = 0x001B;
@@ -134,12 +139,34 @@ class TSimSystem : public ISystem {
   bool MutexSharedWithEveryone(const std::string& name) const;
   TMutexRights MutexRights(const std::string& name) const;
   // Another kind of object (an event, a section) has the name, so no mutex can be made with
-  // it; FreeName ends that object.
+  // it (OtherObject); FreeName ends that object.
   void OccupyName(const std::string& name) { FOtherObjects.insert(name); }
   void FreeName(const std::string& name) { FOtherObjects.erase(name); }
   std::function<bool(std::uint32_t processId, std::uint32_t milliseconds)> OnWaitForProcess;
   // The process the last AllowSetForegroundWindow named.
   std::optional<std::uint32_t> ForegroundAllowedTo;
+
+  // ---- lock files --------------------------------------------------------
+  // Another process makes or opens the lock file as the program does and keeps it open until
+  // LetGoOfLockFile. False when it may not: the file is open already, or the folder's list
+  // keeps it from making the file (as it keeps out a user without full administrator rights
+  // from a protected folder), or the file's list keeps it from opening it.
+  bool HoldLockFile(const std::string& path, bool administrator = false);
+  void LetGoOfLockFile(const std::string& path);
+  // The program (this process) holds it open.
+  bool LockFileHeld(const std::string& path) const;
+
+  // ---- processes (SimProcesses.cpp) -------------------------------------
+  // The account each process runs as, by identifier; one not named runs as User.
+  std::map<std::uint32_t, std::string> ProcessUsers;
+  std::string User = "S-1-5-21-1004336348-1177238915-682003330-1001";
+  // Processes that run without windows of their own (those with windows run anyway).
+  std::set<std::uint32_t> OtherProcesses;
+  bool ProcessRuns(std::uint32_t processId) const;
+  // Plays TerminateProcess's end of another process; without one, the process and its
+  // windows are gone at once, without a message, as a process ended so runs no more code.
+  std::function<bool(std::uint32_t processId)> OnTerminateProcess;
+  std::vector<std::uint32_t> TerminatedProcesses;
 
   // ---- message boxes -----------------------------------------------------
   struct TMessageBoxRecord {
@@ -161,7 +188,7 @@ class TSimSystem : public ISystem {
   int OpenBoxes() const { return FOpenBoxes; }
 
  private:
-  enum class TKind { Manager, Service, Device, Mutex };
+  enum class TKind { Manager, Service, Device, Mutex, LockFile };
   enum class TOwner { None, Program, Other };
   struct TMutex {
     int Handles = 0;  // the program's open handles
@@ -197,6 +224,11 @@ class TSimSystem : public ISystem {
   std::map<TSimId, THandleInfo> FHandles;
   std::map<std::string, TMutex> FMutexes;
   std::set<std::string> FOtherObjects;
+  // Open lock files, by upper-cased full path: true when the program holds it, false another.
+  std::map<std::string, bool> FLockFiles;
+  // May a process (an administrator's or not) make the file in its folder or open it?
+  bool MayUseLockFile(const std::string& path, bool administrator);
+  void MakeLockFile(const std::string& key, bool ours);
   TSimId FNextHandle = 0x100;
   int FOpenBoxes = 0;
 };

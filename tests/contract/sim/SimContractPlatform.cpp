@@ -46,3 +46,17 @@ std::unique_ptr<TForeignObject> ContractOtherKindOfObject(const std::string& nam
 std::uint32_t ContractMutexRightsForEveryone(const std::string& name) {
   return Machine().System.MutexRights(name).Everyone;
 }
+
+namespace {
+class TSimProcess : public TForeignProcess {
+ public:
+  TSimProcess() { Machine().System.OtherProcesses.insert(FId); }
+  ~TSimProcess() override { Machine().System.OtherProcesses.erase(FId); }
+  std::uint32_t Id() const override { return FId; }
+
+ private:
+  std::uint32_t FId = 4242;
+};
+}  // namespace
+
+std::unique_ptr<TForeignProcess> ContractOtherProcess() { return std::make_unique<TSimProcess>(); }
