@@ -43,8 +43,10 @@ TEST(Process, LockFileLetsOnlyTheSystemAndAdministratorsAtIt) {
   std::vector<std::string> sids;
   for (const TAccessEntry& entry : list.Entries) sids.push_back(entry.Sid);
   EXPECT_FALSE(list.Null);
-  WINE_DIFFERENCE("Wine reports a file's list from its Unix modes, not the list it was made with",
-                  (sids == std::vector<std::string>{"S-1-5-18", "S-1-5-32-544"}));
+  WINE_DIFFERENCE(
+      "Wine gives back a list made from the Unix modes (the system and the owner), not the one the "
+      "file was made with",
+      (sids == std::vector<std::string>{"S-1-5-18", "S-1-5-32-544"}));
   System().CloseHandle(held);
 }
 
