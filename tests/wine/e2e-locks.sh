@@ -34,6 +34,11 @@ locks_let_go() {
   wait "$LOCKS_HOLDER" 2>/dev/null
 }
 
+# A copy that an earlier section left running would be handed over to: it is asked to end.
+locks_none_running() { [ -z "$(probe_value pid process $LOCKS_FRAME)" ]; }
+locks_none_running || probe close $LOCKS_FRAME >/dev/null
+check "no Kelvane runs before the lock checks" wait_for 15 locks_none_running
+
 LOCKS_SAVED=$WORK/kelvane-before-locks.reg
 wine_run reg export 'HKCU\Software\Kelvane' "$(winepath -w "$LOCKS_SAVED" 2>/dev/null)" /y \
   >/dev/null 2>&1 || rm -f "$LOCKS_SAVED"
