@@ -1,25 +1,52 @@
 #pragma once
-// One controller per machine, since the fan line is one for the whole machine. The first
-// start holds a machine-wide named mutex for its whole life, and a session-wide one beside it
-// that tells later starts which log-on session it runs in. A later start (of either
-// executable) in the same session finds the running program's application window, asks it
-// to show its window, and ends; one in another session says that the fan is controlled from
-// there, and ends.
+// One controller per machine, since the fan line is one for the whole machine. The machine's
+// lock is a lock file beside the executable that the first start holds open, unshared, for
+// its whole life; only an administrator's process can make or open it, so no other user can
+// take it first, and the system lets go of it however its holder ends. A session-wide mutex
+// beside it tells later starts which log-on session the holder runs in. A later start (of
+// either executable) in the same session finds the running program's application window,
+// asks it to show its window, and ends; one in another session says that the fan is
+// controlled from there, and ends.
+//
+// A start that may not use the lock file (a process without full administrator rights, or an
+// executable's folder that other users may change, where the file would prove nothing) cannot
+// reach the ports either; it goes by the session's mutex alone.
+#include <cstdint>
+#include <functional>
+
 #include "platform/Owned.h"
 #include "platform/Platform.h"
 
 // The demo and the real program share these names: they count as one program.
-inline constexpr char kControllerMutexName[] = "Global\\Kelvane.Controller";
+inline constexpr char kControllerLockFileName[] = "Kelvane.lock";
 inline constexpr char kSessionMutexName[] = "Local\\Kelvane.Controller";
 inline constexpr char kHandOverMessageName[] = "Kelvane.ShowMainWindow";
 // The application window's caption, by which a later start finds the running program.
 inline constexpr char kApplicationTitle[] = "Kelvane";
 inline constexpr char kOtherSessionText[] = "Kelvane already controls the fan in another session.";
+inline constexpr char kHolderUnknownText[] =
+    "Kelvane did not start: a program in this session holds its lock but shows no Kelvane "
+    "window.";
+
+// How long a start waits for the running copy's window to appear (it may be starting too).
+inline constexpr std::uint32_t kRunningWindowWaitMs = 10000;
+inline constexpr std::uint32_t kRunningWindowPollMs = 100;
+// How long an unelevated copy asked to close has before it is ended.
+inline constexpr std::uint32_t kCloseWaitMs = 15000;
 
 enum class TInstanceRole {
-  First,        // no other program runs: this one controls the fan
-  SameSession,  // another runs in this log-on session: hand over to it
-  OtherSession  // another runs in another log-on session (or keeps us out of its lock)
+  First,         // no other program runs: this one controls the fan
+  BesideCopy,    // this one holds the machine's lock, but a copy of this session runs that
+                 // could not take it (one without full rights), or is starting
+  SameSession,   // another runs in this log-on session: hand over to it
+  OtherSession,  // another holds the machine's lock from another log-on session
+};
+
+// What became of the machine's lock.
+enum class TMachineLock {
+  Held,        // ours
+  InUse,       // an administrator's process holds it
+  Unavailable  // not ours to take (no full rights, or a folder others may change)
 };
 
 class TInstanceLock {
@@ -31,33 +58,44 @@ class TInstanceLock {
   TInstanceLock(ISystem& system, TStepwise);
 
   TInstanceRole Role() const { return FRole; }
+  TMachineLock Machine() const { return FMachine; }
   // One request of the lock taking; false once the role is decided.
   bool Step();
   // Lets go of both locks and takes them again, from the first step.
   void Retake();
+  // True while another process holds the session's mutex too. Asks by letting go of it and
+  // making it again, so it may hand the mutex to this process alone.
+  bool SessionShared();
 
  private:
+  TMachineLock TakeMachineLock();
+
   ISystem& FSystem;
   // Closed in reverse: the machine's first.
   TOwnedKernelObject FSession;
-  TOwnedKernelObject FMachine;
+  TOwnedKernelObject FMachineFile;
   TMutexOpening FSessionOpening = TMutexOpening::Failed;
+  TMachineLock FMachine = TMachineLock::Unavailable;
   int FStep = 0;
   bool FRetried = false;
   TInstanceRole FRole = TInstanceRole::First;
 };
 
-// An elevated start beside a copy of this session that runs without full rights (as a log-on
-// entry the system never elevates starts it), which cannot start the port driver: asks that
-// copy to close, as at log-off, so it keeps its thresholds, waits for it to end, and takes the
-// locks in its place. False (the lock unchanged) where there is no such copy, the system has
-// no elevation, or the copy did not end in time.
-bool TakeOverFromUnelevatedCopy(TPlatform& platform, TInstanceLock& lock);
+// The running copy's application window, waited for up to kRunningWindowWaitMs while
+// `stillThere` holds (it may still be starting); None when none came.
+HWnd WaitForRunningWindow(TPlatform& platform, const std::function<bool()>& stillThere);
 
-// Asks the running program of this session to show its window and lets that process (and no
-// other) bring it to the front. Touches no port, registry key or tray entry. False when no
-// running program's window was found.
-bool HandOverToRunningProgram(TPlatform& platform);
+// An elevated start beside a copy of this session of the same account that runs without full
+// rights (as a log-on entry the system never elevates starts it), which cannot start the port
+// driver: asks that copy to close, as at log-off, so it keeps its thresholds, and waits for it
+// to end; one that has not ended in kCloseWaitMs is ended (its thresholds as last saved stay).
+// False, touching nothing, where the copy is not such a one or this start is not elevated.
+bool TakeOverFromUnelevatedCopy(TPlatform& platform, HWnd running);
 
-// The one box a start in another session shows.
-void TellFanControlledElsewhere(TPlatform& platform);
+// Asks the running program whose window that is to show its window and lets that process
+// (and no other) bring it to the front. Touches no port, registry key or tray entry.
+bool HandOverToRunningProgram(TPlatform& platform, HWnd running);
+
+// The one box a start that does not run shows, when it has no window to hand over to:
+// kOtherSessionText, or kHolderUnknownText where it cannot tell who holds the lock.
+void TellWhyNotStarted(TPlatform& platform, const char* text);

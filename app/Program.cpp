@@ -5,20 +5,44 @@ TProgram::~TProgram() {
   FInstance.reset();  // the next start may run once the window is gone
 }
 
+// Another copy found beside this start may still be starting: its window is waited for.
+bool TProgram::TakeRole() {
+  TInstanceLock& lock = *FInstance;
+  switch (lock.Role()) {
+    case TInstanceRole::First:
+      return true;
+    case TInstanceRole::OtherSession:
+      TellWhyNotStarted(FPlatform, kOtherSessionText);
+      return false;
+    case TInstanceRole::BesideCopy: {
+      // A start racing this one lets go of the session's mutex once it has lost the machine's
+      // lock, and waits for this one's window: no need to wait for its window meanwhile.
+      HWnd running = WaitForRunningWindow(FPlatform, [&lock] { return lock.SessionShared(); });
+      if (running == HWnd::None || TakeOverFromUnelevatedCopy(FPlatform, running)) return true;
+      HandOverToRunningProgram(FPlatform, running);
+      return false;
+    }
+    case TInstanceRole::SameSession:
+      break;
+  }
+  // The machine's lock is another's, or nobody's to take: the copy of this session decides.
+  bool heldElsewhere = lock.Machine() == TMachineLock::InUse;
+  if (heldElsewhere) FInstance.reset();  // the holder may be waiting for us to let go
+  HWnd running = WaitForRunningWindow(FPlatform, [] { return true; });
+  if (running == HWnd::None) {
+    TellWhyNotStarted(FPlatform, kHolderUnknownText);
+    return false;
+  }
+  if (!heldElsewhere && TakeOverFromUnelevatedCopy(FPlatform, running)) return true;
+  HandOverToRunningProgram(FPlatform, running);
+  return false;
+}
+
 bool TProgram::Start() {
   FInstance = std::make_unique<TInstanceLock>(FPlatform.System);
-  switch (FInstance->Role()) {
-    case TInstanceRole::First:
-      break;
-    case TInstanceRole::SameSession:
-      if (TakeOverFromUnelevatedCopy(FPlatform, *FInstance)) break;
-      HandOverToRunningProgram(FPlatform);
-      FInstance.reset();
-      return false;
-    case TInstanceRole::OtherSession:
-      TellFanControlledElsewhere(FPlatform);
-      FInstance.reset();
-      return false;
+  if (!TakeRole()) {
+    FInstance.reset();
+    return false;
   }
   FApplication = std::make_unique<TApplication>(FPlatform);
   FApplication->Initialize();

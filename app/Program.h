@@ -15,7 +15,7 @@ class TProgram {
 
   // Everything up to the message loop: the application and its hidden main window. False
   // when another program runs: in this log-on session it has been asked to show its window,
-  // in another one a box has said so; either way this one must end without having touched a
+  // otherwise a box has said why; either way this one must end without having touched a
   // port, the registry or the tray.
   bool Start();
   // The message loop, until the program is told to end.
@@ -25,6 +25,9 @@ class TProgram {
   TForm1* Form() const { return FForm; }
 
  private:
+  // From the locks and what runs beside: true when this start goes on to control the fan.
+  bool TakeRole();
+
   TPlatform& FPlatform;
   std::unique_ptr<TInstanceLock> FInstance;
   std::unique_ptr<TApplication> FApplication;

@@ -28,6 +28,10 @@ const char* FaultLine(TReadingFault fault) {
       return "No readings on 64-bit Windows: use the 64-bit Kelvane";
     case TReadingFault::BusHeld:
       return "No readings: the sensor bus is held by another monitor";
+    case TReadingFault::BusNameTaken:
+      return "No readings: another object has the bus lock's name";
+    case TReadingFault::BusLockFailed:
+      return "No readings: the sensor bus lock cannot be opened";
     case TReadingFault::DriverUnprotected:
       return "Other users can replace giveio.sys: use Kelvane's setup";
     case TReadingFault::RegistrationUnprotected:

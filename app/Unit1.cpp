@@ -288,8 +288,10 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
   if (FMotherboardRead) shown.Motherboard = static_cast<int>(dgCurrentMotherboardTemp->Value());
   shown.Fan = FFanLine;
   TReadingFault fault = FPortAccess.Fault();
-  if (readings.Skipped) {
-    shown.NotRead = TReadingFault::BusHeld;
+  if (readings.Skipped()) {
+    shown.NotRead = readings.Bus == TBusAccess::NameTaken ? TReadingFault::BusNameTaken
+                    : readings.Bus == TBusAccess::Failed  ? TReadingFault::BusLockFailed
+                                                          : TReadingFault::BusHeld;
   } else if (readings.Refused || (!fanWritten && fault == TReadingFault::FanLineUnreachable)) {
     shown.NotRead = fault;
     shown.FaultText = FPortAccess.Explain(fault);

@@ -241,17 +241,31 @@ void TApplication::HandleException(const std::exception& e) { ShowException(e.wh
 
 void TApplication::ShowException(const std::string& message) {
   // A fault that recurs at every refresh would open a box inside the open box's loop every
-  // few seconds, without end: one report at a time.
-  if (FReporting) return;
+  // few seconds, without end: one report at a time, and each message once while it waits.
+  if (FReporting) {
+    if (message != FReported &&
+        std::find(FPendingReports.begin(), FPendingReports.end(), message) == FPendingReports.end())
+      FPendingReports.push_back(message);
+    return;
+  }
   FReporting = true;
+  FReported = message;
   try {
-    Platform().System.MessageBox(HWnd::None, ExceptionReportText(message), FTitle.c_str(),
-                                 MB_OK | MB_ICONSTOP);
+    for (;;) {
+      Platform().System.MessageBox(HWnd::None, ExceptionReportText(FReported), FTitle.c_str(),
+                                   MB_OK | MB_ICONSTOP);
+      // A program told to end shows no more.
+      if (FPendingReports.empty() || FTerminated) break;
+      FReported = FPendingReports.front();
+      FPendingReports.erase(FPendingReports.begin());
+    }
   } catch (...) {
     FReporting = false;
+    FPendingReports.clear();
     throw;
   }
   FReporting = false;
+  FPendingReports.clear();
 }
 
 int TApplication::HookMainWindow(THook hook) {

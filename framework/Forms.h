@@ -137,8 +137,10 @@ class TApplication : public TComponent, public IWindowProc {
   std::string FTitle;
   bool FShowMainForm = true;
   bool FTerminated = false;
-  // The report's box is open.
+  // The report's box is open, with this message; different ones wait for it to close.
   bool FReporting = false;
+  std::string FReported;
+  std::vector<std::string> FPendingReports;
   TForm* FMainForm = nullptr;
   bool FCreatingMainForm = false;
   std::vector<std::pair<int, THook>> FHooks;

@@ -6,7 +6,9 @@ TBusAccess TBusLock::Acquire() {
     TMutexOpening opening = TMutexOpening::Failed;
     FHandle.Reset(FSystem.CreateMutex(kBusMutexName, TMutexSharing::Everyone, &opening));
     if (!FHandle)
-      return opening == TMutexOpening::Refused ? TBusAccess::Refused : TBusAccess::Unlocked;
+      return opening == TMutexOpening::Refused       ? TBusAccess::Refused
+             : opening == TMutexOpening::OtherObject ? TBusAccess::NameTaken
+                                                     : TBusAccess::Failed;
   }
   switch (FSystem.WaitForSingleObject(FHandle.Get(), kBusLockWaitMs)) {
     case WAIT_OBJECT_0:

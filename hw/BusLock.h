@@ -10,12 +10,14 @@
 inline constexpr char kBusMutexName[] = "Global\\Access_ISABUS.HTP.Method";
 inline constexpr std::uint32_t kBusLockWaitMs = 250;
 
-// What one refresh may do with the chip.
+// What one refresh may do with the chip: read it only while the lock is Held. Whenever the
+// lock cannot be had, another monitor may be reading the chip, or be about to.
 enum class TBusAccess {
-  Held,      // ours until Release
-  Unlocked,  // no such mutex can be made here, so nobody can share it: read without it
-  Busy,      // another monitor kept it past the wait: leave the chip alone
-  Refused    // another monitor's mutex that keeps us out: leave the chip alone
+  Held,       // ours until Release
+  Busy,       // another monitor kept it past the wait
+  Refused,    // another monitor's mutex that keeps us out
+  NameTaken,  // another kind of object has the lock's name: no monitor can make the lock
+  Failed      // the lock cannot be had for another reason
 };
 
 // Lives as long as the program: the mutex is opened once and kept, and waited for and
@@ -41,7 +43,7 @@ class TBusLock {
     THold(const THold&) = delete;
     THold& operator=(const THold&) = delete;
     TBusAccess Access() const { return FAccess; }
-    bool MayRead() const { return FAccess == TBusAccess::Held || FAccess == TBusAccess::Unlocked; }
+    bool MayRead() const { return FAccess == TBusAccess::Held; }
 
    private:
     TBusLock& FLock;

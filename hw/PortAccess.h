@@ -10,6 +10,8 @@ enum class TReadingFault {
   PortsRefused,             // the port driver is not running
   Wow64,                    // 64-bit Windows: no 32-bit port driver can load
   BusHeld,                  // another monitor holds the sensor bus
+  BusNameTaken,             // another kind of object has the bus lock's name
+  BusLockFailed,            // the bus lock cannot be had for another reason
   DriverUnprotected,        // the driver lies where other users could replace it: not started
   RegistrationUnprotected,  // the driver registered before lies where others could replace it
   DeviceRefused,            // the driver runs, but its device refused our open

@@ -6,10 +6,8 @@
 TSensorReadings ReadSensors(IPortBus& ports, TBusLock& lock) {
   TSensorReadings readings;
   TBusLock::THold hold(lock);
-  if (!hold.MayRead()) {
-    readings.Skipped = true;
-    return readings;
-  }
+  readings.Bus = hold.Access();
+  if (!hold.MayRead()) return readings;
   try {
     readings.Cpu = ReadCPUTemp(ports);
     readings.CpuForTray = ReadCPUTemp(ports);

@@ -14,9 +14,10 @@ struct TSensorReadings {
   std::optional<int> Motherboard;
   // An access was refused: port access needs enabling again.
   bool Refused = false;
-  // The bus belongs to another monitor (it kept the lock past the wait, or its lock keeps us
-  // out): no chip port was touched.
-  bool Skipped = false;
+  // The bus lock could not be had (another monitor kept it past the wait, or its lock keeps
+  // us out, or the lock cannot be made): no chip port was touched.
+  TBusAccess Bus = TBusAccess::Held;
+  bool Skipped() const { return Bus != TBusAccess::Held; }
 };
 
 // Only a refused access is caught here; any other exception is a fault that goes on.

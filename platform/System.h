@@ -54,10 +54,19 @@ enum class TMutexSharing {
 
 // What became of a request for a named mutex.
 enum class TMutexOpening {
-  Created,  // made by this call, unowned
-  Existed,  // opened; someone had made it before
-  Refused,  // it exists, but its maker's rights keep us out, even for waiting and releasing
-  Failed    // it cannot be had at all (the name belongs to another kind of object, ...)
+  Created,      // made by this call, unowned
+  Existed,      // opened; someone had made it before
+  Refused,      // it exists, but its maker's rights keep us out, even for waiting and releasing
+  OtherObject,  // the name belongs to another kind of object (an event, a section, ...)
+  Failed        // it cannot be had for another reason
+};
+
+// What became of a request for a lock file.
+enum class TLockFileOpening {
+  Held,     // ours alone until its handle is closed
+  InUse,    // another process holds it open
+  Refused,  // we may neither make it in its folder nor open it
+  Failed    // it cannot be had for another reason (no such folder, ...)
 };
 
 // Whether a process runs with its full administrator rights, on a system that splits them
@@ -200,13 +209,22 @@ class ISystem {
   // WAIT_OBJECT_0 or WAIT_ABANDONED (the caller owns it now), WAIT_TIMEOUT or WAIT_FAILED.
   virtual std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) = 0;
   virtual bool ReleaseMutex(THandle handle) = 0;
+  // A lock file: made, or opened where it exists, for this process alone (shared with no
+  // other open), and deleted once its handle is closed, as it is when the process ends in any
+  // way. One made here has a list of its own that lets only the system and administrators
+  // at it. None unless Held; `opening` (may be null) tells what happened.
+  virtual THandle OpenLockFile(const std::string& path, TLockFileOpening* opening) = 0;
+
   // This process's identifier, as windows report their maker (IWindowing::GetWindowProcessId).
   virtual std::uint32_t CurrentProcessId() = 0;
+  // The account a process runs as (0: this one), as a SID in text ("S-1-5-21-..."); empty when
+  // it cannot be asked (no such process, or one of another account that keeps us out).
+  virtual std::string ProcessUserSid(std::uint32_t processId) = 0;
+  // Ends another process at once, without letting it run any more of its code; true when
+  // the system took the request. The process may take a moment to be gone.
+  virtual bool TerminateProcess(std::uint32_t processId) = 0;
   // The elevation of a process (0: this one).
   virtual TElevation ProcessElevation(std::uint32_t processId) = 0;
-  // The SID of the account a process runs as (0: this one), as text; empty when it cannot be
-  // asked.
-  virtual std::string ProcessUserSid(std::uint32_t processId) = 0;
   // Waits up to `milliseconds` for another process to end; true once it has (or is gone).
   virtual bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) = 0;
   // Lets that process bring its window to the foreground (a hand-over); only a process that

@@ -60,6 +60,7 @@ std::string TSimSystem::VersionInfo(const std::string& name) {
 void TSimSystem::Sleep(std::uint32_t milliseconds) {
   Slept += milliseconds;
   FClock.Advance(milliseconds);
+  if (WhileAsleep) WhileAsleep();
 }
 
 std::string TSimSystem::FullPath(const std::string& name) const {
@@ -127,13 +128,6 @@ bool TSimSystem::GetFileSecurity(const std::string& path, TFileSecurity& securit
   security.List = list != FFileLists.end() ? list->second : ProtectedList;
   security.Owner = owner != FOwners.end() ? owner->second : kAdministrators;
   return true;
-}
-
-std::string TSimSystem::ProcessUserSid(std::uint32_t processId) {
-  auto other = ProcessUsers.find(processId);
-  if (processId == 0 || processId == FWindows.ProcessId || other == ProcessUsers.end())
-    return AccountSid;
-  return other->second;
 }
 
 bool TSimSystem::Administrator() {
@@ -299,7 +293,11 @@ bool TSimSystem::CloseHandle(THandle handle) {
     if (mutex.Handles == 0 && mutex.Owner != TOwner::Other) FMutexes.erase(name);
     return true;
   }
-  if (it->second.Kind != TKind::Device) return false;
+  if (it->second.Kind == TKind::LockFile) {
+    FLockFiles.erase(it->second.Name);
+    RemoveFile(it->second.Name);
+  }
+  if (it->second.Kind != TKind::Device && it->second.Kind != TKind::LockFile) return false;
   FHandles.erase(it);
   return true;
 }
@@ -325,7 +323,7 @@ THandle TSimSystem::CreateMutex(const std::string& name, TMutexSharing sharing,
   ExpireOtherOwner(name);
   auto it = FMutexes.find(name);
   if (FOtherObjects.count(name)) {
-    result = TMutexOpening::Failed;
+    result = TMutexOpening::OtherObject;
   } else if (it != FMutexes.end() &&
              (it->second.Granted(true) & kWaitAndRelease) != kWaitAndRelease) {
     // Refused all rights, and then even those to wait and release.
@@ -452,8 +450,71 @@ TElevation TSimSystem::ProcessElevation(std::uint32_t processId) {
 
 bool TSimSystem::WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) {
   if (OnWaitForProcess) return OnWaitForProcess(processId, milliseconds);
+  if (!ProcessRuns(processId)) return true;
   Sleep(milliseconds);
-  for (HWnd window : FWindows.Windows())
-    if (FWindows.GetWindowProcessId(window) == processId) return false;
+  return !ProcessRuns(processId);
+}
+
+// ---- lock files --------------------------------------------------------------
+
+bool TSimSystem::MayUseLockFile(const std::string& path, bool administrator) {
+  // An existing file answers by its own list; a new one is made by the folder's leave to add
+  // a file.
+  TFileSecurity security;
+  if (FileExists(path)) {
+    return GetFileSecurity(path, security) &&
+           (GrantedBy(security.List, administrator) & (FILE_WRITE_DATA | DELETE)) ==
+               (FILE_WRITE_DATA | DELETE);
+  }
+  std::string folder = path.substr(0, path.rfind('\\'));
+  return GetFileSecurity(folder, security) &&
+         (GrantedBy(security.List, administrator) & FILE_WRITE_DATA);
+}
+
+THandle TSimSystem::OpenLockFile(const std::string& path, TLockFileOpening* opening) {
+  Calls.push_back("OpenLockFile(" + path + ")");
+  std::string key = Upper(FullPath(path));
+  TLockFileOpening result = TLockFileOpening::Held;
+  std::string folder = key.substr(0, key.rfind('\\'));
+  TFileSecurity ignored;
+  if (FLockFiles.count(key))
+    result = TLockFileOpening::InUse;
+  else if (!GetFileSecurity(folder, ignored))
+    result = TLockFileOpening::Failed;
+  else if (!MayUseLockFile(key, Administrator()))
+    result = TLockFileOpening::Refused;
+  if (opening) *opening = result;
+  if (result != TLockFileOpening::Held) return THandle::None;
+  MakeLockFile(key, true);
+  return SimHandle<THandle>(NewHandle(TKind::LockFile, key));
+}
+
+void TSimSystem::MakeLockFile(const std::string& key, bool ours) {
+  if (!FileExists(key)) {
+    AddFile(key);
+    SetAccessList(
+        key, {false,
+              {{true, 0x001F01FF, "S-1-5-18", false}, {true, 0x001F01FF, kAdministrators, false}}});
+  }
+  FLockFiles[key] = ours;
+}
+
+bool TSimSystem::HoldLockFile(const std::string& path, bool administrator) {
+  std::string key = Upper(FullPath(path));
+  if (FLockFiles.count(key) || !MayUseLockFile(key, administrator)) return false;
+  MakeLockFile(key, false);
   return true;
+}
+
+void TSimSystem::LetGoOfLockFile(const std::string& path) {
+  std::string key = Upper(FullPath(path));
+  auto it = FLockFiles.find(key);
+  if (it == FLockFiles.end() || it->second) return;
+  FLockFiles.erase(it);
+  RemoveFile(key);
+}
+
+bool TSimSystem::LockFileHeld(const std::string& path) const {
+  auto it = FLockFiles.find(Upper(FullPath(path)));
+  return it != FLockFiles.end() && it->second;
 }

@@ -55,12 +55,13 @@ class TSimSystem : public ISystem, public IFiles {
                       TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
   bool ReleaseMutex(THandle handle) override;
+  THandle OpenLockFile(const std::string& path, TLockFileOpening* opening) override;
   std::uint32_t CurrentProcessId() override { return FWindows.ProcessId; }
+  std::string ProcessUserSid(std::uint32_t processId) override;
+  bool TerminateProcess(std::uint32_t processId) override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   // By the window system's list of elevated processes, where the machine splits rights.
   TElevation ProcessElevation(std::uint32_t processId) override;
-  // AccountSid for this process, ProcessUsers' entry (or AccountSid) for another.
-  std::string ProcessUserSid(std::uint32_t processId) override;
   // Runs OnWaitForProcess, where a test plays the other process; without one the time passes
   // and the process has ended when none of its windows is left.
   bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
@@ -68,6 +69,8 @@ class TSimSystem : public ISystem, public IFiles {
   // ---- the machine -------------------------------------------------------
   // Virtual milliseconds the program's thread has slept, in all.
   std::uint64_t Slept = 0;
+  // What other processes do while the program's thread sleeps: called after each Sleep.
+  std::function<void()> WhileAsleep;
   std::string ExePath = "C:\\Program Files\\Kelvane\\kelvane.exe";
   std::string CurrentDirectory = "C:\\Program Files\\Kelvane";
   std::uint16_t Selector = 0x001B;
@@ -105,9 +108,8 @@ class TSimSystem : public ISystem, public IFiles {
   // Drive roots (D:\) and the kind of drive they are; C:\ is a fixed disk, a share
   // (\\server\share\) a network one, and any other root no drive.
   std::map<std::string, TDriveType> Drives;
-  // The account this program runs as, and those of other processes where they differ.
+  // The account this program runs as.
   std::string AccountSid = "S-1-5-21-1180699209-877415012-3182924384-1004";
-  std::map<std::uint32_t, std::string> ProcessUsers;
   // The caller may not create services (no administrator rights).
   bool ManagerRefused = false;
   // The process has administrator rights in full: not refused the manager, and elevated where
@@ -161,12 +163,33 @@ class TSimSystem : public ISystem, public IFiles {
   bool MutexSharedWithEveryone(const std::string& name) const;
   TMutexRights MutexRights(const std::string& name) const;
   // Another kind of object (an event, a section) has the name, so no mutex can be made with
-  // it; FreeName ends that object.
+  // it (OtherObject); FreeName ends that object.
   void OccupyName(const std::string& name) { FOtherObjects.insert(name); }
   void FreeName(const std::string& name) { FOtherObjects.erase(name); }
   std::function<bool(std::uint32_t processId, std::uint32_t milliseconds)> OnWaitForProcess;
   // The process the last AllowSetForegroundWindow named.
   std::optional<std::uint32_t> ForegroundAllowedTo;
+
+  // ---- lock files --------------------------------------------------------
+  // Another process makes or opens the lock file as the program does and keeps it open until
+  // LetGoOfLockFile. False when it may not: the file is open already, or the folder's list
+  // keeps it from making the file (as it keeps out a user without full administrator rights
+  // from a protected folder), or the file's list keeps it from opening it.
+  bool HoldLockFile(const std::string& path, bool administrator = false);
+  void LetGoOfLockFile(const std::string& path);
+  // The program (this process) holds it open.
+  bool LockFileHeld(const std::string& path) const;
+
+  // ---- processes (SimProcesses.cpp) -------------------------------------
+  // The account each process runs as, by identifier; one not named runs as AccountSid.
+  std::map<std::uint32_t, std::string> ProcessUsers;
+  // Processes that run without windows of their own (those with windows run anyway).
+  std::set<std::uint32_t> OtherProcesses;
+  bool ProcessRuns(std::uint32_t processId) const;
+  // Plays TerminateProcess's end of another process; without one, the process and its
+  // windows are gone at once, without a message, as a process ended so runs no more code.
+  std::function<bool(std::uint32_t processId)> OnTerminateProcess;
+  std::vector<std::uint32_t> TerminatedProcesses;
 
   // ---- message boxes -----------------------------------------------------
   struct TMessageBoxRecord {
@@ -188,7 +211,7 @@ class TSimSystem : public ISystem, public IFiles {
   int OpenBoxes() const { return FOpenBoxes; }
 
  private:
-  enum class TKind { Manager, Service, Device, Mutex };
+  enum class TKind { Manager, Service, Device, Mutex, LockFile };
   enum class TOwner { None, Program, Other };
   struct TMutex {
     int Handles = 0;  // the program's open handles
@@ -231,6 +254,11 @@ class TSimSystem : public ISystem, public IFiles {
   std::map<TSimId, THandleInfo> FHandles;
   std::map<std::string, TMutex> FMutexes;
   std::set<std::string> FOtherObjects;
+  // Open lock files, by upper-cased full path: true when the program holds it, false another.
+  std::map<std::string, bool> FLockFiles;
+  // May a process (an administrator's or not) make the file in its folder or open it?
+  bool MayUseLockFile(const std::string& path, bool administrator);
+  void MakeLockFile(const std::string& key, bool ours);
   TSimId FNextHandle = 0x100;
   int FOpenBoxes = 0;
 };

@@ -52,6 +52,19 @@ void TSimWindowing::DestroyWindow(HWnd window) {
   if (FFocus == window) FFocus = HWnd::None;
 }
 
+void TSimWindowing::EndProcess(std::uint32_t process) {
+  std::erase_if(FWindows, [&](const auto& entry) {
+    if (entry.second.Process != process) return false;
+    HWnd window = entry.first;
+    std::erase_if(FTimers, [&](const TTimer& t) { return t.Window == window; });
+    std::erase_if(FQueue, [&](const TMsg& m) { return m.Window == window; });
+    FChildren.erase(window);
+    if (FForeground == window) FForeground = HWnd::None;
+    if (FFocus == window) FFocus = HWnd::None;
+    return true;
+  });
+}
+
 const TSimWindowing::TWindow* TSimWindowing::Find(HWnd window) const {
   auto it = FWindows.find(window);
   return it == FWindows.end() ? nullptr : &it->second;

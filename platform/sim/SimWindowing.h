@@ -87,6 +87,9 @@ class TSimWindowing : public IWindowing {
   // Processes running with more rights than others: what a process with fewer posts to their
   // windows (from WM_USER on) is dropped, unless the receiving process let that message in.
   std::set<std::uint32_t> ElevatedProcesses;
+  // The process is gone: its windows, timers and queued messages with it, without a message
+  // (it runs no more code).
+  void EndProcess(std::uint32_t process);
 
   // ---- what a user does --------------------------------------------------
   void ClickButton(HWnd button);

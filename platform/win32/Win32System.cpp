@@ -362,6 +362,8 @@ THandle TWin32System::CreateMutex(const std::string& name, TMutexSharing sharing
       result = error == ERROR_ALREADY_EXISTS ? TMutexOpening::Existed : TMutexOpening::Created;
       break;
     }
+    // Another kind of object under the name answers the create or the open so.
+    if (error == ERROR_INVALID_HANDLE) result = TMutexOpening::OtherObject;
     // Creation asks for every right; a maker that gave others less may still let us wait.
     if (error != ERROR_ACCESS_DENIED) break;
     handle = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
@@ -370,6 +372,8 @@ THandle TWin32System::CreateMutex(const std::string& name, TMutexSharing sharing
       result = TMutexOpening::Existed;
     else if (error == ERROR_ACCESS_DENIED)
       result = TMutexOpening::Refused;
+    else if (error == ERROR_INVALID_HANDLE)
+      result = TMutexOpening::OtherObject;
     if (error != ERROR_FILE_NOT_FOUND) break;
   }
   if (opening) *opening = result;
@@ -386,47 +390,6 @@ std::uint32_t TWin32System::CurrentProcessId() { return GetCurrentProcessId(); }
 
 bool TWin32System::AllowSetForegroundWindow(std::uint32_t processId) {
   return ::AllowSetForegroundWindow(processId) != 0;
-}
-
-TElevation TWin32System::ProcessElevation(std::uint32_t processId) {
-  // The limited query right is what one process may always ask of another of its user, and
-  // all Windows XP lacks: there the open, or the token question after it, fails.
-  constexpr DWORD kQueryLimitedInformation = 0x1000;
-  constexpr int kTokenElevation = 20;
-  HANDLE process = processId == 0 ? GetCurrentProcess()
-                                  : OpenProcess(kQueryLimitedInformation, FALSE, processId);
-  if (!process) return TElevation::Unknown;
-  TElevation elevation = TElevation::Unknown;
-  HANDLE token = nullptr;
-  if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
-    DWORD elevated = 0;
-    DWORD length = 0;
-    if (GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevation), &elevated,
-                            sizeof elevated, &length))
-      elevation = elevated ? TElevation::Elevated : TElevation::NotElevated;
-    ::CloseHandle(token);
-  }
-  if (processId != 0) ::CloseHandle(process);
-  return elevation;
-}
-
-std::string TWin32System::ProcessUserSid(std::uint32_t processId) {
-  constexpr DWORD kQueryLimitedInformation = 0x1000;
-  HANDLE process = processId == 0 ? GetCurrentProcess()
-                                  : OpenProcess(kQueryLimitedInformation, FALSE, processId);
-  if (!process) return {};
-  std::string sid;
-  HANDLE token = nullptr;
-  if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
-    DWORD length = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &length);
-    std::vector<std::uint64_t> buffer(length / sizeof(std::uint64_t) + 1);  // aligned
-    if (length && GetTokenInformation(token, TokenUser, buffer.data(), length, &length))
-      sid = SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
-    ::CloseHandle(token);
-  }
-  if (processId != 0) ::CloseHandle(process);
-  return sid;
 }
 
 bool TWin32System::WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) {

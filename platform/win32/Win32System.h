@@ -40,10 +40,12 @@ class TWin32System : public ISystem {
                       TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;
   bool ReleaseMutex(THandle handle) override;
+  THandle OpenLockFile(const std::string& path, TLockFileOpening* opening) override;
   std::uint32_t CurrentProcessId() override;
+  std::string ProcessUserSid(std::uint32_t processId) override;
+  bool TerminateProcess(std::uint32_t processId) override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   TElevation ProcessElevation(std::uint32_t processId) override;
-  std::string ProcessUserSid(std::uint32_t processId) override;
   bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
 
  private:

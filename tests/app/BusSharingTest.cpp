@@ -112,6 +112,30 @@ TEST(BusSharing, ALockThatKeepsUsOutLeavesTheChipAloneUntilItsOwnerEnds) {
   EXPECT_TRUE(program.Sim.System.MutexSharedWithEveryone(kBusMutexName));
 }
 
+// An event under the bus lock's name makes every monitor's create fail: any that then read
+// without the lock would collide. The chip is left alone as when another monitor holds it, so
+// from the third refresh without a reading the fan is boosted, and the tip says why; once the
+// event is gone the readings come back. (Wine has such names too; the e2e test shows it.)
+TEST(BusSharing, AnEventUnderTheLocksNameBoostsTheFanAndTheTipSaysWhy) {
+  TSimProgram program;
+  program.Sim.Chip.SetTemperatures(50, 30);
+  program.Sim.System.OccupyName(kBusMutexName);
+  TForm1& form = program.Start();
+  program.RunFor(3 * 5000);
+  const auto& log = program.Sim.Chip.Log();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(), ChipPort), 0);
+  EXPECT_EQ(program.FanWrites().back(), kBoosted);
+  EXPECT_TRUE(form.Boosted());
+  EXPECT_EQ(program.EntryTip(),
+            "CPU: no reading\nMotherboard: no reading\nFan boost: on (no reading)\n"
+            "No readings: another object has the bus lock's name");
+  EXPECT_EQ(program.Sim.System.Boxes.size(), 0u);
+  program.Sim.System.FreeName(kBusMutexName);
+  program.RunFor(5000);
+  EXPECT_EQ(program.EntryTip(), "CPU: 50\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: off");
+  EXPECT_EQ(program.FanWrites().back(), kNormal);
+}
+
 // The bus mutex is opened once: one handle through an hour of refreshes, none once the
 // program has ended.
 TEST(BusSharing, OneHandleOfTheBusMutexForTheProgramLife) {

@@ -86,3 +86,27 @@ TEST(ModalBoxes, ClicksDuringAFailingShowGiveOneBoxAtATime) {
   program.RunFor(0);
   EXPECT_EQ(program.Sim.System.Boxes.size(), 2u);
 }
+
+// Faults reported while the report's box is open: repeats of its message are dropped, a
+// different one (once, however often it comes) is shown when the box closes, then the next.
+TEST(ModalBoxes, ADifferentFaultDuringTheReportIsShownAfterIt) {
+  TSimProgram program;
+  program.Start();
+  TApplication& application = *program.Application();
+  program.Sim.System.OnMessageBox = [&](const TSimSystem::TMessageBoxRecord& box) {
+    if (program.Sim.System.Boxes.size() == 1) {
+      for (const char* message :
+           {"Port fault", "Registry fault", "Port fault", "Registry fault", "Tray fault"})
+        application.ShowException(message);
+      EXPECT_EQ(box.Text, "Port fault.");
+    }
+    return TSimSystem::TAnswer{IDOK, 1000};
+  };
+  application.ShowException("Port fault");
+  std::vector<std::string> texts;
+  for (const auto& box : program.Sim.System.Boxes) texts.push_back(box.Text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Port fault.", "Registry fault.", "Tray fault."}));
+  EXPECT_EQ(program.Sim.System.OpenBoxes(), 0);
+  application.ShowException("Port fault");
+  EXPECT_EQ(program.Sim.System.Boxes.size(), 4u) << "shown again once no box is open";
+}

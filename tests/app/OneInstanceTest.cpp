@@ -1,6 +1,8 @@
 // One controller per machine: programs started one after the other on one simulated session
 // (one window system, one namespace of named objects), each later one as a process of its
-// own, and starts beside a copy that runs in another log-on session.
+// own, starts beside a copy that runs in another log-on session, squats of the locks, and the
+// take-over from a copy without full rights. Wine has no elevation, keeps no other user out
+// and runs every process as one account: only the simulated machine decides these cases.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +12,9 @@
 #include "platform/sim/SimPlatform.h"
 
 namespace {
+const char kLockFile[] = "C:\\Program Files\\Kelvane\\Kelvane.lock";
+const char kOtherUser[] = "S-1-5-21-1004336348-1177238915-682003330-1002";
+
 struct OneInstance : ::testing::Test {
   OneInstance() {
     Sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
@@ -102,25 +107,28 @@ TEST_F(OneInstance, HandOverDuringTheFirstStartUpShowsTheWindowWhenItEnds) {
   EXPECT_FALSE(first.Form()->Visible()) << "the request is used once";
 }
 
-// The running copy is in another log-on session: its machine-wide lock is there, its
-// session's is not. Whether that lock may be opened or keeps us out, the later start shows
-// one box and ends, touching nothing else; a copy of this session that keeps us out of both
-// is handed over to instead.
-TEST_F(OneInstance, StartBesideACopyInAnotherSessionSaysSoOnceAndEnds) {
+// The lock file is held by an administrator's process while this session's mutex is absent:
+// the copy runs in another session. Where this session's mutex is held too (a copy still
+// starting, or a program that took the name) but no window comes, the start cannot tell who
+// holds the lock, and says so after waiting for one. Either way one box, nothing else touched.
+TEST_F(OneInstance, StartBesideAHolderWithoutAWindowHereSaysWhyOnceAndEnds) {
   struct TCase {
     const char* Name;
-    bool KeepsUsOut;
-    bool SameSession;
+    bool SessionHeld;
+    bool SessionKeepsUsOut;
+    const char* Text;
+    std::uint64_t Waited;
   };
-  const TCase cases[] = {{"another session", false, false},
-                         {"another session, locked to us", true, false},
-                         {"this session, another user's", true, true}};
+  const TCase cases[] = {
+      {"another session", false, false, "Kelvane already controls the fan in another session.", 0},
+      {"this session, no window", true, false, kHolderUnknownText, kRunningWindowWaitMs},
+      {"this session, another user's", true, true, kHolderUnknownText, kRunningWindowWaitMs}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TSimPlatform sim;
     sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
-    sim.System.HoldMutex(kControllerMutexName, {}, c.KeepsUsOut);
-    if (c.SameSession) sim.System.HoldMutex(kSessionMutexName, {}, c.KeepsUsOut);
+    ASSERT_TRUE(sim.System.HoldLockFile(kLockFile, true));
+    if (c.SessionHeld) sim.System.HoldMutex(kSessionMutexName, {}, c.SessionKeepsUsOut);
     TProgram program(sim.Platform());
     EXPECT_FALSE(program.Start());
     EXPECT_EQ(program.Application(), nullptr);
@@ -129,15 +137,53 @@ TEST_F(OneInstance, StartBesideACopyInAnotherSessionSaysSoOnceAndEnds) {
     EXPECT_TRUE(sim.Shell.Requests.empty());
     EXPECT_EQ(sim.Windows.WindowCount(), 0u);
     EXPECT_EQ(sim.System.OpenHandleCount(), 0u);
-    if (c.SameSession) {
-      EXPECT_TRUE(sim.System.Boxes.empty());
-      continue;
-    }
     ASSERT_EQ(sim.System.Boxes.size(), 1u);
-    EXPECT_EQ(sim.System.Boxes[0].Text, "Kelvane already controls the fan in another session.");
+    EXPECT_EQ(sim.System.Boxes[0].Text, c.Text);
+    EXPECT_EQ(sim.System.Boxes[0].OpenedAt, c.Waited);
     EXPECT_EQ(sim.System.Boxes[0].Caption, "Kelvane");
     EXPECT_EQ(sim.System.Boxes[0].Flags, MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(sim.System.Boxes[0].Owner, HWnd::None);
+  }
+}
+
+// Nobody but an administrator can take the machine's lock first: an object of the name the
+// lock once had, another user's attempt at the lock file, a lock file held by anyone in a
+// folder that users may change (where it proves nothing, so it is not used), or a program of
+// the desktop user holding the session's mutex: each start still reads and drives the fan.
+TEST_F(OneInstance, SquatsOfTheLocksDoNotStopAStart) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TSimSystem&)> Squat;
+  };
+  const TCase cases[] = {
+      {"the old name, kept from us",
+       [](TSimSystem& s) {
+         EXPECT_TRUE(s.HoldMutex("Global\\Kelvane.Controller", {}, true, true));
+         EXPECT_FALSE(s.HoldLockFile(kLockFile)) << "a standard user may not make it";
+       }},
+      {"a folder users may change",
+       [](TSimSystem& s) {
+         s.SetAccessList("C:\\Program Files\\Kelvane",
+                         {false, {{true, 0x001F01FF, "S-1-5-32-545", false}}});
+         EXPECT_TRUE(s.HoldLockFile(kLockFile));
+       }},
+      {"the session's mutex, no window", [](TSimSystem& s) { s.HoldMutex(kSessionMutexName); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TSimPlatform sim;
+    sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
+    sim.Chip.SetTemperatures(70, 30);
+    sim.System.PortsGranted = true;  // whatever the folder, the driver runs already
+    sim.System.SplitRights = true;
+    sim.Windows.ElevatedProcesses = {1};
+    c.Squat(sim.System);
+    TProgram program(sim.Platform());
+    ASSERT_TRUE(program.Start());
+    EXPECT_TRUE(sim.System.Boxes.empty());
+    EXPECT_EQ(program.Form()->TextTrayIcon1->Hint(),
+              "CPU: 70\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on");
+    EXPECT_EQ(sim.Shell.Entries.size(), 1u);
   }
 }
 
@@ -162,7 +208,7 @@ TEST_F(OneInstance, EveryLaterStartHandsOverWhileTheFirstRuns) {
   Sim.RunFor(0);
   EXPECT_TRUE(first.Form()->Visible());  // three requests show it, none hides it
   // The first's own locks, and nothing left by the later starts.
-  EXPECT_EQ(Sim.System.MutexHandleCount(kControllerMutexName), 1);
+  EXPECT_TRUE(Sim.System.LockFileHeld(kLockFile));
   EXPECT_EQ(Sim.System.MutexHandleCount(kSessionMutexName), 1);
 }
 
@@ -175,15 +221,15 @@ TEST_F(OneInstance, AfterTheFirstEndsTheNextStartRuns) {
     EXPECT_TRUE(first.Application()->Terminated());
   }
   EXPECT_EQ(Sim.System.OpenHandleCount(), 0u);
-  EXPECT_FALSE(Sim.System.MutexExists(kControllerMutexName));
+  EXPECT_FALSE(Sim.System.FileExists(kLockFile)) << "gone with its holder";
   EXPECT_FALSE(Sim.System.MutexExists(kSessionMutexName));
   TProgram next(Sim.Platform());
   EXPECT_TRUE(next.Start());
   EXPECT_NE(next.Form(), nullptr);
 }
 
-// Two starts in one session at once, in every order of their requests: one controls the fan
-// and the other hands over to it; neither takes the other for a copy in another session.
+// Two starts in one session at once, in every order of their requests: one holds the machine's
+// lock and the other hands over to it; neither takes the other for a copy in another session.
 TEST(OneInstanceRace, TwoStartsAtOnceLeaveOneController) {
   for (unsigned order = 0; order < 64; ++order) {
     SCOPED_TRACE(order);
@@ -200,8 +246,10 @@ TEST(OneInstanceRace, TwoStartsAtOnceLeaveOneController) {
         firstGoesOn = first.Step();
       }
     }
-    std::multiset<TInstanceRole> roles{first.Role(), second.Role()};
-    EXPECT_EQ(roles, (std::multiset{TInstanceRole::First, TInstanceRole::SameSession}));
+    std::multiset<TMachineLock> machine{first.Machine(), second.Machine()};
+    EXPECT_EQ(machine, (std::multiset{TMachineLock::Held, TMachineLock::InUse}));
+    TInstanceLock& loser = first.Machine() == TMachineLock::InUse ? first : second;
+    EXPECT_EQ(loser.Role(), TInstanceRole::SameSession);
   }
 }
 
@@ -247,4 +295,76 @@ TEST_F(OneInstance, ElevatedStartTakesOverFromAnUnelevatedCopy) {
   Sim.Windows.ElevatedProcesses.insert(4);
   EXPECT_FALSE(StartAnother(4));
   EXPECT_NE(elevated.Form(), nullptr);
+}
+
+// The copy at log-on is busy (in a box of its own, say) and does not take the close request:
+// after 15 s it is ended, keeping the thresholds it saved last, and the elevated copy reads.
+TEST_F(OneInstance, TakeOverEndsACopyThatDoesNotAnswerAndReads) {
+  Sim.System.SplitRights = true;
+  TProgram atLogOn(Sim.Platform());
+  ASSERT_TRUE(atLogOn.Start());
+  TForm1& old = *atLogOn.Form();
+  old.Show();
+  Sim.Windows.ClickUpDown(old.udBoostOnTemp->Handle(), true);  // 66, not saved yet
+  // Nothing pumps the old copy's queue meanwhile: it never takes the request, and the
+  // system's end of it (the simulated machine's own) runs none of its code, so no close query
+  // saves. Its object goes with the test.
+  Sim.Windows.ElevatedProcesses = {2};
+  Sim.Windows.ProcessId = 2;
+  const std::uint64_t start = Sim.Clock.Now();
+  TProgram elevated(Sim.Platform());
+  ASSERT_TRUE(elevated.Start());
+  EXPECT_EQ(Sim.System.TerminatedProcesses, std::vector<std::uint32_t>{1});
+  EXPECT_FALSE(Sim.System.ProcessRuns(1));
+  EXPECT_GE(Sim.Clock.Now() - start, kCloseWaitMs);
+  EXPECT_NE(Sim.Registry.GetDword(HKEY_CURRENT_USER, "Software\\Kelvane\\Form1",
+                                  "udBoostOnTemp_Position"),
+            66u);
+  EXPECT_EQ(elevated.Form()->TextTrayIcon1->Hint(),
+            "CPU: 47\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: off");
+  EXPECT_TRUE(Sim.System.LockFileHeld(kLockFile));
+}
+
+// An administrator starts Kelvane with an account of their own beside the desktop user's
+// copy without full rights: that copy is not the administrator's to close. It is shown, and
+// the new start ends.
+TEST_F(OneInstance, AnotherAccountsElevatedStartDoesNotCloseTheDesktopUsersCopy) {
+  Sim.System.SplitRights = true;
+  TProgram desktop(Sim.Platform());
+  ASSERT_TRUE(desktop.Start());
+  Sim.System.ProcessUsers[2] = kOtherUser;
+  Sim.Windows.ElevatedProcesses = {2};
+  Sim.Windows.Recording = true;
+  EXPECT_FALSE(StartAnother(2));
+  Sim.RunFor(0);
+  EXPECT_FALSE(desktop.Application()->Terminated());
+  EXPECT_TRUE(desktop.Form()->Visible());
+  EXPECT_TRUE(Sim.System.TerminatedProcesses.empty());
+  for (const TMsg& m : Sim.Windows.Delivered) EXPECT_NE(m.Message, WM_CLOSE);
+  EXPECT_FALSE(Sim.System.FileExists(kLockFile)) << "let go with the start that ended";
+}
+
+// The first start holds both locks but has made no window yet: the second waits for it,
+// then hands over, instead of ending silently.
+TEST_F(OneInstance, SecondStartWhileTheFirstHasNoWindowYetHandsOver) {
+  ASSERT_TRUE(Sim.System.HoldLockFile(kLockFile, true));
+  Sim.System.HoldMutex(kSessionMutexName);
+  std::unique_ptr<TProgram> first;
+  Sim.System.WhileAsleep = [&] {
+    if (Sim.Clock.Now() < 2000 || first) return;
+    // The first start's own lock taking was the held pair; its window comes now.
+    Sim.System.LetGoOfLockFile(kLockFile);
+    Sim.System.ReleaseHeldMutex(kSessionMutexName);
+    Sim.Windows.ProcessId = 1;
+    first = std::make_unique<TProgram>(Sim.Platform());
+    EXPECT_TRUE(first->Start());
+    Sim.Windows.ProcessId = 2;
+  };
+  EXPECT_FALSE(StartAnother(2));
+  ASSERT_NE(first, nullptr);
+  EXPECT_LT(Sim.Clock.Now(), 2000 + kRunningWindowPollMs + 1);
+  EXPECT_TRUE(Sim.System.Boxes.empty());
+  Sim.System.WhileAsleep = nullptr;
+  Sim.RunFor(0);
+  EXPECT_TRUE(first->Form()->Visible());
 }

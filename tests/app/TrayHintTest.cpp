@@ -27,6 +27,12 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
       {{50, 30, TFanLine::BoostedBlind, TReadingFault::BusHeld},
        "CPU: 50\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on (no reading)\n"
        "No readings: the sensor bus is held by another monitor"},
+      {{50, 30, TFanLine::BoostedBlind, TReadingFault::BusNameTaken},
+       "CPU: 50\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on (no reading)\n"
+       "No readings: another object has the bus lock's name"},
+      {{{}, {}, TFanLine::BoostedBlind, TReadingFault::BusLockFailed},
+       "CPU: no reading\nMotherboard: no reading\nFan boost: on (no reading)\n"
+       "No readings: the sensor bus lock cannot be opened"},
       {{{}, {}, TFanLine::Unknown, TReadingFault::DriverUnprotected},
        "CPU: no reading\nMotherboard: no reading\nFan boost: unknown\n"
        "Other users can replace giveio.sys: use Kelvane's setup"},

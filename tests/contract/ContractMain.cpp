@@ -39,6 +39,10 @@ class TCounts : public testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == kContractChildArgument) {
+    ContractPlatform().System.Sleep(30000);  // a process for the cases to end
+    return 0;
+  }
   testing::InitGoogleTest(&argc, argv);
   auto* counts = new TCounts;  // the listener list owns it
   testing::UnitTest::GetInstance()->listeners().Append(counts);

@@ -66,6 +66,16 @@ bool ContractMakeFolder(const std::string& path);
 bool ContractMakeFile(const std::string& path);
 void ContractRemove(const std::string& path);
 
+// Another process of this account that runs until it is ended (at most half a minute).
+class TForeignProcess {
+ public:
+  virtual ~TForeignProcess() = default;
+  virtual std::uint32_t Id() const = 0;
+};
+std::unique_ptr<TForeignProcess> ContractOtherProcess();
+// The argument that makes the contract's executable such a process.
+inline constexpr char kContractChildArgument[] = "--contract-child";
+
 // ---- windows used by the cases ---------------------------------------------------------
 
 // A window procedure that records what reaches it and leaves the rest to the system.

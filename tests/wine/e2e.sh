@@ -132,6 +132,7 @@ section demo && source "$ROOT/tests/wine/e2e-demo.sh"
 section settings && source "$ROOT/tests/wine/e2e-settings.sh"
 section repaint-tray && source "$ROOT/tests/wine/e2e-repaint-tray.sh"
 section bus-and-instance && source "$ROOT/tests/wine/e2e-bus-and-instance.sh"
+section locks && source "$ROOT/tests/wine/e2e-locks.sh"
 section footprint && source "$ROOT/tests/wine/e2e-footprint.sh"
 section setup && source "$ROOT/tests/wine/e2e-setup.sh"
 

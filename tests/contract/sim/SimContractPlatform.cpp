@@ -59,3 +59,17 @@ bool ContractMakeFile(const std::string& path) {
   return true;
 }
 void ContractRemove(const std::string& path) { Machine().System.RemoveFile(path); }
+
+namespace {
+class TSimProcess : public TForeignProcess {
+ public:
+  TSimProcess() { Machine().System.OtherProcesses.insert(FId); }
+  ~TSimProcess() override { Machine().System.OtherProcesses.erase(FId); }
+  std::uint32_t Id() const override { return FId; }
+
+ private:
+  std::uint32_t FId = 4242;
+};
+}  // namespace
+
+std::unique_ptr<TForeignProcess> ContractOtherProcess() { return std::make_unique<TSimProcess>(); }

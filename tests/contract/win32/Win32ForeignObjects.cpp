@@ -64,3 +64,38 @@ std::uint32_t ContractMutexRightsForEveryone(const std::string& name) {
   if (granted & GENERIC_ALL) granted = (granted & ~GENERIC_ALL) | MUTEX_ALL_ACCESS;
   return granted;
 }
+
+namespace {
+class TWin32Process : public TForeignProcess {
+ public:
+  TWin32Process() {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string command = std::string("\"") + path + "\" " + kContractChildArgument;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessA(path, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &info)) {
+      FId = info.dwProcessId;
+      FProcess = info.hProcess;  // kept, so its identifier is not another's while the case runs
+      CloseHandle(info.hThread);
+    }
+    EXPECT_NE(FId, 0u) << "the other process could not be started";
+  }
+  ~TWin32Process() override {
+    if (!FProcess) return;
+    TerminateProcess(FProcess, 0);
+    CloseHandle(FProcess);
+  }
+  std::uint32_t Id() const override { return FId; }
+
+ private:
+  std::uint32_t FId = 0;
+  HANDLE FProcess = nullptr;
+};
+}  // namespace
+
+std::unique_ptr<TForeignProcess> ContractOtherProcess() {
+  return std::make_unique<TWin32Process>();
+}

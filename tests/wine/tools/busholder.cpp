@@ -6,6 +6,8 @@
 //     ends      ends the process still holding it (the mutex is left abandoned)
 //     keepsout  makes the mutex with rights for nobody else, as a monitor running as a
 //               service may (nobody else can open it while this process has it)
+//     event     makes an event of that name instead, so no mutex can have it
+//     file      opens the file NAME unshared instead, as a holder of a lock file does
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,13 +24,27 @@ int main(int argc, char** argv) {
       !ConvertStringSecurityDescriptorToSecurityDescriptorA(
           "D:P", SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr))
     return 4;
+  DWORD milliseconds = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+  if (std::strcmp(how, "event") == 0 || std::strcmp(how, "file") == 0) {
+    HANDLE other = std::strcmp(how, "event") == 0
+                       ? CreateEventA(nullptr, TRUE, FALSE, argv[1])
+                       : CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                     OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (!other || other == INVALID_HANDLE_VALUE) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(milliseconds);
+    CloseHandle(other);
+    std::printf("released\n");
+    return 0;
+  }
   HANDLE mutex = CreateMutexA(&attributes, FALSE, argv[1]);
   if (!mutex) return 1;
   DWORD result = WaitForSingleObject(mutex, 10000);
   if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) return 2;
   std::printf("held\n");
   std::fflush(stdout);
-  Sleep(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+  Sleep(milliseconds);
   if (std::strcmp(how, "ends") == 0) {
     std::printf("ended holding it\n");
     std::fflush(stdout);
