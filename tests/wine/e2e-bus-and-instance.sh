@@ -1,6 +1,7 @@
 # The demo beside another hardware monitor that holds the chip's bus lock (and ends holding
 # it, or keeps us out of it), and second starts of either executable while it runs. Sourced
-# by e2e.sh after e2e-demo.sh (check, probe, wait_for, start_demo, tray_geometry, visible, form_value and the session are set up there).
+# by e2e.sh after e2e-demo.sh (check, probe, wait_for, start_demo, tray_geometry, visible,
+# form_value and the session are set up there).
 
 BUS_MUTEX='Global\Access_ISABUS.HTP.Method'
 tray_icons() { tray_icon_ids | wc -l; }
