@@ -53,9 +53,8 @@ TPropertyTable& TPropertyTable::Instance() {
   return *table;
 }
 
-void TPropertyTable::AddClass(std::function<bool(TObject&)> matches,
-                              std::vector<TPropInfo> properties) {
-  FClasses.push_back({std::move(matches), std::move(properties)});
+void TPropertyTable::AddClass(bool (*matches)(TObject&), std::vector<TPropInfo> properties) {
+  FClasses.push_back({matches, std::move(properties)});
 }
 
 void TPropertyTable::RegisterIdents(const std::string& typeName,
