@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Windowing.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -116,6 +117,20 @@ TWin32Windowing::TWin32Windowing() : FLast(std::make_unique<TLastMessage>()) {
                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                          DEFAULT_PITCH, "MS Sans Serif"));
 }
+
+namespace {
+// A window's entry in a list by window; the list's end when it has none.
+template <class List>
+auto Entry(List& list, HWnd window) {
+  return std::ranges::find(list, window, &List::value_type::first);
+}
+// A window's place in a list by window, made empty when it has none.
+template <class List>
+auto& Slot(List& list, HWnd window) {
+  auto it = Entry(list, window);
+  return it != list.end() ? it->second : list.emplace_back(window, nullptr).second;
+}
+}  // namespace
 
 TWin32Windowing::~TWin32Windowing() {
   // Windows that outlive this object get their own procedures back.
@@ -283,7 +298,7 @@ std::uint32_t TWin32Windowing::GetWindowProcessId(HWnd window) {
 }
 
 TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacement) {
-  std::unique_ptr<TChain>& chain = FChains[window];
+  std::unique_ptr<TChain>& chain = Slot(FChains, window);
   if (!chain) {
     chain = std::make_unique<TChain>();
     SetPropA(ToWin32(window), kChainProperty, chain.get());
@@ -296,7 +311,7 @@ TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacemen
 }
 
 void TWin32Windowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
-  auto it = FChains.find(window);
+  auto it = Entry(FChains, window);
   if (it == FChains.end()) return;
   auto& entries = it->second->Entries;
   auto* gone = reinterpret_cast<TChain::TEntry*>(previous);
@@ -316,7 +331,7 @@ std::intptr_t TWin32Windowing::CallWindowProc(TWndProcRef previous, HWnd window,
                                               std::intptr_t lParam) {
   auto* own = reinterpret_cast<TChain::TEntry*>(previous);
   if (own && own->Before) return own->Before->Proc->WindowProc(window, message, wParam, lParam);
-  auto it = FChains.find(window);
+  auto it = Entry(FChains, window);
   WNDPROC original = it != FChains.end() ? it->second->Original : nullptr;
   if (!original) return DefWindowProcA(ToWin32(window), message, wParam, lParam);
   return CallWindowProcA(original, ToWin32(window), message, wParam, lParam);
@@ -382,7 +397,7 @@ void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect, bool erase)
 }
 
 HDc TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
-  auto& paint = FPaints[window];
+  auto& paint = Slot(FPaints, window);
   paint = std::make_unique<TPaint>();
   HDC dc = ::BeginPaint(ToWin32(window), &paint->Ps);
   paintRect = FromRect(paint->Ps.rcPaint);
@@ -395,7 +410,7 @@ HDc TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
 }
 
 void TWin32Windowing::EndPaint(HWnd window) {
-  auto it = FPaints.find(window);
+  auto it = Entry(FPaints, window);
   if (it == FPaints.end()) return;
   ::EndPaint(ToWin32(window), &it->second->Ps);
   FPaints.erase(it);
