@@ -45,11 +45,13 @@ void RegisterFramework(TPropertyTable& table) {
 }  // namespace
 
 TPropertyTable& TPropertyTable::Instance() {
-  static TPropertyTable* table = [] {
-    auto* t = new TPropertyTable;
-    RegisterFramework(*t);
-    return t;
-  }();
+  // Made at the first use, on the program's one thread: a plain check serves, and the
+  // runtime's guard for statics made at run time is not linked.
+  static TPropertyTable* table = nullptr;
+  if (!table) {
+    table = new TPropertyTable;
+    RegisterFramework(*table);
+  }
   return *table;
 }
 

@@ -280,8 +280,9 @@ std::uint32_t TWin32Windowing::RegisterWindowMessage(const std::string& name) {
 
 bool TWin32Windowing::ChangeWindowMessageFilter(std::uint32_t message) {
   // Vista and later; looked up here so the program still loads where there is no filter.
+  // Asked for a message or two at the start: looked up each time.
   using TChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
-  static const auto change = reinterpret_cast<TChangeFilter>(reinterpret_cast<void (*)()>(
+  const auto change = reinterpret_cast<TChangeFilter>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilter")));
   constexpr DWORD kAdd = 1;  // MSGFLT_ADD
   return !change || change(message, kAdd) != 0;
