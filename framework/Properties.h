@@ -94,7 +94,8 @@ const TPropInfo* GetPropInfo(TObject& object, std::string_view name);
 // [](TUpDown& c) { return c.Position(); }. Each property's accessors are plain functions made
 // from them, which the table holds as pointers.
 template <class F>
-inline constexpr bool kAccessor = std::is_empty_v<F>&& std::is_default_constructible_v<F>;
+inline constexpr bool kAccessor =
+    std::conjunction_v<std::is_empty<F>, std::is_default_constructible<F>>;
 
 // An integer, character or Boolean property; its size and signedness come from the getter's
 // type. Booleans become enumerations with the names False and True.

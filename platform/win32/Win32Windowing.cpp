@@ -398,8 +398,9 @@ void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect, bool erase)
 }
 
 HDc TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
-  auto& paint = Slot(FPaints, window);
-  paint = std::make_unique<TPaint>();
+  // Held by its own address: the list may grow while the system paints (another window's
+  // paint begun from a message sent meanwhile).
+  TPaint* paint = (Slot(FPaints, window) = std::make_unique<TPaint>()).get();
   HDC dc = ::BeginPaint(ToWin32(window), &paint->Ps);
   paintRect = FromRect(paint->Ps.rcPaint);
   char className[32] = {};
