@@ -20,9 +20,7 @@ class TEvent {
   // Binds a method of an object: OnClick = {this, &TForm1::Button1Click}.
   template <class T>
   TEvent(T* object, void (T::*method)(TObject*, Args...))
-      : FHandler([object, method](TObject* sender, Args... args) {
-          (object->*method)(sender, args...);
-        }) {}
+      : FHandler(Bound(object, static_cast<TMethod>(method))) {}
 
   explicit operator bool() const { return static_cast<bool>(FHandler); }
   void operator()(TObject* sender, Args... args) const {
@@ -30,6 +28,13 @@ class TEvent {
   }
 
  private:
+  // Every class's methods are called as methods of TObject, which each derives from: one
+  // kind of handler serves them all.
+  using TMethod = void (TObject::*)(TObject*, Args...);
+  static THandler Bound(TObject* object, TMethod method) {
+    return [object, method](TObject* sender, Args... args) { (object->*method)(sender, args...); };
+  }
+
   THandler FHandler;
 };
 

@@ -45,17 +45,18 @@ void RegisterFramework(TPropertyTable& table) {
 }  // namespace
 
 TPropertyTable& TPropertyTable::Instance() {
-  static TPropertyTable* table = [] {
-    auto* t = new TPropertyTable;
-    RegisterFramework(*t);
-    return t;
-  }();
+  // Made at the first use, on the program's one thread: a plain check serves, and the
+  // runtime's guard for statics made at run time is not linked.
+  static TPropertyTable* table = nullptr;
+  if (!table) {
+    table = new TPropertyTable;
+    RegisterFramework(*table);
+  }
   return *table;
 }
 
-void TPropertyTable::AddClass(std::function<bool(TObject&)> matches,
-                              std::vector<TPropInfo> properties) {
-  FClasses.push_back({std::move(matches), std::move(properties)});
+void TPropertyTable::AddClass(bool (*matches)(TObject&), std::vector<TPropInfo> properties) {
+  FClasses.push_back({matches, std::move(properties)});
 }
 
 void TPropertyTable::RegisterIdents(const std::string& typeName,

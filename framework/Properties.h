@@ -3,7 +3,6 @@
 // write by name, with their kind, ordinal size, getter and setter. Lookup ignores case, and
 // a class sees the properties registered for every class it derives from, base classes first.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -40,14 +39,15 @@ struct TPropInfo {
   // Enumerations: the value names by ordinal.
   std::vector<std::string> EnumNames;
 
-  // Ordinal kinds; the getter extends the value to 64 bits by its signedness.
-  std::function<std::int64_t(TObject&)> GetOrd;
-  std::function<void(TObject&, std::int64_t)> SetOrd;
-  std::function<long double(TObject&)> GetFloat;
-  std::function<void(TObject&, long double)> SetFloat;
-  std::function<std::string(TObject&)> GetStr;
-  std::function<void(TObject&, const std::string&)> SetStr;
-  std::function<TObject*(TObject&)> GetObject;
+  // The accessors its kind has; the others are null. Ordinal kinds: the getter extends the
+  // value to 64 bits by its signedness.
+  std::int64_t (*GetOrd)(TObject&) = nullptr;
+  void (*SetOrd)(TObject&, std::int64_t) = nullptr;
+  long double (*GetFloat)(TObject&) = nullptr;
+  void (*SetFloat)(TObject&, long double) = nullptr;
+  std::string (*GetStr)(TObject&) = nullptr;
+  void (*SetStr)(TObject&, const std::string&) = nullptr;
+  TObject* (*GetObject)(TObject&) = nullptr;
 };
 
 // Identifier mapping of an integer type: values that have a name ("clLime" = 0x0000FF00).
@@ -77,10 +77,10 @@ class TPropertyTable {
 
  private:
   struct TClassEntry {
-    std::function<bool(TObject&)> Matches;
+    bool (*Matches)(TObject&);
     std::vector<TPropInfo> Properties;
   };
-  void AddClass(std::function<bool(TObject&)> matches, std::vector<TPropInfo> properties);
+  void AddClass(bool (*matches)(TObject&), std::vector<TPropInfo> properties);
 
   std::vector<TClassEntry> FClasses;
   std::vector<std::pair<std::string, std::vector<TIdentMapEntry>>> FIdents;
@@ -90,7 +90,12 @@ std::vector<const TPropInfo*> GetPropList(TObject& object);
 const TPropInfo* GetPropInfo(TObject& object, std::string_view name);
 
 // ---- describing properties ------------------------------------------------------
-// Getters and setters are callables on the class: [](TUpDown& c) { return c.Position(); }.
+// Getters and setters are lambdas without captures on the class:
+// [](TUpDown& c) { return c.Position(); }. Each property's accessors are plain functions made
+// from them, which the table holds as pointers.
+template <class F>
+inline constexpr bool kAccessor =
+    std::conjunction_v<std::is_empty<F>, std::is_default_constructible<F>>;
 
 // An integer, character or Boolean property; its size and signedness come from the getter's
 // type. Booleans become enumerations with the names False and True.
@@ -98,6 +103,7 @@ template <class C, class G, class S>
 TPropInfo OrdinalProperty(std::string name, G get, S set, std::string typeName = {}) {
   using V = std::decay_t<std::invoke_result_t<G, C&>>;
   static_assert(std::is_integral_v<V> || std::is_enum_v<V>, "ordinal property expected");
+  static_assert(kAccessor<G> && kAccessor<S>, "accessors without captures expected");
   using U = std::conditional_t<std::is_enum_v<V>, std::underlying_type<V>, std::type_identity<V>>;
   using R = typename U::type;
   TPropInfo info;
@@ -118,11 +124,11 @@ TPropInfo OrdinalProperty(std::string name, G get, S set, std::string typeName =
     info.Kind = std::is_enum_v<V> ? TTypeKind::tkEnumeration : TTypeKind::tkInteger;
   }
   if (!typeName.empty()) info.TypeName = std::move(typeName);
-  info.GetOrd = [get](TObject& o) {
-    return static_cast<std::int64_t>(static_cast<R>(get(static_cast<C&>(o))));
+  info.GetOrd = [](TObject& o) {
+    return static_cast<std::int64_t>(static_cast<R>(G{}(static_cast<C&>(o))));
   };
-  info.SetOrd = [set](TObject& o, std::int64_t v) {
-    set(static_cast<C&>(o), static_cast<V>(static_cast<R>(v)));
+  info.SetOrd = [](TObject& o, std::int64_t v) {
+    S{}(static_cast<C&>(o), static_cast<V>(static_cast<R>(v)));
   };
   return info;
 }
@@ -142,10 +148,11 @@ TPropInfo FloatProperty(std::string name, G get, S set) {
   TPropInfo info;
   info.Name = std::move(name);
   info.Kind = TTypeKind::tkFloat;
-  info.GetFloat = [get](TObject& o) { return static_cast<long double>(get(static_cast<C&>(o))); };
-  info.SetFloat = [set](TObject& o, long double v) {
+  static_assert(kAccessor<G> && kAccessor<S>, "accessors without captures expected");
+  info.GetFloat = [](TObject& o) { return static_cast<long double>(G{}(static_cast<C&>(o))); };
+  info.SetFloat = [](TObject& o, long double v) {
     using V = std::decay_t<std::invoke_result_t<G, C&>>;
-    set(static_cast<C&>(o), static_cast<V>(v));
+    S{}(static_cast<C&>(o), static_cast<V>(v));
   };
   return info;
 }
@@ -155,8 +162,9 @@ TPropInfo StringProperty(std::string name, G get, S set) {
   TPropInfo info;
   info.Name = std::move(name);
   info.Kind = TTypeKind::tkLString;
-  info.GetStr = [get](TObject& o) { return std::string(get(static_cast<C&>(o))); };
-  info.SetStr = [set](TObject& o, const std::string& v) { set(static_cast<C&>(o), v); };
+  static_assert(kAccessor<G> && kAccessor<S>, "accessors without captures expected");
+  info.GetStr = [](TObject& o) { return std::string(G{}(static_cast<C&>(o))); };
+  info.SetStr = [](TObject& o, const std::string& v) { S{}(static_cast<C&>(o), v); };
   return info;
 }
 
@@ -167,6 +175,7 @@ TPropInfo ClassProperty(std::string name, G get, std::string typeName = {}) {
   info.Name = std::move(name);
   info.Kind = TTypeKind::tkClass;
   info.TypeName = std::move(typeName);
-  info.GetObject = [get](TObject& o) -> TObject* { return get(static_cast<C&>(o)); };
+  static_assert(kAccessor<G>, "an accessor without captures expected");
+  info.GetObject = [](TObject& o) -> TObject* { return G{}(static_cast<C&>(o)); };
   return info;
 }

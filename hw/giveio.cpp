@@ -16,9 +16,12 @@ constexpr char kMissingDriverText[] =
 constexpr char kUnusablePathText[] =
     "Kelvane cannot use the path of its folder for giveio.sys: move Kelvane to another folder.";
 // While the driver runs, its device gives the ports to whoever opens it: only the system and
-// administrators may.
-const TAccessList kAdministratorsOnly{
-    false, {{true, GENERIC_ALL, "S-1-5-18", false}, {true, GENERIC_ALL, "S-1-5-32-544", false}}};
+// administrators may. Made when it is set: a constant of the program would be built at every
+// start and freed at every end.
+TAccessList AdministratorsOnly() {
+  return {false,
+          {{true, GENERIC_ALL, "S-1-5-18", false}, {true, GENERIC_ALL, "S-1-5-32-544", false}}};
+}
 }  // namespace
 
 int IsWin9x(ISystem& system) { return (system.CodeSelector() & 0xFF00) != 0 ? 1 : 0; }
@@ -106,7 +109,7 @@ void TGiveIo::OpenDevice() {
       system, system.CreateFile(kDevicePrefix + FDriverName, GENERIC_READ | WRITE_DAC, 0,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, &error));
   if (device)
-    FDeviceProblem = system.SetDeviceAccessList(device.Get(), kAdministratorsOnly)
+    FDeviceProblem = system.SetDeviceAccessList(device.Get(), AdministratorsOnly())
                          ? TDriverProblem::None
                          : TDriverProblem::DeviceUnprotected;
   else

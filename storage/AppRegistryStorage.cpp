@@ -103,10 +103,9 @@ void TAppRegistryStorage::SetValue(const std::string& key, const std::string& na
     throw ERegistryError(failure);
 }
 
-bool TAppRegistryStorage::QueryValue(
-    const std::string& key, const std::string& name,
-    const std::function<bool(std::uint32_t, std::uint32_t)>& accept, std::uint32_t& kind,
-    std::vector<std::uint8_t>& data) {
+bool TAppRegistryStorage::QueryValue(const std::string& key, const std::string& name,
+                                     bool (*accept)(std::uint32_t, std::uint32_t),
+                                     std::uint32_t& kind, std::vector<std::uint8_t>& data) {
   IRegistry& registry = Registry();
   auto failed = [this](TRegStatus status) {
     if (!IsAbsent(status)) NoteReadFailure();

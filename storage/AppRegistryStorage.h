@@ -2,7 +2,6 @@
 // The registry as a storage medium: a path becomes a key below the root of the chosen hive
 // and a value name; every operation opens and closes its own keys.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,8 +53,8 @@ class TAppRegistryStorage : public TCustomAppStorage {
   // Kind and bytes of a value. `accept` sees kind and size before any data is read; false
   // when the key or value cannot be read or is not accepted.
   bool QueryValue(const std::string& key, const std::string& name,
-                  const std::function<bool(std::uint32_t, std::uint32_t)>& accept,
-                  std::uint32_t& kind, std::vector<std::uint8_t>& data);
+                  bool (*accept)(std::uint32_t, std::uint32_t), std::uint32_t& kind,
+                  std::vector<std::uint8_t>& data);
 
   TRegKey FRegRoot = TRegKey::hkCurrentUser;
 };

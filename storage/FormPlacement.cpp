@@ -1,5 +1,7 @@
 #include "storage/FormPlacement.h"
 
+#include <algorithm>
+
 #include "framework/Controls.h"
 #include "storage/StorageText.h"
 
@@ -143,7 +145,7 @@ void TFormPlacement::RestoreState() {
     if (restore) {
       ReadPlacement();
       OnRestorePlacement(this);
-      if (FOptions.count(TPlacementOption::fpActiveControl) && FForm) {
+      if (std::ranges::count(FOptions, TPlacementOption::fpActiveControl) && FForm) {
         auto* control =
             dynamic_cast<TWinControl*>(FForm->FindComponent(ReadString(kActiveControl, "")));
         if (control && control->Visible() && control->Enabled())

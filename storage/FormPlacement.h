@@ -5,8 +5,8 @@
 // to close or destroyed.
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
+#include <vector>
 
 #include "framework/Component.h"
 #include "framework/Forms.h"
@@ -14,7 +14,7 @@
 #include "storage/WinMinMaxInfo.h"
 
 enum class TPlacementOption { fpState, fpSize, fpLocation, fpActiveControl };
-using TPlacementOptions = std::set<TPlacementOption>;
+using TPlacementOptions = std::vector<TPlacementOption>;  // each at most once
 enum class TFormPlacementVersionCheck { fpvcNocheck, fpvcCheckGreaterEqual, fpvcCheckEqual };
 
 class TFormPlacement : public TComponent {

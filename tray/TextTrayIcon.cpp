@@ -15,7 +15,7 @@ TTextTrayIcon::TTextTrayIcon(TComponent* owner, TPlatform* platform) : TTrayIcon
   FFont = std::make_unique<TFont>();
   FFont->OnChange = [this](TFont&) { RebuildTextIcon(); };
   FOptions = std::make_unique<TOffsetOptions>();
-  FOptions->OnChange = TNotifyEvent([this](TObject*) { RebuildTextIcon(); });
+  FOptions->OnChange = {this, &TTextTrayIcon::OptionsChange};
 }
 
 // The font, options, bitmap and background icon go before the entry is removed.

@@ -56,6 +56,7 @@ class TTextTrayIcon : public TTrayIcon {
   // no background or it would hide the text.
   TColor TextBackground() const;
   void MakeIconOverBackground(TIcon& icon);
+  void OptionsChange(TObject*) { RebuildTextIcon(); }
 
   std::string FText;
   std::unique_ptr<TIcon> FBackgroundIcon;

@@ -1,5 +1,7 @@
 #include "tray/TrayIconHandler.h"
 
+#include <algorithm>
+
 #include "framework/Forms.h"
 #include "tray/TrayIcon.h"
 
@@ -48,17 +50,21 @@ TTrayIconHandler::~TTrayIconHandler() {
 std::uint32_t TTrayIconHandler::Register(TTrayIcon* icon) {
   std::uint32_t id = FNextId++;
   if (FNextId == 0) FNextId = 1;
-  FIcons[id] = icon;
+  Unregister(id);  // an identifier used again after the count wrapped
+  FIcons.emplace_back(id, icon);
   return id;
 }
 
-void TTrayIconHandler::Unregister(std::uint32_t id) { FIcons.erase(id); }
+void TTrayIconHandler::Unregister(std::uint32_t id) {
+  std::erase_if(FIcons, [id](const auto& entry) { return entry.first == id; });
+}
 
 std::intptr_t TTrayIconHandler::WindowProc(HWnd window, std::uint32_t message,
                                            std::uintptr_t wParam, std::intptr_t lParam) {
   switch (message) {
     case TrayCallbackMessage: {
-      auto it = FIcons.find(static_cast<std::uint32_t>(wParam));
+      auto it = std::ranges::find(FIcons, static_cast<std::uint32_t>(wParam),
+                                  &std::pair<std::uint32_t, TTrayIcon*>::first);
       if (it == FIcons.end()) return 0;
       // Handlers run inside this procedure; what escapes them goes to the default report.
       TPlatform& platform = it->second->Platform();

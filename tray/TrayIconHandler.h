@@ -5,7 +5,8 @@
 // destroys it with its window. The platform instance keeps it, so it is shared within one
 // program and never outlives it.
 #include <cstdint>
-#include <map>
+#include <utility>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -42,6 +43,7 @@ class TTrayIconHandler : public TProcessState::TShared, public IWindowProc {
   HWnd FHandle = HWnd::None;
   int FRefCount = 0;
   std::uint32_t FShellRestartMessage = 0;
-  std::map<std::uint32_t, TTrayIcon*> FIcons;
+  // By identifier; a handful at most.
+  std::vector<std::pair<std::uint32_t, TTrayIcon*>> FIcons;
   std::uint32_t FNextId = 1;
 };

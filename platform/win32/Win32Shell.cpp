@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Shell.h"
 
 #include "platform/win32/Win32Handles.h"
+#include "platform/win32/Win32Version.h"
 
 #include <cstddef>
 #include <cstring>
@@ -43,16 +44,11 @@ bool TWin32Shell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data)
 }
 
 TFileVersion TWin32Shell::ComCtlVersion() {
-  char name[] = "comctl32.dll";
-  DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(name, &ignored);
-  if (size == 0) return {};
-  std::vector<char> info(size);
-  if (!GetFileVersionInfoA(name, 0, size, info.data())) return {};
+  std::vector<char> info = VersionResource(L"comctl32.dll");
+  if (info.empty()) return {};
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  char root[] = "\\";
-  if (!VerQueryValueA(info.data(), root, reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+  if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
       length < sizeof(VS_FIXEDFILEINFO))
     return {};
   return {static_cast<int>(HIWORD(fixed->dwFileVersionMS)),

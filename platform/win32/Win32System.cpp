@@ -2,6 +2,7 @@
 
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32Version.h"
 // After the system header, whose types they need.
 #include <aclapi.h>
 #include <sddl.h>
@@ -110,11 +111,8 @@ bool TWin32Files::ReadFile(const std::string& path, std::vector<std::uint8_t>& b
 
 std::string TWin32System::VersionInfo(const std::string& name) {
   std::wstring exe = WidePath(ExecutablePath());
-  DWORD ignored = 0;
-  DWORD size = exe.empty() ? 0 : GetFileVersionInfoSizeW(exe.c_str(), &ignored);
-  if (size == 0) return {};
-  std::vector<char> data(size);
-  if (!GetFileVersionInfoW(exe.c_str(), 0, size, data.data())) return {};
+  std::vector<char> data = exe.empty() ? std::vector<char>() : VersionResource(exe.c_str());
+  if (data.empty()) return {};
   struct TTranslation {
     WORD Language;
     WORD CodePage;

@@ -1,5 +1,6 @@
 #pragma once
 // The program's UTF-8 and the system's UTF-16, and paths as the wide calls take them.
+#include <cwchar>
 #include <string>
 
 #include "platform/win32/Win32Api.h"
@@ -26,16 +27,19 @@ inline std::string Narrow(const wchar_t* text, std::size_t length, UINT codePage
 // one, so a round trip tells.
 inline std::string Utf8(const wchar_t* text, std::size_t length) {
   std::string utf8 = Narrow(text, length, CP_UTF8);
-  return Widen(utf8, CP_UTF8) == std::wstring(text, length) ? utf8 : std::string();
+  std::wstring back = Widen(utf8, CP_UTF8);
+  bool same = back.size() == length && std::wmemcmp(back.data(), text, length) == 0;
+  return same ? utf8 : std::string();
 }
 
 // A full path longer than the classic limit (less than a folder's 248 characters) reaches
 // the file system only with the system's "\\?\" before it.
 inline std::wstring WidePath(const std::string& path) {
   std::wstring wide = Widen(path, CP_UTF8);
-  if (wide.size() < 248 || wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0)
+  if (wide.size() < 248 || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\"))
     return wide;
-  if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
-  if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+  // The prefix and what it replaces are plain ASCII, the same in the UTF-8 path.
+  if (wide[1] == L':' && wide[2] == L'\\') return Widen("\\\\?\\" + path, CP_UTF8);
+  if (wide.starts_with(L"\\\\")) return Widen("\\\\?\\UNC" + path.substr(1), CP_UTF8);
   return wide;
 }

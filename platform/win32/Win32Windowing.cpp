@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Windowing.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -116,6 +117,20 @@ TWin32Windowing::TWin32Windowing() : FLast(std::make_unique<TLastMessage>()) {
                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                          DEFAULT_PITCH, "MS Sans Serif"));
 }
+
+namespace {
+// A window's entry in a list by window; the list's end when it has none.
+template <class List>
+auto Entry(List& list, HWnd window) {
+  return std::ranges::find(list, window, &List::value_type::first);
+}
+// A window's place in a list by window, made empty when it has none.
+template <class List>
+auto& Slot(List& list, HWnd window) {
+  auto it = Entry(list, window);
+  return it != list.end() ? it->second : list.emplace_back(window, nullptr).second;
+}
+}  // namespace
 
 TWin32Windowing::~TWin32Windowing() {
   // Windows that outlive this object get their own procedures back.
@@ -265,8 +280,9 @@ std::uint32_t TWin32Windowing::RegisterWindowMessage(const std::string& name) {
 
 bool TWin32Windowing::ChangeWindowMessageFilter(std::uint32_t message) {
   // Vista and later; looked up here so the program still loads where there is no filter.
+  // Asked for a message or two at the start: looked up each time.
   using TChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
-  static const auto change = reinterpret_cast<TChangeFilter>(reinterpret_cast<void (*)()>(
+  const auto change = reinterpret_cast<TChangeFilter>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilter")));
   constexpr DWORD kAdd = 1;  // MSGFLT_ADD
   return !change || change(message, kAdd) != 0;
@@ -283,7 +299,7 @@ std::uint32_t TWin32Windowing::GetWindowProcessId(HWnd window) {
 }
 
 TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacement) {
-  std::unique_ptr<TChain>& chain = FChains[window];
+  std::unique_ptr<TChain>& chain = Slot(FChains, window);
   if (!chain) {
     chain = std::make_unique<TChain>();
     SetPropA(ToWin32(window), kChainProperty, chain.get());
@@ -296,7 +312,7 @@ TWndProcRef TWin32Windowing::SubclassWindow(HWnd window, IWindowProc* replacemen
 }
 
 void TWin32Windowing::RestoreWindowProc(HWnd window, TWndProcRef previous) {
-  auto it = FChains.find(window);
+  auto it = Entry(FChains, window);
   if (it == FChains.end()) return;
   auto& entries = it->second->Entries;
   auto* gone = reinterpret_cast<TChain::TEntry*>(previous);
@@ -316,7 +332,7 @@ std::intptr_t TWin32Windowing::CallWindowProc(TWndProcRef previous, HWnd window,
                                               std::intptr_t lParam) {
   auto* own = reinterpret_cast<TChain::TEntry*>(previous);
   if (own && own->Before) return own->Before->Proc->WindowProc(window, message, wParam, lParam);
-  auto it = FChains.find(window);
+  auto it = Entry(FChains, window);
   WNDPROC original = it != FChains.end() ? it->second->Original : nullptr;
   if (!original) return DefWindowProcA(ToWin32(window), message, wParam, lParam);
   return CallWindowProcA(original, ToWin32(window), message, wParam, lParam);
@@ -382,8 +398,9 @@ void TWin32Windowing::InvalidateRect(HWnd window, const TRect* rect, bool erase)
 }
 
 HDc TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
-  auto& paint = FPaints[window];
-  paint = std::make_unique<TPaint>();
+  // Held by its own address: the list may grow while the system paints (another window's
+  // paint begun from a message sent meanwhile).
+  TPaint* paint = (Slot(FPaints, window) = std::make_unique<TPaint>()).get();
   HDC dc = ::BeginPaint(ToWin32(window), &paint->Ps);
   paintRect = FromRect(paint->Ps.rcPaint);
   char className[32] = {};
@@ -395,7 +412,7 @@ HDc TWin32Windowing::BeginPaint(HWnd window, TRect& paintRect) {
 }
 
 void TWin32Windowing::EndPaint(HWnd window) {
-  auto it = FPaints.find(window);
+  auto it = Entry(FPaints, window);
   if (it == FPaints.end()) return;
   ::EndPaint(ToWin32(window), &it->second->Ps);
   FPaints.erase(it);

@@ -1,6 +1,7 @@
 #pragma once
-#include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/Windowing.h"
 
@@ -61,9 +62,12 @@ class TWin32Windowing : public IWindowing {
  private:
   struct TPaint;
   struct TLastMessage;
-  std::map<HWnd, std::unique_ptr<TPaint>> FPaints;
+  // Per window, a handful at a time.
+  template <class T>
+  using TByWindow = std::vector<std::pair<HWnd, std::unique_ptr<T>>>;
+  TByWindow<TPaint> FPaints;
   // Replacement procedures per window; each window finds its chain through a property.
-  std::map<HWnd, std::unique_ptr<TChain>> FChains;
+  TByWindow<TChain> FChains;
   std::unique_ptr<TLastMessage> FLast;
   HGdiObj FFont = HGdiObj::None;
   // The height of a panel's caption in that font, once a panel has been painted.
