@@ -2,6 +2,7 @@
 // the lock file that only administrators can hold.
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Text.h"
 // After the system header, whose types they need.
 #include <sddl.h>
 
@@ -25,14 +26,6 @@ T AskToken(std::uint32_t processId, T none, TAsk ask) {
   }
   if (processId != 0) ::CloseHandle(process);
   return result;
-}
-
-std::wstring WideFromUtf8(const std::string& text) {
-  int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
 }
 }  // namespace
 
@@ -83,9 +76,9 @@ THandle TWin32System::OpenLockFile(const std::string& path, TLockFileOpening* op
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
     // No sharing: any other open fails while we hold it. Deleted on close, so the system
     // releases it with the process, however that ends.
-    handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
-                         &attributes, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    handle =
+        CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, &attributes,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     error = GetLastError();
     LocalFree(descriptor);
   }
