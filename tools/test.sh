@@ -12,7 +12,7 @@ RESULTS=$PWD/build/results
 rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
 
-echo "== the tree: formatting, one door to the system headers, script modes"
+echo "== the tree: formatting, one door to the system headers, script modes, documentation links"
 tree_check() {  # tree_check N "description" command...: one TAP line in tree.tap
   if "${@:3}"; then
     echo "ok $1 - $2" | tee -a "$RESULTS/tree.tap"
@@ -41,7 +41,8 @@ script_modes() { [ -z "$(scripts_with_wrong_mode)" ]; }
 tree_check 1 "formatting (clang-format -i the files above where it differs)" formatted
 tree_check 2 "only Win32Api.h includes the system headers $(system_headers_elsewhere | paste -sd' ')" one_door
 tree_check 3 "executable bits on run scripts only (git update-index --chmod) $(scripts_with_wrong_mode | paste -sd' ')" script_modes
-echo "1..3" >>"$RESULTS/tree.tap"
+tree_check 4 "every relative link in README.md and docs/ resolves (broken ones above)" python3 tools/check-links.py
+echo "1..4" >>"$RESULTS/tree.tap"
 
 echo "== the set-up's decisions when the package mirror fails"
 bash tests/tools/setup-test.sh | tee "$RESULTS/setup.tap"
