@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prints the README's figures table (markdown) from this machine's own runs: the sizes of the
+# Prints the figures table of docs/figures.md (markdown) from this machine's own runs: the sizes of the
 # executables, the refresh benchmarks on the simulated machine, and CPU per refresh under
 # Wine of the demo beside the floor program, hidden and visible. Builds what it needs.
 # Takes about six minutes after the build; run it on an otherwise quiet machine.
