@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Prints the figures table of docs/figures.md (markdown) from this machine's own runs: the sizes of the
-# executables, the refresh benchmarks on the simulated machine, and CPU per refresh under
+# Prints the figures table of docs/figures.md (markdown) from this machine's own runs: the sizes
+# of the executables, the refresh benchmarks on the simulated machine, and CPU per refresh under
 # Wine of the demo beside the floor program, hidden and visible. Builds what it needs.
 # Takes about six minutes after the build; run it on an otherwise quiet machine.
 #
