@@ -110,3 +110,21 @@ TEST(ModalBoxes, ADifferentFaultDuringTheReportIsShownAfterIt) {
   application.ShowException("Port fault");
   EXPECT_EQ(program.Sim.System.Boxes.size(), 4u) << "shown again once no box is open";
 }
+
+// Faults whose messages all differ, reported while nobody answers the box: the first four
+// wait and are shown in turn, the rest are dropped, so the boxes come to an end.
+TEST(ModalBoxes, AtMostFourDifferentFaultsWaitForTheReport) {
+  TSimProgram program;
+  program.Start();
+  TApplication& application = *program.Application();
+  program.Sim.System.OnMessageBox = [&](const TSimSystem::TMessageBoxRecord&) {
+    if (program.Sim.System.Boxes.size() == 1)
+      for (int n = 0; n < 100; ++n) application.ShowException("Fault " + std::to_string(n));
+    return TSimSystem::TAnswer{IDOK, 1000};
+  };
+  application.ShowException("First fault");
+  std::vector<std::string> texts;
+  for (const auto& box : program.Sim.System.Boxes) texts.push_back(box.Text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"First fault.", "Fault 0.", "Fault 1.", "Fault 2.",
+                                             "Fault 3."}));
+}

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
-// The platform under test.
+// The platform under test, and the file reader the product links with it.
 TPlatform& ContractPlatform();
+IFiles& ContractFiles();
 // Drawing objects, contexts, icons and image lists made through the GDI layer and not yet
 // freed, as that layer tallies them.
 long ContractLiveGdiObjects();
@@ -63,7 +65,7 @@ std::uint32_t ContractMutexRightsForEveryone(const std::string& name);
 // the folder it is made in passes on); false when it cannot be made. Paths are UTF-8 and may
 // be longer than the classic limit. ContractRemove takes a file, or a folder once empty.
 bool ContractMakeFolder(const std::string& path);
-bool ContractMakeFile(const std::string& path);
+bool ContractMakeFile(const std::string& path, const std::string& contents = {});
 void ContractRemove(const std::string& path);
 
 // Another process of this account that runs until it is ended (at most half a minute).

@@ -28,9 +28,9 @@ class TScratch {
     for (auto made = FMade.rbegin(); made != FMade.rend(); ++made) ContractRemove(*made);
     ContractRemove(Folder);
   }
-  std::string Make(const std::string& inside, bool folder) {
+  std::string Make(const std::string& inside, bool folder, const std::string& contents = {}) {
     std::string path = Folder + "\\" + inside;
-    EXPECT_TRUE(folder ? ContractMakeFolder(path) : ContractMakeFile(path)) << path;
+    EXPECT_TRUE(folder ? ContractMakeFolder(path) : ContractMakeFile(path, contents)) << path;
     FMade.push_back(path);
     return path;
   }
@@ -96,6 +96,8 @@ TEST(FileFacts, PathsBeyondTheClassicLimit) {
   ASSERT_GT(file.size(), 300u);
   EXPECT_TRUE(System().FileExists(file));
   EXPECT_TRUE(System().FileAttributes(file));
+  std::vector<std::uint8_t> bytes;
+  EXPECT_TRUE(ContractFiles().ReadFile(file, bytes));
   TFileSecurity security;
   EXPECT_TRUE(System().GetFileSecurity(file, security));
   std::string resolved;
@@ -105,6 +107,21 @@ TEST(FileFacts, PathsBeyondTheClassicLimit) {
   if (told) {
     EXPECT_TRUE(EndsWithText(resolved, inside + "\\driver.sys")) << resolved;
   }
+}
+
+// A file is read by its UTF-8 name: in a folder "Kelvané", never the file of the folder
+// "KelvanÃ©" that the same bytes name in the ANSI code page (which any user could
+// make), and in folders no ANSI code page names at all.
+TEST(FileFacts, AFileIsReadByItsUtf8Name) {
+  TScratch scratch;
+  scratch.Make("Kelvan\xC3\xA9", true);
+  scratch.Make("Kelvan\xC3\x83\xC2\xA9", true);
+  std::string ours = scratch.Make("Kelvan\xC3\xA9\\LpcIO.bin", false, "ours");
+  scratch.Make("Kelvan\xC3\x83\xC2\xA9\\LpcIO.bin", false, "planted");
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ContractFiles().ReadFile(ours, bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "ours");
+  EXPECT_FALSE(ContractFiles().ReadFile(scratch.Folder + "\\missing.bin", bytes));
 }
 
 TEST(FileFacts, TheExecutablesDriveIsAFixedDisk) {

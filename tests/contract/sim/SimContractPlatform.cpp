@@ -10,6 +10,7 @@ TSimPlatform& Machine() {
 }  // namespace
 
 TPlatform& ContractPlatform() { return Machine().Platform(); }
+IFiles& ContractFiles() { return Machine().System; }
 long ContractLiveGdiObjects() { return static_cast<long>(Machine().Gdi.OpenCount()); }
 std::string ContractSide() { return "simulated"; }
 bool RunningUnderWine() { return false; }
@@ -53,8 +54,8 @@ bool ContractMakeFolder(const std::string& path) {
   Machine().System.SetOwner(path, Machine().System.AccountSid);
   return true;
 }
-bool ContractMakeFile(const std::string& path) {
-  Machine().System.AddFile(path);
+bool ContractMakeFile(const std::string& path, const std::string& contents) {
+  Machine().System.AddFile(path, std::vector<std::uint8_t>(contents.begin(), contents.end()));
   Machine().System.SetOwner(path, Machine().System.AccountSid);
   return true;
 }
