@@ -111,7 +111,8 @@ bool TWin32Files::ReadFile(const std::string& path, std::vector<std::uint8_t>& b
 
 bool TWin32Files::ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) {
   // A resource stays mapped with the executable: nothing to free.
-  HRSRC found = FindResourceW(nullptr, Widen(name, CP_UTF8).c_str(), RT_RCDATA);
+  HRSRC found =
+      FindResourceW(nullptr, Widen(name, CP_UTF8).c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
   HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
   const auto* data = loaded ? static_cast<const std::uint8_t*>(LockResource(loaded)) : nullptr;
   if (!data) return false;

@@ -12,10 +12,10 @@ bool ContractMakeFile(const std::string& path, const std::string& contents) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  bool made = contents.empty() || (WriteFile(file, contents.data(),
-                                             static_cast<DWORD>(contents.size()), &written,
-                                             nullptr) &&
-                                   written == contents.size());
+  bool made =
+      contents.empty() ||
+      (WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
+       written == contents.size());
   CloseHandle(file);
   return made;
 }
