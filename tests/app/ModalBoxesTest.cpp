@@ -111,8 +111,7 @@ TEST(ModalBoxes, ADifferentFaultDuringTheReportIsShownAfterIt) {
   EXPECT_EQ(program.Sim.System.Boxes.size(), 4u) << "shown again once no box is open";
 }
 
-// Faults whose messages all differ, reported while nobody answers the box: the first four
-// wait and are shown in turn, the rest are dropped, so the boxes come to an end.
+// Faults whose messages all differ, while nobody answers: four wait, the rest are dropped.
 TEST(ModalBoxes, AtMostFourDifferentFaultsWaitForTheReport) {
   TSimProgram program;
   program.Start();
@@ -123,8 +122,6 @@ TEST(ModalBoxes, AtMostFourDifferentFaultsWaitForTheReport) {
     return TSimSystem::TAnswer{IDOK, 1000};
   };
   application.ShowException("First fault");
-  std::vector<std::string> texts;
-  for (const auto& box : program.Sim.System.Boxes) texts.push_back(box.Text);
-  EXPECT_EQ(texts, (std::vector<std::string>{"First fault.", "Fault 0.", "Fault 1.", "Fault 2.",
-                                             "Fault 3."}));
+  ASSERT_EQ(program.Sim.System.Boxes.size(), 5u);
+  EXPECT_EQ(program.Sim.System.Boxes.back().Text, "Fault 3.");
 }

@@ -65,7 +65,7 @@ std::uint32_t ContractMutexRightsForEveryone(const std::string& name);
 // the folder it is made in passes on); false when it cannot be made. Paths are UTF-8 and may
 // be longer than the classic limit. ContractRemove takes a file, or a folder once empty.
 bool ContractMakeFolder(const std::string& path);
-bool ContractMakeFile(const std::string& path, const std::string& contents = {});
+bool ContractMakeFile(const std::string& path);
 void ContractRemove(const std::string& path);
 
 // Another process of this account that runs until it is ended (at most half a minute).

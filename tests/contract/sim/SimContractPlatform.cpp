@@ -54,8 +54,8 @@ bool ContractMakeFolder(const std::string& path) {
   Machine().System.SetOwner(path, Machine().System.AccountSid);
   return true;
 }
-bool ContractMakeFile(const std::string& path, const std::string& contents) {
-  Machine().System.AddFile(path, std::vector<std::uint8_t>(contents.begin(), contents.end()));
+bool ContractMakeFile(const std::string& path) {
+  Machine().System.AddFile(path);
   Machine().System.SetOwner(path, Machine().System.AccountSid);
   return true;
 }

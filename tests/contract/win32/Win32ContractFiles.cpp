@@ -7,17 +7,12 @@ bool ContractMakeFolder(const std::string& path) {
          GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool ContractMakeFile(const std::string& path, const std::string& contents) {
+bool ContractMakeFile(const std::string& path) {
   HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool made =
-      contents.empty() ||
-      (WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
-       written == contents.size());
   CloseHandle(file);
-  return made;
+  return true;
 }
 
 void ContractRemove(const std::string& path) {
