@@ -242,8 +242,10 @@ void TApplication::HandleException(const std::exception& e) { ShowException(e.wh
 void TApplication::ShowException(const std::string& message) {
   // A fault that recurs at every refresh would open a box inside the open box's loop every
   // few seconds, without end: one report at a time, and each message once while it waits.
+  // Messages that differ each time (a key's name, a number) would queue without end while
+  // nobody answers: a few wait, the first ones, which tell the cause; later ones are dropped.
   if (FReporting) {
-    if (message != FReported &&
+    if (message != FReported && FPendingReports.size() < kMaxWaitingReports &&
         std::find(FPendingReports.begin(), FPendingReports.end(), message) == FPendingReports.end())
       FPendingReports.push_back(message);
     return;

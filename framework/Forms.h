@@ -137,7 +137,9 @@ class TApplication : public TComponent, public IWindowProc {
   std::string FTitle;
   bool FShowMainForm = true;
   bool FTerminated = false;
-  // The report's box is open, with this message; different ones wait for it to close.
+  // The report's box is open, with this message; different ones wait for it to close, at
+  // most kMaxWaitingReports of them.
+  static constexpr std::size_t kMaxWaitingReports = 4;
   bool FReporting = false;
   std::string FReported;
   std::vector<std::string> FPendingReports;

@@ -1,7 +1,7 @@
 #include "hw/PawnIoAccess.h"
 
-#include "framework/Strings.h"
 #include "hw/LoadPlace.h"
+#include "hw/LpcModule.h"
 #include "platform/Exception.h"
 #include "platform/Owned.h"
 
@@ -9,7 +9,6 @@ namespace {
 constexpr char kPawnIoKey[] = "SOFTWARE\\PawnIO";
 constexpr char kInstallDirValue[] = "Install_Dir";
 constexpr char kLibraryFile[] = "PawnIOLib.dll";
-constexpr char kModuleFile[] = "LpcIO.bin";
 constexpr std::uint32_t kLeastVersion = 0x020000;  // 2.0.0
 
 constexpr std::uint64_t kSlots = 2;  // 0: the chip at 0x2E/0x2F, 1: the one at 0x4E/0x4F
@@ -142,7 +141,7 @@ bool TPawnIoAccess::OpenDevice() {
     return false;
   }
   std::vector<std::uint8_t> module;
-  if (!FFiles.ReadFile(ExtractFilePath(FSystem.ExecutablePath()) + kModuleFile, module)) {
+  if (ReadLpcModule(FSystem, FFiles, module) == TLpcModuleSource::None) {
     FFault = TReadingFault::ModuleMissing;
     return false;
   }

@@ -1,6 +1,6 @@
 #pragma once
 // Port access through PawnIO's signed LpcIO module, the 64-bit counterpart of giveio: the
-// library from PawnIO's own folder, the module from beside the executable, and the Super I/O
+// library from PawnIO's own folder, the module (hw/LpcModule.h), and the Super I/O
 // chip whose hardware monitor has its registers at 0x290. The ports themselves are the
 // module's: this is also the bus the chip is read through.
 #include <string>

@@ -759,6 +759,7 @@ Function ${un}RemoveInstallFiles
   ; A driver that could not be unloaded goes at the next restart.
   Delete /REBOOTOK "$R9\giveio.sys"
   Delete "$R9\LpcIO.bin"
+  Delete "$R9\LpcIO-LICENSE.txt"
   Delete "$R9\${TASK_XML}"
   Delete "$R9\${UNINSTALLER}"
   RMDir /REBOOTOK "$R9"
@@ -814,6 +815,14 @@ Section "${APP}" SecProgram
     ${EndIf}
   !endif
   File "${KELVANE_FILES}/README.txt"
+  ; A release built with PawnIO's LpcIO module inside the 64-bit program carries the module's
+  ; release, source and licence beside it; any other install has none (an earlier one goes).
+  Delete "$INSTDIR\LpcIO-LICENSE.txt"
+  !if /FileExists "${KELVANE_FILES}/LpcIO-LICENSE.txt"
+    ${If} $Program64 = 1
+      File "${KELVANE_FILES}/LpcIO-LICENSE.txt"
+    ${EndIf}
+  !endif
   ; The drivers are not ours to ship; the one the program needs, handed over beside the setup,
   ; goes beside the program, where the program looks for it: PawnIO's LpcIO module for the
   ; 64-bit one, the port driver for the 32-bit one. An earlier one stays when none is given.

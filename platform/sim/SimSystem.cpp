@@ -155,6 +155,13 @@ bool TSimSystem::ReadFile(const std::string& path, std::vector<std::uint8_t>& by
   return true;
 }
 
+bool TSimSystem::ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) {
+  auto it = Resources.find(Upper(name));  // names of resources are found without regard to case
+  if (it == Resources.end()) return false;
+  bytes = it->second;
+  return true;
+}
+
 bool TSimSystem::FileExists(const std::string& name) {
   std::string path = Upper(FullPath(name));
   return path == Upper(ExePath) || FFiles.count(path) > 0;  // the running program is a file

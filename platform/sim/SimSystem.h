@@ -31,6 +31,7 @@ class TSimSystem : public ISystem, public IFiles {
   bool FinalPath(const std::string& path, std::string& finalPath) override;
   TDriveType DriveType(const std::string& root) override;
   bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
+  bool ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) override;
   std::uint16_t CodeSelector() override { return Selector; }
   bool IsWow64() override { return Wow64; }
   std::string VersionInfo(const std::string& name) override;
@@ -93,6 +94,9 @@ class TSimSystem : public ISystem, public IFiles {
   void RemoveFile(const std::string& fullPath);
   // A file with contents (ReadFile gives them; a file added without gives none).
   void AddFile(const std::string& fullPath, std::vector<std::uint8_t> contents);
+  // The data resources the build put inside the executable, by name (as the resource
+  // compiler stores it: upper case).
+  std::map<std::string, std::vector<std::uint8_t>> Resources;
   // The access list of a file or folder (a folder exists when it holds a file or the
   // executable, or has been given a list or an owner). Without one, a file or folder has the
   // list of one made by a setup under Program Files: the system and administrators may change

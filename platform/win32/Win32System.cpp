@@ -93,8 +93,8 @@ TDriveType TWin32System::DriveType(const std::string& root) {
 }
 
 bool TWin32Files::ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   bool read = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 24);
@@ -107,6 +107,17 @@ bool TWin32Files::ReadFile(const std::string& path, std::vector<std::uint8_t>& b
   }
   ::CloseHandle(file);
   return read;
+}
+
+bool TWin32Files::ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) {
+  // A resource stays mapped with the executable: nothing to free.
+  HRSRC found =
+      FindResourceW(nullptr, Widen(name, CP_UTF8).c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const auto* data = loaded ? static_cast<const std::uint8_t*>(LockResource(loaded)) : nullptr;
+  if (!data) return false;
+  bytes.assign(data, data + SizeofResource(nullptr, found));
+  return true;
 }
 
 std::string TWin32System::VersionInfo(const std::string& name) {

@@ -56,4 +56,5 @@ class TWin32System : public ISystem {
 class TWin32Files : public IFiles {
  public:
   bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
+  bool ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) override;
 };

@@ -110,3 +110,18 @@ TEST(ModalBoxes, ADifferentFaultDuringTheReportIsShownAfterIt) {
   application.ShowException("Port fault");
   EXPECT_EQ(program.Sim.System.Boxes.size(), 4u) << "shown again once no box is open";
 }
+
+// Faults whose messages all differ, while nobody answers: four wait, the rest are dropped.
+TEST(ModalBoxes, AtMostFourDifferentFaultsWaitForTheReport) {
+  TSimProgram program;
+  program.Start();
+  TApplication& application = *program.Application();
+  program.Sim.System.OnMessageBox = [&](const TSimSystem::TMessageBoxRecord&) {
+    if (program.Sim.System.Boxes.size() == 1)
+      for (int n = 0; n < 100; ++n) application.ShowException("Fault " + std::to_string(n));
+    return TSimSystem::TAnswer{IDOK, 1000};
+  };
+  application.ShowException("First fault");
+  ASSERT_EQ(program.Sim.System.Boxes.size(), 5u);
+  EXPECT_EQ(program.Sim.System.Boxes.back().Text, "Fault 3.");
+}

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
-// The platform under test.
+// The platform under test, and the file reader the product links with it.
 TPlatform& ContractPlatform();
+IFiles& ContractFiles();
 // Drawing objects, contexts, icons and image lists made through the GDI layer and not yet
 // freed, as that layer tallies them.
 long ContractLiveGdiObjects();

@@ -71,6 +71,10 @@ TEST(FileFacts, OwnerListAttributesAndFinalPathOfWhatTheProcessMakes) {
   ASSERT_TRUE(System().FileAttributes(file));
   EXPECT_EQ(*System().FileAttributes(file) & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_TRUE(System().FileExists(file));
+  std::vector<std::uint8_t> bytes{1};
+  EXPECT_TRUE(ContractFiles().ReadFile(file, bytes));  // by its UTF-8 name, not the code page's
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(ContractFiles().ReadFile(scratch.Folder + "\\missing.sys", bytes));
   EXPECT_FALSE(System().FileAttributes(scratch.Folder + "\\missing.sys"));
   TFileSecurity none;
   EXPECT_FALSE(System().GetFileSecurity(scratch.Folder + "\\missing.sys", none));
@@ -96,6 +100,8 @@ TEST(FileFacts, PathsBeyondTheClassicLimit) {
   ASSERT_GT(file.size(), 300u);
   EXPECT_TRUE(System().FileExists(file));
   EXPECT_TRUE(System().FileAttributes(file));
+  std::vector<std::uint8_t> bytes;
+  EXPECT_TRUE(ContractFiles().ReadFile(file, bytes));
   TFileSecurity security;
   EXPECT_TRUE(System().GetFileSecurity(file, security));
   std::string resolved;

@@ -138,6 +138,7 @@ section setup && source "$ROOT/tests/wine/e2e-setup.sh"
 
 # ---- the 64-bit product through PawnIO -----------------------------------------------------
 section pawnio && source "$ROOT/tests/wine/e2e-pawnio.sh"
+section module && source "$ROOT/tests/wine/e2e-module.sh"
 
 # ---- figures: in-process timings on the real system, object balance, size -------------------
 if section figures; then

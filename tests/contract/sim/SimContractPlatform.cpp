@@ -10,6 +10,7 @@ TSimPlatform& Machine() {
 }  // namespace
 
 TPlatform& ContractPlatform() { return Machine().Platform(); }
+IFiles& ContractFiles() { return Machine().System; }
 long ContractLiveGdiObjects() { return static_cast<long>(Machine().Gdi.OpenCount()); }
 std::string ContractSide() { return "simulated"; }
 bool RunningUnderWine() { return false; }

@@ -1,6 +1,7 @@
 // The contract's platform on the real system: the Win32 backend with the processor's own
 // port instructions, as the product uses it.
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32System.h"
 #include "tests/contract/ContractPlatform.h"
 
 namespace {
@@ -11,6 +12,10 @@ TWin32Platform& Machine() {
 }  // namespace
 
 TPlatform& ContractPlatform() { return Machine().Platform(); }
+IFiles& ContractFiles() {
+  static TWin32Files files;
+  return files;
+}
 long ContractLiveGdiObjects() { return Machine().Gdi().LiveObjects(); }
 
 // Every Wine prefix carries this key and Windows never does; asked through the boundary so
