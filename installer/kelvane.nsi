@@ -318,8 +318,12 @@ FunctionEnd
 ; Why $INSTDIR cannot be used, in $R9; empty when it can. With $R8 set to 1 the folder is made
 ; too (and any missing above it).
 Function FolderRefusal
+  ; The program folders' own Kelvane folders (where earlier setups put the 32-bit program among
+  ; them) keep the list their program folder passes on.
   StrCpy $R7 0
   ${If} $INSTDIR == $DefaultDir
+  ${OrIf} $INSTDIR == "$PROGRAMFILES32\${APP}"
+  ${OrIf} $INSTDIR == "$PROGRAMFILES64\${APP}"
     StrCpy $R7 1
   ${EndIf}
   ; An earlier install's folder holds the files this setup replaces.
