@@ -319,11 +319,13 @@ FunctionEnd
 ; too (and any missing above it).
 Function FolderRefusal
   ; The program folders' own Kelvane folders (where earlier setups put the 32-bit program among
-  ; them) keep the list their program folder passes on.
+  ; them) keep the list their program folder passes on. A 64-bit setup's $PROGRAMFILES32 is
+  ; "Program Files": the system names the 32-bit one.
   StrCpy $R7 0
+  ReadRegStr $R5 HKLM "SOFTWARE\Microsoft\Windows\CurrentVersion" "ProgramFilesDir (x86)"
   ${If} $INSTDIR == $DefaultDir
   ${OrIf} $INSTDIR == "$PROGRAMFILES32\${APP}"
-  ${OrIf} $INSTDIR == "$PROGRAMFILES64\${APP}"
+  ${OrIf} $INSTDIR == "$R5\${APP}"
     StrCpy $R7 1
   ${EndIf}
   ; An earlier install's folder holds the files this setup replaces.
