@@ -53,6 +53,8 @@ else()
   set(CPACK_PACKAGE_VENDOR Kelvane)
 endif()
 set(CPACK_KELVANE_SETUP_SCRIPT ${CMAKE_SOURCE_DIR}/installer/kelvane.nsi)
+# Its plugin, built here for the setup's own architecture (installer/CMakeLists.txt).
+set(CPACK_KELVANE_PLUGIN_DIR ${CMAKE_BINARY_DIR}/setup-plugin)
 find_program(KELVANE_MAKENSIS makensis)
 if(KELVANE_MAKENSIS)
   list(APPEND CPACK_GENERATOR NSIS)

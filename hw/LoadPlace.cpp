@@ -1,5 +1,6 @@
 #include "hw/LoadPlace.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/Strings.h"
@@ -30,11 +31,11 @@ bool StartsWith(const std::string& text, const char* prefix) {
 
 struct TJudge {
   ISystem& System;
-  std::string Account;
+  const std::vector<std::string>& Accounts;
 
   bool Trusted(const std::string& sid) const {
     return sid == kSystem || sid == kAdministrators || sid == kTrustedInstaller ||
-           (!Account.empty() && sid == Account);
+           (!sid.empty() && std::find(Accounts.begin(), Accounts.end(), sid) != Accounts.end());
   }
 
   // True when the entry gives someone untrusted one of `rights`. Entries only for what a
@@ -114,38 +115,141 @@ TLoadPlace Way(ISystem& system, const std::vector<std::string>& components) {
   }
   return TLoadPlace::Protected;
 }
+
+// How many of the components, from the root on, exist.
+std::size_t Present(ISystem& system, const std::vector<std::string>& components) {
+  std::size_t present = 1;
+  while (present < components.size() && system.FileAttributes(components[present])) ++present;
+  return present;
+}
+
+// The way to `asked`, whose first `present` components exist, checked, and the components as
+// the system resolves them (`resolved`), the missing ones named in the last existing one's
+// final form; of those, as many are missing as of the ones asked.
+TLoadPlace Resolve(ISystem& system, const std::vector<std::string>& asked, std::size_t present,
+                   std::vector<std::string>& resolved) {
+  TLoadPlace way = Way(system, {asked.begin(), asked.begin() + present});
+  if (way != TLoadPlace::Protected) return way;
+  std::string path;
+  if (!system.FinalPath(asked[present - 1], path)) return TLoadPlace::Unusable;
+  path = WithoutPrefix(path);
+  for (std::size_t i = present; i < asked.size(); ++i) {
+    if (path.back() != '\\') path += '\\';
+    const std::string& above = asked[i - 1];
+    path += asked[i].substr(above.size() + (above.back() == '\\' ? 0 : 1));
+  }
+  resolved = Components(path);
+  if (resolved.size() <= asked.size() - present) return TLoadPlace::Unusable;
+  return Way(system, {resolved.begin(), resolved.end() - (asked.size() - present)});
+}
+
+std::vector<std::string> FolderComponents(const std::string& folder) {
+  std::string path = WithoutPrefix(folder);
+  if (path.size() > 1 && path.back() == '\\') path.pop_back();
+  return Components(path);
+}
+
+// The setup's verdict on its install folder, and the folders it then makes, top down.
+struct TInstallPlan {
+  TLoadPlace Verdict = TLoadPlace::Unusable;
+  std::vector<std::string> ToMake;
+};
+
+TInstallPlan PlanInstallFolder(ISystem& system, const std::string& folder, bool isDefault,
+                               bool earlier, const std::vector<std::string>& accounts) {
+  TInstallPlan plan;
+  std::vector<std::string> asked = FolderComponents(folder);
+  if (asked.empty()) return plan;  // a drive's root is no folder of its own
+  std::size_t present = Present(system, asked);
+  std::vector<std::string> resolved;
+  if ((plan.Verdict = Resolve(system, asked, present, resolved)) != TLoadPlace::Protected)
+    return plan;
+  bool exists = present == asked.size();
+  if (exists && ((!isDefault && !earlier) ||
+                 !(*system.FileAttributes(asked.back()) & FILE_ATTRIBUTE_DIRECTORY))) {
+    plan.Verdict = TLoadPlace::Occupied;
+    return plan;
+  }
+  TJudge judge{system, accounts};
+  std::size_t last = resolved.size() - 1;
+  std::size_t existing = resolved.size() - (asked.size() - present);
+  for (std::size_t i = 0; i < std::min(existing, last); ++i)
+    if ((plan.Verdict = judge.Judge(resolved[i], false)) != TLoadPlace::Protected) return plan;
+  if (exists && isDefault) {
+    plan.Verdict = judge.Judge(resolved[last], true);
+  } else if (exists) {
+    TFileSecurity security;
+    plan.Verdict = !system.GetFileSecurity(resolved[last], security) ? TLoadPlace::Unreadable
+                   : security == kInstallFolderSecurity              ? TLoadPlace::Protected
+                                                                     : TLoadPlace::Foreign;
+  }
+  plan.ToMake.assign(asked.begin() + present, asked.end());
+  return plan;
+}
 }  // namespace
 
+const TFileSecurity kInstallFolderSecurity{kAdministrators,
+                                           {false,
+                                            {{true, 0x001F01FF, kSystem},
+                                             {true, 0x001F01FF, kAdministrators},
+                                             {true, 0x001200A9, "S-1-5-32-545"}}}};
+
 TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path) {
+  return CheckLoadPlace(system, path, {system.ProcessUserSid(0)});
+}
+
+TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path,
+                          const std::vector<std::string>& accounts) {
   TLoadCheck check;
   std::vector<std::string> asked = Components(WithoutPrefix(path));
   if (asked.empty()) return check;
   if ((check.Verdict = Way(system, asked)) != TLoadPlace::Protected) return check;
 
   // A file not there yet is named in its folder's final form.
-  const std::string& file = asked.back();
-  bool present = system.FileAttributes(file).has_value();
-  const std::string& folder = asked[asked.size() - 2];
-  std::string resolved;
-  if (!system.FinalPath(present ? file : folder, resolved)) {
-    check.Verdict = TLoadPlace::Unusable;
-    return check;
-  }
-  resolved = WithoutPrefix(resolved);
-  if (!present) {
-    if (resolved.back() != '\\') resolved += '\\';
-    resolved += file.substr(folder.size() + (folder.back() == '\\' ? 0 : 1));
-  }
-  std::vector<std::string> components = Components(resolved);
-  check.Verdict = components.empty() ? TLoadPlace::Unusable : Way(system, components);
+  bool present = system.FileAttributes(asked.back()).has_value();
+  std::vector<std::string> components;
+  check.Verdict = Resolve(system, asked, asked.size() - (present ? 0 : 1), components);
   if (check.Verdict != TLoadPlace::Protected) return check;
-  check.FinalPath = resolved;
+  for (std::size_t i = 0; i < components.size(); ++i)
+    check.FinalPath +=
+        (i > 1 ? "\\" : "") + components[i].substr(i ? components[i - 1].size() + (i > 1) : 0);
+  check.FinalPath = components.back();
 
-  TJudge judge{system, system.ProcessUserSid(0)};
+  TJudge judge{system, accounts};
   std::size_t last = components.size() - 1;
   for (std::size_t i = 0; i <= last && check.Verdict == TLoadPlace::Protected; ++i)
     if (i < last || present) check.Verdict = judge.Judge(components[i], i + 1 >= last);
   return check;
+}
+
+std::vector<std::string> SetupAccounts(ISystem& system, const std::string& desktopSid) {
+  std::string own = system.ProcessUserSid(0);
+  std::vector<std::string> accounts{own};
+  if (!desktopSid.empty() && (desktopSid == own || system.AccountIsAdministrator(desktopSid)))
+    accounts.push_back(desktopSid);
+  return accounts;
+}
+
+TLoadPlace CheckInstallFolder(ISystem& system, const std::string& folder, bool isDefault,
+                              bool earlier, const std::vector<std::string>& accounts) {
+  return PlanInstallFolder(system, folder, isDefault, earlier, accounts).Verdict;
+}
+
+TLoadPlace MakeInstallFolder(ISystem& system, const std::string& folder, bool isDefault,
+                             bool earlier, const std::vector<std::string>& accounts) {
+  TInstallPlan plan = PlanInstallFolder(system, folder, isDefault, earlier, accounts);
+  for (const std::string& made : plan.ToMake)
+    if (plan.Verdict == TLoadPlace::Protected &&
+        !system.CreateFolder(made, isDefault ? nullptr : &kInstallFolderSecurity))
+      plan.Verdict = TLoadPlace::Occupied;
+  return plan.Verdict;
+}
+
+TLoadPlace CheckFolderWay(ISystem& system, const std::string& folder) {
+  std::vector<std::string> asked = FolderComponents(folder);
+  if (asked.empty() || Present(system, asked) < asked.size()) return TLoadPlace::Unusable;
+  std::vector<std::string> resolved;
+  return Resolve(system, asked, asked.size(), resolved);
 }
 
 std::string DriverImagePath(const std::string& imagePath, const std::string& windowsFolder) {

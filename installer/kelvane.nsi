@@ -6,8 +6,9 @@
 ;
 ;   setup.exe [/S] [/D=folder]      uninstall.exe [/S]
 ;
-; Exit codes: 0 done, 1 cancelled, 2 stopped before anything was written (a running Kelvane did
-; not end when asked, or the folder could not be protected), 740 no administrator rights.
+; Exit codes: 0 done, 1 cancelled, 2 stopped: before anything was written when a running Kelvane
+; did not end when asked or the folder was refused, or when a file of an earlier install could
+; not be replaced; 740 no administrator rights.
 
 ; The 32-bit setup (x86-unicode) carries both programs and installs the one that fits the
 ; system: the 64-bit kelvane64.exe, as kelvane.exe, on 64-bit Windows, the 32-bit kelvane.exe on
@@ -45,17 +46,9 @@ RequestExecutionLevel admin
 ; Where PawnIO's setup records its folder (64-bit view), which holds PawnIOLib.dll: the 64-bit
 ; program reaches the chip only through it.
 !define PAWNIO_KEY "SOFTWARE\PawnIO"
-; A folder other than the default one gets this list, which inherits nothing: SYSTEM and
-; Administrators full control, Users read and execute, Administrators the owner.
-!define FOLDER_SDDL "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
-; Rights over a folder above the install folder that let their holder swap the install folder:
-; delete (rename) it, delete a child, change its list or its owner, generic all.
-!define SWAP_RIGHTS 0x100D0040
-; The accounts that may hold them: SYSTEM, Administrators, TrustedInstaller; and the desktop
-; user, whom the log-on task runs as (checked apart).
-!define SID_SYSTEM "S-1-5-18"
-!define SID_ADMINS "S-1-5-32-544"
-!define SID_TRUSTED_INSTALLER "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+; Who may start or change the log-on task: SYSTEM and Administrators only, so no process of the
+; desktop user's (whose rights are filtered) can start the elevated copy; the elevated setup can.
+!define TASK_SDDL "D:P(A;;FA;;;SY)(A;;FA;;;BA)"
 ; The running program's main window, found by its class alone (its caption is " Kelvane"). The
 ; program has no exit command; a close request to this window ends it as at log-off, and its
 ; close query saves the thresholds first.
@@ -312,83 +305,67 @@ FunctionEnd
 
 ; ---- the install folder ------------------------------------------------------------------
 ; Kelvane runs with an administrator's full rights at every log-on, so nobody else may change
-; what lies in its folder or swap the folder. The default folder inherits Program Files' list,
-; which lets only administrators and the system change it. Any other folder must be new or
-; empty (files put there before would keep their own lists), and every folder above it must
-; keep others from swapping it (SwapSafe); it then gets FOLDER_SDDL before any file is written.
-; A folder that fails is refused, and this run leaves nothing behind: interactively with a word
-; on why, on the folder page, where another can be chosen; silently with exit code 2.
+; what lies in its folder or swap the folder. The program's own rule decides, through our
+; plugin (installer/plugin): the default folder keeps the list Program Files passes on; any
+; other is made by the setup, with its list in the same call, and one that exists is taken
+; only when it is an earlier install's, still as the setup made it. No link or junction may
+; lie on the way, and no folder above may let others swap it (the desktop user counts as one
+; of the trusted only when an administrator). A folder that fails is refused, and this run
+; leaves nothing behind: interactively with a word on why, on the folder page, where another
+; can be chosen; silently with exit code 2.
 !define FOLDER_REFUSED "${APP} cannot be installed in $INSTDIR: $R9.$\n$\n${APP} runs with administrator rights at every log-on, so its folder must be one that only administrators can change. Choose a new folder, for example the default one, $DefaultDir."
 
-; Why $INSTDIR cannot be made safe, in $R9; empty when it can (or is the default).
+; Why $INSTDIR cannot be used, in $R9; empty when it can. With $R8 set to 1 the folder is made
+; too (and any missing above it).
 Function FolderRefusal
-  StrCpy $R9 ""
+  ; The program folders' own Kelvane folders (where earlier setups put the 32-bit program among
+  ; them) keep the list their program folder passes on. A 64-bit setup's $PROGRAMFILES32 is
+  ; "Program Files": the system names the 32-bit one.
+  StrCpy $R7 0
+  ReadRegStr $R5 HKLM "SOFTWARE\Microsoft\Windows\CurrentVersion" "ProgramFilesDir (x86)"
   ${If} $INSTDIR == $DefaultDir
-    Return
-  ${EndIf}
-  ; A network share or a removable drive is another computer's or anyone's to change.
-  StrCpy $R8 $INSTDIR 2
-  ${If} $R8 == "\\"
-    StrCpy $R9 "it lies on a network share"
-  ${Else}
-    StrCpy $R8 $INSTDIR 3
-    ; DRIVE_REMOVABLE 2, DRIVE_REMOTE 4.
-    System::Call "kernel32::GetDriveTypeW(w R8) i .r0"
-    ${If} $0 = 2
-    ${OrIf} $0 = 4
-      StrCpy $R9 "it lies on a removable or network drive"
-    ${EndIf}
-    ; "D:\" names no folder of its own.
-    ${If} $R8 == $INSTDIR
-      StrCpy $R9 "it is a drive's root"
-    ${EndIf}
+  ${OrIf} $INSTDIR == "$PROGRAMFILES32\${APP}"
+  ${OrIf} $INSTDIR == "$R5\${APP}"
+    StrCpy $R7 1
   ${EndIf}
   ; An earlier install's folder holds the files this setup replaces.
-  ReadRegStr $R8 HKLM "${ARP_KEY}" "InstallLocation"
-  ${If} $R9 == ""
-  ${AndIf} $R8 != $INSTDIR
-  ${AndIf} $EarlierDir != $INSTDIR
-  ${AndIf} ${FileExists} "$INSTDIR\*.*"
-    FindFirst $R6 $R7 "$INSTDIR\*.*"
-    ${Do}
-      ${If} $R7 == ""
-        ${Break}
-      ${ElseIf} $R7 != "."
-      ${AndIf} $R7 != ".."
-        StrCpy $R9 "it already holds files"
-        ${Break}
-      ${EndIf}
-      FindNext $R6 $R7
-    ${Loop}
-    FindClose $R6
+  StrCpy $R6 0
+  ReadRegStr $R5 HKLM "${ARP_KEY}" "InstallLocation"
+  ${If} $R5 == $INSTDIR
+  ${OrIf} $EarlierDir == $INSTDIR
+    StrCpy $R6 1
   ${EndIf}
-  ${If} $R9 == ""
-    ${GetParent} $INSTDIR $R7
-    ${Do}
-      ${If} $R7 == ""
-        ${Break}
-      ${EndIf}
-      ; "C:" alone is the drive's current folder: its root is "C:\", the last to check.
-      StrCpy $R0 $R7 1 -1
-      ${If} $R0 == ":"
-        StrCpy $R7 "$R7\"
-      ${EndIf}
-      StrCpy $R0 $R7
-      Call SwapSafe
-      ${If} $R0 != ""
-        StrCpy $R9 "$R0"
-        ${Break}
-      ${EndIf}
-      StrCpy $R0 $R7 1 -1
-      ${If} $R0 == "\"
-        ${Break}
-      ${EndIf}
-      ${GetParent} $R7 $R7
-    ${Loop}
-  ${EndIf}
+  KelvaneSetup::InstallFolder "$INSTDIR" $R7 $R6 "$DesktopSid" $R8
+  Pop $R9
+  ${Switch} $R9
+    ${Case} "ok"
+      StrCpy $R9 ""
+      ${Break}
+    ${Case} "others"
+      StrCpy $R9 "others may change it, or rename or delete a folder above it"
+      ${Break}
+    ${Case} "unreadable"
+      StrCpy $R9 "the access list of a folder on the way cannot be read"
+      ${Break}
+    ${Case} "link"
+      StrCpy $R9 "a junction or link lies on the way to it"
+      ${Break}
+    ${Case} "notlocal"
+      StrCpy $R9 "it lies on a network share or on a drive other than a fixed disk"
+      ${Break}
+    ${Case} "occupied"
+      StrCpy $R9 "it exists already, and the setup uses only a folder it makes itself or an earlier install of ${APP}"
+      ${Break}
+    ${Case} "foreign"
+      StrCpy $R9 "it is an earlier install's folder whose owner or access list have been changed"
+      ${Break}
+    ${Default}
+      StrCpy $R9 "it is no full path of a folder of its own (a drive's root is none)"
+  ${EndSwitch}
 FunctionEnd
 
 Function DirectoryLeave
+  StrCpy $R8 0
   Call FolderRefusal
   ${If} $R9 != ""
     MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_REFUSED}"
@@ -396,36 +373,11 @@ Function DirectoryLeave
   ${EndIf}
 FunctionEnd
 
-; Gives a folder other than the default its list, before anything is written to it.
+; Makes the install folder, or takes an earlier install's, before anything is written to it.
 Function ProtectInstallFolder
+  StrCpy $R8 1
   Call FolderRefusal
-  ${If} $INSTDIR == $DefaultDir
-    Return
-  ${EndIf}
-  StrCpy $R5 0
-  ${If} $R9 == ""
-    ${IfNot} ${FileExists} "$INSTDIR\*.*"
-      CreateDirectory "$INSTDIR"
-      StrCpy $R5 1
-    ${EndIf}
-    StrCpy $R9 "its access list could not be set"
-    System::Call "advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w '${FOLDER_SDDL}', i 1, *p .r3, p 0) i .r4"
-    ${If} $4 <> 0
-      System::Call "advapi32::GetSecurityDescriptorOwner(p r3, *p .r5, *i) i"
-      System::Call "advapi32::GetSecurityDescriptorDacl(p r3, *i, *p .r6, *i) i"
-      ; SE_FILE_OBJECT; OWNER | DACL | PROTECTED_DACL.
-      StrCpy $7 $INSTDIR
-      System::Call "advapi32::SetNamedSecurityInfoW(w r7, i 1, i 0x80000005, p r5, p 0, p r6, p 0) i .r4"
-      ${If} $4 = 0
-        StrCpy $R9 ""
-      ${EndIf}
-      System::Call "kernel32::LocalFree(p r3) p"
-    ${EndIf}
-  ${EndIf}
   ${If} $R9 != ""
-    ${If} $R5 = 1
-      RMDir "$INSTDIR"
-    ${EndIf}
     MessageBox MB_OK|MB_ICONSTOP "${FOLDER_REFUSED}" /SD IDOK
     DetailPrint "$INSTDIR refused ($R9): nothing was changed"
     SetErrorLevel 2
@@ -433,89 +385,17 @@ Function ProtectInstallFolder
   ${EndIf}
 FunctionEnd
 
-; $R0: a folder above the install folder. Empty on return when only the allowed accounts may
-; swap what lies in it, else why not. An owner may always change the list, so it must be one
-; of them too; an entry of a kind other than allow or deny counts against, unless it only
-; passes on to what is made inside (inherit only); a folder without a list is open to all.
-Function SwapSafe
-  StrCpy $R1 $R0
-  ; A drive's root cannot be deleted or renamed: only what lets others swap its children counts.
-  StrCpy $R2 ${SWAP_RIGHTS}
-  StrCpy $R0 $R1 1 -1
-  ${If} $R0 == "\"
-    IntOp $R2 $R2 & 0xFFFEFFFF
+; A file is written fresh: one left in an earlier install's folder would keep its owner and
+; list when overwritten. One that cannot be deleted stops the setup.
+!macro FRESH_FILE name
+  Delete "$INSTDIR\${name}"
+  ${If} ${FileExists} "$INSTDIR\${name}"
+    MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\${name} could not be replaced. End what uses it and run the setup again." /SD IDOK
+    DetailPrint "$INSTDIR\${name} could not be replaced"
+    SetErrorLevel 2
+    Quit
   ${EndIf}
-  StrCpy $R0 "$R1 has no readable access list"
-  ; SE_FILE_OBJECT; OWNER | DACL.
-  System::Call "advapi32::GetNamedSecurityInfoW(w R1, i 1, i 5, *p .r1, p 0, *p .r2, p 0, *p .r3) i .r4"
-  ${If} $4 <> 0
-    Return
-  ${EndIf}
-  ${If} $2 = 0
-    System::Call "kernel32::LocalFree(p r3) p"
-    Return
-  ${EndIf}
-  StrCpy $R0 "others own $R1"
-  Push $1
-  Call SidAllowed
-  Pop $4
-  ${If} $4 = 1
-    StrCpy $R0 ""
-    ; ACL: revision, padding, size, then the entry count.
-    System::Call "*$2(&i1, &i1, &i2, &i2 .r5)"
-    StrCpy $6 0
-    ${DoWhile} $6 < $5
-      System::Call "advapi32::GetAce(p r2, i r6, *p .r7) i"
-      ; ACE header (type, flags, size), the mask, then the SID.
-      System::Call "*$7(&i1 .r8, &i1 .r9, &i2, i .r0)"
-      IntOp $9 $9 & 0x08
-      IntOp $0 $0 & $R2
-      ${If} $9 = 0
-        ${If} $8 > 1
-          StrCpy $R0 "others may change $R1"
-        ${ElseIf} $8 = 0
-        ${AndIf} $0 <> 0
-          IntPtrOp $0 $7 + 8
-          Push $0
-          Call SidAllowed
-          Pop $0
-          ${If} $0 = 0
-            StrCpy $R0 "others may rename or delete what $R1 holds"
-          ${EndIf}
-        ${EndIf}
-      ${EndIf}
-      ${If} $R0 != ""
-        ${Break}
-      ${EndIf}
-      IntOp $6 $6 + 1
-    ${Loop}
-  ${EndIf}
-  System::Call "kernel32::LocalFree(p r3) p"
-FunctionEnd
-
-; The SID at the address on the stack is SYSTEM, Administrators, TrustedInstaller or the
-; desktop user's: 1 on the stack, else 0.
-Function SidAllowed
-  Exch $0
-  Push $1
-  Push $2
-  StrCpy $2 0
-  System::Call "advapi32::ConvertSidToStringSidW(p r0, *p .r1) i .r0"
-  ${If} $0 <> 0
-    System::Call "kernel32::lstrcpynW(w .r0, p r1, i ${NSIS_MAX_STRLEN}) p"
-    System::Call "kernel32::LocalFree(p r1) p"
-    ${If} $0 == "${SID_SYSTEM}"
-    ${OrIf} $0 == "${SID_ADMINS}"
-    ${OrIf} $0 == "${SID_TRUSTED_INSTALLER}"
-    ${OrIf} $0 == $DesktopSid
-      StrCpy $2 1
-    ${EndIf}
-  ${EndIf}
-  StrCpy $0 $2
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
+!macroend
 
 ; ---- start at log-on ---------------------------------------------------------------------
 ; $R0 made fit for XML text: "&" is the one markup character a path or an account name may hold.
@@ -544,6 +424,7 @@ FunctionEnd
 ; the port driver; a standard user's own), in that user's session; one copy at a time, on battery
 ; too, without a time limit, and at the normal priority a program started by the shell has (a
 ; task's default is below normal, which would hold back the fan decision on a busy processor).
+; Only SYSTEM and Administrators may start or change it (TASK_SDDL).
 Function WriteLogonTask
   StrCpy $R0 $DesktopUser
   Call XmlEscape
@@ -556,6 +437,7 @@ Function WriteLogonTask
   FileWriteUTF16LE /BOM $R6 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
   !insertmacro TASK_LINE '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">'
   !insertmacro TASK_LINE '  <RegistrationInfo>'
+  !insertmacro TASK_LINE '    <SecurityDescriptor>${TASK_SDDL}</SecurityDescriptor>'
   !insertmacro TASK_LINE '    <Author>${APP} setup</Author>'
   !insertmacro TASK_LINE '    <Description>Starts ${APP} when $R4 logs on, with the rights it needs for the port driver.</Description>'
   !insertmacro TASK_LINE '  </RegistrationInfo>'
@@ -710,11 +592,9 @@ Function ${un}RemoveOwnDriverService
   ${If} $0 == ""
     Return
   ${EndIf}
-  ; "\??\C:\..." is the kernel's spelling of the same path.
-  StrCpy $1 $0 4
-  ${If} $1 == "\??\"
-    StrCpy $0 $0 "" 4
-  ${EndIf}
+  ; As the kernel reads it ("\??\C:\...", "\SystemRoot\..."), made a full path.
+  KelvaneSetup::DriverImage "$0"
+  Pop $0
   StrLen $2 "$R9\"
   StrCpy $1 $0 $2
   ${If} $1 != "$R9\"
@@ -750,10 +630,17 @@ FunctionEnd
 
 ; Removes the install in $R9: its driver service, its files (the task definition an earlier
 ; setup left there among them) and the folder, when nothing else is left in it (files the user
-; put there stay).
+; put there stay); nothing in a folder reached through a link or junction.
 !macro REMOVE_INSTALL_FILES un
 Function ${un}RemoveInstallFiles
   Call ${un}RemoveOwnDriverService
+  ; Through a link or junction the deletions would reach another folder.
+  KelvaneSetup::FolderWay "$R9"
+  Pop $0
+  ${If} $0 != "ok"
+    DetailPrint "$R9 is left as it is: it is gone, or a junction or link lies on the way to it ($0)"
+    Return
+  ${EndIf}
   Delete "$R9\${EXE}"
   Delete "$R9\README.txt"
   ; A driver that could not be unloaded goes at the next restart.
@@ -805,6 +692,9 @@ Section "${APP}" SecProgram
   Call ProtectInstallFolder
   Call CloseRunningCopy
   SetOutPath "$INSTDIR"
+  !insertmacro FRESH_FILE "${EXE}"
+  !insertmacro FRESH_FILE README.txt
+  !insertmacro FRESH_FILE "${UNINSTALLER}"
   !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
     File "${KELVANE_FILES}/${EXE}"
   !else
@@ -825,13 +715,24 @@ Section "${APP}" SecProgram
   !endif
   ; The drivers are not ours to ship; the one the program needs, handed over beside the setup,
   ; goes beside the program, where the program looks for it: PawnIO's LpcIO module for the
-  ; 64-bit one, the port driver for the 32-bit one. An earlier one stays when none is given.
+  ; 64-bit one, the port driver for the 32-bit one. An earlier one stays when none is given. The
+  ; port driver is taken only from a place the program's rule passes: from a shared download
+  ; folder or a share another user could choose the kernel driver.
   ${If} $Program64 = 1
     ${If} ${FileExists} "$EXEDIR\LpcIO.bin"
+      !insertmacro FRESH_FILE LpcIO.bin
       CopyFiles /SILENT "$EXEDIR\LpcIO.bin" "$INSTDIR"
     ${EndIf}
   ${ElseIf} ${FileExists} "$EXEDIR\giveio.sys"
-    CopyFiles /SILENT "$EXEDIR\giveio.sys" "$INSTDIR"
+    KelvaneSetup::DriverSource "$EXEDIR\giveio.sys" "$DesktopSid"
+    Pop $0
+    ${If} $0 == "ok"
+      !insertmacro FRESH_FILE giveio.sys
+      CopyFiles /SILENT "$EXEDIR\giveio.sys" "$INSTDIR"
+    ${Else}
+      DetailPrint "giveio.sys beside the setup was not installed: other users may change it where it lies ($0)"
+      MessageBox MB_OK|MB_ICONEXCLAMATION "The giveio.sys beside the setup lies where other users may change or replace it, so it was not installed.$\n$\nPut the setup and giveio.sys in a folder only administrators can change and run the setup again." /SD IDOK
+    ${EndIf}
   ${EndIf}
   Delete "$INSTDIR\${TASK_XML}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"

@@ -199,6 +199,14 @@ class ISystem {
   // Gives an open device this list, inheriting nothing from its parent; the handle
   // must have been opened with WRITE_DAC.
   virtual bool SetDeviceAccessList(THandle handle, const TAccessList& list) = 0;
+  // Makes a folder, with `security` in the same call (its entries also for what the folder
+  // will hold, nothing inherited from its parent) or, without, the list its parent passes on.
+  // False when it exists already or cannot be made.
+  virtual bool CreateFolder(const std::string& path, const TFileSecurity* security) = 0;
+  // True when the account (a SID in text) is the one logged on at this session's desktop and
+  // belongs to Administrators, even while its rights are filtered; false when it is not or
+  // cannot be told.
+  virtual bool AccountIsAdministrator(const std::string& sid) = 0;
 
   // Named mutexes, shared with every process that opens the same name ("Global\" names across
   // log-on sessions, "Local\" names within this one). Opens the mutex or creates it unowned;

@@ -130,6 +130,20 @@ bool TSimSystem::GetFileSecurity(const std::string& path, TFileSecurity& securit
   return true;
 }
 
+bool TSimSystem::CreateFolder(const std::string& path, const TFileSecurity* security) {
+  Calls.push_back("CreateFolder(" + path + ")");
+  std::string full = FullPath(path);
+  std::size_t cut = full.rfind('\\');
+  TFileSecurity parent;
+  if (FileAttributes(full) || cut == std::string::npos ||
+      !GetFileSecurity(full.substr(0, cut == 2 ? 3 : cut), parent))
+    return false;
+  TFileSecurity made = security ? *security : TFileSecurity{kAdministrators, parent.List};
+  SetAccessList(full, made.List);
+  SetOwner(full, made.Owner);
+  return true;
+}
+
 bool TSimSystem::Administrator() {
   return !ManagerRefused && ProcessElevation(0) != TElevation::NotElevated;
 }

@@ -51,6 +51,12 @@ class TSimSystem : public ISystem, public IFiles {
                      std::uint32_t* error = nullptr) override;
   bool CloseHandle(THandle handle) override;
   bool GetFileSecurity(const std::string& path, TFileSecurity& security) override;
+  // Made with the given owner and list, else with its parent's list and Administrators the
+  // owner (as an elevated administrator's folder is).
+  bool CreateFolder(const std::string& path, const TFileSecurity* security) override;
+  bool AccountIsAdministrator(const std::string& sid) override {
+    return DesktopAdministrators.count(sid) > 0;
+  }
   bool SetDeviceAccessList(THandle handle, const TAccessList& list) override;
   THandle CreateMutex(const std::string& name, TMutexSharing sharing,
                       TMutexOpening* opening) override;
@@ -114,6 +120,8 @@ class TSimSystem : public ISystem, public IFiles {
   std::map<std::string, TDriveType> Drives;
   // The account this program runs as.
   std::string AccountSid = "S-1-5-21-1180699209-877415012-3182924384-1004";
+  // Accounts at the desktop that belong to Administrators.
+  std::set<std::string> DesktopAdministrators;
   // The caller may not create services (no administrator rights).
   bool ManagerRefused = false;
   // The process has administrator rights in full: not refused the manager, and elevated where

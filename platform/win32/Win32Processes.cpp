@@ -57,6 +57,31 @@ std::string TWin32System::ProcessUserSid(std::uint32_t processId) {
   });
 }
 
+bool TWin32System::AccountIsAdministrator(const std::string& sid) {
+  // The desktop's user is the shell's; its token lists Administrators among its groups, for
+  // denying only while its rights are filtered.
+  DWORD shell = 0;
+  if (!GetWindowThreadProcessId(GetShellWindow(), &shell) || shell == 0 ||
+      ProcessUserSid(shell) != sid)
+    return false;
+  return AskToken(shell, false, [](HANDLE token) {
+    DWORD length = 0;
+    GetTokenInformation(token, TokenGroups, nullptr, 0, &length);
+    std::vector<DWORD> buffer((length + sizeof(DWORD) - 1) / sizeof(DWORD) + 1);
+    if (length == 0 || !GetTokenInformation(token, TokenGroups, buffer.data(), length, &length))
+      return false;
+    const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    for (DWORD i = 0; i < groups->GroupCount; ++i) {
+      char* text = nullptr;
+      if (!ConvertSidToStringSidA(groups->Groups[i].Sid, &text)) continue;
+      bool administrators = std::string(text) == "S-1-5-32-544";
+      LocalFree(text);
+      if (administrators) return true;
+    }
+    return false;
+  });
+}
+
 bool TWin32System::TerminateProcess(std::uint32_t processId) {
   HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
   if (!process) return false;

@@ -337,6 +337,28 @@ bool TWin32System::SetDeviceAccessList(THandle handle, const TAccessList& list) 
                          nullptr, list.Null ? nullptr : acl, nullptr) == ERROR_SUCCESS;
 }
 
+bool TWin32System::CreateFolder(const std::string& path, const TFileSecurity* security) {
+  std::wstring wide = WidePath(path);
+  if (!security) return CreateDirectoryW(wide.c_str(), nullptr) != 0;
+  // In the system's descriptor language: the owner, then a protected list whose entries pass
+  // on to the files and folders inside.
+  std::string text = "O:" + security->Owner + "D:P";
+  for (const TAccessEntry& entry : security->List.Entries) {
+    char mask[16];
+    std::snprintf(mask, sizeof mask, "0x%08lx", static_cast<unsigned long>(entry.Mask));
+    text += std::string("(") + (entry.Allow ? "A" : "D") + ";OICI" +
+            (entry.InheritOnly ? "IO" : "") + ";" + mask + ";;;" + entry.Sid + ")";
+  }
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(text.c_str(), SDDL_REVISION_1,
+                                                            &descriptor, nullptr))
+    return false;
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  bool made = CreateDirectoryW(wide.c_str(), &attributes) != 0;
+  LocalFree(descriptor);
+  return made;
+}
+
 namespace {
 // Everyone has every right to the mutex: other monitors, as whatever user or service they
 // run, open it with a plain create, which asks for all rights, and without them they would

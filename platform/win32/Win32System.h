@@ -36,6 +36,8 @@ class TWin32System : public ISystem {
   bool CloseHandle(THandle handle) override;
   bool GetFileSecurity(const std::string& path, TFileSecurity& security) override;
   bool SetDeviceAccessList(THandle handle, const TAccessList& list) override;
+  bool CreateFolder(const std::string& path, const TFileSecurity* security) override;
+  bool AccountIsAdministrator(const std::string& sid) override;
   THandle CreateMutex(const std::string& name, TMutexSharing sharing,
                       TMutexOpening* opening) override;
   std::uint32_t WaitForSingleObject(THandle handle, std::uint32_t milliseconds) override;

@@ -156,3 +156,113 @@ TEST(LoadPlace, DriverImagePathsInTheUsualForm) {
   for (const auto& [registered, usual] : cases)
     EXPECT_EQ(DriverImagePath(registered, windows), usual) << registered;
 }
+
+// The setup's caller: its install folder (made by it, or an earlier install's), whom it
+// trusts, and the driver file handed over beside it. Wine cannot decide these (its lists come
+// from Unix modes, its owner is always the token's user): the simulated machine follows Windows.
+TEST(LoadPlace, TheSetupsFoldersAndTheDesktopUser) {
+  using enum TLoadPlace;
+  constexpr char kDesktopUser[] = "S-1-5-21-1180699209-877415012-3182924384-1009";
+  const std::string kOwn = "C:\\Kelvane";
+  const std::string kDefault = "C:\\Program Files\\Kelvane";
+  struct TSetupCase {
+    const char* What;
+    std::function<void(TSimSystem&)> Arrange;
+    std::string Folder;
+    TLoadPlace Verdict;
+    bool IsDefault = false;
+    bool Earlier = false;
+  };
+  auto made = [&](TSimSystem& s) {
+    s.SetAccessList(kOwn, kInstallFolderSecurity.List);
+    s.SetOwner(kOwn, kInstallFolderSecurity.Owner);
+  };
+  auto userAbove = [&](TSimSystem& s) {
+    s.SetOwner("C:\\Apps", kDesktopUser);
+    s.SetAccessList("C:\\Apps", {false, {Allow(kDesktopUser, kFull)}});
+  };
+  const TSetupCase cases[] = {
+      {"a new folder", [](TSimSystem&) {}, kOwn, Protected},
+      {"a new folder in a new one", [](TSimSystem&) {}, "C:\\New\\Kelvane", Protected},
+      {"one that exists (made by anyone)", made, kOwn, Occupied},
+      {"an earlier install's, as the setup made it", made, kOwn, Protected, false, true},
+      {"an earlier install's that others may change", Adds(kOwn, Allow(kUsers, kModify)), kOwn,
+       Foreign, false, true},
+      {"an earlier install's owned by another account",
+       [&](TSimSystem& s) {
+         made(s);
+         s.SetOwner(kOwn, kOtherAccount);
+       },
+       kOwn, Foreign, false, true},
+      {"an earlier install's that is a junction",
+       [&](TSimSystem& s) { s.AddLink(kOwn, "C:\\Users\\x\\Open"); }, kOwn, Redirected, false,
+       true},
+      {"a link to another folder", [&](TSimSystem& s) { s.AddLink(kOwn, "C:\\Elsewhere"); }, kOwn,
+       Redirected},
+      {"below a link", [&](TSimSystem& s) { s.AddLink("C:\\Apps", "C:\\Users\\x"); },
+       "C:\\Apps\\Kelvane", Redirected},
+      {"a file in its place", [&](TSimSystem& s) { s.AddFile(kOwn); }, kOwn, Occupied, false, true},
+      {"below a standard desktop user's folder", userAbove, "C:\\Apps\\Kelvane", OthersMayChange},
+      {"below an administrator desktop user's folder",
+       [&](TSimSystem& s) {
+         userAbove(s);
+         s.DesktopAdministrators.insert(kDesktopUser);
+       },
+       "C:\\Apps\\Kelvane", Protected},
+      {"below a folder Users may rename", Adds("C:\\Apps", Allow(kUsers, DELETE)),
+       "C:\\Apps\\Kelvane", OthersMayChange},
+      {"the default, as Program Files passes it on", [&](TSimSystem&) {}, kDefault, Protected, true,
+       true},
+      {"the default, where Users may write", Adds(kDefault, Allow(kUsers, FILE_WRITE_DATA)),
+       kDefault, OthersMayChange, true},
+      {"a drive's root", [](TSimSystem&) {}, "C:\\", Unusable},
+      {"a removable drive", [](TSimSystem& s) { s.Drives["E:\\"] = TDriveType::Removable; },
+       "E:\\Kelvane", NotLocal},
+      {"a share", [](TSimSystem&) {}, "\\\\server\\share\\Kelvane", NotLocal},
+  };
+  for (const TSetupCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    TSimPlatform sim;
+    sim.System.AddFile(kFile);
+    sim.System.AddFile("C:\\Apps\\notes.txt");
+    c.Arrange(sim.System);
+    std::vector<std::string> accounts = SetupAccounts(sim.System, kDesktopUser);
+    EXPECT_EQ(CheckInstallFolder(sim.System, c.Folder, c.IsDefault, c.Earlier, accounts),
+              c.Verdict);
+    // What passes is made with its list in the same call; nothing else is made.
+    EXPECT_EQ(MakeInstallFolder(sim.System, c.Folder, c.IsDefault, c.Earlier, accounts), c.Verdict);
+    TFileSecurity security;
+    if (c.Verdict == Protected && !c.IsDefault) {
+      ASSERT_TRUE(sim.System.GetFileSecurity(c.Folder, security));
+      EXPECT_EQ(security, kInstallFolderSecurity);
+    }
+    bool makes = false;
+    for (const std::string& call : sim.System.Calls) makes |= call.starts_with("CreateFolder");
+    EXPECT_EQ(makes, c.Verdict == Protected && !c.Earlier);
+  }
+
+  // One made by another process after the folder page's check is not adopted at the install.
+  TSimPlatform sim;
+  sim.System.AddFile(kFile);
+  std::vector<std::string> accounts = SetupAccounts(sim.System, "");
+  ASSERT_EQ(CheckInstallFolder(sim.System, kOwn, false, false, accounts), Protected);
+  sim.System.SetOwner(kOwn, kOtherAccount);
+  EXPECT_EQ(MakeInstallFolder(sim.System, kOwn, false, false, accounts), Occupied);
+
+  // The driver file beside the setup: in a standard desktop user's downloads it is theirs to
+  // swap; in an administrator's, as safe as the setup itself.
+  const std::string downloads = "C:\\Users\\me\\Downloads";
+  for (bool administrator : {false, true}) {
+    TSimPlatform machine;
+    machine.System.AddFile(downloads + "\\giveio.sys");
+    for (const std::string& folder : {std::string("C:\\Users\\me"), downloads}) {
+      machine.System.SetOwner(folder, kDesktopUser);
+      machine.System.SetAccessList(folder, {false, {Allow(kDesktopUser, kFull)}});
+    }
+    if (administrator) machine.System.DesktopAdministrators.insert(kDesktopUser);
+    EXPECT_EQ(CheckLoadPlace(machine.System, downloads + "\\giveio.sys",
+                             SetupAccounts(machine.System, kDesktopUser))
+                  .Passed(),
+              administrator);
+  }
+}

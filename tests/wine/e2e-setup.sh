@@ -1,11 +1,12 @@
 # The setup program: the package target made it; then, in a 64-bit prefix of its own, a silent
 # install of the 64-bit program, a start from the Start-menu shortcut, a silent upgrade over the
 # running copy and a silent uninstall, with the user's thresholds planted before and changed
-# while the copy runs; folders others may change, protected or refused; a setup over a copy that
-# does not end, an uninstall beside a driver service that belongs to someone else, the move of
-# an earlier 32-bit install and the start at log-on of Windows XP; then, in a 32-bit prefix, the
-# 32-bit program with its port driver. Sourced by e2e.sh (check, probe, probe_value, wait_for,
-# wine_run and the session are set up there).
+# while the copy runs; folders refused (one that exists, a link, one inside a folder others may
+# change) and one the setup makes; a setup over a copy that does not end, an uninstall beside a
+# driver service that belongs to someone else, the move of an earlier 32-bit install and the
+# start at log-on of Windows XP; then, in a 32-bit prefix, the 32-bit program with its port
+# driver, and a driver file beside the setup that others may change. Sourced by e2e.sh (check,
+# probe, probe_value, wait_for, wine_run and the session are set up there).
 
 # ---- the executables' manifest, as the loader finds it ---------------------------------------
 for program in kelvane kelvane-demo; do
@@ -178,6 +179,7 @@ handed=$(task_leaves "$HANDED")
 kept=$(task_leaves "$TASK")
 # Wine keeps what it parsed of the settings, not the trigger, principal or action.
 task_rows=(
+  "RegistrationInfo/SecurityDescriptor=D:P(A;;FA;;;SY)(A;;FA;;;BA)"
   "Triggers/LogonTrigger/UserId=$DESKTOP_USER"
   "Principals/Principal/UserId=$DESKTOP_USER"
   "Principals/Principal/LogonType=InteractiveToken"
@@ -301,18 +303,23 @@ check "the user's thresholds stay, as the upgraded copy had them: 71 and 60" \
   test "$(reg_value "$FORM_KEY" udBoostOnTemp_Position)" = 0x47 -a \
   "$(reg_value "$FORM_KEY" udBoostOffTemp_Position)" = 0x3c
 
-# ---- folders others may change -----------------------------------------------------------------
+# ---- folders the setup refuses, and one it makes ------------------------------------------------
 # Wine gives a folder the list its modes say: "other" users are everyone, so a folder of mode 777
-# is one everyone may change. Two the setup cannot make safe, refused before anything is written:
+# is one everyone may change. The setup uses only a folder it makes itself: one inside such a
+# folder, one that exists (empty or not), and a link to another folder are refused before
+# anything is written, and nothing is written through the link.
 open_parent=$WINEPREFIX/drive_c/Open
-mkdir -p "$open_parent" "$WINEPREFIX/drive_c/Busy"
-chmod 777 "$open_parent"
+mkdir -p "$open_parent" "$WINEPREFIX/drive_c/Busy" "$WINEPREFIX/drive_c/Empty" "$WORK/link-target"
+chmod 777 "$open_parent" "$WORK/link-target"
 echo "the user's own" >"$WINEPREFIX/drive_c/Busy/notes.txt"
+ln -sfn "$WORK/link-target" "$WINEPREFIX/drive_c/KelvaneLinked"
 refused_rows=(
   'C:\Open\Kelvane|inside a folder everyone may change'
-  'C:\Busy|already holding files'
+  'C:\Busy|that exists, holding files'
+  'C:\Empty|that exists, empty'
+  'C:\KelvaneLinked|that is a link to a folder everyone may write'
 )
-folder_listing() { ls -A "$1" 2>&1; }
+folder_listing() { ls -A "$1/" 2>&1; }
 nothing_written() { entry_gone && [ ! -e "$SHORTCUT" ] && [ "$(folder_listing "$1")" = "$2" ]; }
 for row in "${refused_rows[@]}"; do
   folder=${row%%|*}
@@ -324,18 +331,21 @@ for row in "${refused_rows[@]}"; do
   check "  and nothing written: no entry, no shortcut, the folder as it was" \
     nothing_written "$unix_folder" "$before"
 done
-rmdir "$open_parent" 2>/dev/null
-mkdir -p "$open_parent"
-chmod 777 "$open_parent"
-run_setup /S '/D=C:\Open'
+rm -rf "$WINEPREFIX/drive_c/Busy" "$WINEPREFIX/drive_c/Empty" "$WINEPREFIX/drive_c/KelvaneLinked"
+made_folder=$WINEPREFIX/drive_c/Made/Kelvane
+run_setup /S '/D=C:\Made\Kelvane'
 setup_rc=$?
-check "a folder everyone may change (mode 777): installed there, exit code 0 ($setup_rc)" \
-  test "$setup_rc" = 0 -a -s "$open_parent/kelvane.exe"
-open_mode=$(stat -c %a "$open_parent")
-check "  and protected first: everyone else may no longer change it (mode $open_mode)" \
-  test $((0$open_mode & 2)) = 0
+check "a new folder in a new one: made and installed, exit code 0 ($setup_rc)" \
+  test "$setup_rc" = 0 -a -s "$made_folder/kelvane.exe"
+made_modes=$(stat -c %a "$made_folder" "$made_folder/.." | paste -sd' ')
+others_may_not_write() { local mode; for mode in $made_modes; do [ $((0$mode & 2)) = 0 ] || return 1; done; }
+check "  both made with their lists: everyone else may not change them (modes $made_modes)" \
+  others_may_not_write
+# Wine keeps no list: it reads back the one its modes give, never the setup's, so whether an
+# upgrade takes that folder again is the simulated machine's to decide.
 uninstall_quietly
-check "  its uninstall removes it" wait_for 10 test ! -e "$open_parent"
+check "  its uninstall removes it" wait_for 10 test ! -e "$made_folder"
+rm -rf "$WINEPREFIX/drive_c/Made"
 
 # ---- a copy that does not end, then a driver service of another program ------------------------
 run_setup /S
@@ -492,6 +502,16 @@ if [ "$SETUP_SYSTEM" = win32 ]; then
   uninstall_quietly
   registered_gone() { service_in_folder_was "$registered" && wait_for 10 no_key "$SERVICE"; }
   check "  its uninstall removes the service the program registered in its folder" registered_gone
+  # A port driver handed over from a folder everyone may change is not the setup's to install.
+  shared=$WINEPREFIX/drive_c/Shared
+  mkdir -p "$shared"
+  chmod 777 "$shared"
+  cp "$SETUP_EXE" "$SETUP_DIR/giveio.sys" "$shared/"
+  wine_run "$shared/$(basename "$SETUP_EXE")" /S </dev/null >/dev/null 2>&1
+  setup_rc=$?
+  check "  a setup beside a giveio.sys everyone may change: installed (exit code $setup_rc) without it" \
+    test "$setup_rc" = 0 -a -s "$INST/kelvane.exe" -a ! -e "$INST/giveio.sys"
+  uninstall_quietly
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w
   unset WINEARCH

@@ -1,0 +1,114 @@
+// The setup's plugin: its decisions about folders and the driver file it hands over, made by
+// the program's own rule (hw/LoadPlace) on the real system. Each entry takes its arguments
+// from the script's stack, first argument on top, and leaves one answer there:
+//
+//   KelvaneSetup::InstallFolder folder default(0|1) earlier(0|1) desktopSid make(0|1)
+//   KelvaneSetup::DriverSource  path desktopSid
+//   KelvaneSetup::FolderWay     folder
+//   KelvaneSetup::DriverImage   imagePath           (the full path, or "" for another form)
+//
+// The verdicts are words: "ok" and one for each reason the rule gives (Verdict below).
+#include <string>
+
+#include "hw/LoadPlace.h"
+#include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Text.h"
+
+namespace {
+// One entry of the script's stack, as the setup (a Unicode one) keeps it.
+struct TStackEntry {
+  TStackEntry* Next;
+  wchar_t Text[1];
+};
+
+class TStack {
+ public:
+  TStack(int stringSize, TStackEntry** top) : FSize(stringSize), FTop(top) {}
+
+  std::string Pop() {
+    if (!FTop || !*FTop) return {};
+    TStackEntry* entry = *FTop;
+    std::string text = Utf8(entry->Text, std::wcslen(entry->Text));
+    *FTop = entry->Next;
+    GlobalFree(entry);
+    return text;
+  }
+  void Push(const std::string& text) {
+    if (!FTop) return;
+    std::wstring wide = Widen(text, CP_UTF8);
+    auto* entry = static_cast<TStackEntry*>(
+        GlobalAlloc(GPTR, sizeof(TStackEntry) + static_cast<std::size_t>(FSize) * sizeof(wchar_t)));
+    if (!entry) return;
+    lstrcpynW(entry->Text, wide.c_str(), FSize);
+    entry->Next = *FTop;
+    *FTop = entry;
+  }
+
+ private:
+  int FSize;
+  TStackEntry** FTop;
+};
+
+const char* Verdict(TLoadPlace place) {
+  switch (place) {
+    case TLoadPlace::Protected:
+      return "ok";
+    case TLoadPlace::OthersMayChange:
+      return "others";
+    case TLoadPlace::Unreadable:
+      return "unreadable";
+    case TLoadPlace::Redirected:
+      return "link";
+    case TLoadPlace::NotLocal:
+      return "notlocal";
+    case TLoadPlace::Unusable:
+      return "unusable";
+    case TLoadPlace::Occupied:
+      return "occupied";
+    case TLoadPlace::Foreign:
+      return "foreign";
+  }
+  return "unusable";
+}
+}  // namespace
+
+#define KELVANE_ENTRY(name)                                                           \
+  extern "C" __declspec(dllexport) void name(HWND, int stringSize, wchar_t*,          \
+                                             TStackEntry** stackTop, void*) noexcept; \
+  extern "C" void name(HWND, int stringSize, wchar_t*, TStackEntry** stackTop, void*) noexcept
+
+KELVANE_ENTRY(InstallFolder) {
+  TStack stack(stringSize, stackTop);
+  std::string folder = stack.Pop();
+  bool isDefault = stack.Pop() == "1";
+  bool earlier = stack.Pop() == "1";
+  std::string desktopSid = stack.Pop();
+  bool make = stack.Pop() == "1";
+  TWin32System system;
+  std::vector<std::string> accounts = SetupAccounts(system, desktopSid);
+  stack.Push(Verdict(make ? MakeInstallFolder(system, folder, isDefault, earlier, accounts)
+                          : CheckInstallFolder(system, folder, isDefault, earlier, accounts)));
+}
+
+KELVANE_ENTRY(DriverSource) {
+  TStack stack(stringSize, stackTop);
+  std::string path = stack.Pop();
+  std::string desktopSid = stack.Pop();
+  TWin32System system;
+  stack.Push(Verdict(CheckLoadPlace(system, path, SetupAccounts(system, desktopSid)).Verdict));
+}
+
+KELVANE_ENTRY(FolderWay) {
+  TStack stack(stringSize, stackTop);
+  std::string folder = stack.Pop();
+  TWin32System system;
+  stack.Push(Verdict(CheckFolderWay(system, folder)));
+}
+
+KELVANE_ENTRY(DriverImage) {
+  TStack stack(stringSize, stackTop);
+  std::string imagePath = stack.Pop();
+  TWin32System system;
+  stack.Push(DriverImagePath(imagePath, system.WindowsFolder()));
+}
