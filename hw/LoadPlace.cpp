@@ -210,9 +210,6 @@ TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path,
   std::vector<std::string> components;
   check.Verdict = Resolve(system, asked, asked.size() - (present ? 0 : 1), components);
   if (check.Verdict != TLoadPlace::Protected) return check;
-  for (std::size_t i = 0; i < components.size(); ++i)
-    check.FinalPath +=
-        (i > 1 ? "\\" : "") + components[i].substr(i ? components[i - 1].size() + (i > 1) : 0);
   check.FinalPath = components.back();
 
   TJudge judge{system, accounts};
