@@ -43,8 +43,6 @@ class TTextTrayIcon : public TTrayIcon {
 
   // Renders the text and hands the new icon to the entry.
   void RebuildTextIcon();
-  // The side of the last rendering: the shell's icon size when it was made.
-  int IconSize() const { return FIconSize; }
   // Renders again if the shell's icon size is no longer the last rendering's; true if it did.
   bool FollowIconSize();
   // The lines of a text: each carriage return ends one and is dropped; what follows the
