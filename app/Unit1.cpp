@@ -299,9 +299,33 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
     shown.NotRead = fault;  // said while the readings come
   }
   std::string hint = TrayHint(shown);
-  if (!readings.CpuForTray && hint == TextTrayIcon1->Hint() && TextTrayIcon1->EntryInStep()) return;
-  TextTrayIcon1->SetHintForNextUpdate(hint);
-  TextTrayIcon1->SetText(trayText);
+  // Sized at every refresh: a new scale of the taskbar is drawn for with or without a reading.
+  if (readings.CpuForTray || hint != TextTrayIcon1->Hint() || !TextTrayIcon1->EntryInStep()) {
+    TextTrayIcon1->SetHintForNextUpdate(hint);
+    TextTrayIcon1->SetText(trayText);
+  } else {
+    TextTrayIcon1->FollowIconSize();
+  }
+  TellFailSafe(hint);
+}
+
+// The fan boosted for want of a reading, and the readings back: each said once, as a balloon
+// from the entry, when it happens (or when the window that showed it is hidden again).
+void TForm1::TellFailSafe(const std::string& hint) {
+  bool blind = FFanLine == TFanLine::BoostedBlind;
+  if (blind == FToldBlind || Visible()) return;
+  // The cause is the tip's fourth line.
+  std::size_t cause = 0;
+  for (int line = 0; line < 3 && cause != std::string::npos; ++line)
+    cause = hint.find('\n', cause + (line ? 1 : 0));
+  bool told =
+      blind ? TextTrayIcon1->ShowBalloonHint(
+                  "Kelvane cannot read the sensors: the fan is boosted",
+                  cause == std::string::npos ? "No reading came" : hint.substr(cause + 1),
+                  NIIF_WARNING)
+            : TextTrayIcon1->ShowBalloonHint("Kelvane reads the sensors again",
+                                             "The fan follows the thresholds again", NIIF_INFO);
+  if (told) FToldBlind = blind;
 }
 
 // Only a refused port is recovered from; any other fault reaches the report. False when the

@@ -71,6 +71,7 @@ class TForm1 : public TForm {
   // False when the fan port refused the write.
   bool SetBoosted(bool value);
   void ShowOnTray(const TSensorReadings& readings, bool fanWritten, const std::string& trayText);
+  void TellFailSafe(const std::string& hint);
   void SyncThresholds();
   // The stored thresholds into the up-downs, then kept in order; a failing read raises.
   void RestoreThresholds();
@@ -86,6 +87,8 @@ class TForm1 : public TForm {
   TFanPolicy FFanPolicy;
   // What the last successful write put on the fan line.
   TFanLine FFanLine = TFanLine::Unknown;
+  // What the last notice said: the fan boosted blind (true), or nothing yet, or readings back.
+  bool FToldBlind = false;
   // The thresholds as last saved or restored: what the registry holds.
   std::optional<TThresholds> FStoredThresholds;
   // A reading has reached the widget at least once (before that, the hint says so).

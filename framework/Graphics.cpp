@@ -132,10 +132,18 @@ void TFont::SetStyle(TFontStyles value) {
   Changed();
 }
 
+void TFont::SetQuality(int value) {
+  if (FQuality == value) return;
+  FQuality = value;
+  Changed();
+}
+
 void TFont::Assign(const TFont& source) {
   if (&source == this) return;
   bool differs = FName != source.FName || FHeight != source.FHeight || FColor != source.FColor ||
-                 FCharset != source.FCharset || FStyle != source.FStyle;
+                 FCharset != source.FCharset || FStyle != source.FStyle ||
+                 FQuality != source.FQuality;
+  FQuality = source.FQuality;
   FName = source.FName;
   FHeight = source.FHeight;
   FColor = source.FColor;
@@ -149,6 +157,7 @@ TFontParams TFont::Params() const {
   p.Face = FName;
   p.Height = FHeight;
   p.Charset = FCharset;
+  p.Quality = FQuality;
   p.Bold = (FStyle & fsBold) != 0;
   p.Italic = (FStyle & fsItalic) != 0;
   p.Underline = (FStyle & fsUnderline) != 0;

@@ -189,6 +189,9 @@ class TFont {
   void SetCharset(int value);
   TFontStyles Style() const { return FStyle; }
   void SetStyle(TFontStyles value);
+  // How the system smooths the text (DEFAULT_QUALITY: as the user's setting says).
+  int Quality() const { return FQuality; }
+  void SetQuality(int value);
   // Copies every attribute; one notification when anything differed.
   void Assign(const TFont& source);
   TFontParams Params() const;
@@ -204,6 +207,7 @@ class TFont {
   TColor FColor = clWindowText;
   int FCharset = DEFAULT_CHARSET;
   TFontStyles FStyle = 0;
+  int FQuality = DEFAULT_QUALITY;
 };
 
 class TBitmap;

@@ -61,11 +61,14 @@ inline constexpr int COLOR_COUNT = 31;
 // ---- fonts -----------------------------------------------------------------
 inline constexpr int DEFAULT_CHARSET = 1;
 inline constexpr int ANSI_CHARSET = 0;
+inline constexpr int DEFAULT_QUALITY = 0;
+inline constexpr int ANTIALIASED_QUALITY = 4;  // grey smoothing, never ClearType's colours
 
 struct TFontParams {
   std::string Face;
   int Height = 0;  // negative: character height in pixels, as the system takes it
   int Charset = DEFAULT_CHARSET;
+  int Quality = DEFAULT_QUALITY;
   bool Bold = false;
   bool Italic = false;
   bool Underline = false;

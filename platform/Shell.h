@@ -16,6 +16,11 @@ inline constexpr std::uint32_t NIM_SETVERSION = 4;
 inline constexpr std::uint32_t NIF_MESSAGE = 0x1;
 inline constexpr std::uint32_t NIF_ICON = 0x2;
 inline constexpr std::uint32_t NIF_TIP = 0x4;
+// The balloon fields: szInfo, szInfoTitle and dwInfoFlags (shells from version 5.0 on; older
+// ones read only the first, short layout and show nothing).
+inline constexpr std::uint32_t NIF_INFO = 0x10;
+inline constexpr std::uint32_t NIIF_INFO = 0x1;
+inline constexpr std::uint32_t NIIF_WARNING = 0x2;
 
 struct TNotifyIconData {
   std::uint32_t cbSize = 0;
@@ -56,4 +61,7 @@ class IShell {
   virtual bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) = 0;
   // File version of the common-controls library ("comctl32.dll"); 0.0 when unknown.
   virtual TFileVersion ComCtlVersion() = 0;
+  // The side in pixels at which the notification area shows an entry's icon: the small-icon
+  // size at the taskbar's scale where the system scales it, otherwise 16.
+  virtual int NotifyIconSize() = 0;
 };

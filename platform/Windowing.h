@@ -18,6 +18,8 @@ inline constexpr std::uint32_t WM_QUERYENDSESSION = 0x0011;
 inline constexpr std::uint32_t WM_QUIT = 0x0012;
 inline constexpr std::uint32_t WM_ERASEBKGND = 0x0014;
 inline constexpr std::uint32_t WM_ENDSESSION = 0x0016;
+inline constexpr std::uint32_t WM_SETTINGCHANGE = 0x001A;
+inline constexpr std::uint32_t WM_DISPLAYCHANGE = 0x007E;
 // Sent to every top-level window; PBT_APMRESUMEAUTOMATIC after every wake from sleep.
 inline constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
 inline constexpr std::uintptr_t PBT_APMRESUMEAUTOMATIC = 0x0012;

@@ -1,12 +1,8 @@
 #include "tray/TextTrayIcon.h"
 
-#include "framework/Strings.h"
+#include <algorithm>
 
-namespace {
-// Centring is done over 15 pixels, not 16, with a division that truncates toward zero:
-// the text sits half a pixel left of and above the picture's middle.
-constexpr int kSpan = 15;
-}  // namespace
+#include "framework/Strings.h"
 
 TTextTrayIcon::TTextTrayIcon(TComponent* owner, TPlatform* platform) : TTrayIcon(owner, platform) {
   IGdi& gdi = Platform().Gdi;
@@ -61,6 +57,8 @@ void TTextTrayIcon::SetBackgroundIcon(const TIcon* value) {
 
 void TTextTrayIcon::RebuildTextIcon() {
   SetCycleIcons(false);
+  // Asked at every rendering: the shell's scale can change at any time.
+  FIconSize = Platform().Shell.NotifyIconSize();
   RenderText();
   if (!FBackgroundIcon->Empty()) {
     TIcon icon(Platform().Gdi);
@@ -73,6 +71,23 @@ void TTextTrayIcon::RebuildTextIcon() {
   // Made straight into the entry's icon, whose change pushes it: no copy to make and free.
   MakeTrayIcon(*FTextBitmap, *Icon(), FFillColour);
 }
+
+bool TTextTrayIcon::FollowIconSize() {
+  if (Platform().Shell.NotifyIconSize() == FIconSize) return false;
+  RebuildTextIcon();
+  return true;
+}
+
+void TTextTrayIcon::ShellMetricsChanged() { FollowIconSize(); }
+
+// A new scale is announced like a restart of the shell, which keeps its entries then: the
+// picture at the new size is the change that finds the entry still there.
+void TTextTrayIcon::ShellRestarted() {
+  if (FollowIconSize() && EntryInStep()) return;
+  TTrayIcon::ShellRestarted();
+}
+
+int TTextTrayIcon::Scaled(int value) const { return MulDiv(value, FIconSize, kIconSize); }
 
 TColor TTextTrayIcon::TextBackground() const {
   if (FColor == clNone || FColor == FFont->Color())
@@ -91,18 +106,29 @@ std::vector<std::string> TTextTrayIcon::SplitTextLines(const std::string& text) 
   return lines;
 }
 
-// Drawn straight into TextBitmap, which keeps its 16 x 16 bitmap from one rendering to the
-// next: a temporary picture made, copied and freed at every refresh costs more than the
-// drawing itself, and every pixel is drawn again anyway.
+// Drawn straight into TextBitmap, which keeps its bitmap from one rendering to the next: a
+// temporary picture made, copied and freed at every refresh costs more than the drawing
+// itself, and every pixel is drawn again anyway. At a scale the whole design is scaled, so the
+// shell has nothing to stretch; the frame is rounded down, so it stays one crisp pixel at 150 %.
 void TTextTrayIcon::RenderText() {
   TBitmap& picture = *FTextBitmap;
+  const int size = FIconSize;
+  // Centring is done over one pixel less than the side, with a division that truncates
+  // toward zero: the text sits half a pixel left of and above the picture's middle.
+  const int span = size - 1;
+  const int offsetX = Scaled(FOptions->OffsetX()), offsetY = Scaled(FOptions->OffsetY());
   FFillColour = TextBackground();
   TCanvas& canvas = picture.Canvas();
   // The brush keeps the fill colour, so the text cells are drawn on the same colour.
   canvas.Brush().SetColor(FFillColour);
-  picture.SetSize(kIconSize, kIconSize);
-  canvas.FillRect({0, 0, kIconSize, kIconSize});
+  picture.SetSize(size, size);
+  canvas.FillRect({0, 0, size, size});
   canvas.Font().Assign(*FFont);
+  if (size != kIconSize) {
+    canvas.Font().SetHeight(Scaled(FFont->Height()));
+    // ClearType's coloured edges would be the shell's to blend: plain grey smoothing.
+    canvas.Font().SetQuality(ANTIALIASED_QUALITY);
+  }
 
   // Drawn as UTF-16: the degree sign's ANSI byte is another character, or half of one, on
   // the double-byte code pages.
@@ -110,25 +136,24 @@ void TTextTrayIcon::RenderText() {
   if (firstBreak == std::string::npos) {
     std::u16string text = Utf16FromUtf8(FText);
     TPoint extent = canvas.TextExtent(text);
-    int x = (kSpan - extent.X) / 2 + FOptions->OffsetX();
-    int y = (kSpan - extent.Y) / 2 + FOptions->OffsetY();
-    canvas.TextOut(x, y, text);
+    canvas.TextOut((span - extent.X) / 2 + offsetX, (span - extent.Y) / 2 + offsetY, text);
   } else {
     std::vector<std::string> lines = SplitTextLines(FText);
     int count = static_cast<int>(lines.size());
-    int lineHeight =
-        canvas.TextHeight(Utf16FromUtf8(FText.substr(firstBreak))) + FOptions->LineDistance();
-    int top = (kSpan - count * lineHeight) / 2 + FOptions->OffsetY();
+    int lineHeight = canvas.TextHeight(Utf16FromUtf8(FText.substr(firstBreak))) +
+                     Scaled(FOptions->LineDistance());
+    int top = (span - count * lineHeight) / 2 + offsetY;
     for (int i = 0; i < count; ++i) {
       std::u16string line = Utf16FromUtf8(lines[static_cast<std::size_t>(i)]);
-      int x = (kSpan - canvas.TextWidth(line)) / 2 + FOptions->OffsetX();
+      int x = (span - canvas.TextWidth(line)) / 2 + offsetX;
       canvas.TextOut(x, top + i * lineHeight, line);
     }
   }
 
   if (FBorder) {
     canvas.Brush().SetColor(FBorderColor);
-    canvas.FrameRect({0, 0, kIconSize, kIconSize});
+    for (int inset = 0; inset < std::max(1, size / kIconSize); ++inset)
+      canvas.FrameRect({inset, inset, size - inset, size - inset});
   }
 }
 
@@ -146,9 +171,9 @@ void TTextTrayIcon::MakeIconOverBackground(TIcon& icon) {
   TColor maskColor = TextBackground();
   TBitmap combined(gdi);
   combined.Canvas().Brush().SetColor(maskColor);
-  combined.SetSize(kIconSize, kIconSize);
+  combined.SetSize(FIconSize, FIconSize);
   TCanvas& canvas = combined.Canvas();
-  canvas.FillRect({0, 0, kIconSize, kIconSize});
+  canvas.FillRect({0, 0, FIconSize, FIconSize});
   gdi.DrawIcon(canvas.Handle(), 0, 0, FBackgroundIcon->Handle());
   FTextBitmap->SetTransparent(true);
   FTextBitmap->SetTransparentMode(tmFixed);

@@ -1,6 +1,7 @@
 #pragma once
-// A tray entry whose image is text: the text is drawn with its font into a 16 x 16 picture,
-// optionally framed, made into an icon and handed to the entry, which pushes it to the shell.
+// A tray entry whose image is text: the text is drawn with its font into a square picture of
+// the size the shell shows (16 x 16, the design's size, unless the taskbar is scaled), optionally
+// framed, made into an icon and handed to the entry, which pushes it to the shell.
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 
 class TTextTrayIcon : public TTrayIcon {
  public:
+  // The design's size: fonts, offsets and the frame are given for it, and scaled with the
+  // picture.
   static constexpr int kIconSize = 16;
 
   explicit TTextTrayIcon(TComponent* owner, TPlatform* platform = nullptr);
@@ -40,6 +43,8 @@ class TTextTrayIcon : public TTrayIcon {
 
   // Renders the text and hands the new icon to the entry.
   void RebuildTextIcon();
+  // Renders again if the shell's icon size is no longer the last rendering's; true if it did.
+  bool FollowIconSize();
   // The lines of a text: each carriage return ends one and is dropped; what follows the
   // last one (possibly nothing) is the last line.
   static std::vector<std::string> SplitTextLines(const std::string& text);
@@ -50,6 +55,8 @@ class TTextTrayIcon : public TTrayIcon {
   // The bitmap as an icon; pixels of exactly `maskColor` are transparent unless it is
   // clNone, which gives an opaque icon.
   void MakeTrayIcon(TBitmap& bitmap, TIcon& icon, TColor maskColor);
+  void ShellMetricsChanged() override;
+  void ShellRestarted() override;
 
  private:
   // The background colour of a rendering: the inverse of the font colour when there is
@@ -57,6 +64,8 @@ class TTextTrayIcon : public TTrayIcon {
   TColor TextBackground() const;
   void MakeIconOverBackground(TIcon& icon);
   void OptionsChange(TObject*) { RebuildTextIcon(); }
+  // A length of the design at the picture's size.
+  int Scaled(int value) const;
 
   std::string FText;
   std::unique_ptr<TIcon> FBackgroundIcon;
@@ -67,4 +76,5 @@ class TTextTrayIcon : public TTrayIcon {
   TColor FBorderColor = clBlack;
   std::unique_ptr<TOffsetOptions> FOptions;
   TColor FFillColour = clNone;
+  int FIconSize = kIconSize;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "framework/Forms.h"
 #include "framework/Strings.h"
@@ -149,6 +150,30 @@ bool TTrayIcon::UpdateTrayEntry() {
   return accepted;
 }
 
+// A restarted shell has forgotten every entry, and ours goes back with its current image; a
+// rescaled one has kept them, and a change brings ours up to date.
+void TTrayIcon::ShellRestarted() {
+  if (FEntryAdded && SendRequest(NIM_MODIFY)) return;
+  FEntryAdded = false;
+  AddTrayEntry();
+}
+
+bool TTrayIcon::ShowBalloonHint(const std::string& title, const std::string& text,
+                                std::uint32_t flags) {
+  TNotifyIconData balloon = FEntryRecord;
+  balloon.uFlags = NIF_INFO;
+  auto copy = [](const std::string& from, auto& to) {
+    std::u16string units = Utf16FromUtf8(from);
+    std::fill(std::begin(to), std::end(to), u'\0');
+    std::copy_n(units.data(), std::min(units.size(), std::size(to) - 1), to);
+  };
+  copy(title, balloon.szInfoTitle);
+  copy(text, balloon.szInfo);
+  balloon.dwInfoFlags = flags;
+  balloon.uVersion = 0;  // as the balloon's time-out: the shell's shortest
+  return Platform().Shell.NotifyIcon(NIM_MODIFY, balloon);
+}
+
 // ---- loading -----------------------------------------------------------------
 
 void TTrayIcon::Loaded() {
@@ -233,8 +258,8 @@ bool TTrayIcon::ApplicationHook(TMessage& message) {
     application->MainForm()->SetVisible(true);
   TTrayIconHandler* handler = TTrayIconHandler::Instance(Platform());
   std::uint32_t restart = handler ? handler->ShellRestartMessage() : 0;
-  // A restarted shell has forgotten every entry: put ours back with its current image.
-  if (restart != 0 && message.Msg == restart && FIconVisible) AddTrayEntry();
+  if (restart != 0 && message.Msg == restart && FIconVisible) ShellRestarted();
+  if (message.Msg == WM_SETTINGCHANGE || message.Msg == WM_DISPLAYCHANGE) ShellMetricsChanged();
   return false;
 }
 

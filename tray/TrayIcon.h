@@ -63,6 +63,11 @@ class TTrayIcon : public TComponent {
   virtual bool DeleteTrayEntry();
   virtual bool UpdateTrayEntry();
   const TNotifyIconData& EntryRecord() const { return FEntryRecord; }
+  // A balloon from the entry with a title and a text (UTF-8; a warning's or an information's
+  // sign), in a request of its own that changes nothing else of the entry; true when the shell
+  // took it. A shell that cannot show balloons refuses it or ignores it: the entry stays as it
+  // was either way.
+  bool ShowBalloonHint(const std::string& title, const std::string& text, std::uint32_t flags);
   // The shell has the entry and took every change since.
   bool EntryInStep() const { return FEntryAdded; }
 
@@ -84,6 +89,11 @@ class TTrayIcon : public TComponent {
   }
   virtual void DoMouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
   virtual void DoStartup();
+  // The display or a system setting changed (the taskbar's scale among them).
+  virtual void ShellMetricsChanged() {}
+  // The shell announced itself: restarted, or rescaled with the entries kept. A change is
+  // tried first, and the entry added again only if the shell refuses it.
+  virtual void ShellRestarted();
 
  private:
   // Sits in place of the owner window's procedure.

@@ -635,9 +635,18 @@ TPoint TSimGdi::CharsExtent(HDc handle, std::size_t characters) {
   TDc* dc = FindDc(handle);
   if (!dc) return {};
   const TFontParams& font = FObjects[SimId(dc->State.Font)].Font;
-  int advance = kCharAdvance + (font.Bold ? 1 : 0);
+  int advance = GlyphBox(font).X + 1 + (font.Bold ? 1 : 0);
   int height = font.Height == 0 ? kStockFontHeight : std::abs(font.Height);
   return {advance * static_cast<int>(characters), height};
+}
+
+// The glyphs are drawn 5 x 7 up to a character height of 13; taller fonts scale them with
+// the height (11 is the 5 x 7 design's), each pixel to its nearest source pixel.
+TPoint TSimGdi::GlyphBox(const TFontParams& font) {
+  int height = std::abs(font.Height);
+  if (height <= kStockFontHeight) return {kGlyphWidth, kGlyphHeight};
+  auto scaled = [height](int side) { return (side * height * 2 + 11) / 22; };
+  return {scaled(kGlyphWidth), scaled(kGlyphHeight)};
 }
 
 bool TSimGdi::DrawChars(HDc handle, int x, int y, const std::u32string& text) {
@@ -648,26 +657,27 @@ bool TSimGdi::DrawChars(HDc handle, int x, int y, const std::u32string& text) {
   ++Stats.Texts;
   const TFontParams& font = FObjects[SimId(dc->State.Font)].Font;
   TPoint extent = CharsExtent(handle, text.size());
-  int advance = kCharAdvance + (font.Bold ? 1 : 0);
+  TPoint box = GlyphBox(font);
+  int advance = box.X + 1 + (font.Bold ? 1 : 0);
   TPoint o = dc->State.Origin;
   if (dc->State.BkMode == OPAQUE)
     for (int j = 0; j < extent.Y; ++j)
       for (int i = 0; i < extent.X; ++i)
         Plot(*dc, *surface, x + i + o.X, y + j + o.Y, dc->State.Bk);
-  int top = std::max(0, (extent.Y - kGlyphHeight) / 2);
+  int top = std::max(0, (extent.Y - box.Y) / 2);
   for (std::size_t n = 0; n < text.size(); ++n) {
     const TGlyph& glyph = GlyphOf(text[n]);
     int left = x + static_cast<int>(n) * advance;
-    for (int row = 0; row < kGlyphHeight; ++row)
-      for (int col = 0; col < kGlyphWidth; ++col) {
-        if (glyph.Rows[row][col] != '#') continue;
+    for (int row = 0; row < box.Y; ++row)
+      for (int col = 0; col < box.X; ++col) {
+        if (glyph.Rows[row * kGlyphHeight / box.Y][col * kGlyphWidth / box.X] != '#') continue;
         Plot(*dc, *surface, left + col + o.X, y + top + row + o.Y, dc->State.Text);
         if (font.Bold)
           Plot(*dc, *surface, left + col + 1 + o.X, y + top + row + o.Y, dc->State.Text);
       }
     if (font.Underline)
       for (int col = 0; col < advance; ++col)
-        Plot(*dc, *surface, left + col + o.X, y + top + kGlyphHeight + 1 + o.Y, dc->State.Text);
+        Plot(*dc, *surface, left + col + o.X, y + top + box.Y + 1 + o.Y, dc->State.Text);
   }
   return true;
 }

@@ -102,6 +102,8 @@ class TSimGdi : public IGdi {
   static constexpr int kGlyphWidth = 5;
   static constexpr int kGlyphHeight = 7;
   static constexpr int kStockFontHeight = 13;
+  // Width and height of a glyph's drawn pixels in the font.
+  static TPoint GlyphBox(const TFontParams& font);
 
   // ---- window surfaces (wired to the windowing's paint hooks) --------------
   // The context draws only inside `region` (client coordinates; empty: the whole client).

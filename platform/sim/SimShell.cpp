@@ -20,6 +20,12 @@ void Merge(TNotifyIconData& entry, const TNotifyIconData& data) {
   if (data.uFlags & NIF_MESSAGE) entry.uCallbackMessage = data.uCallbackMessage;
   if (data.uFlags & NIF_ICON) entry.hIcon = data.hIcon;
   if (data.uFlags & NIF_TIP) std::memcpy(entry.szTip, data.szTip, sizeof entry.szTip);
+  // Only the layouts with the balloon fields carry them.
+  if ((data.uFlags & NIF_INFO) && TipUnits(data.cbSize) == std::size(data.szTip)) {
+    std::memcpy(entry.szInfo, data.szInfo, sizeof entry.szInfo);
+    std::memcpy(entry.szInfoTitle, data.szInfoTitle, sizeof entry.szInfoTitle);
+    entry.dwInfoFlags = data.dwInfoFlags;
+  }
   entry.uFlags |= data.uFlags;
 }
 }  // namespace
@@ -83,6 +89,15 @@ const TNotifyIconData* TSimShell::Entry(HWnd window, std::uint32_t id) const {
 std::string TSimShell::TipText(const TNotifyIconData& data) {
   return SimUtf8(std::u16string_view(data.szTip, std::size(data.szTip)));
 }
+
+std::string TSimShell::BalloonText(const TNotifyIconData& data) {
+  return SimUtf8(std::u16string_view(data.szInfoTitle, std::size(data.szInfoTitle))) + "\n" +
+         SimUtf8(std::u16string_view(data.szInfo, std::size(data.szInfo)));
+}
+
+// The system's small-icon size at a scale: 16 scaled and rounded (20, 24, 32 at 125, 150 and
+// 200 %).
+int TSimShell::NotifyIconSize() { return ScalesIcons ? (16 * TaskbarDpi + 48) / 96 : 16; }
 
 void TSimShell::Restart(TSimWindowing& windows) {
   Entries.clear();

@@ -20,6 +20,7 @@ class TSimShell : public IShell {
  public:
   bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) override;
   TFileVersion ComCtlVersion() override { return CommonControlsVersion; }
+  int NotifyIconSize() override;
 
   // ---- the machine ---------------------------------------------------------
   // No shell is running: every request fails.
@@ -37,6 +38,10 @@ class TSimShell : public IShell {
   // The shell's own process, which runs with the user's ordinary rights.
   std::uint32_t ProcessId = 0x5E11;
   TFileVersion CommonControlsVersion{5, 82};
+  // The scale of the taskbar's monitor (96 is 100 %), and whether the system shows the
+  // notification area's icons at it (Windows 10 1607 and later) or always at 16 x 16.
+  int TaskbarDpi = 96;
+  bool ScalesIcons = true;
 
   // Forgets every entry, as a restarted shell has none, and broadcasts "TaskbarCreated" from
   // the shell's process (so the elevation filter applies to it).
@@ -63,4 +68,6 @@ class TSimShell : public IShell {
   const TNotifyIconData* Entry(HWnd window, std::uint32_t id) const;
   // A record's tip as the shell shows it, in UTF-8.
   static std::string TipText(const TNotifyIconData& data);
+  // A record's balloon as the shell shows it: title and text on two lines, in UTF-8.
+  static std::string BalloonText(const TNotifyIconData& data);
 };

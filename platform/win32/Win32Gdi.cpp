@@ -83,10 +83,10 @@ HGdiObj TWin32Gdi::CreateHatchBrush(int hatch, TColorRef color) {
 }
 
 HGdiObj TWin32Gdi::CreateFont(const TFontParams& p) {
-  return Made(FromWin32<HGdiObj>(
-      ::CreateFontA(p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline,
-                    p.StrikeOut, static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, p.Face.c_str())));
+  return Made(FromWin32<HGdiObj>(::CreateFontA(
+      p.Height, 0, 0, 0, p.Bold ? FW_BOLD : FW_NORMAL, p.Italic, p.Underline, p.StrikeOut,
+      static_cast<DWORD>(p.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+      static_cast<DWORD>(p.Quality), DEFAULT_PITCH, p.Face.c_str())));
 }
 
 HGdiObj TWin32Gdi::CreateBitmap(int width, int height) {

@@ -54,3 +54,31 @@ TFileVersion TWin32Shell::ComCtlVersion() {
   return {static_cast<int>(HIWORD(fixed->dwFileVersionMS)),
           static_cast<int>(LOWORD(fixed->dwFileVersionMS))};
 }
+
+// Windows 10 1607 and later scale the notification area with the taskbar's monitor, and show a
+// 16 x 16 icon stretched there. The process stays unaware of scaling (its window is stretched
+// as a whole by the system), so it sees 16 x 16 metrics: the size is asked as a scaling-aware
+// thread would, for a moment, with nothing made meanwhile. Not the second version of
+// awareness: Wine refuses it. Earlier systems (no such calls) show 16 x 16.
+int TWin32Shell::NotifyIconSize() {
+  constexpr int kUnscaled = 16;
+  using TSetContext = HANDLE(WINAPI*)(HANDLE);
+  using TDpiForWindow = UINT(WINAPI*)(HWND);
+  using TMetricForDpi = int(WINAPI*)(int, UINT);
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  const auto setContext = reinterpret_cast<TSetContext>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+  const auto dpiForWindow = reinterpret_cast<TDpiForWindow>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetDpiForWindow")));
+  const auto metricForDpi = reinterpret_cast<TMetricForDpi>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetSystemMetricsForDpi")));
+  HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+  if (!setContext || !dpiForWindow || !metricForDpi || !taskbar) return kUnscaled;
+  const auto perMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
+  HANDLE previous = setContext(perMonitorAware);
+  if (!previous) return kUnscaled;
+  UINT dpi = dpiForWindow(taskbar);
+  int size = dpi ? metricForDpi(SM_CXSMICON, dpi) : 0;
+  setContext(previous);
+  return size > 0 ? size : kUnscaled;
+}

@@ -5,4 +5,5 @@ class TWin32Shell : public IShell {
  public:
   bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) override;
   TFileVersion ComCtlVersion() override;
+  int NotifyIconSize() override;
 };

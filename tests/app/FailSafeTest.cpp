@@ -101,3 +101,39 @@ TEST(FailSafe, ForcedShutdownKeepsChangedThresholds) {
   endSession();
   EXPECT_EQ(program.Sim.Registry.Writes.size(), writes);
 }
+
+// Over a day: the fan boosted blind is said once when it happens and once when readings come
+// back, as balloons from the entry that leave its tip as it is; an episode while the window is
+// shown says nothing.
+TEST(FailSafe, BlindBoostIsToldOnceEachWayOverADay) {
+  constexpr std::uint32_t kHour = 3600 * 1000;
+  TSimProgram program;
+  TForm1& form = program.Start();
+  program.RunFor(3 * kHour);
+  program.Sim.System.HoldMutex(kBusMutexName);
+  program.RunFor(kHour);
+  EXPECT_NE(program.EntryTip().find("\nNo readings: the sensor bus is held by another monitor"),
+            std::string::npos);
+  program.Sim.System.ReleaseHeldMutex(kBusMutexName);
+  program.RunFor(8 * kHour);
+  form.Show();
+  program.Sim.System.HoldMutex(kBusMutexName);
+  program.RunFor(kHour);
+  program.Sim.System.ReleaseHeldMutex(kBusMutexName);
+  program.RunFor(kHour);
+  form.Hide();
+  program.RunFor(10 * kHour);
+
+  std::vector<std::string> balloons;
+  for (const auto& r : program.Sim.Shell.Requests)
+    if (r.Data.uFlags & NIF_INFO) {
+      EXPECT_EQ(r.Data.uFlags, NIF_INFO) << "nothing else of the entry changes";
+      EXPECT_TRUE(r.Accepted);
+      balloons.push_back(TSimShell::BalloonText(r.Data) + " " + std::to_string(r.Data.dwInfoFlags));
+    }
+  EXPECT_EQ(balloons,
+            (std::vector<std::string>{
+                "Kelvane cannot read the sensors: the fan is boosted\n"
+                "No readings: the sensor bus is held by another monitor 2",
+                "Kelvane reads the sensors again\nThe fan follows the thresholds again 1"}));
+}

@@ -405,6 +405,7 @@ struct TFailingShell : IShell {
     return Shell.NotifyIcon(message, data);
   }
   TFileVersion ComCtlVersion() override { return Shell.ComCtlVersion(); }
+  int NotifyIconSize() override { return Shell.NotifyIconSize(); }
 };
 }  // namespace
 
