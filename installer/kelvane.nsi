@@ -157,10 +157,13 @@ Function ChooseProgram
     Return
   ${EndIf}
   ReadRegStr $0 HKLM "${ARP_KEY}" "InstallLocation"
+  ; The 32-bit default as Windows names it to every program (a 64-bit setup's $PROGRAMFILES32
+  ; is the 64-bit folder).
+  ReadEnvStr $1 "ProgramFiles(x86)"
   ${If} $0 != ""
     StrCpy $INSTDIR $0
   ${ElseIf} $EarlierDir != ""
-  ${AndIf} $EarlierDir != "$PROGRAMFILES32\${APP}"
+  ${AndIf} $EarlierDir != "$1\${APP}"
     StrCpy $INSTDIR $EarlierDir
   ${Else}
     StrCpy $INSTDIR $DefaultDir

@@ -12,8 +12,8 @@ bash tools/build.sh || exit 1
 # used by the tests: outside the build tree, so neither a rebuild nor a test run touches it.
 export KELVANE_PREFIX=${KELVANE_DEMO_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/kelvane/demo-wineprefix}
 mkdir -p "$(dirname "$KELVANE_PREFIX")"
-echo "The demo's Wine prefix (its settings persist there): $KELVANE_PREFIX"
 source tests/wine/wine-env.sh
+echo "The demo's Wine prefix (its settings persist there): $WINEPREFIX"
 start_session
 trap 'stop_session; exit 0' INT TERM
 wine_run "$BUILD/kelvane-demo.exe" &

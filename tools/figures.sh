@@ -19,10 +19,11 @@ build() {  # build PRESET [TARGET...]
     >"$LOG/build-$preset.log" 2>&1 || { echo "building $preset failed: see $LOG/build-$preset.log" >&2; exit 1; }
 }
 build win32
-# The Wine benchmark runs the 64-bit build where this machine runs no 32-bit code (see
-# tests/wine/wine-env.sh): build that one too, so the figures are of this tree.
-# The 64-bit product's size is a figure either way.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then build win64 kelvane; else build win64; fi
+# The Wine benchmark runs the 64-bit build where this machine runs no 32-bit code, or with
+# KELVANE_WINE64=1 (tests/wine/wine-env.sh decides): build that one too, so the figures are of
+# this tree. The 64-bit product's size is a figure either way.
+source "$ROOT/tests/wine/wine-env.sh"
+if [ "$WINE_BITS" = 32 ]; then build win64 kelvane; else build win64; fi
 build bench bench_monitor bench_widgets bench_tray
 
 # Google Benchmark's mean CPU time of one benchmark over three runs.
@@ -50,8 +51,8 @@ cpu() { awk -v k="$1" '$1 == k { print $2 }' "$LOG/tray-cpu.txt"; }
 
 cpu_model=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
 debian=$(cat /etc/debian_version 2>/dev/null || echo "?")
-wine_version=$(/usr/lib/wine/wine --version 2>/dev/null || /usr/lib/wine/wine64 --version 2>/dev/null)
-wine_build=$(/usr/lib/wine/wine --version >/dev/null 2>&1 && echo 32-bit || echo 64-bit)
+wine_version=$("$WINE" --version 2>/dev/null)
+wine_build=$WINE_BITS-bit
 echo "Measured on $(nproc) cores of $cpu_model, Debian $debian, $wine_version, $(date -u +%Y-%m-%d);"
 echo "CPU under Wine of the $wine_build build."
 echo

@@ -4,13 +4,12 @@
 # session and the build are set up there).
 
 # ---- size ---------------------------------------------------------------------------------
+# Of the 32-bit build, which every machine makes, whether it runs 32-bit code or not.
 size_at_most() { [ "$(stat -c %s "$1")" -le "$2" ]; }
-if [ "$(basename "$BUILD")" = win32 ]; then
-  check "kelvane.exe at most 256 KiB ($(stat -c %s "$BUILD/kelvane.exe") bytes)" \
-    size_at_most "$BUILD/kelvane.exe" 262144
-  check "kelvane-demo.exe at most 448 KiB ($(stat -c %s "$BUILD/kelvane-demo.exe") bytes)" \
-    size_at_most "$BUILD/kelvane-demo.exe" 458752
-fi
+check "kelvane.exe at most 256 KiB ($(stat -c %s "$ROOT/build/win32/kelvane.exe") bytes)" \
+  size_at_most "$ROOT/build/win32/kelvane.exe" 262144
+check "kelvane-demo.exe at most 448 KiB ($(stat -c %s "$ROOT/build/win32/kelvane-demo.exe") bytes)" \
+  size_at_most "$ROOT/build/win32/kelvane-demo.exe" 458752
 
 # ---- the release archive ------------------------------------------------------------------
 ARCHIVE=$(ls "$ROOT"/build/win32/Kelvane-*-win32.zip 2>/dev/null | head -n 1)

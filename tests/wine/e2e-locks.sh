@@ -27,7 +27,7 @@ locks_hold() {
   # Not through wine_run: the loader becomes the process, so $! is the holder itself.
   "$WINE" "$BUILD/busholder.exe" "$1" "$2" "$3" >"$WORK/locks-holder.txt" 2>/dev/null &
   LOCKS_HOLDER=$!
-  wait_for 10 grep -q '^held' "$WORK/locks-holder.txt"
+  wait_for 30 grep -q '^held' "$WORK/locks-holder.txt"
 }
 locks_let_go() {
   kill "$LOCKS_HOLDER" 2>/dev/null

@@ -12,10 +12,10 @@ pawnio_section() {
   local saved_wine=$WINE saved_server=$WINESERVER saved_build=$BUILD saved_prefix=$WINEPREFIX
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w
-  WINE=/usr/lib/wine/wine64
-  export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=/usr/lib/wine/wine64
+  WINE=$WINE64
+  export WINESERVER=$WINESERVER64 WINELOADER=/usr/lib/wine/wine64
   BUILD=$ROOT/build/win64
-  export WINEPREFIX=$ROOT/build/wineprefix-pawnio
+  export WINEPREFIX=$(wine_prefix pawnio)
   prepare_prefix
 
   # Inside drive_c, which only this account may change: the load-place rule passes there.

@@ -7,8 +7,8 @@
 # Wine gives the account every right to every file and tells apart only what file modes give
 # everyone; it loads no kernel driver, so no device opens: other users and groups, owners,
 # entry types and the device's list only the simulation tells.
-# Sourced by e2e.sh (check, probe, wait_for, start_real_in, hint_says, in_driver_prefix and the
-# session are set up there).
+# Sourced by e2e.sh (check, probe, wait_for, start_real_in, GIVEIO_PROGRAM, hint_says,
+# in_driver_prefix and the session are set up there).
 
 PROTECTION_FORM=KelvaneFrame
 protection_service() {
@@ -125,7 +125,7 @@ protection_checks() {
   # A program folder reached through a link (Wine tells a Unix one as a reparse point): refused.
   protection_forget
   ln -sfn "$program" "$c/kelvane-link"
-  cp "$BUILD/kelvane.exe" "$program/"
+  cp "$GIVEIO_PROGRAM" "$program/kelvane.exe"
   PROTECTION_STARTED=$SECONDS
   (cd "$c/kelvane-link" && wine_run "$c/kelvane-link/kelvane.exe" >/dev/null 2>&1) &
   pid=$!

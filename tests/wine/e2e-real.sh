@@ -3,7 +3,9 @@
 # cannot change; a window that answers at once while the ports stay refused), on 64-bit
 # Windows it registers, shows and waits for nothing and points to the 64-bit program; in both
 # the tray's hint says why there are no readings.
-# Sourced by e2e.sh (check, probe, wait_for, start_real_in and the session are set up there).
+# Where this machine runs no 32-bit code, the driver path runs in the 64-bit build of the same
+# sources made for the tests. Sourced by e2e.sh (check, skip, probe, wait_for, start_real_in
+# and the session are set up there).
 
 FORM=KelvaneFrame
 service() { wine_run reg query 'HKLM\System\CurrentControlSet\Services\giveio' /v "$1" 2>/dev/null |
@@ -121,13 +123,13 @@ real_on_64bit_windows() {
   close_real "$pid"
 }
 
-if [ "$(basename "$BUILD")" = win32 ]; then
+if [ "$WINE_BITS" = 32 ]; then
   # The default prefix is a 64-bit Windows; the driver path needs a 32-bit one of its own.
   real_on_64bit_windows
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w
   DEFAULT_PREFIX=$WINEPREFIX
-  export WINEPREFIX=$ROOT/build/wineprefix-win32 WINEARCH=win32
+  export WINEPREFIX=$(wine_prefix win32) WINEARCH=win32
   prepare_prefix
   real_on_32bit_windows
   "$WINESERVER" -k 2>/dev/null
@@ -135,6 +137,14 @@ if [ "$(basename "$BUILD")" = win32 ]; then
   export WINEPREFIX=$DEFAULT_PREFIX
   unset WINEARCH
 else
-  # The 64-bit kelvane.exe reaches the chip through PawnIO (e2e-pawnio.sh), never giveio.
-  echo "     (no 32-bit support here: the giveio path is tested natively only)"
+  # A 32-bit program on 64-bit Windows is what this machine cannot run; the driver path runs
+  # in the 64-bit test build, to which the default prefix is its own Windows, as a 32-bit one
+  # is to the 32-bit program.
+  skip "$NO_32_BIT: the 32-bit kelvane.exe on 64-bit Windows (WoW64)" \
+    "64-bit Windows: no box in 15 s, the program running" \
+    "64-bit Windows: no driver service registered" \
+    "64-bit Windows: the hint names it as the cause" \
+    "a close request ends the real executable"
+  real_on_32bit_windows
+  forget_driver_service  # the default prefix goes on to the other sections
 fi

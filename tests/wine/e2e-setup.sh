@@ -75,7 +75,7 @@ fresh_prefix() {
   cp -a "$WINEPREFIX" "$2"
   export WINEPREFIX=$2
 }
-fresh_prefix "$ROOT/build/wineprefix-setup-base" "$ROOT/build/wineprefix-setup"
+fresh_prefix "$(wine_prefix setup-base)" "$(wine_prefix setup)"
 
 # Under a 64-bit system the 64-bit program goes into "Program Files" with its entry in the
 # 64-bit view; an earlier setup put the 32-bit one into "Program Files (x86)", its entry into the
@@ -469,7 +469,7 @@ check "its uninstall removes the Run value" no_key "$RUN_KEY" /v Kelvane
 # The driver path runs only where the 32-bit program is no WoW64 process: a 32-bit prefix.
 if [ "$SETUP_SYSTEM" = win32 ]; then
   export WINEARCH=win32
-  fresh_prefix "$ROOT/build/wineprefix-setup-win32-base" "$ROOT/build/wineprefix-setup-win32"
+  fresh_prefix "$(wine_prefix setup-win32-base)" "$(wine_prefix setup-win32)"
   prefix_paths
   SETUP_VIEW=
   run_setup /S
@@ -516,7 +516,14 @@ if [ "$SETUP_SYSTEM" = win32 ]; then
   "$WINESERVER" -w
   unset WINEARCH
 else
-  echo "     (the 64-bit build's setup, where 32-bit code cannot run: no 32-bit install, no port driver)"
+  skip "$NO_32_BIT: the 32-bit setup and program in a 32-bit prefix" \
+    "32-bit Windows: silent install, exit code 0" \
+    "  the 32-bit kelvane.exe in $INST_WIN" \
+    "  beside it the giveio.sys lying beside the setup, not the LpcIO.bin" \
+    "  its entry in the system's one view" \
+    "  started from the shortcut, the program registers the driver in its folder (none before)" \
+    "  it found the driver file there: no missing-driver box" \
+    "  its uninstall removes the service the program registered in its folder"
 fi
 echo "     the setup section took $((SECONDS - setup_started)) s after the prefix was ready"
 

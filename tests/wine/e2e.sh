@@ -1,31 +1,49 @@
 #!/usr/bin/env bash
 # End-to-end tests of the real executables under Wine, on Xvfb with an XEmbed tray host.
 # Drives them only from outside (xdotool, wine reg, the wineprobe inspection program) and
-# reports in TAP: "ok N - ..." or "not ok N - ..." a check, the plan "1..N" at the end; other
-# lines (figures) are indented. A set-up that fails stops the run ("Bail out!"). Expects the
-# Windows build to exist.
+# reports in TAP: "ok N - ..." or "not ok N - ..." a check, "ok N - ... # SKIP why" a check
+# this machine cannot run (it needs 32-bit code), the plan "1..N" at the end; other lines
+# (figures) are indented. A set-up that fails stops the run ("Bail out!"). Expects the Windows
+# build to exist.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 unset KELVANE_PREFIX  # the tests' own prefix, never the demo's
 source "$ROOT/tests/wine/wine-env.sh"
+if [ "$WINE_BITS" = 64 ]; then
+  echo "# the 64-bit build under Wine's 64-bit loader ($([ "${KELVANE_WINE64:-0}" = 1 ] &&
+    echo "KELVANE_WINE64=1" || echo "this machine runs no 32-bit code")): what needs 32-bit code is skipped"
+fi
 
 WORK=$ROOT/build/e2e
 rm -rf "$WORK"
 mkdir -p "$WORK"
 PASSED=0
 FAILED=0
+SKIPPED=0
+checks() { echo $((PASSED + FAILED + SKIPPED)); }
 
 check() {  # check "description" command...
   local description=$1
   shift
   if "$@"; then
     PASSED=$((PASSED + 1))
-    echo "ok $((PASSED + FAILED)) - $description"
+    echo "ok $(checks) - $description"
   else
     FAILED=$((FAILED + 1))
-    echo "not ok $((PASSED + FAILED)) - $description"
+    echo "not ok $(checks) - $description"
   fi
 }
+# skip "reason" "description"...: checks that need 32-bit code where this machine runs none,
+# each reported as skipped, with the reason.
+skip() {
+  local reason=$1 description
+  shift
+  for description in "$@"; do
+    SKIPPED=$((SKIPPED + 1))
+    echo "ok $(checks) - $description # SKIP $reason"
+  done
+}
+NO_32_BIT="this machine runs no 32-bit code"
 # require "description" command...: a precondition of the checks that follow, made by the test
 # itself (its prefix, what it planted, the discrimination of its own pictures). It counts as
 # no check; when it fails, what follows could not tell anything, so the run stops failed.
@@ -33,19 +51,24 @@ require() {
   local description=$1
   shift
   "$@" && return 0
-  echo "not ok $((PASSED + FAILED + 1)) - set-up: $description"
+  echo "not ok $(($(checks) + 1)) - set-up: $description"
   echo "Bail out! the set-up failed: $description"
   stop_session
-  echo "1..$((PASSED + FAILED + 1))"
+  echo "1..$(($(checks) + 1))"
   exit 1
 }
 
 probe() { wine_run "$BUILD/wineprobe.exe" "$@" | tr -d '\r'; }
 probe_value() { probe "${@:2}" | awk -v k="$1" '$1 == k { $1 = ""; sub(/^ /, ""); print; exit }'; }
-# Starts a copy of the real executable from the folder $1, in the background ($! is its loader).
+# The program that reaches the ports through the giveio driver: the 32-bit product, or where
+# this machine runs no 32-bit code, the same sources built 64-bit for the tests.
+GIVEIO_PROGRAM=$BUILD/kelvane.exe
+[ "$WINE_BITS" = 64 ] && GIVEIO_PROGRAM=$BUILD/kelvane-giveio.exe
+# Starts a copy of the giveio program, as kelvane.exe, from the folder $1, in the background ($!
+# is its loader).
 start_real_in() {
   mkdir -p "$1"
-  cp "$BUILD/kelvane.exe" "$1/"
+  cp "$GIVEIO_PROGRAM" "$1/kelvane.exe"
   (cd "$1" && wine_run "$1/kelvane.exe" >/dev/null 2>&1) &
 }
 
@@ -99,17 +122,18 @@ tray_differs() {
   now=$(tray_picture) && [ "$now" != "$1" ]
 }
 
-# Runs $1 where the real executable meets the port driver: for the 32-bit build in a 32-bit
-# prefix of its own (the default prefix is a 64-bit Windows), back in the default one after.
+# Runs $1 where the giveio program meets the port driver: the 32-bit one in a 32-bit prefix of
+# its own (the default prefix is a 64-bit Windows), back in the default one after; the 64-bit
+# test build in the default prefix.
 in_driver_prefix() {
-  if [ "$(basename "$BUILD")" != win32 ]; then
+  if [ "$WINE_BITS" != 32 ]; then
     "$1"
     return
   fi
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w
   local default_prefix=$WINEPREFIX
-  export WINEPREFIX=$ROOT/build/wineprefix-win32 WINEARCH=win32
+  export WINEPREFIX=$(wine_prefix win32) WINEARCH=win32
   prepare_prefix
   "$1"
   "$WINESERVER" -k 2>/dev/null
@@ -157,6 +181,6 @@ if section figures; then
 fi
 
 stop_session
-echo "1..$((PASSED + FAILED))"
-echo "# $PASSED passed, $FAILED failed"
+echo "1..$(checks)"
+echo "# $PASSED passed, $FAILED failed, $SKIPPED skipped"
 [ "$FAILED" -eq 0 ]

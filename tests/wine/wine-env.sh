@@ -2,24 +2,49 @@
 # X server, the tray host and waiting. Sourced by e2e.sh, tools/demo.sh and the Wine benchmarks.
 
 # The 32-bit program where this machine runs 32-bit code; otherwise (a kernel without 32-bit
-# support) the 64-bit build of the same sources under Wine's 64-bit loader.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  WINE=/usr/lib/wine/wine
+# support) the 64-bit build of the same sources under Wine's 64-bit loader. KELVANE_WINE64=1
+# makes this machine one of the others: the 64-bit loader, in which the 32-bit one cannot run
+# (tests/wine/wine64-only), and the 64-bit build. WINE_BITS tells the sections which it is.
+if [ "${KELVANE_WINE64:-0}" != 1 ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  WINE_BITS=32
+  WINE=/usr/lib/wine/wine WINELOADER=/usr/lib/wine/wine
   WINESERVER_BIN=/usr/lib/wine/wineserver32
   [ -x "$WINESERVER_BIN" ] || WINESERVER_BIN=/usr/lib/wine/wineserver
   BUILD=${BUILD:-$ROOT/build/win32}
 else
-  WINE=/usr/lib/wine/wine64
+  WINE_BITS=64
+  WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64
+  if [ "${KELVANE_WINE64:-0}" = 1 ]; then
+    if "$ROOT/tests/wine/wine64-only" --version >/dev/null 2>&1; then
+      WINE=$ROOT/tests/wine/wine64-only
+    else
+      echo "wine-env: warning: no mount namespace here to keep the 32-bit Wine out; the 64-bit" \
+        "loader is used, but what it starts may still run 32-bit code" >&2
+    fi
+  fi
   WINESERVER_BIN=/usr/lib/wine/wineserver64
   BUILD=${BUILD:-$ROOT/build/win64}
 fi
-export WINELOADER=$WINE WINESERVER=$WINESERVER_BIN WINEDEBUG=-all
+# What runs 64-bit programs on either kind of machine (the pawnio section's).
+WINE64=$WINE WINESERVER64=$WINESERVER_BIN
+[ "$WINE_BITS" = 32 ] && WINE64=/usr/lib/wine/wine64 WINESERVER64=/usr/lib/wine/wineserver64
+export WINELOADER WINESERVER=$WINESERVER_BIN WINEDEBUG=-all
 # Each user of Wine here has a prefix of its own, chosen by the caller through KELVANE_PREFIX
 # (never a WINEPREFIX that happens to be set): the tests build/wineprefix, the benchmarks
-# build/wineprefix-bench, the demo one outside the build tree that only the demo uses.
-export WINEPREFIX=${KELVANE_PREFIX:-$ROOT/build/wineprefix}
+# build/wineprefix-bench, the demo one outside the build tree that only the demo uses. A prefix
+# made where only the 64-bit Wine runs lacks what the 32-bit one fills in: its name ends in
+# "-wine64", so neither kind of machine (or run) takes over the other's.
+PREFIX_SUFFIX=
+[ "$WINE_BITS" = 64 ] && PREFIX_SUFFIX=-wine64
+# wine_prefix NAME: the path of the tests' prefix build/wineprefix-NAME for this kind of Wine.
+wine_prefix() { echo "$ROOT/build/wineprefix${1:+-$1}$PREFIX_SUFFIX"; }
+export WINEPREFIX=${KELVANE_PREFIX:+$KELVANE_PREFIX$PREFIX_SUFFIX}
+[ -n "$WINEPREFIX" ] || WINEPREFIX=$(wine_prefix)
 
 wine_run() { "$WINE" "$@"; }
+# Debian's winepath takes the 32-bit loader wherever it is installed, whether this machine can
+# run it or not: Wine's own tool through the loader chosen above instead.
+winepath() { wine_run winepath "$@"; }
 
 # Waits up to $2 seconds for a command to succeed.
 wait_for() {
