@@ -54,21 +54,21 @@ constexpr TNamedFolder kFolders[] = {
     {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PawnIO", u"InstallLocation",
      KEY_WOW64_64KEY, ""},
     {"SOFTWARE\\PawnIO", u"Install_Dir", KEY_WOW64_32KEY, ""},
-    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir", KEY_WOW64_64KEY,
-     "PawnIO"},
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir", KEY_WOW64_64KEY, "PawnIO"},
 };
 
 // A folder named by a REG_SZ value, read as Unicode; empty when there is none.
 std::string ReadFolder(IRegistry& registry, const TNamedFolder& named) {
   HKey key = HKey::None;
-  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, named.Key, 0, KEY_QUERY_VALUE | named.View,
-                             key) != ERROR_SUCCESS)
+  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, named.Key, 0, KEY_QUERY_VALUE | named.View, key) !=
+      ERROR_SUCCESS)
     return {};
   TOwnedRegKey owned(registry, key);
   std::u16string text(1024, u'\0');
   std::uint32_t kind = 0;
   auto size = static_cast<std::uint32_t>(text.size() * sizeof(char16_t));
-  if (registry.RegQueryValueExW(key, named.Value, &kind, reinterpret_cast<std::uint8_t*>(text.data()),
+  if (registry.RegQueryValueExW(key, named.Value, &kind,
+                                reinterpret_cast<std::uint8_t*>(text.data()),
                                 &size) != ERROR_SUCCESS ||
       kind != REG_SZ)
     return {};
@@ -152,8 +152,8 @@ bool TPawnIoAccess::OpenDevice() {
       FHandle = HPawnIo::None;
       // Only the device's list keeps a process out; any other failure is a driver that does
       // not run (no device at all, or one that fails).
-      FFault = opened == E_ACCESSDENIED ? TReadingFault::PawnIoDenied
-                                        : TReadingFault::PawnIoNoDriver;
+      FFault =
+          opened == E_ACCESSDENIED ? TReadingFault::PawnIoDenied : TReadingFault::PawnIoNoDriver;
       return false;
     }
   }
@@ -194,7 +194,7 @@ bool TPawnIoAccess::FindChip() {
   // Selecting a slot forgets the ranges found on the other: the first chip that fits is kept.
   for (std::uint64_t slot = 0; slot < kSlots && !FChipFound && !FModuleOld; ++slot)
     FChipFound = ChipOnSlot(slot);
-  FFault = FChipFound    ? TReadingFault::None
+  FFault = FChipFound   ? TReadingFault::None
            : FModuleOld ? TReadingFault::ModuleOld
                         : TReadingFault::NoChip;
   return true;

@@ -8,7 +8,7 @@ struct TCause {
   const char* Line;
 };
 
-// Plain words a user can act on, at most 72 characters each: the tip's other lines take 55 at
+// Plain words a user can act on, at most 60 characters each: the tip's other lines take 67 at
 // the most.
 constexpr TCause kCauses[] = {
     {TReadingFault::PortsRefused, "Ports refused: giveio not running (run as administrator)"},
@@ -27,7 +27,7 @@ constexpr TCause kCauses[] = {
     {TReadingFault::PawnIoUnprotected, "Other users can replace PawnIO's library: reinstall it"},
     {TReadingFault::PawnIoOld, "PawnIO is older than 2.0: update it"},
     {TReadingFault::PawnIoDenied, "PawnIO refused its device: run as administrator"},
-    {TReadingFault::PawnIoNoDriver, "PawnIO driver not running: restart Windows or reinstall PawnIO"},
+    {TReadingFault::PawnIoNoDriver, "PawnIO driver not running: restart Windows or reinstall it"},
     {TReadingFault::ModuleMissing, "LpcIO.bin is missing beside kelvane.exe"},
     {TReadingFault::ModuleRefused, "PawnIO refused LpcIO.bin: use the signed module"},
     {TReadingFault::ModuleOld, "LpcIO.bin is too old: get PawnIO.Modules 0.2.10 or later"},

@@ -27,8 +27,8 @@ constexpr TFunction kFunctions[] = {
 };
 // LpcIO 0.1.0 to 0.1.5. This program never calls them: they answer as before a detection.
 constexpr TFunction kOldFunctions[] = {
-    {"ioctl_detect", 1, 1}, {"ioctl_read", 1, 1},     {"ioctl_write", 2, 0},
-    {"ioctl_enter", 0, 0},  {"ioctl_exit", 0, 0},     {"ioctl_pio_read", 1, 1},
+    {"ioctl_detect", 1, 1},    {"ioctl_read", 1, 1}, {"ioctl_write", 2, 0},
+    {"ioctl_enter", 0, 0},     {"ioctl_exit", 0, 0}, {"ioctl_pio_read", 1, 1},
     {"ioctl_pio_write", 2, 0},
 };
 
@@ -59,7 +59,7 @@ std::uint8_t TSimSuperIo::Register(std::uint8_t index) const {
   const TDevice& d = device == Devices.end() ? none : device->second;
   switch (index) {
     case 0x07:
-      return SelectReadsBack ? FSelected : 0x00;
+      return SelectReadsBack ? FSelected : 0xFF;
     case 0x20:
       return ChipId;
     case 0x60:
@@ -142,7 +142,7 @@ THResult TSimPawnIo::Execute(HPawnIo handle, const char* name, const std::uint64
   const TFunction* function = nullptr;
   if (FModules.count(h))
     for (const TFunction& f : Old(h) ? std::span<const TFunction>(kOldFunctions)
-                                      : std::span<const TFunction>(kFunctions))
+                                     : std::span<const TFunction>(kFunctions))
       if (call.Name == f.Name) function = &f;
   std::vector<std::uint64_t> results;
   if (!FOpen.count(h))
@@ -153,7 +153,8 @@ THResult TSimPawnIo::Execute(HPawnIo handle, const char* name, const std::uint64
     call.Result = kPawnIoNotReady;  // no module on this handle
   else if (!function)
     call.Result = kPawnIoNoSuchName;
-  else if ((function->In && inCount != function->In) || (function->Out && outCount != function->Out))
+  else if ((function->In && inCount != function->In) ||
+           (function->Out && outCount != function->Out))
     call.Result = E_INVALIDARG;
   else if (Old(h) || (FSlot < 0 && call.Name != "ioctl_select_slot"))
     call.Result = kPawnIoNotReady;

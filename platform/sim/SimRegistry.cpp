@@ -220,7 +220,8 @@ TRegStatus TSimRegistry::RegCreateKeyA(HKey key, const std::string& subKey, HKey
 }
 
 TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::string& valueName,
-                                     bool wide, std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size) {
+                                     bool wide, std::uint32_t* kind, std::uint8_t* data,
+                                     std::uint32_t* size) {
   std::uint32_t access = 0;
   TNode* node = NodeOf(key, &access);
   std::string target = (node ? node->FullName : Hex(static_cast<std::uint32_t>(SimId(key)))) +

@@ -1,8 +1,9 @@
 #pragma once
 // The registry of the simulated machine, with the system's semantics where the program can
-// tell: seven hives, the machine's 32-bit view of SOFTWARE under WOW6432Node, keys created with their parents, names compared without regard to case,
-// values kept as kind and raw bytes, the unnamed default value, access rights per handle,
-// status codes, and faults a test can plant. Writes and calls are logged for inspection.
+// tell: seven hives, the machine's 32-bit view of SOFTWARE under WOW6432Node, keys created with
+// their parents, names compared without regard to case, values kept as kind and raw bytes, the
+// unnamed default value, access rights per handle, status codes, and faults a test can plant.
+// Writes and calls are logged for inspection.
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -24,8 +24,7 @@ HANDLE ToWin32(HPawnIo handle) {
 
 bool TWin32PawnIo::LoadLibrary(const std::string& path) {
   if (FExecute) return true;
-  HMODULE library =
-      LoadLibraryExW(WidePath(path).c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE library = LoadLibraryExW(WidePath(path).c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!library) return false;
   // A library before 2.0 may lack pawnio_version: Version says so.
   void* version = reinterpret_cast<void*>(GetProcAddress(library, "pawnio_version"));

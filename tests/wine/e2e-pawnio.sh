@@ -58,7 +58,7 @@ pawnio_section() {
   touch "$pawnio/no-driver"
   start_pawnio_kelvane
   check "2.2's layout, no driver behind the library: the tip says so, not 'run as administrator'" \
-    hint_says "Fan boost: unknown|PawnIO driver not running: restart Windows or reinstall PawnIO"
+    hint_says "Fan boost: unknown|PawnIO driver not running: restart Windows or reinstall it"
   stop_pawnio_kelvane
   rm -f "$pawnio/no-driver"
 

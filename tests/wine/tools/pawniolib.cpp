@@ -94,8 +94,8 @@ TSimPawnIo& PawnIo() {
   static TLoggingChip chip;
   static TSimPawnIo pawnIo(chip);
   static bool prepared = [] {
-    pawnIo.DriverRunning = GetFileAttributesA((Folder() + "no-driver").c_str()) ==
-                           INVALID_FILE_ATTRIBUTES;
+    pawnIo.DriverRunning =
+        GetFileAttributesA((Folder() + "no-driver").c_str()) == INVALID_FILE_ATTRIBUTES;
     return true;
   }();
   (void)prepared;
