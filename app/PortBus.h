@@ -1,11 +1,12 @@
 #pragma once
-// What the executable is linked with to reach the chip: the port bus (null for the processor's
-// own port instructions, or the simulated sensor chip of the demo build), and the port access
-// that opens it (null for the giveio driver, or PawnIO's LpcIO module of the 64-bit product).
+// What the executable is linked with to reach the chip, one unit each: the giveio driver over
+// the processor's port instructions (PortBusReal.cpp), PawnIO's LpcIO module (PortBusPawnIo.cpp,
+// the 64-bit product), or the demo's simulated chip, which needs nothing enabled
+// (PortBusDemo.cpp).
 #include <memory>
 
 #include "hw/PortAccess.h"
-#include "platform/Ports.h"
+#include "platform/Platform.h"
 
-IPortBus* ProgramPortBus();
+// Made once, before the program starts; kept until it has ended.
 std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform& platform);

@@ -4,8 +4,8 @@
 #include "platform/sim/SimChip.h"
 
 // The demo's chip runs its thermal model on real time, warm enough at start that the first
-// boost cycle comes within a minute or two.
-IPortBus* ProgramPortBus() {
+// boost cycle comes within a minute or two. Its ports need nothing enabled.
+std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform&) {
   static TSimChip chip([] {
     static const auto start = std::chrono::steady_clock::now();
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -18,7 +18,5 @@ IPortBus* ProgramPortBus() {
     return true;
   }();
   (void)prepared;
-  return &chip;
+  return std::make_unique<TOpenPortAccess>(chip);
 }
-
-std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform&) { return nullptr; }

@@ -4,8 +4,6 @@
 #include "platform/win32/Win32System.h"
 
 // The 64-bit product reaches the chip through PawnIO's LpcIO module, not port instructions.
-IPortBus* ProgramPortBus() { return nullptr; }
-
 std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform& platform) {
   static TWin32PawnIo library;
   static TWin32Files files;

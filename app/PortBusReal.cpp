@@ -1,5 +1,6 @@
 #include "app/PortBus.h"
+#include "hw/giveio.h"
 
-IPortBus* ProgramPortBus() { return nullptr; }
-
-std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform&) { return nullptr; }
+std::unique_ptr<IPortAccess> ProgramPortAccess(TPlatform& platform) {
+  return std::make_unique<TGiveIo>(platform.System, platform.Ports);
+}

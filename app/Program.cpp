@@ -65,7 +65,7 @@ bool TProgram::Start() {
       form->Show();
     return true;
   });
-  FForm = FApplication->CreateForm<TForm1>();
+  FForm = FApplication->CreateForm<TForm1>(FPorts);
   FStarting = false;
   if (FHandOverPending && !FApplication->Terminated()) FForm->Show();
   FHandOverPending = false;
@@ -76,8 +76,8 @@ void TProgram::Run() {
   if (FApplication) FApplication->Run();
 }
 
-int RunProgram(TPlatform& platform) {
-  TProgram program(platform);
+int RunProgram(TPlatform& platform, IPortAccess& ports) {
+  TProgram program(platform, ports);
   if (program.Start()) program.Run();
   return 0;
 }

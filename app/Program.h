@@ -8,7 +8,8 @@
 
 class TProgram {
  public:
-  explicit TProgram(TPlatform& platform) : FPlatform(platform) {}
+  // `ports`: what the executable links to reach the chip, handed to the main window.
+  TProgram(TPlatform& platform, IPortAccess& ports) : FPlatform(platform), FPorts(ports) {}
   ~TProgram();
   TProgram(const TProgram&) = delete;
   TProgram& operator=(const TProgram&) = delete;
@@ -29,6 +30,7 @@ class TProgram {
   bool TakeRole();
 
   TPlatform& FPlatform;
+  IPortAccess& FPorts;
   std::unique_ptr<TInstanceLock> FInstance;
   std::unique_ptr<TApplication> FApplication;
   TForm1* FForm = nullptr;
@@ -38,4 +40,4 @@ class TProgram {
 };
 
 // Start and run; returns when the program ends.
-int RunProgram(TPlatform& platform);
+int RunProgram(TPlatform& platform, IPortAccess& ports);

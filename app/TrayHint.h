@@ -19,8 +19,6 @@ struct TTrayReadings {
   std::optional<int> Motherboard;
   TFanLine Fan = TFanLine::Unknown;
   TReadingFault NotRead = TReadingFault::None;
-  // The port access's own words for NotRead, where it has them.
-  const char* FaultText = nullptr;
 };
 
 // UTF-8 lines joined by "\n", with the degree sign; never longer than the entry's tip holds

@@ -50,7 +50,7 @@ class TRefreshGuard {
 };
 }  // namespace
 
-TForm1::TForm1(TComponent* owner) : TForm(owner) {
+TForm1::TForm1(TComponent* owner, IPortAccess& ports) : TForm(owner), FPortAccess(ports) {
   LoadDescription();
   // The window exists, hidden, before FormCreate runs: a close request sent while the
   // start-up box is open reaches it.
@@ -289,12 +289,9 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
   shown.Fan = FFanLine;
   TReadingFault fault = FPortAccess.Fault();
   if (readings.Skipped()) {
-    shown.NotRead = readings.Bus == TBusAccess::NameTaken ? TReadingFault::BusNameTaken
-                    : readings.Bus == TBusAccess::Failed  ? TReadingFault::BusLockFailed
-                                                          : TReadingFault::BusHeld;
+    shown.NotRead = BusFault(readings.Bus);
   } else if (readings.Refused || (!fanWritten && fault == TReadingFault::FanLineUnreachable)) {
     shown.NotRead = fault;
-    shown.FaultText = FPortAccess.Explain(fault);
   } else if (fault == TReadingFault::DeviceUnprotected) {
     shown.NotRead = fault;  // said while the readings come
   }

@@ -18,7 +18,6 @@
 #include "hw/FanPolicy.h"
 #include "hw/PortAccess.h"
 #include "hw/SensorReadings.h"
-#include "hw/giveio.h"
 #include "storage/AppRegistryStorage.h"
 #include "storage/FormStorage.h"
 #include "tray/TextTrayIcon.h"
@@ -27,7 +26,8 @@
 
 class TForm1 : public TForm {
  public:
-  explicit TForm1(TComponent* owner);
+  // `ports`: what the executable links to reach the chip; it outlives the window.
+  TForm1(TComponent* owner, IPortAccess& ports);
 
   // Components, in declaration order.
   TTextTrayIcon* TextTrayIcon1 = nullptr;
@@ -63,7 +63,6 @@ class TForm1 : public TForm {
   void udBoostOffTempClick(TObject* sender, TUDBtnType button);
 
   bool Boosted() const { return FBoosted; }
-  const TGiveIo& GiveIo() const { return FGiveIo; }
 
  private:
   void LoadDescription();
@@ -94,10 +93,9 @@ class TForm1 : public TForm {
   // A reading has reached the widget at least once (before that, the hint says so).
   bool FCpuRead = false;
   bool FMotherboardRead = false;
-  TGiveIo FGiveIo{Platform().System};
-  // What opens the ports (giveio unless the executable links another), and the bus it gives.
-  IPortAccess& FPortAccess = ChosenPortAccess(Platform(), FGiveIo);
-  IPortBus& FPorts = FPortAccess.Bus() ? *FPortAccess.Bus() : Platform().Ports;
+  // What opens the ports, and the bus it gives.
+  IPortAccess& FPortAccess;
+  IPortBus& FPorts = FPortAccess.Bus();
   // The chip's shared bus lock, open for the program's life.
   TBusLock FBusLock{Platform().System};
   // A refresh is running; a tick that arrives inside it (from a modal box's loop) is skipped.

@@ -3,12 +3,8 @@
 #include "platform/win32/Win32Platform.h"
 
 int main() {
-  TWin32Platform platform(ProgramPortBus());
-  // Kept for the run: its device handle is the program's.
-  std::unique_ptr<IPortAccess> access = ProgramPortAccess(platform.Platform());
-  if (!access) return RunProgram(platform.Platform());
-  platform.Platform().State.SetCurrent<IPortAccess>(access.get());
-  int result = RunProgram(platform.Platform());
-  platform.Platform().State.SetCurrent<IPortAccess>(nullptr);
-  return result;
+  TWin32Platform platform;
+  // Kept for the run: a device handle may be the program's.
+  std::unique_ptr<IPortAccess> ports = ProgramPortAccess(platform.Platform());
+  return RunProgram(platform.Platform(), *ports);
 }

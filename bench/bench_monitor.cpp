@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include "app/Unit1.h"
+#include "hw/giveio.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace {
@@ -17,6 +18,7 @@ long PeakRssKb() {
 
 struct TProgram {
   TSimPlatform Sim;
+  TGiveIo Ports{Sim.System, Sim.Platform().Ports};
   std::unique_ptr<TApplication> Application;
   TForm1* Form = nullptr;
   TProgram() {
@@ -27,7 +29,7 @@ struct TProgram {
     Application = std::make_unique<TApplication>(Sim.Platform());
     Application->SetShowMainForm(false);
     Application->SetTitle("Kelvane");
-    Form = Application->CreateForm<TForm1>();
+    Form = Application->CreateForm<TForm1>(Ports);
   }
   std::size_t OpenHandles() const {
     return Sim.System.OpenHandleCount() + Sim.Windows.WindowCount() + Sim.Windows.TimerCount() +

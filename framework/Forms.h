@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Controls.h"
@@ -103,10 +104,10 @@ class TApplication : public TComponent, public IWindowProc {
   // Creates a form owned by the application and runs its OnCreate; the first one becomes the
   // main form, from the start of its construction on, so a close request during its creation
   // ends the program.
-  template <class T>
-  T* CreateForm() {
+  template <class T, class... Args>
+  T* CreateForm(Args&&... args) {
     FCreatingMainForm = !FMainForm;
-    T* form = NewComponent<T>(this);
+    T* form = NewComponent<T>(this, std::forward<Args>(args)...);
     FCreatingMainForm = false;
     if (!FMainForm) FMainForm = form;
     return form;

@@ -69,3 +69,32 @@ std::u16string Utf16FromUtf8(std::string_view text) {
   }
   return result;
 }
+
+std::string Utf8FromUtf16(std::u16string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF)
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    else if (c >= 0xD800 && c <= 0xDFFF)
+      c = 0xFFFD;  // a lone surrogate
+    if (c < 0x80) {
+      result.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      result.push_back(static_cast<char>(0xC0 | c >> 6));
+      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      result.push_back(static_cast<char>(0xE0 | c >> 12));
+      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      result.push_back(static_cast<char>(0xF0 | c >> 18));
+      result.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      result.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return result;
+}

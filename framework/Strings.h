@@ -18,3 +18,5 @@ std::string Cp1251ToUtf8(const std::string& text);
 // A malformed sequence (a byte of some ANSI code page, a cut or overlong one) becomes one
 // U+FFFD, as the system's own conversion gives it.
 std::u16string Utf16FromUtf8(std::string_view text);
+// The system's UTF-16 as the program's UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf8FromUtf16(std::u16string_view text);

@@ -5,9 +5,9 @@
 #include "platform/Exception.h"
 #include "platform/Owned.h"
 
+#include <string_view>
+
 namespace {
-constexpr char kPawnIoKey[] = "SOFTWARE\\PawnIO";
-constexpr char kInstallDirValue[] = "Install_Dir";
 constexpr char kLibraryFile[] = "PawnIOLib.dll";
 constexpr std::uint32_t kLeastVersion = 0x020000;  // 2.0.0
 
@@ -39,30 +39,48 @@ constexpr std::uint8_t kKnownChips[] = {
 };
 
 std::uint64_t IndexPort(std::uint64_t slot) { return slot == 0 ? 0x2E : 0x4E; }
-}  // namespace
 
-const char* PawnIoFaultLine(TReadingFault fault) {
-  switch (fault) {
-    case TReadingFault::PawnIoMissing:
-      return "PawnIO is not installed: install it for readings";
-    case TReadingFault::PawnIoUnprotected:
-      return "Other users can replace PawnIO's library: reinstall it";
-    case TReadingFault::PawnIoOld:
-      return "PawnIO is older than 2.0: update it";
-    case TReadingFault::PawnIoDenied:
-      return "PawnIO refused its device: run as administrator";
-    case TReadingFault::ModuleMissing:
-      return "LpcIO.bin is missing beside kelvane.exe";
-    case TReadingFault::ModuleRefused:
-      return "PawnIO refused LpcIO.bin: use the signed module";
-    case TReadingFault::NoChip:
-      return "No known monitor chip at 0x290 on this board";
-    case TReadingFault::FanLineUnreachable:
-      return "The fan line cannot be reached on this board";
-    default:
-      return nullptr;
-  }
+// Where PawnIO's setups name their folder, in the order tried: 2.1 and later (64-bit setups)
+// only in their uninstall entry; 2.0.x, a 32-bit setup, in its own key, which lies in the
+// 32-bit view. Last, the 64-bit Program Files folder, where every setup installs by default.
+struct TNamedFolder {
+  const char* Key;
+  const char16_t* Value;
+  std::uint32_t View;
+  const char* Below;
+};
+constexpr TNamedFolder kFolders[] = {
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PawnIO", u"InstallLocation",
+     KEY_WOW64_64KEY, ""},
+    {"SOFTWARE\\PawnIO", u"Install_Dir", KEY_WOW64_32KEY, ""},
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir", KEY_WOW64_64KEY, "PawnIO"},
+};
+
+// A folder named by a REG_SZ value, read as Unicode; empty when there is none.
+std::string ReadFolder(IRegistry& registry, const TNamedFolder& named) {
+  HKey key = HKey::None;
+  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, named.Key, 0, KEY_QUERY_VALUE | named.View, key) !=
+      ERROR_SUCCESS)
+    return {};
+  TOwnedRegKey owned(registry, key);
+  std::u16string text(1024, u'\0');
+  std::uint32_t kind = 0;
+  auto size = static_cast<std::uint32_t>(text.size() * sizeof(char16_t));
+  if (registry.RegQueryValueExW(key, named.Value, &kind,
+                                reinterpret_cast<std::uint8_t*>(text.data()),
+                                &size) != ERROR_SUCCESS ||
+      kind != REG_SZ)
+    return {};
+  // Stored with its terminator or without it.
+  text.resize(size / sizeof(char16_t));
+  text.resize(std::u16string_view(text.c_str()).size());
+  std::string folder = Utf8FromUtf16(text);
+  if (folder.empty()) return {};
+  if (folder.back() != '\\') folder += '\\';
+  if (*named.Below) folder += std::string(named.Below) + '\\';
+  return folder;
 }
+}  // namespace
 
 bool KnownMonitorChip(std::uint8_t chipId) {
   for (std::uint8_t known : kKnownChips)
@@ -97,29 +115,21 @@ TReadingFault TPawnIoAccess::Fault() const {
 
 // ---- the library and the device ------------------------------------------------
 
+std::string TPawnIoAccess::InstallFolder() {
+  for (const TNamedFolder& named : kFolders) {
+    std::string folder = ReadFolder(FRegistry, named);
+    if (!folder.empty() && FSystem.FileExists(folder + kLibraryFile)) return folder;
+  }
+  return {};
+}
+
 bool TPawnIoAccess::LoadLibrary() {
   if (FLibraryLoaded) return true;
   FFault = TReadingFault::PawnIoMissing;
-  // PawnIO's setup writes its folder in the machine's 64-bit view.
-  HKey key = HKey::None;
-  if (FRegistry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPawnIoKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                              key) != ERROR_SUCCESS)
-    return false;
-  TOwnedRegKey owned(FRegistry, key);
-  char folder[512] = {};
-  std::uint32_t kind = 0;
-  std::uint32_t size = sizeof folder - 1;
-  if (FRegistry.RegQueryValueExA(key, kInstallDirValue, &kind,
-                                 reinterpret_cast<std::uint8_t*>(folder), &size) != ERROR_SUCCESS ||
-      kind != REG_SZ)
-    return false;
-  std::string path(folder);
-  if (path.empty()) return false;
-  if (path.back() != '\\') path += '\\';
-  path += kLibraryFile;
-  if (!FSystem.FileExists(path)) return false;
+  std::string folder = InstallFolder();
+  if (folder.empty()) return false;
   // It runs inside an elevated process: only from where no other user can swap it.
-  TLoadCheck check = CheckLoadPlace(FSystem, path);
+  TLoadCheck check = CheckLoadPlace(FSystem, folder + kLibraryFile);
   if (!check.Passed()) {
     FFault = TReadingFault::PawnIoUnprotected;
     return false;
@@ -135,10 +145,16 @@ bool TPawnIoAccess::OpenDevice() {
     FFault = TReadingFault::PawnIoOld;
     return false;
   }
-  if (FHandle == HPawnIo::None && FLibrary.Open(FHandle) != S_OK) {
-    FHandle = HPawnIo::None;
-    FFault = TReadingFault::PawnIoDenied;
-    return false;
+  if (FHandle == HPawnIo::None) {
+    THResult opened = FLibrary.Open(FHandle);
+    if (opened != S_OK) {
+      FHandle = HPawnIo::None;
+      // Only the device's list keeps a process out; any other failure is a driver that does
+      // not run (no device at all, or one that fails).
+      FFault =
+          opened == E_ACCESSDENIED ? TReadingFault::PawnIoDenied : TReadingFault::PawnIoNoDriver;
+      return false;
+    }
   }
   std::vector<std::uint8_t> module;
   if (ReadLpcModule(FSystem, FFiles, module) == TLpcModuleSource::None) {
@@ -157,11 +173,11 @@ bool TPawnIoAccess::OpenDevice() {
 
 // ---- the chip ------------------------------------------------------------------
 
-bool TPawnIoAccess::Call(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out) {
+THResult TPawnIoAccess::Run(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out) {
   std::size_t returned = 0;
   THResult result =
       FLibrary.Execute(FHandle, name, in.data(), in.size(), out, out ? 1 : 0, returned);
-  return result == S_OK && returned == (out ? 1u : 0u);
+  return result != S_OK || returned == (out ? 1u : 0u) ? result : E_FAIL;
 }
 
 bool TPawnIoAccess::FindChip() {
@@ -173,14 +189,21 @@ bool TPawnIoAccess::FindChip() {
   FMonitorRefused = false;
   FOtherRefused = false;
   FChipFound = false;
+  FModuleOld = false;
   // Selecting a slot forgets the ranges found on the other: the first chip that fits is kept.
-  for (std::uint64_t slot = 0; slot < kSlots && !FChipFound; ++slot) FChipFound = ChipOnSlot(slot);
-  FFault = FChipFound ? TReadingFault::None : TReadingFault::NoChip;
+  for (std::uint64_t slot = 0; slot < kSlots && !FChipFound && !FModuleOld; ++slot)
+    FChipFound = ChipOnSlot(slot);
+  FFault = FChipFound   ? TReadingFault::None
+           : FModuleOld ? TReadingFault::ModuleOld
+                        : TReadingFault::NoChip;
   return true;
 }
 
 bool TPawnIoAccess::ChipOnSlot(std::uint64_t slot) {
-  if (!Call("ioctl_select_slot", {slot})) return false;
+  THResult selected = Run("ioctl_select_slot", {slot});
+  // LpcIO before 0.1.6 names its functions otherwise: the driver finds none of ours.
+  FModuleOld = selected == kPawnIoNoSuchName;
+  if (selected != S_OK) return false;
   std::uint64_t index = IndexPort(slot);
   if (!Call("ioctl_pio_outb", {index, kEnterKey}) || !Call("ioctl_pio_outb", {index, kEnterKey}))
     return false;
@@ -219,9 +242,11 @@ void TPawnIoAccess::Out(std::uint16_t port, std::uint8_t value) {
     return;
   }
   // The monitor's accesses come under the refresh's hold of the bus; the fan line's write
-  // comes after it, and the module wants the bus held for every call.
+  // comes after it. The line is the floppy controller's register, not the monitor's: once the
+  // chip's ranges are known it is written without the lock when the lock cannot be had in
+  // time, so that another program that keeps the lock cannot keep the fan from boosting.
   TBusLock::THold hold(FLock);
-  if (!hold.MayRead()) throw EPrivilegedInstruction();
+  if (!hold.MayRead() && !FChipFound) throw EPrivilegedInstruction();
   if (!FChipFound || !Call("ioctl_pio_outb", {port, value})) Refuse(port);
   FOtherRefused = false;
 }

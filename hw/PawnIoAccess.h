@@ -1,6 +1,6 @@
 #pragma once
 // Port access through PawnIO's signed LpcIO module, the 64-bit counterpart of giveio: the
-// library from PawnIO's own folder, the module (hw/LpcModule.h), and the Super I/O
+// library from the folder PawnIO's setup names, the module (hw/LpcModule.h), and the Super I/O
 // chip whose hardware monitor has its registers at 0x290. The ports themselves are the
 // module's: this is also the bus the chip is read through.
 #include <string>
@@ -10,9 +10,6 @@
 #include "hw/PortAccess.h"
 #include "platform/Files.h"
 #include "platform/PawnIo.h"
-
-// The tip's line for each cause of missing readings that only PawnIO meets; null for others.
-const char* PawnIoFaultLine(TReadingFault fault);
 
 // The Winbond and Nuvoton chips whose monitor selects its bank at register 0x4E.
 bool KnownMonitorChip(std::uint8_t chipId);
@@ -24,13 +21,12 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   TPawnIoAccess(const TPawnIoAccess&) = delete;
   TPawnIoAccess& operator=(const TPawnIoAccess&) = delete;
 
-  IPortBus* Bus() override { return this; }
+  IPortBus& Bus() override { return *this; }
   // Each step that has not yet succeeded, in order: the library, the device with the module,
   // then the chip (under the bus lock). The handle is kept for the run. Never pauses.
   bool EnablePortAccess() override;
   void EnableAfterResume() override;
   TReadingFault Fault() const override;
-  const char* Explain(TReadingFault fault) const override { return PawnIoFaultLine(fault); }
 
  private:
   std::uint8_t In(std::uint16_t port) override;
@@ -38,12 +34,17 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   [[noreturn]] void Refuse(std::uint16_t port);
 
   bool LoadLibrary();
+  // The folder PawnIO's setup installed to, as UTF-8; empty when none is found.
+  std::string InstallFolder();
   bool OpenDevice();
   // False while another monitor holds the bus: nothing was touched.
   bool FindChip();
   bool ChipOnSlot(std::uint64_t slot);
-  // One of the module's functions; false when it refused.
-  bool Call(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out = nullptr);
+  // One of the module's functions: its result, or E_FAIL when it gave too few cells back.
+  THResult Run(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out = nullptr);
+  bool Call(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out = nullptr) {
+    return Run(name, std::move(in), out) == S_OK;
+  }
 
   IPawnIo& FLibrary;
   ISystem& FSystem;
@@ -54,6 +55,8 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   HPawnIo FHandle = HPawnIo::None;
   bool FModuleLoaded = false;
   bool FChipFound = false;
+  // The module's first call found no function of ours: a module before LpcIO 0.1.6.
+  bool FModuleOld = false;
   // Refused since the chip was found: one of the monitor's ports (the chip lost its
   // configuration), or another one (the fan line's).
   bool FMonitorRefused = false;

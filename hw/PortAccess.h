@@ -1,10 +1,12 @@
 #pragma once
-// What makes the chip's ports reachable, and says why they are not: the giveio driver over the
-// processor's port instructions, or PawnIO's LpcIO module. An executable that links PawnIO
-// makes its port access current in the process state; the others use giveio.
-#include "platform/Platform.h"
+// What makes the chip's ports reachable, and says why they are not. Each executable links one
+// (the giveio driver over the processor's port instructions, PawnIO's LpcIO module, or the
+// demo's simulated chip, which needs nothing) and hands it to the main window.
+#include "hw/BusLock.h"
+#include "platform/Ports.h"
 
-// Why the latest refresh could not read the chip, or drive the fan line.
+// Why the latest refresh could not read the chip, or drive the fan line. Each cause has its
+// line in the tray's tip: FaultLine.
 enum class TReadingFault {
   None,
   PortsRefused,             // the port driver is not running
@@ -21,30 +23,52 @@ enum class TReadingFault {
   PawnIoUnprotected,   // PawnIO's library lies where other users could replace it
   PawnIoOld,           // PawnIO before 2.0
   PawnIoDenied,        // PawnIO's device refused this process (not elevated)
+  PawnIoNoDriver,      // PawnIO's device cannot be opened: its driver does not run
   ModuleMissing,       // no LpcIO.bin beside the executable
   ModuleRefused,       // PawnIO refused LpcIO.bin
+  ModuleOld,           // LpcIO.bin lacks the functions of LpcIO 0.1.6 and later
   NoChip,              // no known monitor chip with its registers at 0x290
   FanLineUnreachable,  // the chip reads, but no logical device holds the fan line's port
+  Last = FanLineUnreachable
 };
+
+// The tip's line for a cause, short enough that the whole tip stays within the shell's 127
+// characters; null for None.
+const char* FaultLine(TReadingFault fault);
+
+// Why a refresh that could not have the bus lock read nothing.
+TReadingFault BusFault(TBusAccess access);
 
 class IPortAccess {
  public:
   virtual ~IPortAccess() = default;
-  // The bus the chip is reached through; null: the platform's own ports.
-  virtual IPortBus* Bus() { return nullptr; }
-  // Makes the ports reachable; safe to repeat. True when a moment's pause may help.
+  // The bus the chip and the fan line are reached through, for the program's life.
+  virtual IPortBus& Bus() = 0;
+  // Makes the ports reachable. Called once at start-up and again after every refresh with a
+  // refused access, so it must be safe to repeat and cheap when nothing has changed; it
+  // reports nothing by its return. True only when it has just started something that needs a
+  // moment before the ports answer (the caller then pauses once); false otherwise, whether
+  // the ports are reachable now or not.
   virtual bool EnablePortAccess() = 0;
   // After a resume from sleep or hibernation, which may have reset the chip's configuration.
   virtual void EnableAfterResume() {}
-  // Why accesses are refused, as far as the enablement knows.
+  // Why accesses are refused, as far as the enablement knows. After a refused access it is
+  // never None: a refusal without a known cause is the access's general one (PortsRefused,
+  // NoChip). Asked while accesses succeed it names a cause the tip keeps saying meanwhile
+  // (DeviceUnprotected, FanLineUnreachable), or what a refusal would be put down to: the
+  // caller shows it only beside a refusal, or for those two causes. None only for an access
+  // that cannot be refused.
   virtual TReadingFault Fault() const = 0;
-  // Words for the causes only this access meets, each short enough for the tray's tip; null
-  // for the others.
-  virtual const char* Explain(TReadingFault) const { return nullptr; }
 };
 
-// The process's current port access, else `fallback`.
-inline IPortAccess& ChosenPortAccess(TPlatform& platform, IPortAccess& fallback) {
-  IPortAccess* current = platform.State.Current<IPortAccess>();
-  return current ? *current : fallback;
-}
+// Ports that need nothing enabled: the demo's simulated chip, a test's bus.
+class TOpenPortAccess : public IPortAccess {
+ public:
+  explicit TOpenPortAccess(IPortBus& bus) : FBus(bus) {}
+  IPortBus& Bus() override { return FBus; }
+  bool EnablePortAccess() override { return false; }
+  TReadingFault Fault() const override { return TReadingFault::None; }
+
+ private:
+  IPortBus& FBus;
+};

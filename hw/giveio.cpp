@@ -53,9 +53,9 @@ bool TGiveIo::EnablePortAccess() {
     // A driver that other users can replace would run their code in the kernel.
     TLoadCheck place = CheckLoadPlace(system, driverPath);
     bool usable = place.Verdict != TLoadPlace::Unusable;
-    FPlaceProblem = !usable          ? TDriverProblem::PathUnusable
-                    : place.Passed() ? TDriverProblem::None
-                                     : TDriverProblem::DriverUnprotected;
+    FPlaceProblem = !usable          ? TReadingFault::PathUnusable
+                    : place.Passed() ? TReadingFault::None
+                                     : TReadingFault::DriverUnprotected;
     // Said once: later enablements follow refused accesses, and the tray's hint tells that
     // state.
     if (atStart && (!usable || !present))
@@ -93,7 +93,7 @@ bool TGiveIo::RegisterAndStart(HService manager, const TLoadCheck& place) {
     // Ours, which the hint names already, or another file.
     const std::string& loaded = registered.FinalPath.empty() ? image : registered.FinalPath;
     if (place.FinalPath.empty() || !SameText(loaded, place.FinalPath))
-      FPlaceProblem = TDriverProblem::RegistrationUnprotected;
+      FPlaceProblem = TReadingFault::RegistrationUnprotected;
     return false;
   }
   return system.StartService(service.Get());
@@ -110,29 +110,16 @@ void TGiveIo::OpenDevice() {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, &error));
   if (device)
     FDeviceProblem = system.SetDeviceAccessList(device.Get(), AdministratorsOnly())
-                         ? TDriverProblem::None
-                         : TDriverProblem::DeviceUnprotected;
+                         ? TReadingFault::None
+                         : TReadingFault::DeviceUnprotected;
   else
     FDeviceProblem = error == static_cast<std::uint32_t>(ERROR_ACCESS_DENIED)
-                         ? TDriverProblem::DeviceRefused
-                         : TDriverProblem::None;
+                         ? TReadingFault::DeviceRefused
+                         : TReadingFault::None;
 }
 
 TReadingFault TGiveIo::Fault() const {
   if (FWow64) return TReadingFault::Wow64;
-  switch (Problem()) {
-    case TDriverProblem::DriverUnprotected:
-      return TReadingFault::DriverUnprotected;
-    case TDriverProblem::RegistrationUnprotected:
-      return TReadingFault::RegistrationUnprotected;
-    case TDriverProblem::DeviceUnprotected:
-      return TReadingFault::DeviceUnprotected;
-    case TDriverProblem::DeviceRefused:
-      return TReadingFault::DeviceRefused;
-    case TDriverProblem::PathUnusable:
-      return TReadingFault::PathUnusable;
-    case TDriverProblem::None:
-      break;
-  }
-  return TReadingFault::PortsRefused;
+  TReadingFault problem = Problem();
+  return problem != TReadingFault::None ? problem : TReadingFault::PortsRefused;
 }

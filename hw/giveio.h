@@ -9,31 +9,16 @@
 // 1 when ports are open to user programs without help (the 9x family), else 0.
 int IsWin9x(ISystem& system);
 
-// What keeps the port driver from serving us, as far as the enablement knows.
-enum class TDriverProblem {
-  None,
-  // giveio.sys beside the executable lies where other users may change it: neither
-  // registered nor started.
-  DriverUnprotected,
-  // The service registered before, by whatever program, loads a file that other users may
-  // change: not started.
-  RegistrationUnprotected,
-  // The device's list could not be set: the device, which gives the ports to whoever opens
-  // it, stays open to every user. It was closed again; the ports are ours.
-  DeviceUnprotected,
-  // The driver runs, but its device refused our open (its list keeps us out).
-  DeviceRefused,
-  // The executable's path cannot be read or resolved, so neither can the driver's.
-  PathUnusable,
-};
-
 // One per program, owned by whoever drives the ports, so that two programs in one process
 // (tests) never share the driver name.
 class TGiveIo : public IPortAccess {
  public:
-  explicit TGiveIo(ISystem& system) : FSystem(system) {}
+  // `ports`: the processor's port instructions, which the driver opens.
+  TGiveIo(ISystem& system, IPortBus& ports) : FSystem(system), FPorts(ports) {}
   TGiveIo(const TGiveIo&) = delete;
   TGiveIo& operator=(const TGiveIo&) = delete;
+
+  IPortBus& Bus() override { return FPorts; }
 
   // Registers, starts and opens the port driver where the system needs it. Safe to repeat;
   // silent except for the missing-driver box (or, where the executable's path cannot be used,
@@ -48,9 +33,10 @@ class TGiveIo : public IPortAccess {
   // enablement registers and starts nothing, and a refused access is not worth a pause.
   // Known from the first enablement on.
   bool OnWow64() const { return FWow64; }
-  // Known from the first enablement on; the device's part from each one.
-  TDriverProblem Problem() const {
-    return FDeviceProblem != TDriverProblem::None ? FDeviceProblem : FPlaceProblem;
+  // What keeps the driver from serving us (None: nothing known). Known from the first
+  // enablement on; the device's part from each one.
+  TReadingFault Problem() const {
+    return FDeviceProblem != TReadingFault::None ? FDeviceProblem : FPlaceProblem;
   }
   // The problem as the tray's tip names it; plain refused ports when nothing else is known.
   TReadingFault Fault() const override;
@@ -63,12 +49,16 @@ class TGiveIo : public IPortAccess {
   void OpenDevice();
 
   ISystem& FSystem;
+  IPortBus& FPorts;
   std::string FDriverName;
   bool FStarted = false;
   bool FWow64 = false;
-  // What the last registering and starting met, and what the last open of the device did.
-  TDriverProblem FPlaceProblem = TDriverProblem::None;
-  TDriverProblem FDeviceProblem = TDriverProblem::None;
+  // What the last registering and starting met (DriverUnprotected, RegistrationUnprotected,
+  // PathUnusable), and what the last open of the device did (DeviceRefused, while the driver
+  // runs but its device keeps us out; DeviceUnprotected, when its list could not be set: the
+  // device was closed again, and the ports are ours).
+  TReadingFault FPlaceProblem = TReadingFault::None;
+  TReadingFault FDeviceProblem = TReadingFault::None;
   // The driver file was missing when registering and starting were last tried.
   bool FDriverMissing = false;
 };

@@ -43,8 +43,10 @@ RequestExecutionLevel admin
 !define TASK_XML "logon-task.xml"
 ; Not redirected for 32-bit programs.
 !define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\giveio"
-; Where PawnIO's setup records its folder (64-bit view), which holds PawnIOLib.dll: the 64-bit
-; program reaches the chip only through it.
+; Where PawnIO's setups record the folder that holds PawnIOLib.dll, through which alone the
+; 64-bit program reaches the chip: 2.1 and later only in their uninstall entry (64-bit view),
+; 2.0.x in Install_Dir of their own key (32-bit view). The program looks in the same order.
+!define PAWNIO_ARP_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO"
 !define PAWNIO_KEY "SOFTWARE\PawnIO"
 ; Who may start or change the log-on task: SYSTEM and Administrators only, so no process of the
 ; desktop user's (whose rights are filtered) can start the elevated copy; the elevated setup can.
@@ -677,9 +679,17 @@ FunctionEnd
 
 ; Without PawnIO the 64-bit program reads nothing: said once, a box that a silent setup skips.
 Function CheckPawnIO
-  ReadRegStr $0 HKLM "${PAWNIO_KEY}" "Install_Dir"
-  ${If} $0 != ""
-  ${AndIf} ${FileExists} "$0\PawnIOLib.dll"
+  SetRegView 64
+  ReadRegStr $0 HKLM "${PAWNIO_ARP_KEY}" "InstallLocation"
+  ${IfNot} ${FileExists} "$0\PawnIOLib.dll"
+    SetRegView 32
+    ReadRegStr $0 HKLM "${PAWNIO_KEY}" "Install_Dir"
+    SetRegView 64
+  ${EndIf}
+  ${IfNot} ${FileExists} "$0\PawnIOLib.dll"
+    StrCpy $0 "$PROGRAMFILES64\PawnIO"
+  ${EndIf}
+  ${If} ${FileExists} "$0\PawnIOLib.dll"
     Return
   ${EndIf}
   DetailPrint "PawnIO is not installed: ${APP} reads nothing without it"

@@ -33,8 +33,10 @@ inline constexpr std::uint32_t KEY_READ = 0x00020019;
 inline constexpr std::uint32_t KEY_WRITE = 0x00020006;
 inline constexpr std::uint32_t KEY_ALL_ACCESS = 0x000F003F;
 inline constexpr std::uint32_t MAXIMUM_ALLOWED = 0x02000000;
-// With an open: the 64-bit view, whatever the caller's own is.
+// With an open: the 64-bit view, or the 32-bit view (HKLM\SOFTWARE\WOW6432Node), whatever
+// the caller's own is.
 inline constexpr std::uint32_t KEY_WOW64_64KEY = 0x0100;
+inline constexpr std::uint32_t KEY_WOW64_32KEY = 0x0200;
 
 // ---- value kinds ---------------------------------------------------------------
 inline constexpr std::uint32_t REG_NONE = 0;
@@ -88,6 +90,10 @@ class IRegistry {
   // (`data` needs `size`). String data comes back exactly as stored, terminated or not.
   virtual TRegStatus RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* kind,
                                       std::uint8_t* data, std::uint32_t* size) = 0;
+  // As RegQueryValueExA; string data comes back as UTF-16, as the system keeps it.
+  virtual TRegStatus RegQueryValueExW(HKey key, const std::u16string& valueName,
+                                      std::uint32_t* kind, std::uint8_t* data,
+                                      std::uint32_t* size) = 0;
   virtual TRegStatus RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t kind,
                                     const std::uint8_t* data, std::uint32_t size) = 0;
   virtual TRegStatus RegCloseKey(HKey key) = 0;

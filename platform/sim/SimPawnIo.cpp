@@ -1,6 +1,7 @@
 #include "platform/sim/SimPawnIo.h"
 
 #include <cctype>
+#include <span>
 
 #include "platform/Exception.h"
 
@@ -13,7 +14,8 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// The module's functions and their exact cell counts, in and out.
+// The module's functions and the cell counts they declare, in and out; a count of 0 is not
+// checked.
 struct TFunction {
   const char* Name;
   std::size_t In;
@@ -23,6 +25,16 @@ constexpr TFunction kFunctions[] = {
     {"ioctl_select_slot", 1, 0}, {"ioctl_find_bars", 0, 0},   {"ioctl_pio_inb", 1, 1},
     {"ioctl_pio_outb", 2, 0},    {"ioctl_superio_inb", 1, 1}, {"ioctl_superio_outb", 2, 0},
 };
+// LpcIO 0.1.0 to 0.1.5. This program never calls them: they answer as before a detection.
+constexpr TFunction kOldFunctions[] = {
+    {"ioctl_detect", 1, 1},    {"ioctl_read", 1, 1}, {"ioctl_write", 2, 0},
+    {"ioctl_enter", 0, 0},     {"ioctl_exit", 0, 0}, {"ioctl_pio_read", 1, 1},
+    {"ioctl_pio_write", 2, 0},
+};
+
+constexpr std::uint16_t kPciFirst = 0xCF8;
+constexpr std::uint16_t kPciLast = 0xCFF;
+bool PciPort(std::uint16_t port) { return port >= kPciFirst && port <= kPciLast; }
 }  // namespace
 
 // ---- the Super I/O chip ------------------------------------------------------
@@ -47,7 +59,7 @@ std::uint8_t TSimSuperIo::Register(std::uint8_t index) const {
   const TDevice& d = device == Devices.end() ? none : device->second;
   switch (index) {
     case 0x07:
-      return FSelected;
+      return SelectReadsBack ? FSelected : 0xFF;
     case 0x20:
       return ChipId;
     case 0x60:
@@ -76,18 +88,25 @@ const std::vector<std::uint8_t> TSimPawnIo::SignedModule = [] {
   return std::vector<std::uint8_t>(text, text + sizeof text - 1);
 }();
 
+const std::vector<std::uint8_t> TSimPawnIo::OldSignedModule = [] {
+  const char text[] = "LpcIO 0.1.5 stand-in, signed";
+  return std::vector<std::uint8_t>(text, text + sizeof text - 1);
+}();
+
 bool TSimPawnIo::LoadLibrary(const std::string& path) {
   FLoaded = FLoaded || (!LibraryPath.empty() && Upper(path) == Upper(LibraryPath));
   return FLoaded;
 }
 
 THResult TSimPawnIo::Version(std::uint32_t& version) {
-  version = DriverVersion;
+  if (!VersionExport) return kPawnIoNoExport;
+  version = LibraryVersion;
   return S_OK;
 }
 
 THResult TSimPawnIo::Open(HPawnIo& handle) {
   handle = HPawnIo::None;
+  if (!DriverRunning) return kPawnIoNoSuchName;
   if (Elevated && !Elevated()) return E_ACCESSDENIED;
   FOpen.insert(++FNextHandle);
   handle = static_cast<HPawnIo>(FNextHandle);
@@ -97,9 +116,12 @@ THResult TSimPawnIo::Open(HPawnIo& handle) {
 THResult TSimPawnIo::Load(HPawnIo handle, const std::vector<std::uint8_t>& blob) {
   auto h = static_cast<std::uintptr_t>(handle);
   if (!FOpen.count(h)) return E_INVALIDARG;
+  if (FModules.count(h)) return kPawnIoAlreadyLoaded;
   // The driver's answer to a module whose signature does not hold (TRUST_E_BAD_DIGEST).
-  if (blob != SignedModule) return static_cast<THResult>(0x80096010);
-  FModules.insert(h);
+  if (blob != SignedModule && blob != OldSignedModule) return static_cast<THResult>(0x80096010);
+  FModules[h] = blob == OldSignedModule;
+  FSlot = -1;
+  FRanges.clear();
   return S_OK;
 }
 
@@ -116,16 +138,26 @@ THResult TSimPawnIo::Execute(HPawnIo handle, const char* name, const std::uint64
   returned = 0;
   TPawnIoCall call{name, std::vector<std::uint64_t>(in, in + inCount), S_OK,
                    LockHeld && LockHeld()};
+  auto h = static_cast<std::uintptr_t>(handle);
   const TFunction* function = nullptr;
-  for (const TFunction& f : kFunctions)
-    if (call.Name == f.Name) function = &f;
+  if (FModules.count(h))
+    for (const TFunction& f : Old(h) ? std::span<const TFunction>(kOldFunctions)
+                                     : std::span<const TFunction>(kFunctions))
+      if (call.Name == f.Name) function = &f;
   std::vector<std::uint64_t> results;
-  if (!FModules.count(static_cast<std::uintptr_t>(handle)))
+  if (!FOpen.count(h))
     call.Result = E_INVALIDARG;
+  else if (call.Name.size() >= 32 || call.Name.rfind("ioctl_", 0) != 0)
+    call.Result = E_INVALIDARG;
+  else if (!FModules.count(h))
+    call.Result = kPawnIoNotReady;  // no module on this handle
   else if (!function)
-    call.Result = kPawnIoNotFound;
-  else if (inCount != function->In || outCount != function->Out)
+    call.Result = kPawnIoNoSuchName;
+  else if ((function->In && inCount != function->In) ||
+           (function->Out && outCount != function->Out))
     call.Result = E_INVALIDARG;
+  else if (Old(h) || (FSlot < 0 && call.Name != "ioctl_select_slot"))
+    call.Result = kPawnIoNotReady;
   else
     call.Result = Run(call.Name, call.In, results);
   if (call.Result == S_OK) {
@@ -136,8 +168,13 @@ THResult TSimPawnIo::Execute(HPawnIo handle, const char* name, const std::uint64
   return Calls.back().Result;
 }
 
+bool TSimPawnIo::Old(std::uintptr_t handle) const {
+  auto it = FModules.find(handle);
+  return it != FModules.end() && it->second;
+}
+
 bool TSimPawnIo::Allowed(std::uint16_t port) const {
-  if (port >= 0xCF8 && port <= 0xCFF) return false;
+  if (PciPort(port)) return false;
   std::uint16_t index = SlotIndexPort();
   if (port == index || port == index + 1 || port == 0x25C || port == 0x25D) return true;
   return FRanges.count(port & 0xFFF8) > 0;
@@ -161,34 +198,73 @@ void TSimPawnIo::PortOut(std::uint16_t port, std::uint8_t value) {
   }
 }
 
+std::uint8_t TSimPawnIo::SuperIoIn(std::uint8_t reg) {
+  PortOut(SlotIndexPort(), reg);
+  return PortIn(SlotIndexPort() + 1);
+}
+
+void TSimPawnIo::SuperIoOut(std::uint8_t reg, std::uint8_t value) {
+  PortOut(SlotIndexPort(), reg);
+  PortOut(SlotIndexPort() + 1, value);
+}
+
+// Both reads of a base agree and lie above the fixed range: kept as read, but for a base that
+// ends in 5 (some chips add that offset), taken to its boundary. Ranges over PCI's
+// configuration ports are refused; a base like one of the last two kept is not kept again.
+void TSimPawnIo::KeepBase(std::uint16_t first, std::uint16_t second) {
+  if (first != second || first == 0 || first == 0xFFFF || first < 0x100) return;
+  std::uint16_t base = (first & 0x07) == 0x05 ? first & 0xFFF8 : first;
+  if (PciPort(base) || PciPort(static_cast<std::uint16_t>(base + 7))) return;
+  FRanges.insert(base);
+}
+
+// Every logical device the chip lets select (its select register reads back) has both bases
+// read, twice, a millisecond apart.
+THResult TSimPawnIo::FindBars() {
+  FRanges.clear();
+  std::uint8_t id = SuperIoIn(0x20);
+  if (id == 0x00 || id == 0xFF) return kPawnIoNotFound;
+  auto word = [this](std::uint8_t reg) {
+    return static_cast<std::uint16_t>(SuperIoIn(reg) << 8 | SuperIoIn(reg + 1));
+  };
+  std::map<int, std::pair<std::uint16_t, std::uint16_t>> first;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int device = 0; device < 0xFF; ++device) {
+      SuperIoOut(0x07, static_cast<std::uint8_t>(device));
+      if (SuperIoIn(0x07) != device) continue;
+      std::pair<std::uint16_t, std::uint16_t> bases{word(0x60), word(0x62)};
+      if (pass == 0) {
+        first[device] = bases;
+      } else {
+        KeepBase(first[device].first, bases.first);
+        KeepBase(first[device].second, bases.second);
+      }
+    }
+  }
+  return S_OK;
+}
+
 THResult TSimPawnIo::Run(const std::string& name, const std::vector<std::uint64_t>& in,
                          std::vector<std::uint64_t>& out) {
   auto byte = [](std::uint64_t cell) { return static_cast<std::uint8_t>(cell); };
   if (name == "ioctl_select_slot") {
+    FRanges.clear();
+    FSlot = -1;
     if (in[0] > 1) return E_INVALIDARG;
     FSlot = static_cast<int>(in[0]);
-    FRanges.clear();
     return S_OK;
   }
-  if (name == "ioctl_find_bars") {
-    std::uint8_t id = ChipHere() ? SuperIo.Register(0x20) : 0xFF;
-    if (!ChipHere() || !SuperIo.ConfigMode() || id == 0x00 || id == 0xFF) return kPawnIoNotFound;
-    for (const auto& [number, device] : SuperIo.Devices)
-      for (std::uint16_t base : {device.Base, device.Base2})
-        if (base >= 0x100) FRanges.insert(base & 0xFFF8);
+  if (name == "ioctl_find_bars") return FindBars();
+  if (name == "ioctl_superio_inb") {
+    out.push_back(SuperIoIn(byte(in[0])));
     return S_OK;
   }
-  if (name == "ioctl_superio_inb" || name == "ioctl_superio_outb") {
-    std::uint16_t index = SlotIndexPort();
-    PortOut(index, byte(in[0]));
-    if (name == "ioctl_superio_inb")
-      out.push_back(PortIn(index + 1));
-    else
-      PortOut(index + 1, byte(in[1]));
+  if (name == "ioctl_superio_outb") {
+    SuperIoOut(byte(in[0]), byte(in[1]));
     return S_OK;
   }
-  auto port = static_cast<std::uint16_t>(in[0]);
-  if (in[0] > 0xFFFF || !Allowed(port)) return E_ACCESSDENIED;
+  auto port = static_cast<std::uint16_t>(in[0]);  // the module takes the low 16 bits
+  if (!Allowed(port)) return E_ACCESSDENIED;
   try {
     if (name == "ioctl_pio_inb")
       out.push_back(PortIn(port));

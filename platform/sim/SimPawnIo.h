@@ -1,8 +1,11 @@
 #pragma once
 // PawnIO's library with its LpcIO module, over a simulated Super I/O chip whose hardware
-// monitor and floppy controller lead to the sensor chip and fan line of TSimChip. The
-// module's rules: exact cell counts, the slot's configuration ports, port ranges found from
-// the chip's logical devices, every other port refused, the PCI configuration ports always.
+// monitor and floppy controller lead to the sensor chip and fan line of TSimChip. Answers as
+// PawnIO 2.x and LpcIO 0.2.10 do (their published sources): the library's constant version;
+// the driver's statuses as the library turns them into HRESULTs; one module per handle; the
+// module's cell counts where it declares them, nothing but a slot's selection before one is
+// selected, port ranges found from the chip's logical devices, every other port refused, the
+// PCI configuration ports always. An LpcIO before 0.1.6 has other names for its functions.
 // Each call is recorded with whether the shared bus lock was held. Standalone (no other part
 // of the simulated machine), so a stand-in library for Windows can be built from it.
 #include <cstdint>
@@ -27,6 +30,8 @@ class TSimSuperIo {
   std::uint8_t ChipId = 0x52;
   // The floppy controller (0x00) owns the fan line's port; the hardware monitor is 0x0B.
   std::map<std::uint8_t, TDevice> Devices{{0x00, {0x3F0, 0}}, {0x0B, {0x290, 0}}};
+  // Some chips' select register does not read back what was written.
+  bool SelectReadsBack = true;
 
   void WriteIndex(std::uint8_t value);
   std::uint8_t ReadData();
@@ -64,11 +69,18 @@ class TSimPawnIo : public IPawnIo {
   // ---- the machine -------------------------------------------------------
   // Where PawnIO's setup put the library; empty: not installed.
   std::string LibraryPath = "C:\\Program Files\\PawnIO\\PawnIOLib.dll";
-  std::uint32_t DriverVersion = 0x020002;
+  // Every 2.x library gives 0x00020000, those before 2.0 0x00010000; libraries before
+  // mid-2023 have no pawnio_version at all.
+  std::uint32_t LibraryVersion = 0x00020000;
+  bool VersionExport = true;
+  // Without its driver the library finds no device to open.
+  bool DriverRunning = true;
   // The device is for SYSTEM and administrators; without this, every open is allowed.
   std::function<bool()> Elevated;
-  // The one module the driver's signature check lets through.
+  // The modules the driver's signature check lets through: LpcIO as this program needs it,
+  // and one of LpcIO 0.1.0 to 0.1.5.
   static const std::vector<std::uint8_t> SignedModule;
+  static const std::vector<std::uint8_t> OldSignedModule;
   // The slot (0: 0x2E/0x2F, 1: 0x4E/0x4F) the chip answers on; the other is empty.
   int ChipSlot = 0;
   TSimSuperIo SuperIo;
@@ -78,22 +90,29 @@ class TSimPawnIo : public IPawnIo {
   std::vector<TPawnIoCall> Calls;
   bool Loaded() const { return FLoaded; }
   int OpenHandles() const { return static_cast<int>(FOpen.size()); }
+  // The bases the last ioctl_find_bars kept: a port is granted when port & 0xFFF8 is one.
   const std::set<std::uint16_t>& Ranges() const { return FRanges; }
 
  private:
   THResult Run(const std::string& name, const std::vector<std::uint64_t>& in,
                std::vector<std::uint64_t>& out);
   bool Allowed(std::uint16_t port) const;
+  THResult FindBars();
+  void KeepBase(std::uint16_t first, std::uint16_t second);
+  std::uint8_t SuperIoIn(std::uint8_t reg);
+  void SuperIoOut(std::uint8_t reg, std::uint8_t value);
   std::uint8_t PortIn(std::uint16_t port);
   void PortOut(std::uint16_t port, std::uint8_t value);
   std::uint16_t SlotIndexPort() const { return FSlot == 0 ? 0x2E : 0x4E; }
   bool ChipHere() const { return FSlot == ChipSlot; }
+  bool Old(std::uintptr_t handle) const;
 
   IPortBus& FChip;
   bool FLoaded = false;
   std::set<std::uintptr_t> FOpen;
-  std::set<std::uintptr_t> FModules;
+  // Each handle with a module: whether it is the old one.
+  std::map<std::uintptr_t, bool> FModules;
   std::uintptr_t FNextHandle = 0x40;
-  int FSlot = 0;
+  int FSlot = -1;  // none selected
   std::set<std::uint16_t> FRanges;
 };

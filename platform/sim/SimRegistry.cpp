@@ -14,6 +14,29 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// Names in this program are ASCII; anything wider is kept recognisable but lossy.
+std::string Narrow(const std::u16string& s) {
+  std::string out;
+  for (char16_t c : s) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+bool IsStringKind(std::uint32_t kind) {
+  return kind == REG_SZ || kind == REG_EXPAND_SZ || kind == REG_MULTI_SZ;
+}
+
+// A 32-bit view's open of the machine's SOFTWARE lands under WOW6432Node, as the system
+// redirects it.
+std::string InView(HKey key, const std::string& subKey, std::uint32_t access) {
+  constexpr char kSoftware[] = "SOFTWARE";
+  constexpr std::size_t kLength = sizeof kSoftware - 1;
+  if (!(access & KEY_WOW64_32KEY) || key != HKEY_LOCAL_MACHINE ||
+      Upper(subKey.substr(0, kLength)) != kSoftware ||
+      (subKey.size() > kLength && subKey[kLength] != '\\'))
+    return subKey;
+  return subKey.substr(0, kLength) + "\\WOW6432Node" + subKey.substr(kLength);
+}
+
 std::string Hex(std::uint32_t v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%X", v);
@@ -181,7 +204,8 @@ TRegStatus TSimRegistry::OpenCommon(const char* call, TRegOp op, HKey key,
 
 TRegStatus TSimRegistry::RegOpenKeyExA(HKey key, const std::string& subKey, std::uint32_t,
                                        std::uint32_t access, HKey& result) {
-  return OpenCommon("RegOpenKeyExA", TRegOp::OpenKeyEx, key, subKey, access, false, false, result);
+  return OpenCommon("RegOpenKeyExA", TRegOp::OpenKeyEx, key, InView(key, subKey, access),
+                    access & ~(KEY_WOW64_64KEY | KEY_WOW64_32KEY), false, false, result);
 }
 
 TRegStatus TSimRegistry::RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) {
@@ -196,7 +220,8 @@ TRegStatus TSimRegistry::RegCreateKeyA(HKey key, const std::string& subKey, HKey
 }
 
 TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::string& valueName,
-                                     std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size) {
+                                     bool wide, std::uint32_t* kind, std::uint8_t* data,
+                                     std::uint32_t* size) {
   std::uint32_t access = 0;
   TNode* node = NodeOf(key, &access);
   std::string target = (node ? node->FullName : Hex(static_cast<std::uint32_t>(SimId(key)))) +
@@ -212,6 +237,11 @@ TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::stri
   auto* value = node->Value(valueName);
   if (!value) return finish(ERROR_FILE_NOT_FOUND);
   std::vector<std::uint8_t> bytes = value->second.Data;
+  if (wide && IsStringKind(value->second.Kind)) {
+    std::vector<std::uint8_t> widened;
+    for (std::uint8_t b : bytes) widened.insert(widened.end(), {b, 0});
+    bytes = std::move(widened);
+  }
   if (kind) *kind = value->second.Kind;
   std::uint32_t needed = static_cast<std::uint32_t>(bytes.size());
   TRegStatus status = ERROR_SUCCESS;
@@ -228,7 +258,13 @@ TRegStatus TSimRegistry::QueryCommon(const char* call, HKey key, const std::stri
 TRegStatus TSimRegistry::RegQueryValueExA(HKey key, const std::string& valueName,
                                           std::uint32_t* kind, std::uint8_t* data,
                                           std::uint32_t* size) {
-  return QueryCommon("RegQueryValueExA", key, valueName, kind, data, size);
+  return QueryCommon("RegQueryValueExA", key, valueName, false, kind, data, size);
+}
+
+TRegStatus TSimRegistry::RegQueryValueExW(HKey key, const std::u16string& valueName,
+                                          std::uint32_t* kind, std::uint8_t* data,
+                                          std::uint32_t* size) {
+  return QueryCommon("RegQueryValueExW", key, Narrow(valueName), true, kind, data, size);
 }
 
 TRegStatus TSimRegistry::RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t kind,

@@ -1,8 +1,9 @@
 #pragma once
 // The registry of the simulated machine, with the system's semantics where the program can
-// tell: seven hives, keys created with their parents, names compared without regard to case,
-// values kept as kind and raw bytes, the unnamed default value, access rights per handle,
-// status codes, and faults a test can plant. Writes and calls are logged for inspection.
+// tell: seven hives, the machine's 32-bit view of SOFTWARE under WOW6432Node, keys created with
+// their parents, names compared without regard to case, values kept as kind and raw bytes, the
+// unnamed default value, access rights per handle, status codes, and faults a test can plant.
+// Writes and calls are logged for inspection.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -30,6 +31,9 @@ class TSimRegistry : public IRegistry {
   TRegStatus RegOpenKeyA(HKey key, const std::string& subKey, HKey& result) override;
   TRegStatus RegCreateKeyA(HKey key, const std::string& subKey, HKey& result) override;
   TRegStatus RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* kind,
+                              std::uint8_t* data, std::uint32_t* size) override;
+  // Stored text is widened unit by unit (exact for ASCII, the names and paths planted here).
+  TRegStatus RegQueryValueExW(HKey key, const std::u16string& valueName, std::uint32_t* kind,
                               std::uint8_t* data, std::uint32_t* size) override;
   TRegStatus RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t kind,
                             const std::uint8_t* data, std::uint32_t size) override;
@@ -102,7 +106,7 @@ class TSimRegistry : public IRegistry {
   TRegStatus Walk(TNode* base, const std::string& subKey, bool create, TNode*& found);
   TRegStatus OpenCommon(const char* call, TRegOp op, HKey key, const std::string& subKey,
                         std::uint32_t access, bool sameWhenEmpty, bool create, HKey& result);
-  TRegStatus QueryCommon(const char* call, HKey key, const std::string& valueName,
+  TRegStatus QueryCommon(const char* call, HKey key, const std::string& valueName, bool wide,
                          std::uint32_t* kind, std::uint8_t* data, std::uint32_t* size);
   std::optional<TRegStatus> TakeFault(TRegOp op, const std::string& target);
   std::string Log(const std::string& call, const std::string& target, const std::string& extra,

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32PawnIo.h"
 
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Text.h"
 
 namespace {
 // The exports' shapes, as PawnIOLib.h gives them.
@@ -23,14 +24,11 @@ HANDLE ToWin32(HPawnIo handle) {
 
 bool TWin32PawnIo::LoadLibrary(const std::string& path) {
   if (FExecute) return true;
-  int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
-  if (length <= 0) return false;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), length);
-  HMODULE library = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE library = LoadLibraryExW(WidePath(path).c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!library) return false;
+  // A library before 2.0 may lack pawnio_version: Version says so.
+  void* version = reinterpret_cast<void*>(GetProcAddress(library, "pawnio_version"));
   void* exports[] = {
-      reinterpret_cast<void*>(GetProcAddress(library, "pawnio_version")),
       reinterpret_cast<void*>(GetProcAddress(library, "pawnio_open")),
       reinterpret_cast<void*>(GetProcAddress(library, "pawnio_load")),
       reinterpret_cast<void*>(GetProcAddress(library, "pawnio_execute")),
@@ -42,15 +40,16 @@ bool TWin32PawnIo::LoadLibrary(const std::string& path) {
       return false;
     }
   }
-  FVersion = exports[0];
-  FOpen = exports[1];
-  FLoad = exports[2];
-  FExecute = exports[3];
-  FClose = exports[4];
+  FVersion = version;
+  FOpen = exports[0];
+  FLoad = exports[1];
+  FExecute = exports[2];
+  FClose = exports[3];
   return true;
 }
 
 THResult TWin32PawnIo::Version(std::uint32_t& version) {
+  if (!FVersion) return kPawnIoNoExport;
   ULONG value = 0;
   HRESULT result = As<TVersionFn>(FVersion)(&value);
   version = value;

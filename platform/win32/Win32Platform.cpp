@@ -9,5 +9,4 @@ IPortBus& Choose(IPortBus* given, std::unique_ptr<TWin32Ports>& real) {
 }  // namespace
 
 TWin32Platform::TWin32Platform(IPortBus* ports)
-    : FSystem(ports != nullptr),
-      FPlatform{Choose(ports, FRealPorts), FSystem, FWindows, FGdi, FRegistry, FShell} {}
+    : FPlatform{Choose(ports, FRealPorts), FSystem, FWindows, FGdi, FRegistry, FShell} {}

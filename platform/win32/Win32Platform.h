@@ -1,6 +1,6 @@
 #pragma once
-// The real platform. The port bus is the real one unless another (the demo's simulated chip)
-// is handed in; such a bus needs no driver.
+// The real platform. The port bus is the processor's port instructions unless a test tool
+// hands in another.
 #include <memory>
 
 #include "platform/Platform.h"

@@ -7,6 +7,10 @@
 namespace {
 // An empty name means the null name to the system (the key itself, the default value).
 const char* NameOrNull(const std::string& s) { return s.empty() ? nullptr : s.c_str(); }
+const wchar_t* NameOrNull(const std::u16string& s) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wide characters expected");
+  return s.empty() ? nullptr : reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 // The query's in/out size and its kind, for either character width of the value name.
 template <class Query, class Name>
@@ -48,6 +52,12 @@ TRegStatus TWin32Registry::RegQueryValueExA(HKey key, const std::string& valueNa
                                             std::uint32_t* kind, std::uint8_t* data,
                                             std::uint32_t* size) {
   return QueryValue(::RegQueryValueExA, key, valueName, kind, data, size);
+}
+
+TRegStatus TWin32Registry::RegQueryValueExW(HKey key, const std::u16string& valueName,
+                                            std::uint32_t* kind, std::uint8_t* data,
+                                            std::uint32_t* size) {
+  return QueryValue(::RegQueryValueExW, key, valueName, kind, data, size);
 }
 
 TRegStatus TWin32Registry::RegSetValueExA(HKey key, const std::string& valueName,

@@ -10,6 +10,8 @@ class TWin32Registry : public IRegistry {
   TRegStatus RegCreateKeyA(HKey key, const std::string& subKey, HKey& result) override;
   TRegStatus RegQueryValueExA(HKey key, const std::string& valueName, std::uint32_t* kind,
                               std::uint8_t* data, std::uint32_t* size) override;
+  TRegStatus RegQueryValueExW(HKey key, const std::u16string& valueName, std::uint32_t* kind,
+                              std::uint8_t* data, std::uint32_t* size) override;
   TRegStatus RegSetValueExA(HKey key, const std::string& valueName, std::uint32_t kind,
                             const std::uint8_t* data, std::uint32_t size) override;
   TRegStatus RegCloseKey(HKey key) override;

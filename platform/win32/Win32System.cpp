@@ -154,7 +154,7 @@ char TWin32System::DecimalSeparator() {
 std::uint16_t TWin32System::CodeSelector() {
   std::uint16_t selector = 0;
   asm volatile("mov %%cs, %0" : "=r"(selector));
-  return FPortsOpen ? static_cast<std::uint16_t>(selector | 0x0100) : selector;
+  return selector;
 }
 
 int TWin32System::MessageBox(HWnd owner, const std::string& text, const char* caption,

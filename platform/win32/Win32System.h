@@ -4,10 +4,6 @@
 
 class TWin32System : public ISystem {
  public:
-  // `portsOpen`: the port bus needs no driver (the demo's simulated chip), so the program is
-  // told that ports are open to it, as on the 9x family.
-  explicit TWin32System(bool portsOpen = false) : FPortsOpen(portsOpen) {}
-
   std::uint32_t TickCount() override;
   void Sleep(std::uint32_t milliseconds) override;
   bool FileExists(const std::string& name) override;
@@ -49,9 +45,6 @@ class TWin32System : public ISystem {
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
   TElevation ProcessElevation(std::uint32_t processId) override;
   bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
-
- private:
-  bool FPortsOpen;
 };
 
 // Linked only by the executables that read files.

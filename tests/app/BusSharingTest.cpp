@@ -6,6 +6,7 @@
 
 #include "app/Program.h"
 #include "hw/BusLock.h"
+#include "hw/giveio.h"
 #include "platform/Exception.h"
 #include "tests/support/FailingBus.h"
 #include "tests/support/SimFixture.h"
@@ -187,7 +188,8 @@ TEST(BusSharing, OtherFaultsOfTheRefreshReachTheReport) {
     sim.Chip.SetTemperatures(70, 30);
     TFailingBus bus(sim.Chip);
     TPlatform platform{bus, sim.System, sim.Windows, sim.Gdi, sim.Registry, sim.Shell};
-    TProgram program(platform);
+    TGiveIo programPorts(platform.System, platform.Ports);
+    TProgram program(platform, programPorts);
     ASSERT_TRUE(program.Start());
     TForm1& form = *program.Form();
     ASSERT_TRUE(form.Boosted());

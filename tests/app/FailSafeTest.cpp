@@ -6,6 +6,7 @@
 #include <new>
 
 #include "hw/BusLock.h"
+#include "hw/giveio.h"
 #include "tests/support/FailingBus.h"
 #include "tests/support/SimFixture.h"
 
@@ -68,7 +69,8 @@ TEST(FailSafe, RecurringFaultOpensOneBoxAtATime) {
     deepest = std::max(deepest, sim.System.OpenBoxes() + 1);
     return TSimSystem::TAnswer{IDOK, ++opened == 1 ? 62000u : 0u};
   };
-  TProgram running(platform);
+  TGiveIo runningPorts(platform.System, platform.Ports);
+  TProgram running(platform, runningPorts);
   ASSERT_TRUE(running.Start());
   bus.FailAccess(
       1, [] { throw std::bad_alloc(); }, true);

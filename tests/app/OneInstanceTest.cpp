@@ -9,6 +9,7 @@
 #include <set>
 
 #include "app/Program.h"
+#include "hw/giveio.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace {
@@ -40,7 +41,8 @@ struct OneInstance : ::testing::Test {
   bool StartAnother(std::uint32_t process = 2) {
     std::uint32_t running = Sim.Windows.ProcessId;
     Sim.Windows.ProcessId = process;
-    TProgram another(Sim.Platform());
+    TGiveIo anotherPorts(Sim.Platform().System, Sim.Platform().Ports);
+    TProgram another(Sim.Platform(), anotherPorts);
     bool started = another.Start();
     Sim.Windows.ProcessId = running;
     return started;
@@ -61,7 +63,8 @@ struct OneInstance : ::testing::Test {
 // The first runs with more rights than the second (elevated): its filter lets the request in.
 TEST_F(OneInstance, SecondStartHandsOverToTheHiddenFirstAndEnds) {
   Sim.Windows.ElevatedProcesses = {1};
-  TProgram first(Sim.Platform());
+  TGiveIo firstPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram first(Sim.Platform(), firstPorts);
   ASSERT_TRUE(first.Start());
   Sim.RunFor(7000);
   TForm1& form = *first.Form();
@@ -96,7 +99,8 @@ TEST_F(OneInstance, HandOverDuringTheFirstStartUpShowsTheWindowWhenItEnds) {
     if (!handedOver) handedOver = !StartAnother();
     return TSimSystem::TAnswer{IDOK, 200};
   };
-  TProgram first(Sim.Platform());
+  TGiveIo firstPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram first(Sim.Platform(), firstPorts);
   ASSERT_TRUE(first.Start());
   ASSERT_TRUE(handedOver);
   for (const auto& box : Sim.System.Boxes) EXPECT_NE(box.Text, kOtherSessionText);
@@ -129,7 +133,8 @@ TEST_F(OneInstance, StartBesideAHolderWithoutAWindowHereSaysWhyOnceAndEnds) {
     sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
     ASSERT_TRUE(sim.System.HoldLockFile(kLockFile, true));
     if (c.SessionHeld) sim.System.HoldMutex(kSessionMutexName, {}, c.SessionKeepsUsOut);
-    TProgram program(sim.Platform());
+    TGiveIo programPorts(sim.Platform().System, sim.Platform().Ports);
+    TProgram program(sim.Platform(), programPorts);
     EXPECT_FALSE(program.Start());
     EXPECT_EQ(program.Application(), nullptr);
     EXPECT_EQ(sim.Chip.AccessCount(), 0u);
@@ -178,7 +183,8 @@ TEST_F(OneInstance, SquatsOfTheLocksDoNotStopAStart) {
     sim.System.SplitRights = true;
     sim.Windows.ElevatedProcesses = {1};
     c.Squat(sim.System);
-    TProgram program(sim.Platform());
+    TGiveIo programPorts(sim.Platform().System, sim.Platform().Ports);
+    TProgram program(sim.Platform(), programPorts);
     ASSERT_TRUE(program.Start());
     EXPECT_TRUE(sim.System.Boxes.empty());
     EXPECT_EQ(program.Form()->TextTrayIcon1->Hint(),
@@ -188,7 +194,8 @@ TEST_F(OneInstance, SquatsOfTheLocksDoNotStopAStart) {
 }
 
 TEST_F(OneInstance, SecondStartBringsAVisibleFirstToTheFront) {
-  TProgram first(Sim.Platform());
+  TGiveIo firstPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram first(Sim.Platform(), firstPorts);
   ASSERT_TRUE(first.Start());
   TForm1& form = *first.Form();
   form.Show();
@@ -202,7 +209,8 @@ TEST_F(OneInstance, SecondStartBringsAVisibleFirstToTheFront) {
 }
 
 TEST_F(OneInstance, EveryLaterStartHandsOverWhileTheFirstRuns) {
-  TProgram first(Sim.Platform());
+  TGiveIo firstPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram first(Sim.Platform(), firstPorts);
   ASSERT_TRUE(first.Start());
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(StartAnother()) << i;
   Sim.RunFor(0);
@@ -214,7 +222,8 @@ TEST_F(OneInstance, EveryLaterStartHandsOverWhileTheFirstRuns) {
 
 TEST_F(OneInstance, AfterTheFirstEndsTheNextStartRuns) {
   {
-    TProgram first(Sim.Platform());
+    TGiveIo firstPorts(Sim.Platform().System, Sim.Platform().Ports);
+    TProgram first(Sim.Platform(), firstPorts);
     ASSERT_TRUE(first.Start());
     Sim.Windows.PostMessage(first.Form()->Handle(), WM_CLOSE, 0, 0);
     first.Run();
@@ -223,7 +232,8 @@ TEST_F(OneInstance, AfterTheFirstEndsTheNextStartRuns) {
   EXPECT_EQ(Sim.System.OpenHandleCount(), 0u);
   EXPECT_FALSE(Sim.System.FileExists(kLockFile)) << "gone with its holder";
   EXPECT_FALSE(Sim.System.MutexExists(kSessionMutexName));
-  TProgram next(Sim.Platform());
+  TGiveIo nextPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram next(Sim.Platform(), nextPorts);
   EXPECT_TRUE(next.Start());
   EXPECT_NE(next.Form(), nullptr);
 }
@@ -259,7 +269,8 @@ TEST(OneInstanceRace, TwoStartsAtOnceLeaveOneController) {
 // Wine has no elevation: only the simulated machine can tell this case.
 TEST_F(OneInstance, ElevatedStartTakesOverFromAnUnelevatedCopy) {
   Sim.System.SplitRights = true;
-  auto atLogOn = std::make_unique<TProgram>(Sim.Platform());
+  TGiveIo atLogOnPorts(Sim.System, Sim.Platform().Ports);
+  auto atLogOn = std::make_unique<TProgram>(Sim.Platform(), atLogOnPorts);
   ASSERT_TRUE(atLogOn->Start());
   TForm1& old = *atLogOn->Form();
   Sim.RunFor(5000);
@@ -279,7 +290,8 @@ TEST_F(OneInstance, ElevatedStartTakesOverFromAnUnelevatedCopy) {
     return ended;
   };
   Sim.Windows.ProcessId = 2;
-  TProgram elevated(Sim.Platform());
+  TGiveIo elevatedPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram elevated(Sim.Platform(), elevatedPorts);
   ASSERT_TRUE(elevated.Start());
   EXPECT_EQ(atLogOn, nullptr);
   EXPECT_EQ(Sim.Registry.GetDword(HKEY_CURRENT_USER, "Software\\Kelvane\\Form1",
@@ -301,7 +313,8 @@ TEST_F(OneInstance, ElevatedStartTakesOverFromAnUnelevatedCopy) {
 // after 15 s it is ended, keeping the thresholds it saved last, and the elevated copy reads.
 TEST_F(OneInstance, TakeOverEndsACopyThatDoesNotAnswerAndReads) {
   Sim.System.SplitRights = true;
-  TProgram atLogOn(Sim.Platform());
+  TGiveIo atLogOnPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram atLogOn(Sim.Platform(), atLogOnPorts);
   ASSERT_TRUE(atLogOn.Start());
   TForm1& old = *atLogOn.Form();
   old.Show();
@@ -312,7 +325,8 @@ TEST_F(OneInstance, TakeOverEndsACopyThatDoesNotAnswerAndReads) {
   Sim.Windows.ElevatedProcesses = {2};
   Sim.Windows.ProcessId = 2;
   const std::uint64_t start = Sim.Clock.Now();
-  TProgram elevated(Sim.Platform());
+  TGiveIo elevatedPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram elevated(Sim.Platform(), elevatedPorts);
   ASSERT_TRUE(elevated.Start());
   EXPECT_EQ(Sim.System.TerminatedProcesses, std::vector<std::uint32_t>{1});
   EXPECT_FALSE(Sim.System.ProcessRuns(1));
@@ -330,7 +344,8 @@ TEST_F(OneInstance, TakeOverEndsACopyThatDoesNotAnswerAndReads) {
 // the new start ends.
 TEST_F(OneInstance, AnotherAccountsElevatedStartDoesNotCloseTheDesktopUsersCopy) {
   Sim.System.SplitRights = true;
-  TProgram desktop(Sim.Platform());
+  TGiveIo desktopPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram desktop(Sim.Platform(), desktopPorts);
   ASSERT_TRUE(desktop.Start());
   Sim.System.ProcessUsers[2] = kOtherUser;
   Sim.Windows.ElevatedProcesses = {2};
@@ -349,6 +364,7 @@ TEST_F(OneInstance, AnotherAccountsElevatedStartDoesNotCloseTheDesktopUsersCopy)
 TEST_F(OneInstance, SecondStartWhileTheFirstHasNoWindowYetHandsOver) {
   ASSERT_TRUE(Sim.System.HoldLockFile(kLockFile, true));
   Sim.System.HoldMutex(kSessionMutexName);
+  TGiveIo firstPorts(Sim.System, Sim.Platform().Ports);
   std::unique_ptr<TProgram> first;
   Sim.System.WhileAsleep = [&] {
     if (Sim.Clock.Now() < 2000 || first) return;
@@ -356,7 +372,7 @@ TEST_F(OneInstance, SecondStartWhileTheFirstHasNoWindowYetHandsOver) {
     Sim.System.LetGoOfLockFile(kLockFile);
     Sim.System.ReleaseHeldMutex(kSessionMutexName);
     Sim.Windows.ProcessId = 1;
-    first = std::make_unique<TProgram>(Sim.Platform());
+    first = std::make_unique<TProgram>(Sim.Platform(), firstPorts);
     EXPECT_TRUE(first->Start());
     Sim.Windows.ProcessId = 2;
   };

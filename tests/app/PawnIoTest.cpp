@@ -76,7 +76,7 @@ TEST(PawnIo, NoDeviceAtTheFanLinesPortLeavesItUnknown) {
 TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
   using TMachine = void (*)(TSimProgram&);
   const std::pair<TMachine, const char*> cases[] = {
-      {[](TSimProgram& p) { p.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\PawnIO"); },
+      {[](TSimProgram& p) { p.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey); },
        "PawnIO is not installed: install it for readings"},
       {[](TSimProgram& p) {
          TAccessList writable = TSimSystem::ProtectedList;
@@ -84,10 +84,21 @@ TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
          p.Sim.System.SetAccessList("C:\\Program Files\\PawnIO", writable);
        },
        "Other users can replace PawnIO's library: reinstall it"},
-      {[](TSimProgram& p) { p.Sim.PawnIo.DriverVersion = 0x010903; },
+      {[](TSimProgram& p) { p.Sim.PawnIo.LibraryVersion = 0x00010000; },
+       "PawnIO is older than 2.0: update it"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.VersionExport = false; },  // older still, not missing
        "PawnIO is older than 2.0: update it"},
       {[](TSimProgram& p) { p.Sim.System.SplitRights = true; },  // and not elevated
        "PawnIO refused its device: run as administrator"},
+      {[](TSimProgram& p) { p.Sim.PawnIo.DriverRunning = false; },
+       "PawnIO driver not running: restart Windows or reinstall it"},
+      {[](TSimProgram& p) {
+         p.Sim.PawnIo.DriverRunning = false;  // no device: not a matter of rights
+         p.Sim.System.SplitRights = true;
+       },
+       "PawnIO driver not running: restart Windows or reinstall it"},
+      {[](TSimProgram& p) { p.Sim.System.AddFile(p.ModulePath(), TSimPawnIo::OldSignedModule); },
+       "LpcIO.bin is too old: get PawnIO.Modules 0.2.10 or later"},
       {[](TSimProgram& p) { p.Sim.System.RemoveFile(p.ModulePath()); },
        "LpcIO.bin is missing beside kelvane.exe"},
       {[](TSimProgram& p) {
@@ -115,6 +126,74 @@ TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
     EXPECT_EQ(program.Sim.System.Slept, 0u);
     EXPECT_TRUE(program.Sim.System.Boxes.empty());
     EXPECT_LE(program.Sim.PawnIo.OpenHandles(), 1);
+  }
+}
+
+// Where each of PawnIO's setups names its folder, and nothing else: 2.2's uninstall entry
+// (64-bit view), 2.0's Install_Dir (32-bit view), else the 64-bit Program Files folder.
+TEST(PawnIo, FoundWhereItsSetupsPutIt) {
+  constexpr char kFolder[] = "C:\\Tools\\PawnIO";
+  struct TCase {
+    const char* Layout;
+    const char* Key;
+    const char* Value;
+    bool Found;
+  };
+  const TCase cases[] = {
+      {"2.2", kPawnIoUninstallKey, "InstallLocation", true},
+      {"2.0", "SOFTWARE\\WOW6432Node\\PawnIO", "Install_Dir", true},
+      {"Install_Dir in the 64-bit view", "SOFTWARE\\PawnIO", "Install_Dir", false},
+      {"the default folder", nullptr, nullptr, true},
+      {"none", nullptr, nullptr, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Layout);
+    TSimProgram program;
+    program.UsePawnIo();
+    TSimPawnIo& pawnIo = program.Sim.PawnIo;
+    program.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey);
+    program.Sim.Registry.SetString(HKEY_LOCAL_MACHINE,
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                   "ProgramFilesDir", "C:\\Program Files");
+    if (c.Key) {
+      program.Sim.System.RemoveFile(pawnIo.LibraryPath);
+      pawnIo.LibraryPath = std::string(kFolder) + "\\PawnIOLib.dll";
+      program.Sim.System.AddFile(pawnIo.LibraryPath);
+      program.Sim.Registry.SetString(HKEY_LOCAL_MACHINE, c.Key, c.Value, kFolder);
+    } else if (!c.Found) {
+      program.Sim.System.RemoveFile(pawnIo.LibraryPath);
+    }
+    program.Start();
+    EXPECT_EQ(program.EntryTip(), c.Found ? std::string(kReadings) + "Fan boost: off"
+                                          : "CPU: no reading\nMotherboard: no reading\n"
+                                            "Fan boost: unknown\n"
+                                            "PawnIO is not installed: install it for readings");
+  }
+}
+
+// Another program keeps the bus lock: nothing is read, and once the chip's ranges are known
+// the fail-safe still boosts the fan, the line's writes made without the lock; before, nothing
+// is touched.
+TEST(PawnIo, TheFanIsBoostedWhileAnotherProgramKeepsTheBusLock) {
+  for (bool chipFound : {true, false}) {
+    SCOPED_TRACE(chipFound);
+    TSimProgram program;
+    program.UsePawnIo();
+    if (!chipFound) program.Sim.System.HoldMutex(kBusMutexName);
+    program.Start();
+    program.RunFor(5000);
+    program.Sim.System.HoldMutex(kBusMutexName);
+    program.Sim.PawnIo.Calls.clear();
+    program.RunFor(15000);  // the third refresh in a row without a reading boosts
+    EXPECT_EQ(program.FanWrites().size(), chipFound ? 5u : 0u);
+    if (chipFound) {
+      EXPECT_EQ(program.FanWrites().back(), 0x00);
+    }
+    for (const TPawnIoCall& call : program.Sim.PawnIo.Calls) {
+      SCOPED_TRACE(call.Name);
+      EXPECT_EQ(call.Name, "ioctl_pio_outb");
+      EXPECT_EQ(call.In[0], 0x3F2u);
+    }
   }
 }
 

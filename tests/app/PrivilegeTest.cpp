@@ -47,13 +47,13 @@ TEST(Privilege, DriverOnlyFromAProtectedPlaceAndOnlyForAdministrators) {
     system.SplitRights = run == NotElevated || run == Elevated;
     if (run == Elevated)
       program.Sim.Windows.ElevatedProcesses.insert(program.Sim.Windows.ProcessId);
-    TForm1& form = program.Start();
+    program.Start();
     if (run == ReplaceableFileAppears) {
       system.AddFile(driver);
       system.SetAccessList(driver, writable);
       program.RunFor(5000);
     }
-    EXPECT_EQ(form.GiveIo().Problem() == TDriverProblem::DriverUnprotected, run < NotElevated);
+    EXPECT_EQ(program.GiveIo().Problem() == TReadingFault::DriverUnprotected, run < NotElevated);
     EXPECT_EQ(program.EntryTip().find(
                   "\nOther users can replace giveio.sys: use Kelvane's setup") != std::string::npos,
               run < NotElevated);

@@ -5,7 +5,6 @@
 #include "app/TrayHint.h"
 #include "framework/Strings.h"
 #include "hw/BusLock.h"
-#include "hw/PawnIoAccess.h"
 #include "tests/support/SimFixture.h"
 
 TEST(TrayHint, LinesByReadingFanLineAndFault) {
@@ -39,11 +38,10 @@ TEST(TrayHint, LinesByReadingFanLineAndFault) {
   };
   for (const TCase& c : cases) EXPECT_EQ(TrayHint(c.Readings), c.Hint);
   // The longest hint there can be still fits the entry's tip whole.
-  for (int f = 1; f <= static_cast<int>(TReadingFault::FanLineUnreachable); ++f) {
+  for (int f = 1; f <= static_cast<int>(TReadingFault::Last); ++f) {
     auto fault = static_cast<TReadingFault>(f);
-    const char* own = PawnIoFaultLine(fault);
-    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault, own})).size(), 127u);
-    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault, own})).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({255, 255, TFanLine::BoostedBlind, fault})).size(), 127u);
+    EXPECT_LE(Utf16FromUtf8(TrayHint({{}, {}, TFanLine::BoostedBlind, fault})).size(), 127u);
   }
 }
 

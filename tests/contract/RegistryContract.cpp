@@ -282,3 +282,20 @@ TEST(Registry, ValueNamesIgnoreCaseAndRewritingReplaces) {
   EXPECT_EQ(read.Kind, REG_BINARY);
   EXPECT_EQ(read.Data, (std::vector<std::uint8_t>{5}));
 }
+
+TEST(Registry, WideQueryGivesTextAsUtf16) {
+  TKey key("Wide");
+  Set(key, "T", REG_SZ, Bytes("ab", 3));
+  Set(key, "D", REG_DWORD, {1, 2, 3, 4});
+  std::uint8_t buffer[16];
+  std::uint32_t kind = 0, size = sizeof buffer;
+  ASSERT_EQ(Registry().RegQueryValueExW(key, u"T", &kind, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(kind, REG_SZ);
+  EXPECT_EQ(std::vector<std::uint8_t>(buffer, buffer + size),
+            (std::vector<std::uint8_t>{'a', 0, 'b', 0, 0, 0}));
+  size = sizeof buffer;
+  ASSERT_EQ(Registry().RegQueryValueExW(key, u"D", &kind, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(std::vector<std::uint8_t>(buffer, buffer + size),
+            (std::vector<std::uint8_t>{1, 2, 3, 4}))
+      << "other kinds unchanged";
+}

@@ -13,7 +13,7 @@ const std::string kDriver = kExeDir + "giveio.sys";
 struct GiveIo : ::testing::Test {
   TSimPlatform Sim;
   TSimSystem& System = Sim.System;
-  TGiveIo Enabler{System};
+  TGiveIo Enabler{System, Sim.Platform().Ports};
 };
 }  // namespace
 
@@ -118,12 +118,12 @@ TEST_F(GiveIo, DeviceThatCannotBeOpenedIsSilent) {
 TEST_F(GiveIo, DriverNameBelongsToItsOwner) {
   System.AddFile(kDriver);
   {
-    TGiveIo first(System);
+    TGiveIo first(System, Sim.Platform().Ports);
     first.EnablePortAccess();
     EXPECT_EQ(first.DriverName(), "giveio");
   }
   System.Selector = 0x0137;
-  TGiveIo second(System);
+  TGiveIo second(System, Sim.Platform().Ports);
   second.EnablePortAccess();
   EXPECT_EQ(second.DriverName(), "");
   EXPECT_EQ(Enabler.DriverName(), "");

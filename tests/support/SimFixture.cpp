@@ -5,6 +5,9 @@
 #include "framework/Strings.h"
 
 TSimProgram::TSimProgram() {
+  auto giveIo = std::make_unique<TGiveIo>(Sim.System, Sim.Platform().Ports);
+  FGiveIo = giveIo.get();
+  FPorts = std::move(giveIo);
   Sim.System.AddFile(DriverPath());
   Sim.Chip.SetTemperatures(45, 30);
 }
@@ -20,17 +23,17 @@ std::string TSimProgram::ModulePath() const {
 }
 
 void TSimProgram::UsePawnIo() {
-  Sim.Registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\PawnIO", "Install_Dir",
+  Sim.Registry.SetString(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey, "InstallLocation",
                          "C:\\Program Files\\PawnIO");
   Sim.System.AddFile(Sim.PawnIo.LibraryPath);
   Sim.System.AddFile(ModulePath(), TSimPawnIo::SignedModule);
   Sim.Chip.SetReachable({});  // the module reaches the ports from the kernel
-  FPawnIo = std::make_unique<TPawnIoAccess>(Sim.PawnIo, Sim.System, Sim.Registry, Sim.System);
-  Sim.Platform().State.SetCurrent<IPortAccess>(FPawnIo.get());
+  FGiveIo = nullptr;
+  FPorts = std::make_unique<TPawnIoAccess>(Sim.PawnIo, Sim.System, Sim.Registry, Sim.System);
 }
 
 TForm1& TSimProgram::Start() {
-  FProgram = std::make_unique<TProgram>(Sim.Platform());
+  FProgram = std::make_unique<TProgram>(Sim.Platform(), *FPorts);
   if (!FProgram->Start()) throw std::logic_error("another program runs on this machine");
   Form = FProgram->Form();
   return *Form;

@@ -5,7 +5,11 @@
 
 #include "app/Program.h"
 #include "hw/PawnIoAccess.h"
+#include "hw/giveio.h"
 #include "platform/sim/SimPlatform.h"
+
+inline constexpr char kPawnIoUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PawnIO";
 
 class TSimProgram {
  public:
@@ -16,9 +20,12 @@ class TSimProgram {
   // Runs the entry sequence up to the message loop (the window is created, hidden). The
   // program must be the first of the machine's.
   TForm1& Start();
-  // Links the program with PawnIO, as the 64-bit product is: PawnIO installed by its setup,
-  // the signed LpcIO.bin beside the executable, an elevated process. Before Start.
+  // Links the program with PawnIO, as the 64-bit product is: PawnIO installed by its setup
+  // (2.2's: the uninstall entry), the signed LpcIO.bin beside the executable, an elevated
+  // process. Before Start.
   void UsePawnIo();
+  // The giveio access the program is linked with unless UsePawnIo was called.
+  const TGiveIo& GiveIo() const { return *FGiveIo; }
   std::string ModulePath() const;
   // Pumps the loop for a while of virtual time.
   void RunFor(std::uint32_t milliseconds) { Sim.RunFor(milliseconds); }
@@ -38,6 +45,7 @@ class TSimProgram {
   TForm1* Form = nullptr;
 
  private:
-  std::unique_ptr<TPawnIoAccess> FPawnIo;
+  TGiveIo* FGiveIo = nullptr;
+  std::unique_ptr<IPortAccess> FPorts;
   std::unique_ptr<TProgram> FProgram;
 };

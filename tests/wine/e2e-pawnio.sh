@@ -1,10 +1,12 @@
 # The 64-bit kelvane.exe on a 64-bit Windows, with a stand-in for PawnIO's library (ours, over
-# the simulated LpcIO module and chip) installed as PawnIO's setup installs the real one: the
-# tip says why there are no readings while PawnIO or its module is missing or refused; with
-# both, the program reads the simulated chip and switches the fan line with the hysteresis,
-# every module call under the bus lock, and seeks the chip again on a wake. Wine has no PawnIO
-# driver: the device's access list and the module's signature check are the simulated
-# machine's to prove.
+# the simulated LpcIO module and chip) registered as PawnIO's setups register the real one (2.2:
+# only the uninstall entry, 64-bit view; 2.0: Install_Dir, 32-bit view), each in a folder other
+# than the default, so that only the registration leads there: the tip says why there are no
+# readings while PawnIO or its module is missing, refused or too old, or no driver is behind
+# the library; with both, the program reads the simulated chip and switches the fan line with
+# the hysteresis, every module call under the bus lock, and seeks the chip again on a wake.
+# Wine has no PawnIO driver: the device's access list and the module's signature check are the
+# simulated machine's to prove.
 # Sourced by e2e.sh (check, probe, tray_hint and the session are set up there). Runs the 64-bit
 # Wine with the 64-bit build in a prefix of its own, and puts everything back as it was.
 
@@ -20,9 +22,11 @@ pawnio_section() {
 
   # Inside drive_c, which only this account may change: the load-place rule passes there.
   local programs="$WINEPREFIX/drive_c/Program Files"
-  local kelvane="$programs/Kelvane" pawnio="$programs/PawnIO"
-  rm -rf "$kelvane" "$pawnio"
-  wine_run reg delete 'HKLM\SOFTWARE\PawnIO' /f /reg:64 >/dev/null 2>&1
+  local kelvane="$programs/Kelvane" pawnio="$programs/PawnIO 2.2" pawnio20="$programs/PawnIO 2.0"
+  local entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO'
+  rm -rf "$kelvane" "$pawnio" "$pawnio20" "$programs/PawnIO"
+  wine_run reg delete "$entry" /f /reg:64 >/dev/null 2>&1
+  wine_run reg delete 'HKLM\SOFTWARE\PawnIO' /f /reg:32 >/dev/null 2>&1
   mkdir -p "$kelvane"
   cp "$BUILD/kelvane.exe" "$kelvane/"
   printf 'LpcIO stand-in, signed' >"$kelvane/LpcIO.bin"
@@ -46,11 +50,24 @@ pawnio_section() {
   check "PawnIO absent: no box" test -z "$(probe msgbox Error)"
   stop_pawnio_kelvane
 
-  # Installed as its setup does: the folder in the machine's 64-bit view of the registry.
+  # Installed as 2.2's setup does: the folder named only by its uninstall entry, 64-bit view.
   mkdir -p "$pawnio"
   cp "$BUILD/PawnIOLib.dll" "$pawnio/"
-  wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO' /f /reg:64 \
+  wine_run reg add "$entry" /v InstallLocation /d 'C:\Program Files\PawnIO 2.2' /f /reg:64 \
     >/dev/null 2>&1
+  touch "$pawnio/no-driver"
+  start_pawnio_kelvane
+  check "2.2's layout, no driver behind the library: the tip says so, not 'run as administrator'" \
+    hint_says "Fan boost: unknown|PawnIO driver not running: restart Windows or reinstall it"
+  stop_pawnio_kelvane
+  rm -f "$pawnio/no-driver"
+
+  printf 'LpcIO 0.1.5 stand-in, signed' >"$kelvane/LpcIO.bin"
+  start_pawnio_kelvane
+  check "a module before LpcIO 0.1.6: the tip names the release to get" \
+    hint_says "Fan boost: unknown|LpcIO.bin is too old: get PawnIO.Modules 0.2.10 or later"
+  stop_pawnio_kelvane
+
   printf 'not signed' >"$kelvane/LpcIO.bin"
   start_pawnio_kelvane
   check "a module PawnIO refuses: the tip says so" \
@@ -62,7 +79,7 @@ pawnio_section() {
   start_pawnio_kelvane
   local hint
   hint=$(tray_hint)
-  check "PawnIO and its module: the tip has readings and the fan line ($hint)" \
+  check "PawnIO (2.2's layout) and its module: the tip has readings and the fan line ($hint)" \
     eval '[[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]'
   sleep 40
   # A wake from sleep: the chip is sought again and the fan line written at once, inside the
@@ -94,6 +111,18 @@ pawnio_section() {
          END { exit bad != 0 }' "$WORK/pawnio-log.txt"
   }
   check "the fan line followed the hysteresis at every refresh" hysteresis_held
+
+  # Installed as 2.0's 32-bit setup did: Install_Dir under its own key, in the 32-bit view.
+  wine_run reg delete "$entry" /f /reg:64 >/dev/null 2>&1
+  mv "$pawnio" "$pawnio20"
+  wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO 2.0' /f \
+    /reg:32 >/dev/null 2>&1
+  start_pawnio_kelvane
+  hint=$(tray_hint)
+  check "PawnIO in 2.0's layout: the tip has readings ($hint)" \
+    eval '[[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]'
+  stop_pawnio_kelvane
+  wine_run reg delete 'HKLM\SOFTWARE\PawnIO' /f /reg:32 >/dev/null 2>&1
 
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w

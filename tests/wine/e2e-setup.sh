@@ -440,14 +440,15 @@ check "  and how to get it: its own setup, or winget install namazso.PawnIO" \
 probe answer "$SETUP_CAPTION" >/dev/null
 setup_closed
 uninstall_quietly
-# PawnIO as its setup leaves it: the folder in the 64-bit view, the library in it.
-mkdir -p "$WINEPREFIX/drive_c/Program Files/PawnIO"
-echo "a stand-in for PawnIO's library" >"$WINEPREFIX/drive_c/Program Files/PawnIO/PawnIOLib.dll"
-wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO' /f /reg:64 \
-  >/dev/null 2>&1
+# PawnIO as 2.2's setup leaves it: the folder named only by its uninstall entry (64-bit view);
+# a folder other than the default, so that only the entry can lead there.
+mkdir -p "$WINEPREFIX/drive_c/PawnIO2"
+echo "a stand-in for PawnIO's library" >"$WINEPREFIX/drive_c/PawnIO2/PawnIOLib.dll"
+wine_run reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO' \
+  /v InstallLocation /d 'C:\PawnIO2' /f /reg:64 >/dev/null 2>&1
 setup_through_pages
 sleep 3
-check "  with PawnIO installed (64-bit view): no box" test -z "$(setup_box)"
+check "  with PawnIO installed (its uninstall entry): no box" test -z "$(setup_box)"
 [ -n "$(setup_box)" ] && probe answer "$SETUP_CAPTION" >/dev/null
 setup_closed
 uninstall_quietly

@@ -1,8 +1,11 @@
 // A stand-in for PawnIO's library, for the end-to-end tests of the 64-bit program under Wine,
 // which has no PawnIO driver: the same five exports over the simulated LpcIO module, Super I/O
 // and sensor chip of the native tests. The chip's thermal model runs ten times faster than
-// real time, so the fan line switches within a few refreshes. Installed as PawnIO's setup
-// installs the real one (its folder in HKLM\SOFTWARE\PawnIO Install_Dir, 64-bit view).
+// real time, so the fan line switches within a few refreshes. The tests register it as
+// PawnIO's setups do (2.1 and later: the uninstall entry; 2.0: Install_Dir, 32-bit view).
+// It answers as the real library over LpcIO 0.2.10 does (the simulated one follows their
+// sources); the module LpcIO.bin decides which: the signed stand-in, or the old one
+// ("LpcIO 0.1.5 stand-in, signed"). A file "no-driver" beside it: no driver behind the library.
 //
 // Beside itself it writes pawnio-log.txt, one line per event the tests read:
 //   cpu N         a read of the processor's register (0x50)
@@ -19,18 +22,20 @@
 namespace {
 constexpr std::uint64_t kSpeedUp = 10;
 
+// This library's folder, with its "\\".
+std::string Folder() {
+  HMODULE self = nullptr;
+  GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&Folder), &self);
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(self, path, MAX_PATH);
+  std::string file(path);
+  return file.substr(0, file.rfind('\\') + 1);
+}
+
 FILE* Log() {
-  static FILE* log = [] {
-    HMODULE self = nullptr;
-    GetModuleHandleExA(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCSTR>(&Log), &self);
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(self, path, MAX_PATH);
-    std::string file(path);
-    file = file.substr(0, file.rfind('\\') + 1) + "pawnio-log.txt";
-    return std::fopen(file.c_str(), "a");
-  }();
+  static FILE* log = std::fopen((Folder() + "pawnio-log.txt").c_str(), "a");
   return log;
 }
 
@@ -88,6 +93,12 @@ bool BusLockHeld() {
 TSimPawnIo& PawnIo() {
   static TLoggingChip chip;
   static TSimPawnIo pawnIo(chip);
+  static bool prepared = [] {
+    pawnIo.DriverRunning =
+        GetFileAttributesA((Folder() + "no-driver").c_str()) == INVALID_FILE_ATTRIBUTES;
+    return true;
+  }();
+  (void)prepared;
   return pawnIo;
 }
 }  // namespace

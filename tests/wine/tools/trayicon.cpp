@@ -22,9 +22,10 @@ int main() {
   static TSimChip chip([] { return std::uint64_t{0}; });
   chip.SetLogging(false);
   TWin32Platform platform(&chip);
+  TOpenPortAccess ports(chip);
   TApplication application(platform.Platform());
   application.SetShowMainForm(false);
-  TForm1* form = application.CreateForm<TForm1>();
+  TForm1* form = application.CreateForm<TForm1>(ports);
   TTextTrayIcon& tray = *form->TextTrayIcon1;
   IGdi& gdi = platform.Platform().Gdi;
 

@@ -43,10 +43,11 @@ int main(int argc, char** argv) {
   chip.SetTemperatures(47, 31);
   chip.SetLogging(false);
   TWin32Platform platform(&chip);
+  TOpenPortAccess ports(chip);
   TApplication application(platform.Platform());
   application.SetShowMainForm(false);
   application.SetTitle("Kelvane");
-  TForm1* form = application.CreateForm<TForm1>();
+  TForm1* form = application.CreateForm<TForm1>(ports);
   IWindowing& windows = platform.Platform().Windows;
   Pump(windows);
 

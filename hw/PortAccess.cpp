@@ -1,0 +1,60 @@
+#include "hw/PortAccess.h"
+
+#include <iterator>
+
+namespace {
+struct TCause {
+  TReadingFault Fault;
+  const char* Line;
+};
+
+// Plain words a user can act on, at most 60 characters each: the tip's other lines take 67 at
+// the most.
+constexpr TCause kCauses[] = {
+    {TReadingFault::PortsRefused, "Ports refused: giveio not running (run as administrator)"},
+    {TReadingFault::Wow64, "No readings on 64-bit Windows: use the 64-bit Kelvane"},
+    {TReadingFault::BusHeld, "No readings: the sensor bus is held by another monitor"},
+    {TReadingFault::BusNameTaken, "No readings: another object has the bus lock's name"},
+    {TReadingFault::BusLockFailed, "No readings: the sensor bus lock cannot be opened"},
+    {TReadingFault::DriverUnprotected, "Other users can replace giveio.sys: use Kelvane's setup"},
+    {TReadingFault::RegistrationUnprotected,
+     "Registered driver lies where other users can replace it"},
+    {TReadingFault::DeviceRefused, "giveio runs but refused our open (run as administrator)"},
+    {TReadingFault::PathUnusable, "The path of Kelvane's folder cannot be used: move Kelvane"},
+    {TReadingFault::DeviceUnprotected,
+     "Port driver open to all users: could not protect its device"},
+    {TReadingFault::PawnIoMissing, "PawnIO is not installed: install it for readings"},
+    {TReadingFault::PawnIoUnprotected, "Other users can replace PawnIO's library: reinstall it"},
+    {TReadingFault::PawnIoOld, "PawnIO is older than 2.0: update it"},
+    {TReadingFault::PawnIoDenied, "PawnIO refused its device: run as administrator"},
+    {TReadingFault::PawnIoNoDriver, "PawnIO driver not running: restart Windows or reinstall it"},
+    {TReadingFault::ModuleMissing, "LpcIO.bin is missing beside kelvane.exe"},
+    {TReadingFault::ModuleRefused, "PawnIO refused LpcIO.bin: use the signed module"},
+    {TReadingFault::ModuleOld, "LpcIO.bin is too old: get PawnIO.Modules 0.2.10 or later"},
+    {TReadingFault::NoChip, "No known monitor chip at 0x290 on this board"},
+    {TReadingFault::FanLineUnreachable, "The fan line cannot be reached on this board"},
+};
+static_assert(std::size(kCauses) == static_cast<std::size_t>(TReadingFault::Last),
+              "every cause has its words");
+}  // namespace
+
+const char* FaultLine(TReadingFault fault) {
+  for (const TCause& cause : kCauses)
+    if (cause.Fault == fault) return cause.Line;
+  return nullptr;
+}
+
+TReadingFault BusFault(TBusAccess access) {
+  switch (access) {
+    case TBusAccess::NameTaken:
+      return TReadingFault::BusNameTaken;
+    case TBusAccess::Failed:
+      return TReadingFault::BusLockFailed;
+    case TBusAccess::Busy:
+    case TBusAccess::Refused:
+      return TReadingFault::BusHeld;
+    case TBusAccess::Held:
+      break;
+  }
+  return TReadingFault::None;
+}
