@@ -1,5 +1,6 @@
 #include "hw/PawnIoAccess.h"
 
+#include "framework/Strings.h"
 #include "hw/LoadPlace.h"
 #include "hw/LpcModule.h"
 #include "platform/Exception.h"
