@@ -42,6 +42,8 @@ const char* FaultLine(TReadingFault fault) {
       return "The path of Kelvane's folder cannot be used: move Kelvane";
     case TReadingFault::DeviceUnprotected:
       return "Port driver open to all users: could not protect its device";
+    case TReadingFault::DriverStopped:
+      return "Port driver stopped: could not protect its device";
     default:  // the port access's own causes: it names them
       break;
     case TReadingFault::None:

@@ -295,7 +295,7 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
   } else if (readings.Refused || (!fanWritten && fault == TReadingFault::FanLineUnreachable)) {
     shown.NotRead = fault;
     shown.FaultText = FPortAccess.Explain(fault);
-  } else if (fault == TReadingFault::DeviceUnprotected) {
+  } else if (fault == TReadingFault::DeviceUnprotected || fault == TReadingFault::DriverStopped) {
     shown.NotRead = fault;  // said while the readings come
   }
   std::string hint = TrayHint(shown);

@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Platform.h"
 
 int main() {
+  SearchSystemFolderOnly();
   TWin32Platform platform(ProgramPortBus());
   // Kept for the run: its device handle is the program's.
   std::unique_ptr<IPortAccess> access = ProgramPortAccess(platform.Platform());

@@ -141,7 +141,7 @@ TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path) {
   if (check.Verdict != TLoadPlace::Protected) return check;
   check.FinalPath = resolved;
 
-  TJudge judge{system, system.ProcessUserSid(0)};
+  TJudge judge{system, system.ProcessUserSid(kThisProcess)};
   std::size_t last = components.size() - 1;
   for (std::size_t i = 0; i <= last && check.Verdict == TLoadPlace::Protected; ++i)
     if (i < last || present) check.Verdict = judge.Judge(components[i], i + 1 >= last);

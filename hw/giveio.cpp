@@ -34,7 +34,8 @@ bool TGiveIo::EnablePortAccess() {
     FStarted = true;
     FWow64 = system.IsWow64();
   }
-  if (FWow64) return false;
+  // Not started again this run: the ports its device gave us stay ours.
+  if (FWow64 || FDeviceProblem == TDriverProblem::DriverStopped) return false;
   FDriverName = "giveio";
   // The service loads the driver from beside the executable, so that is where to look.
   std::string executable = system.ExecutablePath();
@@ -47,7 +48,7 @@ bool TGiveIo::EnablePortAccess() {
   // appeared since is worth another try. Each handle is closed as its scope ends, the
   // manager's last.
   TOwnedServiceHandle manager(system);
-  bool started = false;
+  TOwnedServiceHandle started(system);
   if (atStart || (FDriverMissing && present)) {
     FDriverMissing = !present;
     // A driver that other users can replace would run their code in the kernel.
@@ -67,10 +68,17 @@ bool TGiveIo::EnablePortAccess() {
   }
   // At once after the start: until its list is set, the device is open to everyone.
   OpenDevice();
-  return started;
+  // A device that cannot be kept for administrators would give the ports to every user for as
+  // long as the driver runs: a driver this run started goes again.
+  if (started && FDeviceProblem == TDriverProblem::DeviceUnprotected &&
+      system.StopService(started.Get())) {
+    FDeviceProblem = TDriverProblem::DriverStopped;
+    return false;
+  }
+  return static_cast<bool>(started);
 }
 
-bool TGiveIo::RegisterAndStart(HService manager, const TLoadCheck& place) {
+TOwnedServiceHandle TGiveIo::RegisterAndStart(HService manager, const TLoadCheck& place) {
   ISystem& system = FSystem;
   // Registered with the path as the system resolves it, so that no link can move it later.
   // Tried also without a manager, and then fails too; the handle is closed at once.
@@ -81,7 +89,7 @@ bool TGiveIo::RegisterAndStart(HService manager, const TLoadCheck& place) {
     TOwnedServiceHandle registered(system, system.CreateService(manager, params));
   }
   TOwnedServiceHandle service(system, system.OpenService(manager, FDriverName, SERVICE_ALL_ACCESS));
-  if (!service) return false;
+  if (!service) return service;
   // Whoever registered it, and whenever: started only from a place that passes the rule.
   // Another program's registration is left as it is.
   TServiceParams config;
@@ -94,9 +102,11 @@ bool TGiveIo::RegisterAndStart(HService manager, const TLoadCheck& place) {
     const std::string& loaded = registered.FinalPath.empty() ? image : registered.FinalPath;
     if (place.FinalPath.empty() || !SameText(loaded, place.FinalPath))
       FPlaceProblem = TDriverProblem::RegistrationUnprotected;
-    return false;
+    service.Reset();
+  } else if (!system.StartService(service.Get())) {
+    service.Reset();
   }
-  return system.StartService(service.Get());
+  return service;
 }
 
 void TGiveIo::OpenDevice() {
@@ -127,6 +137,8 @@ TReadingFault TGiveIo::Fault() const {
       return TReadingFault::RegistrationUnprotected;
     case TDriverProblem::DeviceUnprotected:
       return TReadingFault::DeviceUnprotected;
+    case TDriverProblem::DriverStopped:
+      return TReadingFault::DriverStopped;
     case TDriverProblem::DeviceRefused:
       return TReadingFault::DeviceRefused;
     case TDriverProblem::PathUnusable:

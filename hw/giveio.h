@@ -4,6 +4,7 @@
 
 #include "hw/LoadPlace.h"
 #include "hw/PortAccess.h"
+#include "platform/Owned.h"
 #include "platform/System.h"
 
 // 1 when ports are open to user programs without help (the 9x family), else 0.
@@ -19,8 +20,12 @@ enum class TDriverProblem {
   // change: not started.
   RegistrationUnprotected,
   // The device's list could not be set: the device, which gives the ports to whoever opens
-  // it, stays open to every user. It was closed again; the ports are ours.
+  // it, stays open to every user while another's start keeps the driver running. It was
+  // closed again; the ports are ours.
   DeviceUnprotected,
+  // The same, but this run had started the driver: it was stopped again at once, so no other
+  // user can open its device. The ports its opening gave us stay ours.
+  DriverStopped,
   // The driver runs, but its device refused our open (its list keeps us out).
   DeviceRefused,
   // The executable's path cannot be read or resolved, so neither can the driver's.
@@ -56,9 +61,9 @@ class TGiveIo : public IPortAccess {
   TReadingFault Fault() const override;
 
  private:
-  // True when the service was started by this call. `place`: the rule's verdict on the driver
-  // beside the executable.
-  bool RegisterAndStart(HService manager, const TLoadCheck& place);
+  // The service, when this call started it. `place`: the rule's verdict on the driver beside
+  // the executable.
+  TOwnedServiceHandle RegisterAndStart(HService manager, const TLoadCheck& place);
   // Opens the device, and keeps it for the system and administrators.
   void OpenDevice();
 

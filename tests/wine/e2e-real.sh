@@ -121,6 +121,25 @@ real_on_64bit_windows() {
   close_real "$pid"
 }
 
+# ---- a library planted beside the executable --------------------------------------------------
+# Wine prefers its own version.dll; the override gives the order Windows gives a library that is
+# not one of its known ones: the executable's folder first.
+real_planted_library() {
+  local planted=$WORK/real-planted
+  mkdir -p "$planted"
+  cp "$BUILD/planted/version.dll" "$planted/"
+  probe load "$(winepath -w "$planted/version.dll" 2>/dev/null)" >/dev/null
+  require "the planted version.dll leaves its mark when it is loaded" \
+    test -e "$planted/planted-version-dll-loaded"
+  rm -f "$planted/planted-version-dll-loaded"
+  WINEDLLOVERRIDES=version=n,b start_real_in "$planted"
+  local pid=$!
+  check "kelvane.exe starts beside a planted version.dll" wait_for 20 tray_icon_present
+  check "and never loads it (no mark)" test ! -e "$planted/planted-version-dll-loaded"
+  close_real "$pid"
+}
+real_planted_library
+
 if [ "$(basename "$BUILD")" = win32 ]; then
   # The default prefix is a 64-bit Windows; the driver path needs a 32-bit one of its own.
   real_on_64bit_windows
