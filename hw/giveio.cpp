@@ -48,7 +48,7 @@ bool TGiveIo::EnablePortAccess() {
   // appeared since is worth another try. Each handle is closed as its scope ends, the
   // manager's last.
   TOwnedServiceHandle manager(system);
-  TOwnedServiceHandle started(system);
+  bool started = false;
   if (atStart || (FDriverMissing && present)) {
     FDriverMissing = !present;
     // A driver that other users can replace would run their code in the kernel.
@@ -70,15 +70,18 @@ bool TGiveIo::EnablePortAccess() {
   OpenDevice();
   // A device that cannot be kept for administrators would give the ports to every user for as
   // long as the driver runs: a driver this run started goes again.
-  if (started && FDeviceProblem == TDriverProblem::DeviceUnprotected &&
-      system.StopService(started.Get())) {
-    FDeviceProblem = TDriverProblem::DriverStopped;
-    return false;
+  if (started && FDeviceProblem == TDriverProblem::DeviceUnprotected) {
+    TOwnedServiceHandle service(system,
+                                system.OpenService(manager.Get(), FDriverName, SERVICE_STOP));
+    if (service && system.StopService(service.Get())) {
+      FDeviceProblem = TDriverProblem::DriverStopped;
+      return false;
+    }
   }
-  return static_cast<bool>(started);
+  return started;
 }
 
-TOwnedServiceHandle TGiveIo::RegisterAndStart(HService manager, const TLoadCheck& place) {
+bool TGiveIo::RegisterAndStart(HService manager, const TLoadCheck& place) {
   ISystem& system = FSystem;
   // Registered with the path as the system resolves it, so that no link can move it later.
   // Tried also without a manager, and then fails too; the handle is closed at once.
@@ -89,7 +92,7 @@ TOwnedServiceHandle TGiveIo::RegisterAndStart(HService manager, const TLoadCheck
     TOwnedServiceHandle registered(system, system.CreateService(manager, params));
   }
   TOwnedServiceHandle service(system, system.OpenService(manager, FDriverName, SERVICE_ALL_ACCESS));
-  if (!service) return service;
+  if (!service) return false;
   // Whoever registered it, and whenever: started only from a place that passes the rule.
   // Another program's registration is left as it is.
   TServiceParams config;
@@ -102,11 +105,9 @@ TOwnedServiceHandle TGiveIo::RegisterAndStart(HService manager, const TLoadCheck
     const std::string& loaded = registered.FinalPath.empty() ? image : registered.FinalPath;
     if (place.FinalPath.empty() || !SameText(loaded, place.FinalPath))
       FPlaceProblem = TDriverProblem::RegistrationUnprotected;
-    service.Reset();
-  } else if (!system.StartService(service.Get())) {
-    service.Reset();
+    return false;
   }
-  return service;
+  return system.StartService(service.Get());
 }
 
 void TGiveIo::OpenDevice() {

@@ -4,7 +4,6 @@
 
 #include "hw/LoadPlace.h"
 #include "hw/PortAccess.h"
-#include "platform/Owned.h"
 #include "platform/System.h"
 
 // 1 when ports are open to user programs without help (the 9x family), else 0.
@@ -61,9 +60,9 @@ class TGiveIo : public IPortAccess {
   TReadingFault Fault() const override;
 
  private:
-  // The service, when this call started it. `place`: the rule's verdict on the driver beside
-  // the executable.
-  TOwnedServiceHandle RegisterAndStart(HService manager, const TLoadCheck& place);
+  // True when the service was started by this call. `place`: the rule's verdict on the driver
+  // beside the executable.
+  bool RegisterAndStart(HService manager, const TLoadCheck& place);
   // Opens the device, and keeps it for the system and administrators.
   void OpenDevice();
 

@@ -17,6 +17,7 @@ inline constexpr int IDOK = 1;
 // Service manager values, with the system's numbers.
 inline constexpr std::uint32_t SC_MANAGER_CREATE_SERVICE = 0x0002;
 inline constexpr std::uint32_t SERVICE_ALL_ACCESS = 0xF01FF;
+inline constexpr std::uint32_t SERVICE_STOP = 0x0020;
 inline constexpr std::uint32_t SERVICE_KERNEL_DRIVER = 1;
 inline constexpr std::uint32_t SERVICE_DEMAND_START = 3;
 inline constexpr std::uint32_t SERVICE_ERROR_NORMAL = 1;
