@@ -128,7 +128,8 @@ real_planted_library() {
   local planted=$WORK/real-planted
   mkdir -p "$planted"
   cp "$BUILD/planted/version.dll" "$planted/"
-  probe load "$(winepath -w "$planted/version.dll" 2>/dev/null)" >/dev/null
+  # Loaded by its full path, Wine would take its own library of that name but for the override.
+  WINEDLLOVERRIDES=version=n,b probe load "Z:$(echo "$planted/version.dll" | tr / '\\')" >/dev/null
   require "the planted version.dll leaves its mark when it is loaded" \
     test -e "$planted/planted-version-dll-loaded"
   rm -f "$planted/planted-version-dll-loaded"
