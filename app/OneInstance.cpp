@@ -1,6 +1,7 @@
 #include "app/OneInstance.h"
 
 #include "framework/Strings.h"
+#include "hw/KelvaneProcess.h"
 #include "hw/LoadPlace.h"
 
 namespace {
@@ -86,32 +87,49 @@ bool TInstanceLock::SessionShared() {
   return Taken(FSessionOpening);
 }
 
-HWnd FindRunningWindow(TPlatform& platform) {
-  return platform.Windows.FindWindow(TWindowClass::Application, kApplicationTitle);
+namespace {
+// Looks once through the windows of the class and caption for one of a Kelvane of this account.
+void FindRunningCopy(TPlatform& platform, TRunningCopy& copy) {
+  ISystem& system = platform.System;
+  HWnd window = HWnd::None;
+  while ((window = platform.Windows.FindWindow(TWindowClass::Application, kApplicationTitle,
+                                               window)) != HWnd::None) {
+    std::uint32_t id = platform.Windows.GetWindowProcessId(window);
+    copy.Process.Reset(id != 0 ? system.OpenProcess(id) : THandle::None);
+    // The window may have gone with its process before the process was opened.
+    if (IsKelvaneProcess(system, copy.Process.Get()) &&
+        platform.Windows.GetWindowProcessId(window) == id) {
+      copy.Window = window;
+      return;
+    }
+    copy.Process.Reset();
+    copy.StrangerSeen = true;
+  }
 }
+}  // namespace
 
-HWnd WaitForRunningWindow(TPlatform& platform, const std::function<bool()>& stillThere) {
+TRunningCopy WaitForRunningCopy(TPlatform& platform, const std::function<bool()>& stillThere) {
+  TRunningCopy copy(platform.System);
   for (std::uint32_t waited = 0;; waited += kRunningWindowPollMs) {
-    if (HWnd running = FindRunningWindow(platform); running != HWnd::None) return running;
-    if (waited >= kRunningWindowWaitMs || !stillThere()) return HWnd::None;
+    FindRunningCopy(platform, copy);
+    if (copy.Window != HWnd::None || waited >= kRunningWindowWaitMs || !stillThere()) return copy;
     platform.System.Sleep(kRunningWindowPollMs);
   }
 }
 
-bool TakeOverFromUnelevatedCopy(TPlatform& platform, HWnd running) {
+bool TakeOverFromUnelevatedCopy(TPlatform& platform, const TRunningCopy& running) {
   // Time for the system to finish a process it was told to end.
   constexpr std::uint32_t kEndWaitMs = 5000;
   ISystem& system = platform.System;
-  if (system.ProcessElevation(0) != TElevation::Elevated) return false;
-  std::uint32_t process = platform.Windows.GetWindowProcessId(running);
-  if (process == 0 || system.ProcessElevation(process) != TElevation::NotElevated) return false;
-  // Another account's copy is that user's to close: an administrator who started this one
-  // with other credentials must not end it.
-  std::string user = system.ProcessUserSid(0);
-  if (user.empty() || system.ProcessUserSid(process) != user) return false;
+  // The copy runs as this account (another account's copy is that user's to close: an
+  // administrator who started this one with other credentials must not end it).
+  THandle process = running.Process.Get();
+  if (system.ProcessElevation(kThisProcess) != TElevation::Elevated ||
+      system.ProcessElevation(process) != TElevation::NotElevated)
+    return false;
   // A copy busy in a box or a long wait may take the request only much later, and would then
   // end with nobody controlling the fan: it gets its time, then it is ended.
-  platform.Windows.PostMessage(running, WM_CLOSE, 0, 0);
+  platform.Windows.PostMessage(running.Window, WM_CLOSE, 0, 0);
   if (!system.WaitForProcessExit(process, kCloseWaitMs) && system.TerminateProcess(process))
     system.WaitForProcessExit(process, kEndWaitMs);
   return true;
@@ -127,6 +145,6 @@ bool HandOverToRunningProgram(TPlatform& platform, HWnd running) {
   return message != 0 && windows.PostMessage(running, message, 0, 0);
 }
 
-void TellWhyNotStarted(TPlatform& platform, const char* text) {
+void TellAboutOtherProgram(TPlatform& platform, const char* text) {
   platform.System.MessageBox(HWnd::None, text, kApplicationTitle, MB_OK | MB_ICONINFORMATION);
 }

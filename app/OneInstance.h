@@ -27,6 +27,9 @@ inline constexpr char kOtherSessionText[] = "Kelvane already controls the fan in
 inline constexpr char kHolderUnknownText[] =
     "Kelvane did not start: a program in this session holds its lock but shows no Kelvane "
     "window.";
+// A start that goes on beside a window that only looks like Kelvane's says so.
+inline constexpr char kStrangerWindowText[] =
+    "Another program in this session shows a window named Kelvane. Kelvane runs on its own.";
 
 // How long a start waits for the running copy's window to appear (it may be starting too).
 inline constexpr std::uint32_t kRunningWindowWaitMs = 10000;
@@ -81,21 +84,33 @@ class TInstanceLock {
   TInstanceRole FRole = TInstanceRole::First;
 };
 
+// The running copy this start found: its application window, and its process, opened once and
+// kept for the wait and the end.
+struct TRunningCopy {
+  explicit TRunningCopy(ISystem& system) : Process(system) {}
+  HWnd Window = HWnd::None;
+  TOwnedKernelObject Process;
+  // A window of the class and caption was there whose process is no Kelvane of this account.
+  bool StrangerSeen = false;
+};
+
 // The running copy's application window, waited for up to kRunningWindowWaitMs while
-// `stillThere` holds (it may still be starting); None when none came.
-HWnd WaitForRunningWindow(TPlatform& platform, const std::function<bool()>& stillThere);
+// `stillThere` holds (it may still be starting). A window of the class and caption counts only
+// when its process is a Kelvane of this account; no Window when none came.
+TRunningCopy WaitForRunningCopy(TPlatform& platform, const std::function<bool()>& stillThere);
 
 // An elevated start beside a copy of this session of the same account that runs without full
 // rights (as a log-on entry the system never elevates starts it), which cannot start the port
 // driver: asks that copy to close, as at log-off, so it keeps its thresholds, and waits for it
 // to end; one that has not ended in kCloseWaitMs is ended (its thresholds as last saved stay).
 // False, touching nothing, where the copy is not such a one or this start is not elevated.
-bool TakeOverFromUnelevatedCopy(TPlatform& platform, HWnd running);
+bool TakeOverFromUnelevatedCopy(TPlatform& platform, const TRunningCopy& running);
 
 // Asks the running program whose window that is to show its window and lets that process
 // (and no other) bring it to the front. Touches no port, registry key or tray entry.
 bool HandOverToRunningProgram(TPlatform& platform, HWnd running);
 
-// The one box a start that does not run shows, when it has no window to hand over to:
-// kOtherSessionText, or kHolderUnknownText where it cannot tell who holds the lock.
-void TellWhyNotStarted(TPlatform& platform, const char* text);
+// The one box a start shows when it has no window to hand over to: kOtherSessionText, or
+// kHolderUnknownText where it cannot tell who holds the lock (it ends after either), or
+// kStrangerWindowText where it holds the lock beside a window that only looks like Kelvane's.
+void TellAboutOtherProgram(TPlatform& platform, const char* text);

@@ -12,14 +12,20 @@ bool TProgram::TakeRole() {
     case TInstanceRole::First:
       return true;
     case TInstanceRole::OtherSession:
-      TellWhyNotStarted(FPlatform, kOtherSessionText);
+      TellAboutOtherProgram(FPlatform, kOtherSessionText);
       return false;
     case TInstanceRole::BesideCopy: {
       // A start racing this one lets go of the session's mutex once it has lost the machine's
       // lock, and waits for this one's window: no need to wait for its window meanwhile.
-      HWnd running = WaitForRunningWindow(FPlatform, [&lock] { return lock.SessionShared(); });
-      if (running == HWnd::None || TakeOverFromUnelevatedCopy(FPlatform, running)) return true;
-      HandOverToRunningProgram(FPlatform, running);
+      TRunningCopy running =
+          WaitForRunningCopy(FPlatform, [&lock] { return lock.SessionShared(); });
+      if (running.Window == HWnd::None) {
+        // This one holds the machine's lock: it runs, whatever made that window.
+        if (running.StrangerSeen) TellAboutOtherProgram(FPlatform, kStrangerWindowText);
+        return true;
+      }
+      if (TakeOverFromUnelevatedCopy(FPlatform, running)) return true;
+      HandOverToRunningProgram(FPlatform, running.Window);
       return false;
     }
     case TInstanceRole::SameSession:
@@ -28,13 +34,13 @@ bool TProgram::TakeRole() {
   // The machine's lock is another's, or nobody's to take: the copy of this session decides.
   bool heldElsewhere = lock.Machine() == TMachineLock::InUse;
   if (heldElsewhere) FInstance.reset();  // the holder may be waiting for us to let go
-  HWnd running = WaitForRunningWindow(FPlatform, [] { return true; });
-  if (running == HWnd::None) {
-    TellWhyNotStarted(FPlatform, kHolderUnknownText);
+  TRunningCopy running = WaitForRunningCopy(FPlatform, [] { return true; });
+  if (running.Window == HWnd::None) {
+    TellAboutOtherProgram(FPlatform, kHolderUnknownText);
     return false;
   }
   if (!heldElsewhere && TakeOverFromUnelevatedCopy(FPlatform, running)) return true;
-  HandOverToRunningProgram(FPlatform, running);
+  HandOverToRunningProgram(FPlatform, running.Window);
   return false;
 }
 

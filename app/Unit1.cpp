@@ -292,7 +292,7 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
     shown.NotRead = BusFault(readings.Bus);
   } else if (readings.Refused || (!fanWritten && fault == TReadingFault::FanLineUnreachable)) {
     shown.NotRead = fault;
-  } else if (fault == TReadingFault::DeviceUnprotected) {
+  } else if (fault == TReadingFault::DeviceUnprotected || fault == TReadingFault::DriverStopped) {
     shown.NotRead = fault;  // said while the readings come
   }
   std::string hint = TrayHint(shown);

@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Platform.h"
 
 int main() {
+  SearchSystemFolderOnly();
   TWin32Platform platform;
   // Kept for the run: a device handle may be the program's.
   std::unique_ptr<IPortAccess> ports = ProgramPortAccess(platform.Platform());

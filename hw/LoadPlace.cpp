@@ -195,7 +195,7 @@ const TFileSecurity kInstallFolderSecurity{kAdministrators,
                                              {true, 0x001200A9, "S-1-5-32-545"}}}};
 
 TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path) {
-  return CheckLoadPlace(system, path, {system.ProcessUserSid(0)});
+  return CheckLoadPlace(system, path, {system.ProcessUserSid(kThisProcess)});
 }
 
 TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path,
@@ -220,7 +220,7 @@ TLoadCheck CheckLoadPlace(ISystem& system, const std::string& path,
 }
 
 std::vector<std::string> SetupAccounts(ISystem& system, const std::string& desktopSid) {
-  std::string own = system.ProcessUserSid(0);
+  std::string own = system.ProcessUserSid(kThisProcess);
   std::vector<std::string> accounts{own};
   if (!desktopSid.empty() && (desktopSid == own || system.AccountIsAdministrator(desktopSid)))
     accounts.push_back(desktopSid);

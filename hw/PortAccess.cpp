@@ -23,6 +23,7 @@ constexpr TCause kCauses[] = {
     {TReadingFault::PathUnusable, "The path of Kelvane's folder cannot be used: move Kelvane"},
     {TReadingFault::DeviceUnprotected,
      "Port driver open to all users: could not protect its device"},
+    {TReadingFault::DriverStopped, "Port driver stopped: could not protect its device"},
     {TReadingFault::PawnIoMissing, "PawnIO is not installed: install it for readings"},
     {TReadingFault::PawnIoUnprotected, "Other users can replace PawnIO's library: reinstall it"},
     {TReadingFault::PawnIoOld, "PawnIO is older than 2.0: update it"},

@@ -19,6 +19,7 @@ enum class TReadingFault {
   DeviceRefused,            // the driver runs, but its device refused our open
   PathUnusable,             // the executable's path cannot be used for the driver's
   DeviceUnprotected,   // read, but the driver's device could not be protected: open to all users
+  DriverStopped,       // read, but the driver's device could not be protected: driver stopped
   PawnIoMissing,       // PawnIO is not installed
   PawnIoUnprotected,   // PawnIO's library lies where other users could replace it
   PawnIoOld,           // PawnIO before 2.0

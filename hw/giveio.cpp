@@ -34,7 +34,8 @@ bool TGiveIo::EnablePortAccess() {
     FStarted = true;
     FWow64 = system.IsWow64();
   }
-  if (FWow64) return false;
+  // Not started again this run: the ports its device gave us stay ours.
+  if (FWow64 || FDeviceProblem == TReadingFault::DriverStopped) return false;
   FDriverName = "giveio";
   // The service loads the driver from beside the executable, so that is where to look.
   std::string executable = system.ExecutablePath();
@@ -67,6 +68,16 @@ bool TGiveIo::EnablePortAccess() {
   }
   // At once after the start: until its list is set, the device is open to everyone.
   OpenDevice();
+  // A device that cannot be kept for administrators would give the ports to every user for as
+  // long as the driver runs: a driver this run started goes again.
+  if (started && FDeviceProblem == TReadingFault::DeviceUnprotected) {
+    TOwnedServiceHandle service(system,
+                                system.OpenService(manager.Get(), FDriverName, SERVICE_STOP));
+    if (service && system.StopService(service.Get())) {
+      FDeviceProblem = TReadingFault::DriverStopped;
+      return false;
+    }
+  }
   return started;
 }
 

@@ -17,6 +17,7 @@ inline constexpr int IDOK = 1;
 // Service manager values, with the system's numbers.
 inline constexpr std::uint32_t SC_MANAGER_CREATE_SERVICE = 0x0002;
 inline constexpr std::uint32_t SERVICE_ALL_ACCESS = 0xF01FF;
+inline constexpr std::uint32_t SERVICE_STOP = 0x0020;
 inline constexpr std::uint32_t SERVICE_KERNEL_DRIVER = 1;
 inline constexpr std::uint32_t SERVICE_DEMAND_START = 3;
 inline constexpr std::uint32_t SERVICE_ERROR_NORMAL = 1;
@@ -68,6 +69,9 @@ enum class TLockFileOpening {
   Refused,  // we may neither make it in its folder nor open it
   Failed    // it cannot be had for another reason (no such folder, ...)
 };
+
+// This process, wherever a process handle is asked for (the system's own stand-in for it).
+inline constexpr THandle kThisProcess = static_cast<THandle>(~std::uintptr_t{0});
 
 // Whether a process runs with its full administrator rights, on a system that splits them
 // (Windows Vista and later, with user account control on).
@@ -181,6 +185,9 @@ class ISystem {
   virtual HService CreateService(HService manager, const TServiceParams& params) = 0;
   virtual HService OpenService(HService manager, const std::string& name, std::uint32_t access) = 0;
   virtual bool StartService(HService service) = 0;
+  // Tells a running service (opened with SERVICE_STOP at least) to stop; true when it took
+  // the request.
+  virtual bool StopService(HService service) = 0;
   // The registration of an opened service (opened with SERVICE_QUERY_CONFIG at least): its
   // display name, type, start type, error control and image path as stored.
   virtual bool QueryServiceConfig(HService service, TServiceParams& config) = 0;
@@ -225,16 +232,25 @@ class ISystem {
 
   // This process's identifier, as windows report their maker (IWindowing::GetWindowProcessId).
   virtual std::uint32_t CurrentProcessId() = 0;
-  // The account a process runs as (0: this one), as a SID in text ("S-1-5-21-..."); empty when
-  // it cannot be asked (no such process, or one of another account that keeps us out).
-  virtual std::string ProcessUserSid(std::uint32_t processId) = 0;
-  // Ends another process at once, without letting it run any more of its code; true when
-  // the system took the request. The process may take a moment to be gone.
-  virtual bool TerminateProcess(std::uint32_t processId) = 0;
-  // The elevation of a process (0: this one).
-  virtual TElevation ProcessElevation(std::uint32_t processId) = 0;
-  // Waits up to `milliseconds` for another process to end; true once it has (or is gone).
-  virtual bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) = 0;
+  // Another process, opened once to be asked its image, account and elevation, waited for and,
+  // where we may, ended: its identifier may pass to another process as soon as it has ended,
+  // its handle never. None when it cannot be opened (no such process, or one that keeps us
+  // out). Closed with CloseHandle.
+  virtual THandle OpenProcess(std::uint32_t processId) = 0;
+  // The full path of a process's image (UTF-8); its last part is the file's name, the part
+  // before it may be in the system's device form ("\Device\HarddiskVolume2\..."). Empty when
+  // it cannot be read.
+  virtual std::string ProcessImagePath(THandle process) = 0;
+  // The account a process (kThisProcess: this one) runs as, as a SID in text ("S-1-5-21-...");
+  // empty when its token cannot be read.
+  virtual std::string ProcessUserSid(THandle process) = 0;
+  // The elevation of a process (kThisProcess: this one).
+  virtual TElevation ProcessElevation(THandle process) = 0;
+  // Ends the process at once, without letting it run any more of its code; true when the
+  // system took the request. The process may take a moment to be gone.
+  virtual bool TerminateProcess(THandle process) = 0;
+  // Waits up to `milliseconds` for the process to end; true once it has.
+  virtual bool WaitForProcessExit(THandle process, std::uint32_t milliseconds) = 0;
   // Lets that process bring its window to the foreground (a hand-over); only a process that
   // may take the foreground itself can pass it on.
   virtual bool AllowSetForegroundWindow(std::uint32_t processId) = 0;

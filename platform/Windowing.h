@@ -188,8 +188,10 @@ class IWindowing {
   virtual bool ChangeWindowMessageFilter(std::uint32_t message) = 0;
 
   // A top-level window of one of the program's own classes with exactly this caption, hidden
-  // or not, made by any process on this desktop; None when there is none.
-  virtual HWnd FindWindow(TWindowClass windowClass, const std::string& caption) = 0;
+  // or not, made by any process on this desktop; None when there is none. `after`: the next
+  // such window after that one (None: the first).
+  virtual HWnd FindWindow(TWindowClass windowClass, const std::string& caption,
+                          HWnd after = HWnd::None) = 0;
   // The process that made the window; 0 when it is no window.
   virtual std::uint32_t GetWindowProcessId(HWnd window) = 0;
 

@@ -145,7 +145,7 @@ bool TSimSystem::CreateFolder(const std::string& path, const TFileSecurity* secu
 }
 
 bool TSimSystem::Administrator() {
-  return !ManagerRefused && ProcessElevation(0) != TElevation::NotElevated;
+  return !ManagerRefused && ProcessElevation(kThisProcess) != TElevation::NotElevated;
 }
 void TSimSystem::RemoveFile(const std::string& fullPath) {
   std::string path = Upper(fullPath);
@@ -249,6 +249,16 @@ bool TSimSystem::StartService(HService service) {
   return true;
 }
 
+bool TSimSystem::StopService(HService service) {
+  Calls.push_back("StopService");
+  auto it = FHandles.find(SimId(service));
+  if (it == FHandles.end() || it->second.Kind != TKind::Service) return false;
+  TService& s = Services[it->second.Name];
+  if (!s.Running) return false;
+  s.Running = false;
+  return true;
+}
+
 bool TSimSystem::QueryServiceConfig(HService service, TServiceParams& config) {
   Calls.push_back("QueryServiceConfig");
   auto it = FHandles.find(SimId(service));
@@ -318,7 +328,9 @@ bool TSimSystem::CloseHandle(THandle handle) {
     FLockFiles.erase(it->second.Name);
     RemoveFile(it->second.Name);
   }
-  if (it->second.Kind != TKind::Device && it->second.Kind != TKind::LockFile) return false;
+  if (it->second.Kind != TKind::Device && it->second.Kind != TKind::LockFile &&
+      it->second.Kind != TKind::Process)
+    return false;
   FHandles.erase(it);
   return true;
 }
@@ -461,19 +473,6 @@ bool TSimSystem::MutexSharedWithEveryone(const std::string& name) const {
 TSimSystem::TMutexRights TSimSystem::MutexRights(const std::string& name) const {
   auto it = FMutexes.find(name);
   return it == FMutexes.end() ? TMutexRights{} : it->second.Rights;
-}
-
-TElevation TSimSystem::ProcessElevation(std::uint32_t processId) {
-  if (!SplitRights) return TElevation::Unknown;
-  std::uint32_t process = processId != 0 ? processId : FWindows.ProcessId;
-  return FWindows.ElevatedProcesses.count(process) ? TElevation::Elevated : TElevation::NotElevated;
-}
-
-bool TSimSystem::WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) {
-  if (OnWaitForProcess) return OnWaitForProcess(processId, milliseconds);
-  if (!ProcessRuns(processId)) return true;
-  Sleep(milliseconds);
-  return !ProcessRuns(processId);
 }
 
 // ---- lock files --------------------------------------------------------------

@@ -44,6 +44,7 @@ class TSimSystem : public ISystem, public IFiles {
   HService CreateService(HService manager, const TServiceParams& params) override;
   HService OpenService(HService manager, const std::string& name, std::uint32_t access) override;
   bool StartService(HService service) override;
+  bool StopService(HService service) override;
   bool QueryServiceConfig(HService service, TServiceParams& config) override;
   bool CloseServiceHandle(HService handle) override;
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
@@ -64,14 +65,16 @@ class TSimSystem : public ISystem, public IFiles {
   bool ReleaseMutex(THandle handle) override;
   THandle OpenLockFile(const std::string& path, TLockFileOpening* opening) override;
   std::uint32_t CurrentProcessId() override { return FWindows.ProcessId; }
-  std::string ProcessUserSid(std::uint32_t processId) override;
-  bool TerminateProcess(std::uint32_t processId) override;
-  bool AllowSetForegroundWindow(std::uint32_t processId) override;
+  THandle OpenProcess(std::uint32_t processId) override;
+  std::string ProcessImagePath(THandle process) override;
+  std::string ProcessUserSid(THandle process) override;
   // By the window system's list of elevated processes, where the machine splits rights.
-  TElevation ProcessElevation(std::uint32_t processId) override;
-  // Runs OnWaitForProcess, where a test plays the other process; without one the time passes
-  // and the process has ended when none of its windows is left.
-  bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
+  TElevation ProcessElevation(THandle process) override;
+  bool TerminateProcess(THandle process) override;
+  // Runs OnWaitForProcess, where a test plays the other process; without one the time passes.
+  // The process has ended when none of its windows is left, or its identifier has passed on.
+  bool WaitForProcessExit(THandle process, std::uint32_t milliseconds) override;
+  bool AllowSetForegroundWindow(std::uint32_t processId) override;
 
   // ---- the machine -------------------------------------------------------
   // Virtual milliseconds the program's thread has slept, in all.
@@ -195,6 +198,13 @@ class TSimSystem : public ISystem, public IFiles {
   // ---- processes (SimProcesses.cpp) -------------------------------------
   // The account each process runs as, by identifier; one not named runs as AccountSid.
   std::map<std::uint32_t, std::string> ProcessUsers;
+  // The image each process runs, by identifier; one not named runs ExePath.
+  std::map<std::uint32_t, std::string> ProcessImages;
+  // Processes whose token keeps us out (another account's, or a service's).
+  std::set<std::uint32_t> UnreadableTokens;
+  // The process of that identifier has ended, and a new one (of the same windows' maker, from
+  // now on) has been given its identifier: handles to the old one see it ended.
+  void ReuseProcessId(std::uint32_t processId) { ++FProcessGenerations[processId]; }
   // Processes that run without windows of their own (those with windows run anyway).
   std::set<std::uint32_t> OtherProcesses;
   bool ProcessRuns(std::uint32_t processId) const;
@@ -223,7 +233,7 @@ class TSimSystem : public ISystem, public IFiles {
   int OpenBoxes() const { return FOpenBoxes; }
 
  private:
-  enum class TKind { Manager, Service, Device, Mutex, LockFile };
+  enum class TKind { Manager, Service, Device, Mutex, LockFile, Process };
   enum class TOwner { None, Program, Other };
   struct TMutex {
     int Handles = 0;  // the program's open handles
@@ -272,5 +282,9 @@ class TSimSystem : public ISystem, public IFiles {
   bool MayUseLockFile(const std::string& path, bool administrator);
   void MakeLockFile(const std::string& key, bool ours);
   TSimId FNextHandle = 0x100;
+  // How often each process identifier has passed to a new process.
+  std::map<std::uint32_t, std::uint32_t> FProcessGenerations;
+  // The process a handle stands for, while it runs: its identifier, else 0.
+  std::uint32_t RunningProcess(THandle process) const;
   int FOpenBoxes = 0;
 };

@@ -323,16 +323,18 @@ bool TSimWindowing::ChangeWindowMessageFilter(std::uint32_t message) {
 }
 
 // Captions are compared as the system compares them, regardless of case.
-HWnd TSimWindowing::FindWindow(TWindowClass windowClass, const std::string& caption) {
+HWnd TSimWindowing::FindWindow(TWindowClass windowClass, const std::string& caption, HWnd after) {
   auto same = [](const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
       return std::toupper(static_cast<unsigned char>(x)) ==
              std::toupper(static_cast<unsigned char>(y));
     });
   };
-  for (const auto& [handle, w] : FWindows)
+  for (auto it = FWindows.upper_bound(after); it != FWindows.end(); ++it) {
+    const TWindow& w = it->second;
     if (w.Params.Parent == HWnd::None && w.Params.Class == windowClass && same(w.Text, caption))
-      return handle;
+      return it->first;
+  }
   return HWnd::None;
 }
 

@@ -49,7 +49,8 @@ class TSimWindowing : public IWindowing {
                               std::intptr_t lParam) override;
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
   bool ChangeWindowMessageFilter(std::uint32_t message) override;
-  HWnd FindWindow(TWindowClass windowClass, const std::string& caption) override;
+  HWnd FindWindow(TWindowClass windowClass, const std::string& caption,
+                  HWnd after = HWnd::None) override;
   std::uint32_t GetWindowProcessId(HWnd window) override;
   TWndProcRef SubclassWindow(HWnd window, IWindowProc* replacement) override;
   void RestoreWindowProc(HWnd window, TWndProcRef previous) override;

@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Geometry.h"
 #include "platform/win32/Win32Handles.h"
+#include "platform/win32/Win32Libraries.h"
 
 namespace {
 // 32-bit top-down DIB rows hold 0x00RRGGBB; colour references are 0x00BBGGRR.
@@ -331,8 +332,8 @@ TColorRef TWin32Gdi::GetSysColor(int index) { return ::GetSysColor(index); }
 // ---- image lists ---------------------------------------------------------------
 
 HImageList TWin32Gdi::ImageListCreate(int width, int height) {
-  return Made(
-      FromWin32<HImageList>(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1)));
+  return Made(FromWin32<HImageList>(
+      System32::ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 1, 1)));
 }
 
 int TWin32Gdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
@@ -340,14 +341,14 @@ int TWin32Gdi::ImageListAddMasked(HImageList list, HGdiObj bitmap, bool useMask,
   auto* images = ToWin32(list);
   auto* picture = static_cast<HBITMAP>(ToWin32(bitmap));
   // Without a mask colour the image goes in with an empty mask: opaque everywhere.
-  if (!useMask) return ImageList_Add(images, picture, nullptr);
-  return ImageList_AddMasked(images, picture, maskColor & 0xFFFFFF);
+  if (!useMask) return System32::ImageList_Add(images, picture, nullptr);
+  return System32::ImageList_AddMasked(images, picture, maskColor & 0xFFFFFF);
 }
 
 HIcon TWin32Gdi::ImageListGetIcon(HImageList list, int index) {
-  return Made(FromWin32<HIcon>(ImageList_GetIcon(ToWin32(list), index, ILD_NORMAL)));
+  return Made(FromWin32<HIcon>(System32::ImageList_GetIcon(ToWin32(list), index, ILD_NORMAL)));
 }
 
 bool TWin32Gdi::ImageListDestroy(HImageList list) {
-  return Freed(ImageList_Destroy(ToWin32(list)) != FALSE);
+  return Freed(System32::ImageList_Destroy(ToWin32(list)) != FALSE);
 }

@@ -11,6 +11,12 @@
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Windowing.h"
 
+// The process's first act: libraries loaded later by name come from the system folder alone,
+// not from the executable's folder or the current one. Where the system has no such setting
+// (Windows XP, Vista and 7 without their update), nothing changes; Kelvane itself loads every
+// library by its full path anyway.
+void SearchSystemFolderOnly();
+
 class TWin32Platform {
  public:
   // `ports` null: the processor's own port instructions.

@@ -1,5 +1,6 @@
 // Other processes as the program meets them (their elevation and account, ending one) and
 // the lock file that only administrators can hold.
+#include "platform/Owned.h"
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Text.h"
@@ -9,29 +10,66 @@
 #include <vector>
 
 namespace {
-// Runs `ask` on a process's token (0: this process's) and gives what it found, or `none`.
-// The limited query right is what one process may always ask of another of its user, and
-// all Windows XP lacks: there the open, or the token question after it, fails.
+// Runs `ask` on a process's token and gives what it found, or `none`.
 template <class T, class TAsk>
-T AskToken(std::uint32_t processId, T none, TAsk ask) {
-  constexpr DWORD kQueryLimitedInformation = 0x1000;
-  HANDLE process = processId == 0 ? GetCurrentProcess()
-                                  : OpenProcess(kQueryLimitedInformation, FALSE, processId);
-  if (!process) return none;
-  T result = none;
+T AskToken(THandle process, T none, TAsk ask) {
   HANDLE token = nullptr;
-  if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
-    result = ask(token);
-    ::CloseHandle(token);
-  }
-  if (processId != 0) ::CloseHandle(process);
+  if (process == THandle::None || !OpenProcessToken(ToWin32(process), TOKEN_QUERY, &token))
+    return none;
+  T result = ask(token);
+  ::CloseHandle(token);
   return result;
+}
+
+// The image's path as the system keeps it ("\Device\HarddiskVolume2\..."), where Windows XP
+// has nothing better: the file's name is its last part all the same.
+std::string DeviceImagePath(HANDLE process) {
+  constexpr ULONG kProcessImageFileName = 27;
+  struct TUnicodeString {
+    USHORT Length;
+    USHORT MaximumLength;
+    PWSTR Buffer;
+  };
+  using TQuery = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  std::vector<std::uint64_t> buffer(512);  // aligned for the record's pointer
+  ULONG length = 0;
+  if (!query || query(process, kProcessImageFileName, buffer.data(),
+                      static_cast<ULONG>(buffer.size() * sizeof buffer[0]), &length) < 0)
+    return {};
+  auto* name = reinterpret_cast<TUnicodeString*>(buffer.data());
+  return name->Buffer ? Utf8(name->Buffer, name->Length / sizeof(wchar_t)) : std::string();
 }
 }  // namespace
 
-TElevation TWin32System::ProcessElevation(std::uint32_t processId) {
+THandle TWin32System::OpenProcess(std::uint32_t processId) {
+  // The limited query right is what one process may always ask of another of its user, even
+  // of an elevated one; Windows XP lacks it and grants the full one instead. The right to end
+  // it is asked for where it is granted.
+  constexpr DWORD kQueryLimitedInformation = 0x1000;
+  for (DWORD query : {kQueryLimitedInformation, DWORD{PROCESS_QUERY_INFORMATION}})
+    for (DWORD end : {DWORD{PROCESS_TERMINATE}, DWORD{0}})
+      if (HANDLE process = ::OpenProcess(query | SYNCHRONIZE | end, FALSE, processId))
+        return FromWin32<THandle>(process);
+  return THandle::None;
+}
+
+std::string TWin32System::ProcessImagePath(THandle process) {
+  if (process == THandle::None) return {};
+  using TQuery = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+  auto query = reinterpret_cast<TQuery>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW")));
+  if (!query) return DeviceImagePath(ToWin32(process));
+  std::vector<wchar_t> path(32768);
+  DWORD length = static_cast<DWORD>(path.size());
+  if (!query(ToWin32(process), 0, path.data(), &length)) return {};
+  return Utf8(path.data(), length);
+}
+
+TElevation TWin32System::ProcessElevation(THandle process) {
   constexpr int kTokenElevation = 20;
-  return AskToken(processId, TElevation::Unknown, [](HANDLE token) {
+  return AskToken(process, TElevation::Unknown, [](HANDLE token) {
     DWORD elevated = 0;
     DWORD length = 0;
     if (!GetTokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevation),
@@ -41,8 +79,8 @@ TElevation TWin32System::ProcessElevation(std::uint32_t processId) {
   });
 }
 
-std::string TWin32System::ProcessUserSid(std::uint32_t processId) {
-  return AskToken(processId, std::string(), [](HANDLE token) {
+std::string TWin32System::ProcessUserSid(THandle process) {
+  return AskToken(process, std::string(), [](HANDLE token) {
     DWORD length = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &length);
     if (length == 0) return std::string();
@@ -60,11 +98,11 @@ std::string TWin32System::ProcessUserSid(std::uint32_t processId) {
 bool TWin32System::AccountIsAdministrator(const std::string& sid) {
   // The desktop's user is the shell's; its token lists Administrators among its groups, for
   // denying only while its rights are filtered.
-  DWORD shell = 0;
-  if (!GetWindowThreadProcessId(GetShellWindow(), &shell) || shell == 0 ||
-      ProcessUserSid(shell) != sid)
-    return false;
-  return AskToken(shell, false, [](HANDLE token) {
+  DWORD shellId = 0;
+  if (!GetWindowThreadProcessId(GetShellWindow(), &shellId) || shellId == 0) return false;
+  TOwnedKernelObject shell(*this, OpenProcess(shellId));
+  if (ProcessUserSid(shell.Get()) != sid) return false;
+  return AskToken(shell.Get(), false, [](HANDLE token) {
     DWORD length = 0;
     GetTokenInformation(token, TokenGroups, nullptr, 0, &length);
     std::vector<DWORD> buffer((length + sizeof(DWORD) - 1) / sizeof(DWORD) + 1);
@@ -82,12 +120,13 @@ bool TWin32System::AccountIsAdministrator(const std::string& sid) {
   });
 }
 
-bool TWin32System::TerminateProcess(std::uint32_t processId) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
-  if (!process) return false;
-  bool ended = ::TerminateProcess(process, 1) != 0;
-  ::CloseHandle(process);
-  return ended;
+bool TWin32System::TerminateProcess(THandle process) {
+  return process != THandle::None && ::TerminateProcess(ToWin32(process), 1) != 0;
+}
+
+bool TWin32System::WaitForProcessExit(THandle process, std::uint32_t milliseconds) {
+  return process != THandle::None &&
+         ::WaitForSingleObject(ToWin32(process), milliseconds) == WAIT_OBJECT_0;
 }
 
 THandle TWin32System::OpenLockFile(const std::string& path, TLockFileOpening* opening) {

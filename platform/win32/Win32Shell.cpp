@@ -44,12 +44,12 @@ bool TWin32Shell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data)
 }
 
 TFileVersion TWin32Shell::ComCtlVersion() {
-  std::vector<char> info = VersionResource(L"comctl32.dll");
+  std::vector<char> info = VersionResource(SystemLibraryPath(L"comctl32.dll").c_str());
   if (info.empty()) return {};
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-      length < sizeof(VS_FIXEDFILEINFO))
+  if (!System32::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      !fixed || length < sizeof(VS_FIXEDFILEINFO))
     return {};
   return {static_cast<int>(HIWORD(fixed->dwFileVersionMS)),
           static_cast<int>(LOWORD(fixed->dwFileVersionMS))};

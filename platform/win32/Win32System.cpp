@@ -129,15 +129,16 @@ std::string TWin32System::VersionInfo(const std::string& name) {
     WORD CodePage;
   }* translation = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
-                      reinterpret_cast<void**>(&translation), &length) ||
+  if (!System32::VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                                reinterpret_cast<void**>(&translation), &length) ||
       length < sizeof(TTranslation))
     return {};
   char block[16];
   std::snprintf(block, sizeof block, "%04x%04x", translation->Language, translation->CodePage);
   std::wstring query = Widen(std::string("\\StringFileInfo\\") + block + "\\" + name, CP_UTF8);
   wchar_t* value = nullptr;
-  if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
+  if (!System32::VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value),
+                                &length) ||
       !value)
     return {};
   // In the ANSI code page, as the program's other texts.
@@ -199,6 +200,11 @@ HService TWin32System::OpenService(HService manager, const std::string& name,
 bool TWin32System::StartService(HService service) {
   const char* arguments[1] = {nullptr};
   return StartServiceA(ToWin32(service), 0, arguments) != 0;
+}
+
+bool TWin32System::StopService(HService service) {
+  SERVICE_STATUS status{};
+  return ControlService(ToWin32(service), SERVICE_CONTROL_STOP, &status) != 0;
 }
 
 bool TWin32System::QueryServiceConfig(HService service, TServiceParams& config) {
@@ -421,13 +427,4 @@ std::uint32_t TWin32System::CurrentProcessId() { return GetCurrentProcessId(); }
 
 bool TWin32System::AllowSetForegroundWindow(std::uint32_t processId) {
   return ::AllowSetForegroundWindow(processId) != 0;
-}
-
-bool TWin32System::WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) {
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
-  // No such process any more; a refused open (another user's process) tells nothing.
-  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-  bool ended = ::WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0;
-  ::CloseHandle(process);
-  return ended;
 }

@@ -24,6 +24,7 @@ class TWin32System : public ISystem {
   HService CreateService(HService manager, const TServiceParams& params) override;
   HService OpenService(HService manager, const std::string& name, std::uint32_t access) override;
   bool StartService(HService service) override;
+  bool StopService(HService service) override;
   bool QueryServiceConfig(HService service, TServiceParams& config) override;
   bool CloseServiceHandle(HService handle) override;
   THandle CreateFile(const std::string& path, std::uint32_t access, std::uint32_t share,
@@ -40,11 +41,13 @@ class TWin32System : public ISystem {
   bool ReleaseMutex(THandle handle) override;
   THandle OpenLockFile(const std::string& path, TLockFileOpening* opening) override;
   std::uint32_t CurrentProcessId() override;
-  std::string ProcessUserSid(std::uint32_t processId) override;
-  bool TerminateProcess(std::uint32_t processId) override;
+  THandle OpenProcess(std::uint32_t processId) override;
+  std::string ProcessImagePath(THandle process) override;
+  std::string ProcessUserSid(THandle process) override;
+  TElevation ProcessElevation(THandle process) override;
+  bool TerminateProcess(THandle process) override;
+  bool WaitForProcessExit(THandle process, std::uint32_t milliseconds) override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
-  TElevation ProcessElevation(std::uint32_t processId) override;
-  bool WaitForProcessExit(std::uint32_t processId, std::uint32_t milliseconds) override;
 };
 
 // Linked only by the executables that read files.

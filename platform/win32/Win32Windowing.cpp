@@ -7,6 +7,7 @@
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32Geometry.h"
 #include "platform/win32/Win32Handles.h"
+#include "platform/win32/Win32Libraries.h"
 
 namespace {
 constexpr char kApplicationClass[] = "KelvaneApplication";
@@ -110,7 +111,7 @@ LRESULT CALLBACK ReplacementWndProc(HWND window, UINT message, WPARAM wParam, LP
 
 TWin32Windowing::TWin32Windowing() : FLast(std::make_unique<TLastMessage>()) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  System32::InitCommonControlsEx(&controls);
   RegisterClasses();
   // The window's font, which the controls inherit.
   FFont = FromWin32<HGdiObj>(CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
@@ -288,8 +289,9 @@ bool TWin32Windowing::ChangeWindowMessageFilter(std::uint32_t message) {
   return !change || change(message, kAdd) != 0;
 }
 
-HWnd TWin32Windowing::FindWindow(TWindowClass windowClass, const std::string& caption) {
-  return FromWin32<HWnd>(FindWindowA(ClassName(windowClass), caption.c_str()));
+HWnd TWin32Windowing::FindWindow(TWindowClass windowClass, const std::string& caption, HWnd after) {
+  return FromWin32<HWnd>(
+      FindWindowExA(nullptr, ToWin32(after), ClassName(windowClass), caption.c_str()));
 }
 
 std::uint32_t TWin32Windowing::GetWindowProcessId(HWnd window) {

@@ -51,20 +51,28 @@ TEST(Process, LockFileLetsOnlyTheSystemAndAdministratorsAtIt) {
       "file was made with",
       (sids == std::vector<std::string>{"S-1-5-18", "S-1-5-32-544"}),
       std::count(sids.begin(), sids.end(), "S-1-5-18") == 1 &&
-          std::count(sids.begin(), sids.end(), System().ProcessUserSid(0)) == 1);
+          std::count(sids.begin(), sids.end(), System().ProcessUserSid(kThisProcess)) == 1);
   System().CloseHandle(held);
 }
 
+// The other process runs the contract's own executable. Its handle, not its identifier, is
+// what it is asked and ended by.
 TEST(Process, AProcessOfOursRunsAsOurAccountUntilItIsEnded) {
-  const std::string ours = System().ProcessUserSid(0);
+  const std::string ours = System().ProcessUserSid(kThisProcess);
   EXPECT_EQ(ours.rfind("S-1-5-", 0), 0u) << ours;
-  EXPECT_EQ(System().ProcessUserSid(System().CurrentProcessId()), ours);
   std::unique_ptr<TForeignProcess> other = ContractOtherProcess();
   ASSERT_NE(other->Id(), 0u);
-  EXPECT_EQ(System().ProcessUserSid(other->Id()), ours);
-  EXPECT_FALSE(System().WaitForProcessExit(other->Id(), 0)) << "it runs";
-  EXPECT_TRUE(System().TerminateProcess(other->Id()));
-  EXPECT_TRUE(System().WaitForProcessExit(other->Id(), 5000));
-  EXPECT_EQ(System().ProcessUserSid(0x7FFFFFFC), "") << "no such process";
-  EXPECT_FALSE(System().TerminateProcess(0x7FFFFFFC));
+  THandle process = System().OpenProcess(other->Id());
+  ASSERT_NE(process, THandle::None);
+  EXPECT_EQ(System().ProcessUserSid(process), ours);
+  std::string exe = System().ExecutablePath();
+  std::string image = System().ProcessImagePath(process);
+  EXPECT_EQ(image.substr(image.rfind('\\') + 1), exe.substr(exe.rfind('\\') + 1)) << image;
+  EXPECT_FALSE(System().WaitForProcessExit(process, 0)) << "it runs";
+  EXPECT_TRUE(System().TerminateProcess(process));
+  EXPECT_TRUE(System().WaitForProcessExit(process, 5000));
+  EXPECT_TRUE(System().CloseHandle(process));
+  EXPECT_EQ(System().OpenProcess(0x7FFFFFFC), THandle::None) << "no such process";
+  EXPECT_EQ(System().ProcessUserSid(THandle::None), "");
+  EXPECT_FALSE(System().TerminateProcess(THandle::None));
 }

@@ -1,6 +1,8 @@
 // Process services: the tick count and sleeping, files, the executable's path and version
 // strings, the code selector, a modal message box with its own loop, the service manager
 // and device namespace as port-access enablement meets them, and refused ports.
+#include <set>
+
 #include "platform/Exception.h"
 #include "tests/contract/ContractPlatform.h"
 
@@ -133,6 +135,15 @@ TEST(System, HiddenWindowIsFoundByClassAndCaptionWithItsProcess) {
     EXPECT_EQ(windows.FindWindow(TWindowClass::Frame, "KelvaneContract.Find"), HWnd::None)
         << "class";
     EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Fin"), HWnd::None);
+    {
+      TTestWindow second(windows, params);
+      HWnd one = windows.FindWindow(TWindowClass::Application, "KelvaneContract.Find");
+      HWnd other = windows.FindWindow(TWindowClass::Application, "KelvaneContract.Find", one);
+      EXPECT_EQ((std::set<HWnd>{one, other}), (std::set<HWnd>{window.Handle(), second.Handle()}));
+      EXPECT_EQ(windows.FindWindow(TWindowClass::Application, "KelvaneContract.Find", other),
+                HWnd::None)
+          << "each found once, one after the other";
+    }
     EXPECT_EQ(windows.GetWindowProcessId(window), System().CurrentProcessId());
     EXPECT_TRUE(windows.PostMessage(found, request, 7, 0));
     PumpFor(50);

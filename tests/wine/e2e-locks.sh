@@ -82,6 +82,35 @@ check "once the other program lets go of it, the next start runs" wait_for 20 tr
 locks_close
 check "the lock file goes with the program" test ! -e "$LOCKS_DIR/Kelvane.lock"
 
+# ---- a window that only looks like Kelvane's ---------------------------------------------------
+# Another program holds this session's mutex and shows a window of Kelvane's class and caption.
+# The start holds the machine's lock, so it would close such a copy or hand over to it: it does
+# neither, since the window's program is no kelvane.exe; it says so and runs. The same holder
+# copied as kelvane.exe (of this account) is taken for Kelvane: the control.
+LOOKALIKE_TEXT='Another program in this session shows a window named Kelvane. Kelvane runs on its own.'
+locks_lookalike_box() { [ "$(probe msgbox Kelvane)" = "$LOOKALIKE_TEXT" ]; }
+locks_holder_got() { grep -qE '^(handover|close)' "$WORK/locks-holder.txt"; }
+check "another program shows a window of Kelvane's class and caption, holding the session's mutex" \
+  locks_hold 'Local\Kelvane.Controller' 60000 window
+locks_start
+check "the start beside it says that window is not Kelvane's" wait_for 25 locks_lookalike_box
+probe answer Kelvane >/dev/null
+check "and runs: its tray icon appears" wait_for 20 tray_icon_present
+check "the look-alike was neither handed over to nor asked to close" \
+  test -z "$(grep -E '^(handover|close)' "$WORK/locks-holder.txt")"
+locks_close
+locks_let_go
+cp "$BUILD/busholder.exe" "$LOCKS_DIR/kelvane.exe"
+"$WINE" "$LOCKS_DIR/kelvane.exe" 'Local\Kelvane.Controller' 60000 window >"$WORK/locks-holder.txt" 2>/dev/null &
+LOCKS_HOLDER=$!
+wait_for 10 grep -q '^held' "$WORK/locks-holder.txt"
+locks_start
+check "control: the same window from a kelvane.exe is handed over to (or asked to close)" \
+  wait_for 30 locks_holder_got
+locks_gone || locks_close
+locks_let_go
+rm -f "$LOCKS_DIR/kelvane.exe"
+
 wine_run reg delete 'HKCU\Software\Kelvane' /f >/dev/null 2>&1
 [ -f "$LOCKS_SAVED" ] && wine_run reg import "$(winepath -w "$LOCKS_SAVED" 2>/dev/null)" >/dev/null 2>&1
 rm -rf "$LOCKS_DIR"

@@ -123,6 +123,35 @@ real_on_64bit_windows() {
   close_real "$pid"
 }
 
+# ---- a library planted beside the executable --------------------------------------------------
+# Wine prefers its own version.dll; the override gives the order Windows gives a library that is
+# not one of its known ones: the executable's folder first.
+real_planted_library() {
+  local planted=$WORK/real-planted
+  mkdir -p "$planted"
+  cp "$BUILD/planted/version.dll" "$planted/"
+  # Loaded by its full path, Wine would take its own library of that name but for the override.
+  WINEDLLOVERRIDES=version=n,b probe load "Z:$(echo "$planted/version.dll" | tr / '\\')" >/dev/null
+  require "the planted version.dll leaves its mark when it is loaded" \
+    test -e "$planted/planted-version-dll-loaded"
+  rm -f "$planted/planted-version-dll-loaded"
+  WINEDLLOVERRIDES=version=n,b start_real_in "$planted"
+  local pid=$!
+  check "kelvane.exe starts beside a planted version.dll" wait_for 20 tray_icon_present
+  # Wine's own user32.dll imports version.dll (Windows' does not, and a known library's imports
+  # come from the system folder there): under Wine the mark comes from Wine's user32 for any
+  # program, so the executable's own imports are what can be checked here.
+  [ -e "$planted/planted-version-dll-loaded" ] &&
+    echo "     (marked under Wine: loaded for Wine's own user32.dll, not by kelvane.exe's imports)"
+  own_imports_name_no_planted_library() {
+    ! x86_64-w64-mingw32-objdump -p "$BUILD/kelvane.exe" | grep -qiE 'DLL Name: (version|comctl32)'
+  }
+  check "kelvane.exe's own imports name neither version.dll nor comctl32.dll" \
+    own_imports_name_no_planted_library
+  close_real "$pid"
+}
+real_planted_library
+
 if [ "$WINE_BITS" = 32 ]; then
   # The default prefix is a 64-bit Windows; the driver path needs a 32-bit one of its own.
   real_on_64bit_windows

@@ -8,6 +8,9 @@
 //               service may (nobody else can open it while this process has it)
 //     event     makes an event of that name instead, so no mutex can have it
 //     file      opens the file NAME unshared instead, as a holder of a lock file does
+//     window    also shows, while it holds the mutex, a hidden window of Kelvane's application
+//               class and caption, as any program may; prints "handover" or "close" for each
+//               request to show Kelvane's window or to close that reaches it
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +18,32 @@
 #include "platform/win32/Win32Api.h"
 // After the system header, whose types it needs.
 #include <sddl.h>
+
+namespace {
+UINT HandOverMessage() {
+  static UINT message = RegisterWindowMessageA("Kelvane.ShowMainWindow");
+  return message;
+}
+
+LRESULT CALLBACK LookAlikeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == HandOverMessage() || message == WM_CLOSE) {
+    std::printf(message == WM_CLOSE ? "close\n" : "handover\n");
+    std::fflush(stdout);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Holds on for that long, answering the window's messages meanwhile.
+void PumpFor(DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  for (DWORD waited = 0; waited < milliseconds; waited = GetTickCount() - start) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+}
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return 64;
@@ -42,9 +71,19 @@ int main(int argc, char** argv) {
   if (!mutex) return 1;
   DWORD result = WaitForSingleObject(mutex, 10000);
   if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) return 2;
+  if (std::strcmp(how, "window") == 0) {
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = LookAlikeProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "KelvaneApplication";
+    RegisterClassA(&cls);
+    if (!CreateWindowExA(0, cls.lpszClassName, "Kelvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         cls.hInstance, nullptr))
+      return 5;
+  }
   std::printf("held\n");
   std::fflush(stdout);
-  Sleep(milliseconds);
+  PumpFor(milliseconds);
   if (std::strcmp(how, "ends") == 0) {
     std::printf("ended holding it\n");
     std::fflush(stdout);

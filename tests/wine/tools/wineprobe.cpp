@@ -17,6 +17,7 @@
 //   wineprobe appwindows PID         visible top-level windows with a taskbar button
 //   wineprobe syscolors              the system colour table, "index 0xBBGGRR" lines
 //   wineprobe manifest EXE           the executable's application manifest (RT_MANIFEST 1)
+//   wineprobe load DLL               loads the library by its full path (and lets it go)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -190,6 +191,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "msgbox" && argc > 2) return MessageBoxText(argv[2]);
+  if (verb == "load" && argc > 2) {
+    HMODULE library = LoadLibraryA(argv[2]);
+    return library && FreeLibrary(library) ? 0 : 1;
+  }
   if (verb == "tooltip") return EnumWindows(PrintTooltip, 0) ? 0 : 1;
   if (verb == "answer" && argc > 2) {
     HWND box = FindWindowA("#32770", argv[2]);

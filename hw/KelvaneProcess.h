@@ -1,0 +1,10 @@
+#pragma once
+// Any program on the desktop may make a window of Kelvane's class and caption. Before a start
+// hands over to such a window, or closes it, it makes sure that the window's process is a
+// Kelvane: its image is one of Kelvane's executables, and it runs as the account this process
+// runs as. One whose account cannot be read (its token keeps us out) is a stranger too.
+#include "platform/System.h"
+
+// `process`: the window's process, opened once with ISystem::OpenProcess and kept for whatever
+// follows (its identifier may pass to another process, its handle never). False for None.
+bool IsKelvaneProcess(ISystem& system, THandle process);
