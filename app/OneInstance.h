@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "hw/KelvaneProcess.h"
 #include "platform/Owned.h"
 #include "platform/Platform.h"
 
@@ -34,8 +35,6 @@ inline constexpr char kStrangerWindowText[] =
 // How long a start waits for the running copy's window to appear (it may be starting too).
 inline constexpr std::uint32_t kRunningWindowWaitMs = 10000;
 inline constexpr std::uint32_t kRunningWindowPollMs = 100;
-// How long an unelevated copy asked to close has before it is ended.
-inline constexpr std::uint32_t kCloseWaitMs = 15000;
 
 enum class TInstanceRole {
   First,         // no other program runs: this one controls the fan

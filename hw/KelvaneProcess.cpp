@@ -10,9 +10,12 @@ constexpr const char* kKelvaneImages[] = {"kelvane.exe", "kelvane-demo.exe"};
 }  // namespace
 
 bool IsKelvaneProcess(ISystem& system, THandle process) {
-  if (process == THandle::None) return false;
-  std::string ours = system.ProcessUserSid(kThisProcess);
-  if (ours.empty() || system.ProcessUserSid(process) != ours) return false;
+  return IsKelvaneProcess(system, process, system.ProcessUserSid(kThisProcess));
+}
+
+bool IsKelvaneProcess(ISystem& system, THandle process, const std::string& account) {
+  if (process == THandle::None || account.empty() || system.ProcessUserSid(process) != account)
+    return false;
   std::string image = system.ProcessImagePath(process);
   std::string name = image.substr(ExtractFilePath(image).size());
   for (const char* kelvane : kKelvaneImages)

@@ -51,11 +51,6 @@ RequestExecutionLevel admin
 ; Who may start or change the log-on task: SYSTEM and Administrators only, so no process of the
 ; desktop user's (whose rights are filtered) can start the elevated copy; the elevated setup can.
 !define TASK_SDDL "D:P(A;;FA;;;SY)(A;;FA;;;BA)"
-; The running program's main window, found by its class alone (its caption is " Kelvane"). The
-; program has no exit command; a close request to this window ends it as at log-off, and its
-; close query saves the thresholds first.
-!define FRAME_CLASS "KelvaneFrame"
-!define CLOSE_WAIT_MS 15000
 ; How long a started task may take to show the program's window.
 !define TASK_START_WAIT_MS 10000
 
@@ -173,52 +168,27 @@ Function ChooseProgram
 FunctionEnd
 
 ; ---- a running copy ----------------------------------------------------------------------
-; Asks the running Kelvane to close and waits, at most CLOSE_WAIT_MS, for its process to end,
-; so its files can be replaced. One that does not end is left running and the setup stops:
-; interactively after offering to try again, silently at once with exit code 2, before any
-; file has been touched. Sets $ClosedRunning to 1 when it closed one.
+; Asks the running Kelvane to close and waits for its process to end, so its files can be
+; replaced; the plugin knows a Kelvane window only by its process (a kelvane.exe of the desktop
+; user or of this setup's account) and gives the same time as the program's take-over. One that
+; does not end is left running and the setup stops: interactively after offering to try again,
+; silently at once with exit code 2, before any file has been touched. Sets $ClosedRunning to 1
+; when it closed one.
 !macro CLOSE_RUNNING_COPY un
 Function ${un}CloseRunningCopy
   StrCpy $ClosedRunning 0
   again:
-  FindWindow $0 "${FRAME_CLASS}"
-  ${If} $0 = 0
-    Return
-  ${EndIf}
-  DetailPrint "Closing the running ${APP}"
-  System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
-  ; SYNCHRONIZE: enough to wait for the end.
-  System::Call "kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2"
-  System::Call "user32::PostMessage(p r0, i ${WM_CLOSE}, p 0, p 0)"
-  ${If} $2 <> 0
-    System::Call "kernel32::WaitForSingleObject(p r2, i ${CLOSE_WAIT_MS}) i .r3"
-    System::Call "kernel32::CloseHandle(p r2)"
-  ${Else}
-    ; No handle to the process: its window going away is the next best sign.
-    StrCpy $3 258
-    StrCpy $5 0
-    ${Do}
-      System::Call "user32::IsWindow(p r0) i .r4"
-      ${If} $4 = 0
-        StrCpy $3 0
-        ${Break}
-      ${EndIf}
-      ${If} $5 >= ${CLOSE_WAIT_MS}
-        ${Break}
-      ${EndIf}
-      Sleep 250
-      IntOp $5 $5 + 250
-    ${Loop}
-  ${EndIf}
-  ${If} $3 <> 0
+  KelvaneSetup::CloseKelvane "$DesktopSid"
+  Pop $0
+  ${If} $0 == "closed"
+    DetailPrint "Closed the running ${APP}"
+    StrCpy $ClosedRunning 1
+  ${ElseIf} $0 == "running"
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} is running and did not end when asked to close.$\n$\nEnd it (for example with the Task Manager) and choose Retry, or Cancel to leave everything as it is." /SD IDCANCEL IDRETRY again
     DetailPrint "${APP} did not end: nothing was changed"
     SetErrorLevel 2
     Quit
   ${EndIf}
-  StrCpy $ClosedRunning 1
-  ; Only one runs per log-on, but look again rather than assume it.
-  Goto again
 FunctionEnd
 !macroend
 !insertmacro CLOSE_RUNNING_COPY ""
@@ -564,8 +534,9 @@ Function StartAgain
     ${If} $0 == 0
       StrCpy $1 0
       ${Do}
-        FindWindow $2 "${FRAME_CLASS}"
-        ${If} $2 <> 0
+        KelvaneSetup::KelvaneRuns "$DesktopSid"
+        Pop $2
+        ${If} $2 == "1"
           Return
         ${EndIf}
         ${If} $1 >= ${TASK_START_WAIT_MS}

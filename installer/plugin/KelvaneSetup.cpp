@@ -6,14 +6,19 @@
 //   KelvaneSetup::DriverSource  path desktopSid
 //   KelvaneSetup::FolderWay     folder
 //   KelvaneSetup::DriverImage   imagePath           (the full path, or "" for another form)
+//   KelvaneSetup::CloseKelvane  desktopSid          ("none", "closed" or "running")
+//   KelvaneSetup::KelvaneRuns   desktopSid          ("1" or "0")
 //
 // The verdicts are words: "ok" and one for each reason the rule gives (Verdict below).
 #include <string>
 
+#include "hw/KelvaneProcess.h"
 #include "hw/LoadPlace.h"
+#include "platform/Owned.h"
 #include "platform/win32/Win32Api.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32Windowing.h"
 
 namespace {
 // One entry of the script's stack, as the setup (a Unicode one) keeps it.
@@ -71,6 +76,23 @@ const char* Verdict(TLoadPlace place) {
   }
   return "unusable";
 }
+
+// The next window of Kelvane's main class after `after` whose process is a Kelvane of the
+// desktop user or of the setup's own account, with that process opened in `process`. Any
+// program may make a window of the class: one whose process cannot be told is passed over.
+HWND NextKelvaneWindow(TWin32System& system, const std::string& desktopSid, HWND after,
+                       TOwnedKernelObject& process) {
+  while ((after = FindWindowExA(nullptr, after, Win32ClassName(TWindowClass::Frame), nullptr))) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(after, &id);
+    process.Reset(id != 0 ? system.OpenProcess(id) : THandle::None);
+    if (IsKelvaneProcess(system, process.Get(), desktopSid) ||
+        IsKelvaneProcess(system, process.Get()))
+      return after;
+  }
+  process.Reset();
+  return nullptr;
+}
 }  // namespace
 
 #define KELVANE_ENTRY(name)                                                           \
@@ -111,4 +133,31 @@ KELVANE_ENTRY(DriverImage) {
   std::string imagePath = stack.Pop();
   TWin32System system;
   stack.Push(DriverImagePath(imagePath, system.WindowsFolder()));
+}
+
+// Asks each running Kelvane to close, as at log-off, and waits for its process (the one opened
+// when its window was told, whatever its identifier becomes) to end.
+KELVANE_ENTRY(CloseKelvane) {
+  TStack stack(stringSize, stackTop);
+  std::string desktopSid = stack.Pop();
+  TWin32System system;
+  TOwnedKernelObject process(system);
+  const char* answer = "none";
+  while (HWND window = NextKelvaneWindow(system, desktopSid, nullptr, process)) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (!system.WaitForProcessExit(process.Get(), kCloseWaitMs)) {
+      answer = "running";
+      break;
+    }
+    answer = "closed";
+  }
+  stack.Push(answer);
+}
+
+KELVANE_ENTRY(KelvaneRuns) {
+  TStack stack(stringSize, stackTop);
+  std::string desktopSid = stack.Pop();
+  TWin32System system;
+  TOwnedKernelObject process(system);
+  stack.Push(NextKelvaneWindow(system, desktopSid, nullptr, process) ? "1" : "0");
 }

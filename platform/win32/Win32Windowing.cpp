@@ -143,8 +143,7 @@ TWin32Windowing::~TWin32Windowing() {
   DeleteObject(ToWin32(FFont));
 }
 
-namespace {
-const char* ClassName(TWindowClass windowClass) {
+const char* Win32ClassName(TWindowClass windowClass) {
   switch (windowClass) {
     case TWindowClass::Application:
       return kApplicationClass;
@@ -163,10 +162,12 @@ const char* ClassName(TWindowClass windowClass) {
   }
   return kUtilityClass;
 }
+
+namespace {
 }  // namespace
 
 HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
-  const char* className = ClassName(p.Class);
+  const char* className = Win32ClassName(p.Class);
   DWORD style = p.Style;
   if (p.Class == TWindowClass::Utility) style |= WS_POPUP;
   // A caption wider than its label is cut, not wrapped.
@@ -291,7 +292,7 @@ bool TWin32Windowing::ChangeWindowMessageFilter(std::uint32_t message) {
 
 HWnd TWin32Windowing::FindWindow(TWindowClass windowClass, const std::string& caption, HWnd after) {
   return FromWin32<HWnd>(
-      FindWindowExA(nullptr, ToWin32(after), ClassName(windowClass), caption.c_str()));
+      FindWindowExA(nullptr, ToWin32(after), Win32ClassName(windowClass), caption.c_str()));
 }
 
 std::uint32_t TWin32Windowing::GetWindowProcessId(HWnd window) {

@@ -5,6 +5,9 @@
 
 #include "platform/Windowing.h"
 
+// The system's name of each window class, the program's own ones registered on first use.
+const char* Win32ClassName(TWindowClass windowClass);
+
 class TWin32Windowing : public IWindowing {
  public:
   TWin32Windowing();
