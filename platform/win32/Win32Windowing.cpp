@@ -163,8 +163,7 @@ const char* Win32ClassName(TWindowClass windowClass) {
   return kUtilityClass;
 }
 
-namespace {
-}  // namespace
+namespace {}  // namespace
 
 HWnd TWin32Windowing::CreateWindow(const TWindowParams& p) {
   const char* className = Win32ClassName(p.Class);
