@@ -297,7 +297,7 @@ Function FolderRefusal
   ; them) keep the list their program folder passes on. A 64-bit setup's $PROGRAMFILES32 is
   ; "Program Files": the system names the 32-bit one.
   StrCpy $R7 0
-  ReadRegStr $R5 HKLM "SOFTWARE\Microsoft\Windows\CurrentVersion" "ProgramFilesDir (x86)"
+  ReadEnvStr $R5 "ProgramFiles(x86)"
   ${If} $INSTDIR == $DefaultDir
   ${OrIf} $INSTDIR == "$PROGRAMFILES32\${APP}"
   ${OrIf} $INSTDIR == "$R5\${APP}"
