@@ -310,33 +310,9 @@ Function FolderRefusal
   ${OrIf} $EarlierDir == $INSTDIR
     StrCpy $R6 1
   ${EndIf}
+  ; The plugin answers why the folder cannot be used, or nothing.
   KelvaneSetup::InstallFolder "$INSTDIR" $R7 $R6 "$DesktopSid" $R8
   Pop $R9
-  ${Switch} $R9
-    ${Case} "ok"
-      StrCpy $R9 ""
-      ${Break}
-    ${Case} "others"
-      StrCpy $R9 "others may change it, or rename or delete a folder above it"
-      ${Break}
-    ${Case} "unreadable"
-      StrCpy $R9 "the access list of a folder on the way cannot be read"
-      ${Break}
-    ${Case} "link"
-      StrCpy $R9 "a junction or link lies on the way to it"
-      ${Break}
-    ${Case} "notlocal"
-      StrCpy $R9 "it lies on a network share or on a drive other than a fixed disk"
-      ${Break}
-    ${Case} "occupied"
-      StrCpy $R9 "it exists already, and the setup uses only a folder it makes itself or an earlier install of ${APP}"
-      ${Break}
-    ${Case} "foreign"
-      StrCpy $R9 "it is an earlier install's folder whose owner or access list have been changed"
-      ${Break}
-    ${Default}
-      StrCpy $R9 "it is no full path of a folder of its own (a drive's root is none)"
-  ${EndSwitch}
 FunctionEnd
 
 Function DirectoryLeave
@@ -613,7 +589,7 @@ Function ${un}RemoveInstallFiles
   ; Through a link or junction the deletions would reach another folder.
   KelvaneSetup::FolderWay "$R9"
   Pop $0
-  ${If} $0 != "ok"
+  ${If} $0 != ""
     DetailPrint "$R9 is left as it is: it is gone, or a junction or link lies on the way to it ($0)"
     Return
   ${EndIf}
@@ -710,7 +686,7 @@ Section "${APP}" SecProgram
   ${ElseIf} ${FileExists} "$EXEDIR\giveio.sys"
     KelvaneSetup::DriverSource "$EXEDIR\giveio.sys" "$DesktopSid"
     Pop $0
-    ${If} $0 == "ok"
+    ${If} $0 == ""
       !insertmacro FRESH_FILE giveio.sys
       CopyFiles /SILENT "$EXEDIR\giveio.sys" "$INSTDIR"
     ${Else}

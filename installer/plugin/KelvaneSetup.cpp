@@ -9,9 +9,10 @@
 //   KelvaneSetup::CloseKelvane  desktopSid          ("none", "closed" or "running")
 //   KelvaneSetup::KelvaneRuns   desktopSid          ("1" or "0")
 //
-// The verdicts are words: "ok" and one for each reason the rule gives (Verdict below).
+// A verdict is the clause the script shows after the folder: empty when the place passed.
 #include <string>
 
+#include "NsisStack.h"
 #include "hw/KelvaneProcess.h"
 #include "hw/LoadPlace.h"
 #include "platform/Owned.h"
@@ -19,64 +20,9 @@
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Windowing.h"
+#include "setup/SetupText.h"
 
 namespace {
-// One entry of the script's stack, as the setup (a Unicode one) keeps it.
-struct TStackEntry {
-  TStackEntry* Next;
-  wchar_t Text[1];
-};
-
-class TStack {
- public:
-  TStack(int stringSize, TStackEntry** top) : FSize(stringSize), FTop(top) {}
-
-  std::string Pop() {
-    if (!FTop || !*FTop) return {};
-    TStackEntry* entry = *FTop;
-    std::string text = Utf8(entry->Text, std::wcslen(entry->Text));
-    *FTop = entry->Next;
-    GlobalFree(entry);
-    return text;
-  }
-  void Push(const std::string& text) {
-    if (!FTop) return;
-    std::wstring wide = Widen(text, CP_UTF8);
-    auto* entry = static_cast<TStackEntry*>(
-        GlobalAlloc(GPTR, sizeof(TStackEntry) + static_cast<std::size_t>(FSize) * sizeof(wchar_t)));
-    if (!entry) return;
-    lstrcpynW(entry->Text, wide.c_str(), FSize);
-    entry->Next = *FTop;
-    *FTop = entry;
-  }
-
- private:
-  int FSize;
-  TStackEntry** FTop;
-};
-
-const char* Verdict(TLoadPlace place) {
-  switch (place) {
-    case TLoadPlace::Protected:
-      return "ok";
-    case TLoadPlace::OthersMayChange:
-      return "others";
-    case TLoadPlace::Unreadable:
-      return "unreadable";
-    case TLoadPlace::Redirected:
-      return "link";
-    case TLoadPlace::NotLocal:
-      return "notlocal";
-    case TLoadPlace::Unusable:
-      return "unusable";
-    case TLoadPlace::Occupied:
-      return "occupied";
-    case TLoadPlace::Foreign:
-      return "foreign";
-  }
-  return "unusable";
-}
-
 // The next window of Kelvane's main class after `after` whose process is a Kelvane of the
 // desktop user or of the setup's own account, with that process opened in `process`. Any
 // program may make a window of the class: one whose process cannot be told is passed over.
@@ -95,11 +41,6 @@ HWND NextKelvaneWindow(TWin32System& system, const std::string& desktopSid, HWND
 }
 }  // namespace
 
-#define KELVANE_ENTRY(name)                                                           \
-  extern "C" __declspec(dllexport) void name(HWND, int stringSize, wchar_t*,          \
-                                             TStackEntry** stackTop, void*) noexcept; \
-  extern "C" void name(HWND, int stringSize, wchar_t*, TStackEntry** stackTop, void*) noexcept
-
 KELVANE_ENTRY(InstallFolder) {
   TStack stack(stringSize, stackTop);
   std::string folder = stack.Pop();
@@ -109,8 +50,8 @@ KELVANE_ENTRY(InstallFolder) {
   bool make = stack.Pop() == "1";
   TWin32System system;
   std::vector<std::string> accounts = SetupAccounts(system, desktopSid);
-  stack.Push(Verdict(make ? MakeInstallFolder(system, folder, isDefault, earlier, accounts)
-                          : CheckInstallFolder(system, folder, isDefault, earlier, accounts)));
+  stack.Push(PlaceRefusal(make ? MakeInstallFolder(system, folder, isDefault, earlier, accounts)
+                               : CheckInstallFolder(system, folder, isDefault, earlier, accounts)));
 }
 
 KELVANE_ENTRY(DriverSource) {
@@ -118,14 +59,14 @@ KELVANE_ENTRY(DriverSource) {
   std::string path = stack.Pop();
   std::string desktopSid = stack.Pop();
   TWin32System system;
-  stack.Push(Verdict(CheckLoadPlace(system, path, SetupAccounts(system, desktopSid)).Verdict));
+  stack.Push(PlaceRefusal(CheckLoadPlace(system, path, SetupAccounts(system, desktopSid)).Verdict));
 }
 
 KELVANE_ENTRY(FolderWay) {
   TStack stack(stringSize, stackTop);
   std::string folder = stack.Pop();
   TWin32System system;
-  stack.Push(Verdict(CheckFolderWay(system, folder)));
+  stack.Push(PlaceRefusal(CheckFolderWay(system, folder)));
 }
 
 KELVANE_ENTRY(DriverImage) {

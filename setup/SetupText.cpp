@@ -1,0 +1,59 @@
+#include "setup/SetupText.h"
+
+#include <cstddef>
+
+namespace {
+struct TRow {
+  TSetupText Key;
+  const char* Text;
+};
+
+// One row per key, in the order of the keys: the build checks it.
+constexpr TRow kTexts[] = {
+    {TSetupText::FolderOthers, "others may change it, or rename or delete a folder above it"},
+    {TSetupText::FolderUnreadable, "the access list of a folder on the way cannot be read"},
+    {TSetupText::FolderLink, "a junction or link lies on the way to it"},
+    {TSetupText::FolderNotLocal,
+     "it lies on a network share or on a drive other than a fixed disk"},
+    {TSetupText::FolderOccupied,
+     "it exists already, and the setup uses only a folder it makes itself or an earlier install "
+     "of Kelvane"},
+    {TSetupText::FolderForeign,
+     "it is an earlier install's folder whose owner or access list have been changed"},
+    {TSetupText::FolderUnusable,
+     "it is no full path of a folder of its own (a drive's root is none)"},
+};
+
+constexpr bool RowsInKeyOrder() {
+  if (std::size(kTexts) != static_cast<std::size_t>(TSetupText::Last) + 1) return false;
+  for (std::size_t i = 0; i < std::size(kTexts); ++i)
+    if (static_cast<std::size_t>(kTexts[i].Key) != i || !kTexts[i].Text || !*kTexts[i].Text)
+      return false;
+  return true;
+}
+static_assert(RowsInKeyOrder(), "one sentence per key, in the keys' order");
+}  // namespace
+
+const char* SetupText(TSetupText key) { return kTexts[static_cast<std::size_t>(key)].Text; }
+
+const char* PlaceRefusal(TLoadPlace place) {
+  switch (place) {
+    case TLoadPlace::Protected:
+      return "";
+    case TLoadPlace::OthersMayChange:
+      return SetupText(TSetupText::FolderOthers);
+    case TLoadPlace::Unreadable:
+      return SetupText(TSetupText::FolderUnreadable);
+    case TLoadPlace::Redirected:
+      return SetupText(TSetupText::FolderLink);
+    case TLoadPlace::NotLocal:
+      return SetupText(TSetupText::FolderNotLocal);
+    case TLoadPlace::Occupied:
+      return SetupText(TSetupText::FolderOccupied);
+    case TLoadPlace::Foreign:
+      return SetupText(TSetupText::FolderForeign);
+    case TLoadPlace::Unusable:
+      break;
+  }
+  return SetupText(TSetupText::FolderUnusable);
+}
