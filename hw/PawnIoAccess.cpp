@@ -1,15 +1,11 @@
 #include "hw/PawnIoAccess.h"
 
-#include "framework/Strings.h"
 #include "hw/LoadPlace.h"
 #include "hw/LpcModule.h"
+#include "hw/PawnIoInstall.h"
 #include "platform/Exception.h"
-#include "platform/Owned.h"
-
-#include <string_view>
 
 namespace {
-constexpr char kLibraryFile[] = "PawnIOLib.dll";
 constexpr std::uint32_t kLeastVersion = 0x020000;  // 2.0.0
 
 constexpr std::uint64_t kSlots = 2;  // 0: the chip at 0x2E/0x2F, 1: the one at 0x4E/0x4F
@@ -41,46 +37,6 @@ constexpr std::uint8_t kKnownChips[] = {
 
 std::uint64_t IndexPort(std::uint64_t slot) { return slot == 0 ? 0x2E : 0x4E; }
 
-// Where PawnIO's setups name their folder, in the order tried: 2.1 and later (64-bit setups)
-// only in their uninstall entry; 2.0.x, a 32-bit setup, in its own key, which lies in the
-// 32-bit view. Last, the 64-bit Program Files folder, where every setup installs by default.
-struct TNamedFolder {
-  const char* Key;
-  const char16_t* Value;
-  std::uint32_t View;
-  const char* Below;
-};
-constexpr TNamedFolder kFolders[] = {
-    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PawnIO", u"InstallLocation",
-     KEY_WOW64_64KEY, ""},
-    {"SOFTWARE\\PawnIO", u"Install_Dir", KEY_WOW64_32KEY, ""},
-    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir", KEY_WOW64_64KEY, "PawnIO"},
-};
-
-// A folder named by a REG_SZ value, read as Unicode; empty when there is none.
-std::string ReadFolder(IRegistry& registry, const TNamedFolder& named) {
-  HKey key = HKey::None;
-  if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, named.Key, 0, KEY_QUERY_VALUE | named.View, key) !=
-      ERROR_SUCCESS)
-    return {};
-  TOwnedRegKey owned(registry, key);
-  std::u16string text(1024, u'\0');
-  std::uint32_t kind = 0;
-  auto size = static_cast<std::uint32_t>(text.size() * sizeof(char16_t));
-  if (registry.RegQueryValueExW(key, named.Value, &kind,
-                                reinterpret_cast<std::uint8_t*>(text.data()),
-                                &size) != ERROR_SUCCESS ||
-      kind != REG_SZ)
-    return {};
-  // Stored with its terminator or without it.
-  text.resize(size / sizeof(char16_t));
-  text.resize(std::u16string_view(text.c_str()).size());
-  std::string folder = Utf8FromUtf16(text);
-  if (folder.empty()) return {};
-  if (folder.back() != '\\') folder += '\\';
-  if (*named.Below) folder += std::string(named.Below) + '\\';
-  return folder;
-}
 }  // namespace
 
 bool KnownMonitorChip(std::uint8_t chipId) {
@@ -116,21 +72,13 @@ TReadingFault TPawnIoAccess::Fault() const {
 
 // ---- the library and the device ------------------------------------------------
 
-std::string TPawnIoAccess::InstallFolder() {
-  for (const TNamedFolder& named : kFolders) {
-    std::string folder = ReadFolder(FRegistry, named);
-    if (!folder.empty() && FSystem.FileExists(folder + kLibraryFile)) return folder;
-  }
-  return {};
-}
-
 bool TPawnIoAccess::LoadLibrary() {
   if (FLibraryLoaded) return true;
   FFault = TReadingFault::PawnIoMissing;
-  std::string folder = InstallFolder();
+  std::string folder = PawnIoFolder(FRegistry, FSystem);
   if (folder.empty()) return false;
   // It runs inside an elevated process: only from where no other user can swap it.
-  TLoadCheck check = CheckLoadPlace(FSystem, folder + kLibraryFile);
+  TLoadCheck check = CheckLoadPlace(FSystem, folder + kPawnIoLibraryFile);
   if (!check.Passed()) {
     FFault = TReadingFault::PawnIoUnprotected;
     return false;

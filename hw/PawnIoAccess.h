@@ -34,8 +34,6 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   [[noreturn]] void Refuse(std::uint16_t port);
 
   bool LoadLibrary();
-  // The folder PawnIO's setup installed to, as UTF-8; empty when none is found.
-  std::string InstallFolder();
   bool OpenDevice();
   // False while another monitor holds the bus: nothing was touched.
   bool FindChip();
