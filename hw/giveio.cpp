@@ -8,6 +8,8 @@
 namespace {
 constexpr char kDriverFile[] = "giveio.sys";
 constexpr char kDevicePrefix[] = "\\\\.\\";
+// SC_MANAGER_CONNECT: enough to open a service by name.
+constexpr std::uint32_t kManagerConnect = 0x0001;
 // "Драйвер giveio.sys не найден." in the Windows-1251 code page, the program's own form of it;
 // the box shows it as Unicode, so it reads as Russian whatever the system's code page.
 constexpr char kMissingDriverText[] =
@@ -69,8 +71,9 @@ bool TGiveIo::EnablePortAccess() {
   // At once after the start: until its list is set, the device is open to everyone.
   OpenDevice();
   // A device that cannot be kept for administrators would give the ports to every user for as
-  // long as the driver runs: a driver this run started goes again.
-  if (started && FDeviceProblem == TReadingFault::DeviceUnprotected) {
+  // long as the driver runs: it goes again, whoever started it and whenever.
+  if (FDeviceProblem == TReadingFault::DeviceUnprotected) {
+    if (!manager) manager.Reset(system.OpenSCManager(kManagerConnect));
     TOwnedServiceHandle service(system,
                                 system.OpenService(manager.Get(), FDriverName, SERVICE_STOP));
     if (service && system.StopService(service.Get())) {

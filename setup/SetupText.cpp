@@ -22,6 +22,21 @@ constexpr TRow kTexts[] = {
      "it is an earlier install's folder whose owner or access list have been changed"},
     {TSetupText::FolderUnusable,
      "it is no full path of a folder of its own (a drive's root is none)"},
+    // The log-on task.
+    {TSetupText::TaskNotRegistered,
+     "Kelvane could not be set up to start at log-on: start it from the Start menu. The Task "
+     "Scheduler refused the task"},
+    {TSetupText::TaskUnprotected,
+     "Kelvane was not set up to start at log-on: the Task Scheduler gave the task a descriptor "
+     "that lets others than SYSTEM and Administrators change it, and a program of theirs could "
+     "then run with administrator rights at every log-on. The task was removed and the setup "
+     "stopped. Who may change it:"},
+    {TSetupText::TaskDescriptorUnreadable, "unknown, its descriptor could not be read back"},
+    {TSetupText::TaskDescriptorNotKept,
+     "This Task Scheduler keeps no descriptor of its own for the log-on task: it holds the one "
+     "the setup gave"},
+    {TSetupText::NotStartedAsDesktopUser,
+     "Kelvane was not started as the user at the desktop: start it from the Start menu"},
 };
 
 constexpr bool RowsInKeyOrder() {

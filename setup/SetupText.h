@@ -12,7 +12,15 @@ enum class TSetupText {
   FolderOccupied,
   FolderForeign,
   FolderUnusable,
-  Last = FolderUnusable
+  // The log-on task: not registered (the scheduler's code follows), registered but others may
+  // change it (who follows: SIDs, or TaskDescriptorUnreadable), registered by a scheduler that
+  // keeps no descriptor (a detail line); Kelvane not started as the desktop user.
+  TaskNotRegistered,
+  TaskUnprotected,
+  TaskDescriptorUnreadable,
+  TaskDescriptorNotKept,
+  NotStartedAsDesktopUser,
+  Last = NotStartedAsDesktopUser
 };
 
 // The sentence for a key; never null.

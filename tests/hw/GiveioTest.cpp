@@ -113,6 +113,22 @@ TEST_F(GiveIo, DeviceThatCannotBeOpenedIsSilent) {
   EXPECT_EQ(System.OpenHandleCount(), 0u);
 }
 
+// A driver started earlier (by another run or another program) whose device keeps the list it
+// made, open to every user, is stopped once found so; it is not started again this run.
+TEST_F(GiveIo, AnUnprotectableDeviceOfADriverStartedEarlierIsStopped) {
+  System.AddFile(kDriver);
+  System.Services["giveio"] = {{"giveio", "giveio", 0, SERVICE_KERNEL_DRIVER,
+                                SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, kDriver},
+                               true};
+  System.DeviceListFixed = true;
+  EXPECT_FALSE(Enabler.EnablePortAccess());
+  EXPECT_FALSE(System.Services["giveio"].Running);
+  EXPECT_EQ(Enabler.Problem(), TReadingFault::DriverStopped);
+  for (int i = 0; i < 3; ++i) Enabler.EnablePortAccess();
+  EXPECT_FALSE(System.Services["giveio"].Running) << "not started again this run";
+  EXPECT_EQ(System.OpenHandleCount(), 0u);
+}
+
 // Each owner has its own name: an enablement on the NT family leaves nothing behind for the
 // next program in the same process, which on the 9x family never sets it.
 TEST_F(GiveIo, DriverNameBelongsToItsOwner) {
