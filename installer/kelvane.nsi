@@ -8,7 +8,8 @@
 ;
 ; Exit codes: 0 done, 1 cancelled, 2 stopped: before anything was written when a running Kelvane
 ; did not end when asked or the folder was refused, or when a file of an earlier install could
-; not be replaced; 740 no administrator rights.
+; not be replaced, or when the log-on task could be changed by others than administrators (the
+; task removed, Kelvane installed); 740 no administrator rights.
 
 ; The 32-bit setup (x86-unicode) carries both programs and installs the one that fits the
 ; system: the 64-bit kelvane64.exe, as kelvane.exe, on 64-bit Windows, the 32-bit kelvane.exe on
@@ -36,10 +37,9 @@ RequestExecutionLevel admin
 !define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; Start at log-on from Windows Vista on: a scheduled task, since Windows never elevates what the
-; Run key starts and only an administrator may start the port driver. The definition handed to
-; schtasks is written to the setup's own temporary folder; earlier setups left it beside the
-; program, where an upgrade or an uninstall removes it.
-!define TASK "Kelvane"
+; Run key starts and only an administrator may start the port driver. The plugin registers it
+; through the Task Scheduler's own interface (setup/LogonTask); earlier setups left a definition
+; for schtasks beside the program, where an upgrade or an uninstall removes it.
 !define TASK_XML "logon-task.xml"
 ; Not redirected for 32-bit programs.
 !define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\giveio"
@@ -48,9 +48,6 @@ RequestExecutionLevel admin
 ; 2.0.x in Install_Dir of their own key (32-bit view). The program looks in the same order.
 !define PAWNIO_ARP_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO"
 !define PAWNIO_KEY "SOFTWARE\PawnIO"
-; Who may start or change the log-on task: SYSTEM and Administrators only, so no process of the
-; desktop user's (whose rights are filtered) can start the elevated copy; the elevated setup can.
-!define TASK_SDDL "D:P(A;;FA;;;SY)(A;;FA;;;BA)"
 ; How long a started task may take to show the program's window.
 !define TASK_START_WAIT_MS 10000
 
@@ -92,8 +89,9 @@ Var ClosedRunning
 Var DesktopUser
 Var SetupUser
 Var DesktopSid
-; 1 when this run registered the log-on task.
+; 1 when this run registered the log-on task; 1 while this run keeps it disabled.
 Var TaskRegistered
+Var TaskDisabled
 ; 1 when the 64-bit program is installed (64-bit Windows), 0 for the 32-bit one.
 Var Program64
 ; The default folder of the program that fits, and where an earlier setup put the 32-bit
@@ -186,6 +184,9 @@ Function ${un}CloseRunningCopy
   ${ElseIf} $0 == "running"
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${APP} is running and did not end when asked to close.$\n$\nEnd it (for example with the Task Manager) and choose Retry, or Cancel to leave everything as it is." /SD IDCANCEL IDRETRY again
     DetailPrint "${APP} did not end: nothing was changed"
+    !if "${un}" == ""
+      Call EnableLogonTask
+    !endif
     SetErrorLevel 2
     Quit
   ${EndIf}
@@ -343,97 +344,35 @@ FunctionEnd
   ${If} ${FileExists} "$INSTDIR\${name}"
     MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\${name} could not be replaced. End what uses it and run the setup again." /SD IDOK
     DetailPrint "$INSTDIR\${name} could not be replaced"
+    Call EnableLogonTask
     SetErrorLevel 2
     Quit
   ${EndIf}
 !macroend
 
 ; ---- start at log-on ---------------------------------------------------------------------
-; $R0 made fit for XML text: "&" is the one markup character a path or an account name may hold.
-Function XmlEscape
-  StrCpy $R1 ""
-  StrCpy $R2 0
-  ${Do}
-    StrCpy $R3 $R0 1 $R2
-    ${If} $R3 == ""
-      ${Break}
-    ${ElseIf} $R3 == "&"
-      StrCpy $R3 "&amp;"
-    ${EndIf}
-    StrCpy $R1 "$R1$R3"
-    IntOp $R2 $R2 + 1
-  ${Loop}
-  StrCpy $R0 $R1
-FunctionEnd
-
-!macro TASK_LINE text
-  FileWriteUTF16LE $R6 '${text}$\r$\n'
-!macroend
-
-; The task definition, in UTF-16 with a byte-order mark as schtasks reads it. At the desktop
-; user's log-on, with that user's highest rights (an administrator's full token, which may start
-; the port driver; a standard user's own), in that user's session; one copy at a time, on battery
-; too, without a time limit, and at the normal priority a program started by the shell has (a
-; task's default is below normal, which would hold back the fan decision on a busy processor).
-; Only SYSTEM and Administrators may start or change it (TASK_SDDL).
-Function WriteLogonTask
-  StrCpy $R0 $DesktopUser
-  Call XmlEscape
-  StrCpy $R4 $R0
-  StrCpy $R0 $INSTDIR
-  Call XmlEscape
-  StrCpy $R5 $R0
-  InitPluginsDir
-  FileOpen $R6 "$PLUGINSDIR\${TASK_XML}" w
-  FileWriteUTF16LE /BOM $R6 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
-  !insertmacro TASK_LINE '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">'
-  !insertmacro TASK_LINE '  <RegistrationInfo>'
-  !insertmacro TASK_LINE '    <SecurityDescriptor>${TASK_SDDL}</SecurityDescriptor>'
-  !insertmacro TASK_LINE '    <Author>${APP} setup</Author>'
-  !insertmacro TASK_LINE '    <Description>Starts ${APP} when $R4 logs on, with the rights it needs for the port driver.</Description>'
-  !insertmacro TASK_LINE '  </RegistrationInfo>'
-  !insertmacro TASK_LINE '  <Triggers>'
-  !insertmacro TASK_LINE '    <LogonTrigger>'
-  !insertmacro TASK_LINE '      <Enabled>true</Enabled>'
-  !insertmacro TASK_LINE '      <UserId>$R4</UserId>'
-  !insertmacro TASK_LINE '    </LogonTrigger>'
-  !insertmacro TASK_LINE '  </Triggers>'
-  !insertmacro TASK_LINE '  <Principals>'
-  !insertmacro TASK_LINE '    <Principal id="Author">'
-  !insertmacro TASK_LINE '      <UserId>$R4</UserId>'
-  !insertmacro TASK_LINE '      <LogonType>InteractiveToken</LogonType>'
-  !insertmacro TASK_LINE '      <RunLevel>HighestAvailable</RunLevel>'
-  !insertmacro TASK_LINE '    </Principal>'
-  !insertmacro TASK_LINE '  </Principals>'
-  !insertmacro TASK_LINE '  <Settings>'
-  !insertmacro TASK_LINE '    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>'
-  !insertmacro TASK_LINE '    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>'
-  !insertmacro TASK_LINE '    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>'
-  !insertmacro TASK_LINE '    <AllowStartOnDemand>true</AllowStartOnDemand>'
-  !insertmacro TASK_LINE '    <Enabled>true</Enabled>'
-  !insertmacro TASK_LINE '    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>'
-  !insertmacro TASK_LINE '    <Priority>4</Priority>'
-  !insertmacro TASK_LINE '  </Settings>'
-  !insertmacro TASK_LINE '  <Actions Context="Author">'
-  !insertmacro TASK_LINE '    <Exec>'
-  !insertmacro TASK_LINE '      <Command>"$R5\${EXE}"</Command>'
-  !insertmacro TASK_LINE '      <WorkingDirectory>$R5</WorkingDirectory>'
-  !insertmacro TASK_LINE '    </Exec>'
-  !insertmacro TASK_LINE '  </Actions>'
-  !insertmacro TASK_LINE '</Task>'
-  FileClose $R6
-FunctionEnd
-
-; Registers the task again at every setup: the folder may have changed. The definition lies in
-; the setup's own temporary folder, made for this run, and goes with it.
+; Registers the task again at every setup (the folder may have changed): at the desktop user's
+; log-on and every minute after while that user's session lasts, one copy at a time, so that a
+; Kelvane that crashed or was ended by hand comes back within a minute. Only SYSTEM and
+; Administrators may change it: the plugin reads its descriptor back, and one that lets others
+; change it is removed again and the setup stops (a box that says why; silently exit code 2).
 Function RegisterLogonTask
-  Call WriteLogonTask
-  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /create /tn ${TASK} /xml "$PLUGINSDIR\${TASK_XML}" /f'
+  KelvaneSetup::RegisterLogonTask "$DesktopUser" "$INSTDIR"
   Pop $0
+  Pop $1
   ${If} $0 == 0
     StrCpy $TaskRegistered 1
+    ${If} $1 != ""
+      DetailPrint "$1"
+    ${EndIf}
+  ${ElseIf} $0 == 1
+    DetailPrint "$1"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$1" /SD IDOK
   ${Else}
-    MessageBox MB_OK|MB_ICONEXCLAMATION "${APP} could not be set up to start at log-on (schtasks ended with $0). Start it from the Start menu." /SD IDOK
+    DetailPrint "$1"
+    MessageBox MB_OK|MB_ICONSTOP "$1" /SD IDOK
+    SetErrorLevel 2
+    Quit
   ${EndIf}
 FunctionEnd
 
@@ -441,7 +380,7 @@ FunctionEnd
 Function ${un}RemoveLogonTask
   ${If} ${AtLeastWinVista}
     ; Quietly: there may be none.
-    nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ${TASK} /f'
+    KelvaneSetup::RemoveLogonTask
     Pop $0
   ${EndIf}
 FunctionEnd
@@ -449,65 +388,45 @@ FunctionEnd
 !insertmacro REMOVE_LOGON_TASK ""
 !insertmacro REMOVE_LOGON_TASK "un."
 
-; ---- starting the new copy ---------------------------------------------------------------
-; As the desktop user, through that user's shell: the shell's token, duplicated, starts the
-; program with the rights the shell has. Needs Windows Vista (CreateProcessWithTokenW) and the
-; impersonation privilege, which an elevated administrator holds.
-Function StartAsDesktopUser
-  StrCpy $9 0
-  System::Call "user32::GetShellWindow() p .r0"
-  ${If} $0 <> 0
-    System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
-    ; PROCESS_QUERY_INFORMATION; its token with TOKEN_DUPLICATE.
-    System::Call "kernel32::OpenProcess(i 0x0400, i 0, i r1) p .r2"
-    ${If} $2 <> 0
-      System::Call "advapi32::OpenProcessToken(p r2, i 0x0002, *p .r3) i .r4"
-      ${If} $4 <> 0
-        ; A primary token (1) at impersonation level (2), with TOKEN_QUERY, ASSIGN_PRIMARY,
-        ; DUPLICATE, ADJUST_DEFAULT and ADJUST_SESSIONID.
-        System::Call "advapi32::DuplicateTokenEx(p r3, i 0x018B, p 0, i 2, i 1, *p .r5) i .r4"
-        ${If} $4 <> 0
-          ; STARTUPINFOW and PROCESS_INFORMATION, zeroed; cb is the structure's size.
-          System::Alloc 128
-          Pop $6
-          System::Alloc 32
-          Pop $7
-          !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
-            System::Call "*$6(i 104)"
-          !else
-            System::Call "*$6(i 68)"
-          !endif
-          ; Paths go through registers: a quote in one would end a quoted argument.
-          StrCpy $8 "$INSTDIR\${EXE}"
-          StrCpy $R8 $INSTDIR
-          System::Call "advapi32::CreateProcessWithTokenW(p r5, i 0, w r8, p 0, i 0, p 0, w R8, p r6, p r7) i .r9"
-          ${If} $9 <> 0
-            System::Call "*$7(p .r0, p .r1)"
-            System::Call "kernel32::CloseHandle(p r0)"
-            System::Call "kernel32::CloseHandle(p r1)"
-          ${EndIf}
-          System::Free $6
-          System::Free $7
-          System::Call "kernel32::CloseHandle(p r5)"
-        ${EndIf}
-        System::Call "kernel32::CloseHandle(p r3)"
-      ${EndIf}
-      System::Call "kernel32::CloseHandle(p r2)"
-    ${EndIf}
+; While an upgrade closes the running copy and replaces its files, the task is disabled: its
+; repetition would start the copy being replaced again. Enabled again after, or when the setup
+; stops before replacing anything.
+Function DisableLogonTask
+  StrCpy $TaskDisabled 0
+  ${If} ${AtLeastWinVista}
+    KelvaneSetup::EnableLogonTask 0
+    Pop $TaskDisabled
   ${EndIf}
-  ${If} $9 = 0
-    DetailPrint "${APP} was not started as $DesktopUser: start it from the Start menu"
+FunctionEnd
+
+Function EnableLogonTask
+  ${If} $TaskDisabled = 1
+    KelvaneSetup::EnableLogonTask 1
+    Pop $0
+    StrCpy $TaskDisabled 0
+  ${EndIf}
+FunctionEnd
+
+; ---- starting the new copy ---------------------------------------------------------------
+; As the desktop user, with the rights of that user's shell (its token, duplicated). Needs
+; Windows Vista and the impersonation privilege, which an elevated administrator holds.
+Function StartAsDesktopUser
+  KelvaneSetup::StartAsDesktopUser "$INSTDIR"
+  Pop $0
+  ${If} $0 != ""
+    DetailPrint "$0"
   ${EndIf}
 FunctionEnd
 
 ; The new copy belongs to the user whose copy was closed, the one at this desktop: started as
-; the elevating account, it would read that account's thresholds.
+; the elevating account, it would read that account's thresholds. Through the task where one is
+; registered (as at log-on, marked as the task's start); else as that user.
 Function StartAgain
   DetailPrint "Starting ${APP} again"
   ${If} $TaskRegistered = 1
-    nsExec::Exec '"$SYSDIR\schtasks.exe" /run /tn ${TASK}'
+    KelvaneSetup::StartLogonTask
     Pop $0
-    ${If} $0 == 0
+    ${If} $0 == 1
       StrCpy $1 0
       ${Do}
         KelvaneSetup::KelvaneRuns "$DesktopSid"
@@ -522,7 +441,7 @@ Function StartAgain
         IntOp $1 $1 + 250
       ${Loop}
     ${EndIf}
-    DetailPrint "The log-on task did not start ${APP} ($0)"
+    DetailPrint "The log-on task did not start ${APP}"
   ${EndIf}
   ${If} $DesktopUser == $SetupUser
     SetOutPath "$INSTDIR"
@@ -650,6 +569,7 @@ Section "${APP}" SecProgram
     SetRegView 64
   ${EndIf}
   Call ProtectInstallFolder
+  Call DisableLogonTask
   Call CloseRunningCopy
   SetOutPath "$INSTDIR"
   !insertmacro FRESH_FILE "${EXE}"
@@ -744,6 +664,7 @@ Section "-Finish"
   ${If} $Program64 = 1
     Call CheckPawnIO
   ${EndIf}
+  Call EnableLogonTask
   ${If} $ClosedRunning = 1
     Call StartAgain
   ${EndIf}
@@ -751,10 +672,11 @@ SectionEnd
 
 ; ---- uninstall ---------------------------------------------------------------------------
 Section "Uninstall"
+  ; First: its repetition would start the copy being removed again.
+  Call un.RemoveLogonTask
   Call un.CloseRunningCopy
   StrCpy $R9 $INSTDIR
   Call un.RemoveInstallFiles
-  Call un.RemoveLogonTask
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${APP}.lnk"

@@ -160,7 +160,8 @@ std::string LogonTaskXml(const std::string& user, const std::string& folder) {
   std::string who = XmlText(user);
   std::string where = XmlText(folder);
   return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
-         "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
+         "<Task version=\"1.2\" "
+         "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
          "  <RegistrationInfo>\r\n"
          "    <SecurityDescriptor>" +
          std::string(kLogonTaskSddl) +

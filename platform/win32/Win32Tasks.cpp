@@ -71,8 +71,8 @@ std::uint32_t WithRootFolder(const std::function<HRESULT(ITaskFolder&)>& use) {
     TComPtr<ITaskService> service;
     TComPtr<ITaskFolder> root;
     TVariant none;
-    result = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_ITaskService, reinterpret_cast<void**>(service.Out()));
+    result = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
+                              reinterpret_cast<void**>(service.Out()));
     if (SUCCEEDED(result)) result = service->Connect(none, none, none, none);
     TBstr rootPath("\\");
     if (SUCCEEDED(result)) result = service->GetFolder(rootPath, root.Out());
@@ -148,8 +148,8 @@ bool TWin32Tasks::StartAsShellUser(const std::string& path, const std::string& a
   bool started = false;
   if (OpenProcessToken(process, TOKEN_DUPLICATE, &token) &&
       DuplicateTokenEx(token,
-                       TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE |
-                           TOKEN_ADJUST_DEFAULT | TOKEN_ADJUST_SESSIONID,
+                       TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_ADJUST_DEFAULT |
+                           TOKEN_ADJUST_SESSIONID,
                        nullptr, SecurityImpersonation, TokenPrimary, &primary)) {
     std::wstring application = Widen(path, CP_UTF8);
     std::wstring commandLine = L"\"" + application + L"\"";

@@ -117,8 +117,8 @@ TEST_F(GiveIo, DeviceThatCannotBeOpenedIsSilent) {
 // made, open to every user, is stopped once found so; it is not started again this run.
 TEST_F(GiveIo, AnUnprotectableDeviceOfADriverStartedEarlierIsStopped) {
   System.AddFile(kDriver);
-  System.Services["giveio"] = {{"giveio", "giveio", 0, SERVICE_KERNEL_DRIVER,
-                                SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, kDriver},
+  System.Services["giveio"] = {{"giveio", "giveio", 0, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+                                SERVICE_ERROR_NORMAL, kDriver},
                                true};
   System.DeviceListFixed = true;
   EXPECT_FALSE(Enabler.EnablePortAccess());

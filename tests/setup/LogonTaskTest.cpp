@@ -106,8 +106,7 @@ TEST(LogonTask, ASchedulerThatRefusesOrKeepsNoDescriptor) {
   refusing.RegisterFails = 0x80070005;
   TTaskOutcome outcome = RegisterLogonTask(refusing, kUser, kFolder);
   EXPECT_EQ(outcome.Result, TTaskRegistration::Failed);
-  EXPECT_EQ(outcome.Text,
-            SetupText(TSetupText::TaskNotRegistered) + std::string(" (0x80070005)."));
+  EXPECT_EQ(outcome.Text, SetupText(TSetupText::TaskNotRegistered) + std::string(" (0x80070005)."));
 
   TSimTasks wineLike;
   wineLike.KeepsNoDescriptor = true;
