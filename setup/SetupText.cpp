@@ -33,8 +33,8 @@ constexpr TRow kTexts[] = {
      "stopped. Who may change it:"},
     {TSetupText::TaskDescriptorUnreadable, "unknown, its descriptor could not be read back"},
     {TSetupText::TaskDescriptorNotKept,
-     "This Task Scheduler keeps no descriptor of its own for the log-on task: it holds the one "
-     "the setup gave"},
+     "This Task Scheduler keeps no descriptor of its own and cannot show one: the log-on task "
+     "was registered as the setup gave it"},
     {TSetupText::NotStartedAsDesktopUser,
      "Kelvane was not started as the user at the desktop: start it from the Start menu"},
 };
