@@ -371,6 +371,10 @@ Function RegisterLogonTask
   ${Else}
     DetailPrint "$1"
     MessageBox MB_OK|MB_ICONSTOP "$1" /SD IDOK
+    ; The copy this run closed comes back all the same, without the task.
+    ${If} $ClosedRunning = 1
+      Call StartAgain
+    ${EndIf}
     SetErrorLevel 2
     Quit
   ${EndIf}
