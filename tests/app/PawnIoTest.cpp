@@ -184,7 +184,7 @@ TEST(PawnIo, FoundWhereItsSetupsPutIt) {
 
 // Another program keeps the bus lock: nothing is read, and once the chip's ranges are known
 // the fail-safe still boosts the fan, the line's writes made without the lock; before, nothing
-// is touched.
+// is touched (for 30 s: ASquatFromTheStartDelaysTheFailSafeBy30sAtMost).
 TEST(PawnIo, TheFanIsBoostedWhileAnotherProgramKeepsTheBusLock) {
   for (bool chipFound : {true, false}) {
     SCOPED_TRACE(chipFound);
