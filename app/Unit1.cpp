@@ -287,14 +287,7 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
   if (FCpuRead) shown.Cpu = static_cast<int>(dgCurrentCPUTemp->Value());
   if (FMotherboardRead) shown.Motherboard = static_cast<int>(dgCurrentMotherboardTemp->Value());
   shown.Fan = FFanLine;
-  TReadingFault fault = FPortAccess.Fault();
-  if (readings.Skipped()) {
-    shown.NotRead = BusFault(readings.Bus);
-  } else if (readings.Refused || (!fanWritten && fault == TReadingFault::FanLineUnreachable)) {
-    shown.NotRead = fault;
-  } else if (fault == TReadingFault::DeviceUnprotected || fault == TReadingFault::DriverStopped) {
-    shown.NotRead = fault;  // said while the readings come
-  }
+  shown.NotRead = TipFault(FPortAccess.Fault(), readings, fanWritten);
   std::string hint = TrayHint(shown);
   // Sized at every refresh: a new scale of the taskbar is drawn for with or without a reading.
   if (readings.CpuForTray || hint != TextTrayIcon1->Hint() || !TextTrayIcon1->EntryInStep()) {

@@ -15,8 +15,12 @@ constexpr std::uint8_t kDeviceSelect = 0x07;
 constexpr std::uint8_t kChipIdRegister = 0x20;
 constexpr std::uint8_t kBaseHigh = 0x60;
 constexpr std::uint8_t kBaseLow = 0x61;
+constexpr std::uint8_t kActivate = 0x30;
 constexpr std::uint8_t kMonitorDevice = 0x0B;
 constexpr std::uint16_t kMonitorBase = 0x290;
+// The fan line (0x3F2) is the floppy controller's register.
+constexpr std::uint8_t kFloppyDevice = 0x00;
+constexpr std::uint16_t kFloppyBase = 0x3F0;
 
 // The first byte of the chip's ID (register 0x20), for the hardware monitors that keep the
 // register set read here: bank select at 0x4E, the processor's temperature at 0x50 of bank 1.
@@ -53,21 +57,32 @@ TPawnIoAccess::~TPawnIoAccess() {
 }
 
 bool TPawnIoAccess::EnablePortAccess() {
+  if (!LoadLibrary() || !OpenDevice()) return false;
   // Only a refused monitor port sends us to the chip again: the fan line's refusal is the
   // board's, and stays.
-  if (LoadLibrary() && OpenDevice() && (!FChipFound || FMonitorRefused)) FindChip();
+  if (!FChipFound || FMonitorRefused || FSearchDue) FindChip();
+  if (FModuleOld && FEmbeddedStandsBy) {
+    // A file beside without our functions gives way to the embedded module, on a fresh handle.
+    FBesideIgnored = TReadingFault::BesideOld;
+    CloseDevice();
+    if (OpenDevice()) FindChip();
+  }
   return false;
 }
 
 void TPawnIoAccess::EnableAfterResume() {
-  FChipFound = false;
+  FSearchDue = true;
   EnablePortAccess();
 }
 
 TReadingFault TPawnIoAccess::Fault() const {
   if (FFault != TReadingFault::None) return FFault;
-  return FOtherRefused && !FMonitorRefused ? TReadingFault::FanLineUnreachable
-                                           : TReadingFault::NoChip;
+  if (FMonitorRefused) return TReadingFault::NoChip;
+  if (FFloppy != TReadingFault::None) return FFloppy;
+  if (FOtherRefused) return TReadingFault::FanLineUnreachable;
+  if (FSquatted) return TReadingFault::BusSquatted;
+  if (FBesideIgnored != TReadingFault::None) return FBesideIgnored;
+  return TReadingFault::NoChip;
 }
 
 // ---- the library and the device ------------------------------------------------
@@ -105,19 +120,31 @@ bool TPawnIoAccess::OpenDevice() {
       return false;
     }
   }
-  std::vector<std::uint8_t> module;
-  if (ReadLpcModule(FSystem, FFiles, module) == TLpcModuleSource::None) {
+  TLpcModule module = ReadLpcModule(FSystem, FFiles, FBesideIgnored != TReadingFault::None);
+  if (module.BesideUnprotected) FBesideIgnored = TReadingFault::BesideUnprotected;
+  if (module.Source == TLpcModuleSource::None) {
     FFault = TReadingFault::ModuleMissing;
     return false;
   }
-  FModuleLoaded = FLibrary.Load(FHandle, module) == S_OK;
+  bool beside = module.Source == TLpcModuleSource::Beside;
+  FModuleLoaded = FLibrary.Load(FHandle, module.Bytes) == S_OK;
+  FEmbeddedStandsBy = FModuleLoaded && beside && module.Embedded;
   if (!FModuleLoaded) {
     // A handle keeps the module it was given: the next try starts on a fresh one.
-    FLibrary.Close(FHandle);
-    FHandle = HPawnIo::None;
+    CloseDevice();
     FFault = TReadingFault::ModuleRefused;
+    if (beside && module.Embedded) {
+      FBesideIgnored = TReadingFault::BesideRefused;
+      return OpenDevice();
+    }
   }
   return FModuleLoaded;
+}
+
+void TPawnIoAccess::CloseDevice() {
+  FLibrary.Close(FHandle);
+  FHandle = HPawnIo::None;
+  FModuleLoaded = false;
 }
 
 // ---- the chip ------------------------------------------------------------------
@@ -131,20 +158,35 @@ THResult TPawnIoAccess::Run(const char* name, std::vector<std::uint64_t> in, std
 
 bool TPawnIoAccess::FindChip() {
   TBusLock::THold hold(FLock);
-  if (!hold.MayRead()) {
-    FFault = TReadingFault::BusHeld;
+  if (hold.MayRead()) {
+    FLockMissedSince.reset();
+  } else if (!SquatOutlasted()) {
+    // After a resume the chip stays known, and the fan line is written meanwhile.
+    if (!FChipFound) FFault = TReadingFault::BusHeld;
     return false;
   }
+  FSquatted = !hold.MayRead();
+  FSearchDue = false;
   FMonitorRefused = false;
   FOtherRefused = false;
   FChipFound = false;
   FModuleOld = false;
+  FFloppy = TReadingFault::None;
   // Selecting a slot forgets the ranges found on the other: the first chip that fits is kept.
   for (std::uint64_t slot = 0; slot < kSlots && !FChipFound && !FModuleOld; ++slot)
     FChipFound = ChipOnSlot(slot);
   FFault = FChipFound   ? TReadingFault::None
            : FModuleOld ? TReadingFault::ModuleOld
                         : TReadingFault::NoChip;
+  return true;
+}
+
+bool TPawnIoAccess::SquatOutlasted() {
+  if (FChipFound) return false;
+  std::uint32_t now = FSystem.TickCount();
+  if (!FLockMissedSince) FLockMissedSince = now;
+  if (now - *FLockMissedSince < kBusSquatMs) return false;
+  FLockMissedSince = now;  // once: the next search without it only after as long again
   return true;
 }
 
@@ -165,8 +207,25 @@ bool TPawnIoAccess::ChipOnSlot(std::uint64_t slot) {
               Call("ioctl_superio_inb", {kBaseHigh}, &high) &&
               Call("ioctl_superio_inb", {kBaseLow}, &low) && ((high << 8) | low) == kMonitorBase &&
               Call("ioctl_find_bars", {});
+  if (ours) FFloppy = FloppyFault();
   Call("ioctl_pio_outb", {index, kLeaveKey});
   return ours;
+}
+
+// LpcIO grants the controller's ports whenever its base reads 0x3F0, active or not, and a
+// firmware setup that disables the controller often clears only its activation: the line's
+// write would then succeed and switch nothing. find_bars leaves the last device selected.
+TReadingFault TPawnIoAccess::FloppyFault() {
+  std::uint64_t active = 0;
+  std::uint64_t high = 0;
+  std::uint64_t low = 0;
+  if (!Call("ioctl_superio_outb", {kDeviceSelect, kFloppyDevice}) ||
+      !Call("ioctl_superio_inb", {kActivate}, &active) ||
+      !Call("ioctl_superio_inb", {kBaseHigh}, &high) ||
+      !Call("ioctl_superio_inb", {kBaseLow}, &low))
+    return TReadingFault::FanLineUnreachable;
+  if (!(active & 1)) return TReadingFault::FloppyDisabled;
+  return ((high << 8) | low) == kFloppyBase ? TReadingFault::None : TReadingFault::FloppyMoved;
 }
 
 // ---- the bus ---------------------------------------------------------------------
@@ -180,6 +239,9 @@ void TPawnIoAccess::Refuse(std::uint16_t port) {
 }
 
 std::uint8_t TPawnIoAccess::In(std::uint16_t port) {
+  // A search a resume left due is made as soon as the bus is ours (the refresh holds it, and
+  // the system lets one thread take a mutex it owns again).
+  if (FSearchDue) FindChip();
   std::uint64_t value = 0;
   if (!FChipFound || !Call("ioctl_pio_inb", {port}, &value)) Refuse(port);
   return static_cast<std::uint8_t>(value);
@@ -195,7 +257,13 @@ void TPawnIoAccess::Out(std::uint16_t port, std::uint8_t value) {
   // chip's ranges are known it is written without the lock when the lock cannot be had in
   // time, so that another program that keeps the lock cannot keep the fan from boosting.
   TBusLock::THold hold(FLock);
-  if (!hold.MayRead() && !FChipFound) throw EPrivilegedInstruction();
-  if (!FChipFound || !Call("ioctl_pio_outb", {port, value})) Refuse(port);
+  if (hold.MayRead()) {
+    FLockMissedSince.reset();
+    FSquatted = false;
+  } else if (!FChipFound) {
+    throw EPrivilegedInstruction();
+  }
+  if (!FChipFound || FFloppy != TReadingFault::None || !Call("ioctl_pio_outb", {port, value}))
+    Refuse(port);
   FOtherRefused = false;
 }

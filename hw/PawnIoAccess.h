@@ -3,6 +3,7 @@
 // library from the folder PawnIO's setup names, the module (hw/LpcModule.h), and the Super I/O
 // chip whose hardware monitor has its registers at 0x290. The ports themselves are the
 // module's: this is also the bus the chip is read through.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,11 @@
 
 // The Winbond and Nuvoton chips whose monitor selects its bank at register 0x4E.
 bool KnownMonitorChip(std::uint8_t chipId);
+
+// Before the chip is known, a bus lock another has kept this long without a break is passed
+// over for one search: a monitor holds it for milliseconds, so this is a squat that would
+// otherwise keep the fail-safe from ever reaching the fan line.
+inline constexpr std::uint32_t kBusSquatMs = 30000;
 
 class TPawnIoAccess : public IPortAccess, private IPortBus {
  public:
@@ -25,6 +31,8 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   // Each step that has not yet succeeded, in order: the library, the device with the module,
   // then the chip (under the bus lock). The handle is kept for the run. Never pauses.
   bool EnablePortAccess() override;
+  // The chip is sought again, but the ranges the handle was granted stay in use for the fan
+  // line until a search has had the bus lock.
   void EnableAfterResume() override;
   TReadingFault Fault() const override;
 
@@ -35,9 +43,16 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
 
   bool LoadLibrary();
   bool OpenDevice();
+  void CloseDevice();
   // False while another monitor holds the bus: nothing was touched.
   bool FindChip();
+  // The bus lock was just missed: true once it has been missed for kBusSquatMs before the
+  // chip is known (and then again only after as long again).
+  bool SquatOutlasted();
   bool ChipOnSlot(std::uint64_t slot);
+  // Whether the chip's floppy controller, logical device 0, makes the fan line's port: None,
+  // FloppyDisabled, FloppyMoved, or FanLineUnreachable when it cannot be read.
+  TReadingFault FloppyFault();
   // One of the module's functions: its result, or E_FAIL when it gave too few cells back.
   THResult Run(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out = nullptr);
   bool Call(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out = nullptr) {
@@ -52,12 +67,25 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   bool FLibraryLoaded = false;
   HPawnIo FHandle = HPawnIo::None;
   bool FModuleLoaded = false;
+  // The module loaded is the file beside, and an embedded one could take its place.
+  bool FEmbeddedStandsBy = false;
+  // Why the file beside was passed over for the embedded module (BesideUnprotected,
+  // BesideRefused, BesideOld); None while it may be tried.
+  TReadingFault FBesideIgnored = TReadingFault::None;
+  // The ranges for the chip are granted on the handle; the search may still be due again.
   bool FChipFound = false;
+  bool FSearchDue = false;
+  // The last search found the floppy controller unfit for the fan line: why.
+  TReadingFault FFloppy = TReadingFault::None;
   // The module's first call found no function of ours: a module before LpcIO 0.1.6.
   bool FModuleOld = false;
   // Refused since the chip was found: one of the monitor's ports (the chip lost its
   // configuration), or another one (the fan line's).
   bool FMonitorRefused = false;
   bool FOtherRefused = false;
+  // Since when our bus lock has been missed without a break, while the chip is unknown.
+  std::optional<std::uint32_t> FLockMissedSince;
+  // The chip was found without the lock, which has not been had since.
+  bool FSquatted = false;
   TReadingFault FFault = TReadingFault::PawnIoMissing;
 };

@@ -3,6 +3,7 @@
 // (the giveio driver over the processor's port instructions, PawnIO's LpcIO module, or the
 // demo's simulated chip, which needs nothing) and hands it to the main window.
 #include "hw/BusLock.h"
+#include "hw/SensorReadings.h"
 #include "platform/Ports.h"
 
 // Why the latest refresh could not read the chip, or drive the fan line. Each cause has its
@@ -14,6 +15,7 @@ enum class TReadingFault {
   BusHeld,                  // another monitor holds the sensor bus
   BusNameTaken,             // another kind of object has the bus lock's name
   BusLockFailed,            // the bus lock cannot be had for another reason
+  BusSquatted,              // another kept the bus lock 30 s: the chip was sought without it
   DriverUnprotected,        // the driver lies where other users could replace it: not started
   RegistrationUnprotected,  // the driver registered before lies where others could replace it
   DeviceRefused,            // the driver runs, but its device refused our open
@@ -28,14 +30,24 @@ enum class TReadingFault {
   ModuleMissing,       // no LpcIO.bin beside the executable
   ModuleRefused,       // PawnIO refused LpcIO.bin
   ModuleOld,           // LpcIO.bin lacks the functions of LpcIO 0.1.6 and later
+  BesideUnprotected,   // read through the embedded module: others may change LpcIO.bin beside
+  BesideRefused,       // read through the embedded module: PawnIO refused LpcIO.bin beside
+  BesideOld,           // read through the embedded module: LpcIO.bin beside is too old
   NoChip,              // no known monitor chip with its registers at 0x290
   FanLineUnreachable,  // the chip reads, but no logical device holds the fan line's port
-  Last = FanLineUnreachable
+  FloppyDisabled,      // the floppy controller, whose register the fan line is, is inactive
+  FloppyMoved,         // the floppy controller's base is not 0x3F0
+  Last = FloppyMoved
 };
 
 // The tip's line for a cause, short enough that the whole tip stays within the shell's 127
 // characters; null for None.
 const char* FaultLine(TReadingFault fault);
+
+// The cause the tip names after a refresh, from the enablement's Fault(): the bus's cause when
+// the refresh was kept out, the enablement's beside a refused access, and some causes while the
+// fan line cannot be written or even while the readings come; None otherwise.
+TReadingFault TipFault(TReadingFault fault, const TSensorReadings& readings, bool fanWritten);
 
 // Why a refresh that could not have the bus lock read nothing.
 TReadingFault BusFault(TBusAccess access);

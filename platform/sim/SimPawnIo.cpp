@@ -55,13 +55,15 @@ void TSimSuperIo::WriteIndex(std::uint8_t value) {
 
 std::uint8_t TSimSuperIo::Register(std::uint8_t index) const {
   auto device = Devices.find(FSelected);
-  TDevice none;
+  const TDevice none{0, 0, false};
   const TDevice& d = device == Devices.end() ? none : device->second;
   switch (index) {
     case 0x07:
       return SelectReadsBack ? FSelected : 0xFF;
     case 0x20:
       return ChipId;
+    case 0x30:
+      return d.Active ? 0x01 : 0x00;
     case 0x60:
       return static_cast<std::uint8_t>(d.Base >> 8);
     case 0x61:
@@ -219,7 +221,7 @@ void TSimPawnIo::KeepBase(std::uint16_t first, std::uint16_t second) {
 }
 
 // Every logical device the chip lets select (its select register reads back) has both bases
-// read, twice, a millisecond apart.
+// read, twice, a millisecond apart; whether the device is active is not asked.
 THResult TSimPawnIo::FindBars() {
   FRanges.clear();
   std::uint8_t id = SuperIoIn(0x20);

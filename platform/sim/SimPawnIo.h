@@ -19,13 +19,17 @@
 #include "platform/Ports.h"
 
 // A Super I/O chip's configuration: entered by 0x87, 0x87 to its index port, left by 0xAA;
-// register 0x07 selects a logical device, 0x20 is the chip's ID, 0x60/0x61 and 0x62/0x63
-// the selected device's base addresses.
+// register 0x07 selects a logical device, 0x20 is the chip's ID, 0x30 the selected device's
+// activation (bit 0), 0x60/0x61 and 0x62/0x63 its base addresses. A device the chip lacks reads
+// all zeros.
 class TSimSuperIo {
  public:
   struct TDevice {
     std::uint16_t Base = 0;
     std::uint16_t Base2 = 0;
+    // Active, as the chips of this family come; a firmware setup that disables a device may
+    // clear only this.
+    bool Active = true;
   };
   std::uint8_t ChipId = 0x52;
   // The floppy controller (0x00) owns the fan line's port; the hardware monitor is 0x0B.

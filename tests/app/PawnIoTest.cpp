@@ -55,21 +55,32 @@ TEST(PawnIo, ReadsAndBoostsThroughTheModule) {
   }
 }
 
-// A board whose chip has no floppy controller: readings go on, the fan line stays unknown,
-// and the tip says why, without a box or a pause.
-TEST(PawnIo, NoDeviceAtTheFanLinesPortLeavesItUnknown) {
-  TSimProgram program;
-  program.UsePawnIo();
-  program.Sim.PawnIo.SuperIo.Devices.erase(0x00);
-  program.Start();
-  program.RunFor(60000);
-  EXPECT_EQ(program.EntryTip(), std::string(kReadings) +
-                                    "Fan boost: unknown\n"
-                                    "The fan line cannot be reached on this board");
-  EXPECT_TRUE(program.FanWrites().empty());
-  EXPECT_EQ(program.Sim.System.Slept, 0u);
-  EXPECT_TRUE(program.Sim.System.Boxes.empty());
-  EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_find_bars"), 1u);  // not sought again
+// The fan line is the floppy controller's register: where the controller is inactive (LpcIO
+// grants its ports all the same), lies elsewhere, or is missing, readings go on, the line is
+// never written and stays unknown, and the tip says why, without a box or a pause.
+TEST(PawnIo, AFloppyControllerUnfitForTheFanLineLeavesItUnknown) {
+  using TBoard = void (*)(TSimSuperIo&);
+  const std::pair<TBoard, const char*> cases[] = {
+      {[](TSimSuperIo& s) { s.Devices[0x00].Active = false; },
+       "No fan line: floppy controller disabled in firmware setup"},
+      {[](TSimSuperIo& s) { s.Devices[0x00].Base = 0x370; },
+       "No fan line: floppy controller not at 3F0 in firmware setup"},
+      {[](TSimSuperIo& s) { s.Devices.erase(0x00); },
+       "No fan line: floppy controller disabled in firmware setup"},
+  };
+  for (const auto& [board, line] : cases) {
+    SCOPED_TRACE(line);
+    TSimProgram program;
+    program.UsePawnIo();
+    board(program.Sim.PawnIo.SuperIo);
+    program.Start();
+    program.RunFor(60000);
+    EXPECT_EQ(program.EntryTip(), std::string(kReadings) + "Fan boost: unknown\n" + line);
+    EXPECT_TRUE(program.FanWrites().empty());
+    EXPECT_EQ(program.Sim.System.Slept, 0u);
+    EXPECT_TRUE(program.Sim.System.Boxes.empty());
+    EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_find_bars"), 1u);  // not sought again
+  }
 }
 
 // Each cause the tip names, and a machine that has none: never a box or a pause.
@@ -173,7 +184,7 @@ TEST(PawnIo, FoundWhereItsSetupsPutIt) {
 
 // Another program keeps the bus lock: nothing is read, and once the chip's ranges are known
 // the fail-safe still boosts the fan, the line's writes made without the lock; before, nothing
-// is touched.
+// is touched (for 30 s: ASquatFromTheStartDelaysTheFailSafeBy30sAtMost).
 TEST(PawnIo, TheFanIsBoostedWhileAnotherProgramKeepsTheBusLock) {
   for (bool chipFound : {true, false}) {
     SCOPED_TRACE(chipFound);
@@ -216,4 +227,58 @@ TEST(PawnIo, AResumeEnablesAgainAndWritesTheFanLineAtOnce) {
     EXPECT_EQ(program.EntryTip().substr(0, 9), "CPU: 80\xC2\xB0");
     EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_select_slot"), slotsSelected + pawnIo);
   }
+}
+
+// Another program takes the bus lock before the first search and keeps it: after 30 s without
+// a break the chip is sought once without it, and the fail-safe boosts within its own time
+// plus those 30 s. Without the lock only the chip's configuration is touched (the fan line's
+// writes aside), never the monitor's ports; the tip says what was done.
+TEST(PawnIo, ASquatFromTheStartDelaysTheFailSafeBy30sAtMost) {
+  TSimProgram program;
+  program.UsePawnIo();
+  program.Sim.System.HoldMutex(kBusMutexName);
+  program.Start();
+  program.RunFor(15000);  // the fail-safe's time: the third refresh without a reading
+  EXPECT_TRUE(program.FanWrites().empty());
+  program.RunFor(kBusSquatMs);
+  ASSERT_FALSE(program.FanWrites().empty());
+  for (std::uint8_t value : program.FanWrites()) EXPECT_EQ(value, 0x00);
+  EXPECT_EQ(program.EntryTip(),
+            "CPU: no reading\nMotherboard: no reading\n"
+            "Fan boost: on (no reading)\n"
+            "No readings: bus lock kept 30 s; chip found without it");
+  EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_find_bars"), 1u);
+  for (const TPawnIoCall& call : program.Sim.PawnIo.Calls) {
+    SCOPED_TRACE(call.Name);
+    EXPECT_FALSE(call.LockHeld);
+    EXPECT_NE(call.Name, "ioctl_pio_inb");
+    if (call.Name == "ioctl_pio_outb") {
+      EXPECT_TRUE(call.In[0] == 0x2E || call.In[0] == 0x3F2);
+    }
+  }
+
+  program.Sim.System.ReleaseHeldMutex(kBusMutexName);
+  program.RunFor(5000);
+  EXPECT_EQ(program.EntryTip(), std::string(kReadings) + "Fan boost: off");
+}
+
+// A wake while another program keeps the bus lock: the chip is sought again only under the
+// lock, but the fan line is written meanwhile through the ranges the handle was granted.
+TEST(PawnIo, AResumeWhileTheBusLockIsKeptStillBoosts) {
+  TSimProgram program;
+  program.UsePawnIo();
+  TForm1& form = program.Start();
+  program.RunFor(5000);
+  program.Sim.System.HoldMutex(kBusMutexName);
+  program.Sim.PawnIo.Calls.clear();
+  program.Sim.Windows.SendMessage(form.Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  program.RunFor(15000 + kBusSquatMs);
+  EXPECT_EQ(program.FanWrites().back(), 0x00);
+  EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_select_slot"), 0u);
+  EXPECT_NE(program.EntryTip().find("Fan boost: on (no reading)\n"), std::string::npos);
+
+  program.Sim.System.ReleaseHeldMutex(kBusMutexName);
+  program.RunFor(5000);
+  EXPECT_EQ(CallsNamed(program.Sim.PawnIo, "ioctl_select_slot"), 1u);
+  EXPECT_EQ(program.EntryTip(), std::string(kReadings) + "Fan boost: off");
 }

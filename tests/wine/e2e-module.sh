@@ -1,7 +1,7 @@
 # The 64-bit product with a module inside, as a release embeds PawnIO's (kelvane-embedded.exe:
 # test bytes the stand-in library takes for the signed module): it reads with no LpcIO.bin
-# beside it, and a LpcIO.bin beside it comes first. Sourced by e2e.sh; runs the 64-bit Wine in
-# the PawnIO section's prefix and puts everything back.
+# beside it, and a LpcIO.bin beside it that PawnIO refuses gives way to it. Sourced by e2e.sh;
+# runs the 64-bit Wine in the PawnIO section's prefix and puts everything back.
 module_section() {
   local saved_wine=$WINE saved_server=$WINESERVER saved_build=$BUILD saved_prefix=$WINEPREFIX
   "$WINESERVER" -k 2>/dev/null
@@ -33,8 +33,8 @@ module_section() {
       check "the embedded module, no LpcIO.bin beside: readings ($hint)" \
         eval '[[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]'
     else
-      check "a LpcIO.bin beside comes before the embedded module ($hint)" \
-        eval '[[ "$hint" == *"PawnIO refused LpcIO.bin"* ]]'
+      check "a LpcIO.bin beside that PawnIO refuses gives way to the embedded module ($hint)" \
+        eval '[[ "$hint" == "CPU: "[0-9]*"°|"*"|LpcIO.bin ignored, PawnIO refused it: built-in used" ]]'
     fi
   done
   rm -rf "$kelvane" "$pawnio"
