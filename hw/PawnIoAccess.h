@@ -1,7 +1,7 @@
 #pragma once
-// Port access through PawnIO's signed LpcIO module, the 64-bit counterpart of giveio: the
-// library from the folder PawnIO's setup names, the module (hw/LpcModule.h), and the Super I/O
-// chip whose hardware monitor has its registers at 0x290. The ports themselves are the
+// Port access through PawnIO's signed LpcIO module, the 64-bit counterpart of giveio: PawnIO's
+// device, the module (hw/LpcModule.h), and the Super I/O chip whose hardware monitor has its
+// registers at 0x290. The ports themselves are the
 // module's: this is also the bus the chip is read through.
 #include <string>
 #include <vector>
@@ -22,8 +22,8 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   TPawnIoAccess& operator=(const TPawnIoAccess&) = delete;
 
   IPortBus& Bus() override { return *this; }
-  // Each step that has not yet succeeded, in order: the library, the device with the module,
-  // then the chip (under the bus lock). The handle is kept for the run. Never pauses.
+  // Each step that has not yet succeeded, in order: the device with the module, then the chip
+  // (under the bus lock). The handle is kept for the run. Never pauses.
   bool EnablePortAccess() override;
   void EnableAfterResume() override;
   TReadingFault Fault() const override;
@@ -33,7 +33,6 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   void Out(std::uint16_t port, std::uint8_t value) override;
   [[noreturn]] void Refuse(std::uint16_t port);
 
-  bool LoadLibrary();
   bool OpenDevice();
   // False while another monitor holds the bus: nothing was touched.
   bool FindChip();
@@ -49,8 +48,9 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   IRegistry& FRegistry;
   IFiles& FFiles;
   TBusLock FLock;
-  bool FLibraryLoaded = false;
   HPawnIo FHandle = HPawnIo::None;
+  // The driver answered its version (2.1 and later).
+  bool FVersionKnown = false;
   bool FModuleLoaded = false;
   bool FChipFound = false;
   // The module's first call found no function of ours: a module before LpcIO 0.1.6.
