@@ -73,6 +73,25 @@ pawnio_section() {
   standin_start
   require "the stand-in driver runs as the kernel service PawnIO" \
     grep -q RUNNING <(wine_run sc query PawnIO 2>/dev/null | tr -d '\r')
+  # The program's client against the stand-in: the codes driver.cpp and vm.cpp give (2.2),
+  # as the system's errors. Checks the stand-in and Wine's status mapping, not PawnIO. Wine 8
+  # turns STATUS_ALREADY_INITIALIZED into 317 (no such message), where Windows gives 1247
+  # (0x800704DF): the program tells no load refusal from another, so either will do.
+  local expected="open 0x00000000
+version 0x00000000
+version-value 0x00020200
+execute-before-load 0x80070057
+load 0x00000000
+second-load 0x8007013D
+no-prefix 0x80070057
+unknown 0x80070002
+select 0x00000000
+inb 0x00000000
+inb-returned 1
+close 0x00000000"
+  check "the device's answers: version 2.2.0, execute before a load and a name without ioctl_ refused, a second load refused, an unknown function not found" \
+    test "$(probe pawnio | tr -d '\r')" = "$expected"
+
   printf 'LpcIO 0.1.5 stand-in, signed' >"$kelvane/LpcIO.bin"
   start_pawnio_kelvane
   check "a module before LpcIO 0.1.6: the tip names the release to get" \
