@@ -1,6 +1,5 @@
 #include "hw/PawnIoAccess.h"
 
-#include "hw/LoadPlace.h"
 #include "hw/LpcModule.h"
 #include "hw/PawnIoInstall.h"
 #include "platform/Exception.h"
@@ -57,7 +56,7 @@ TPawnIoAccess::~TPawnIoAccess() {
 }
 
 bool TPawnIoAccess::EnablePortAccess() {
-  if (!LoadLibrary() || !OpenDevice()) return false;
+  if (!OpenDevice()) return false;
   // Only a refused monitor port sends us to the chip again: the fan line's refusal is the
   // board's, and stays.
   if (!FChipFound || FMonitorRefused || FSearchDue) FindChip();
@@ -85,38 +84,30 @@ TReadingFault TPawnIoAccess::Fault() const {
   return TReadingFault::NoChip;
 }
 
-// ---- the library and the device ------------------------------------------------
-
-bool TPawnIoAccess::LoadLibrary() {
-  if (FLibraryLoaded) return true;
-  FFault = TReadingFault::PawnIoMissing;
-  std::string folder = PawnIoFolder(FRegistry, FSystem);
-  if (folder.empty()) return false;
-  // It runs inside an elevated process: only from where no other user can swap it.
-  TLoadCheck check = CheckLoadPlace(FSystem, folder + kPawnIoLibraryFile);
-  if (!check.Passed()) {
-    FFault = TReadingFault::PawnIoUnprotected;
-    return false;
-  }
-  FLibraryLoaded = FLibrary.LoadLibrary(check.FinalPath);
-  return FLibraryLoaded;
-}
+// ---- the device -------------------------------------------------------------------
 
 bool TPawnIoAccess::OpenDevice() {
   if (FModuleLoaded) return true;
-  std::uint32_t version = 0;
-  if (FLibrary.Version(version) != S_OK || version < kLeastVersion) {
-    FFault = TReadingFault::PawnIoOld;
-    return false;
-  }
   if (FHandle == HPawnIo::None) {
     THResult opened = FLibrary.Open(FHandle);
     if (opened != S_OK) {
       FHandle = HPawnIo::None;
       // Only the device's list keeps a process out; any other failure is a driver that does
-      // not run (no device at all, or one that fails).
-      FFault =
-          opened == E_ACCESSDENIED ? TReadingFault::PawnIoDenied : TReadingFault::PawnIoNoDriver;
+      // not run (no device at all, or one that fails). The install record only words it.
+      FFault = opened == E_ACCESSDENIED     ? TReadingFault::PawnIoDenied
+               : PawnIoInstalled(FRegistry) ? TReadingFault::PawnIoNoDriver
+                                            : TReadingFault::PawnIoMissing;
+      return false;
+    }
+    // Drivers before 2.1 do not know the question: 2.0, or 1.0 (nothing on the device tells
+    // them apart; 1.0's refuses the module, below).
+    std::uint32_t version = 0;
+    THResult asked = FLibrary.Version(FHandle, version);
+    FVersionKnown = asked == S_OK;
+    if (FVersionKnown && version < kLeastVersion) {
+      FLibrary.Close(FHandle);
+      FHandle = HPawnIo::None;
+      FFault = TReadingFault::PawnIoOld;
       return false;
     }
   }
@@ -127,11 +118,18 @@ bool TPawnIoAccess::OpenDevice() {
     return false;
   }
   bool beside = module.Source == TLpcModuleSource::Beside;
-  FModuleLoaded = FLibrary.Load(FHandle, module.Bytes) == S_OK;
+  THResult loaded = FLibrary.Load(FHandle, module.Bytes);
+  FModuleLoaded = loaded == S_OK;
   FEmbeddedStandsBy = FModuleLoaded && beside && module.Embedded;
   if (!FModuleLoaded) {
     // A handle keeps the module it was given: the next try starts on a fresh one.
     CloseDevice();
+    // A verified module the VM cannot take, from a driver before 2.1: one that lacks the
+    // natives LpcIO calls. No other module would fare better.
+    if (!FVersionKnown && loaded == kPawnIoUnsuccessful) {
+      FFault = TReadingFault::PawnIoOld;
+      return false;
+    }
     FFault = TReadingFault::ModuleRefused;
     if (beside && module.Embedded) {
       FBesideIgnored = TReadingFault::BesideRefused;

@@ -1,7 +1,7 @@
 #pragma once
-// Port access through PawnIO's signed LpcIO module, the 64-bit counterpart of giveio: the
-// library from the folder PawnIO's setup names, the module (hw/LpcModule.h), and the Super I/O
-// chip whose hardware monitor has its registers at 0x290. The ports themselves are the
+// Port access through PawnIO's signed LpcIO module, the 64-bit counterpart of giveio: PawnIO's
+// device, the module (hw/LpcModule.h), and the Super I/O chip whose hardware monitor has its
+// registers at 0x290. The ports themselves are the
 // module's: this is also the bus the chip is read through.
 #include <optional>
 #include <string>
@@ -28,8 +28,8 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   TPawnIoAccess& operator=(const TPawnIoAccess&) = delete;
 
   IPortBus& Bus() override { return *this; }
-  // Each step that has not yet succeeded, in order: the library, the device with the module,
-  // then the chip (under the bus lock). The handle is kept for the run. Never pauses.
+  // Each step that has not yet succeeded, in order: the device with the module, then the chip
+  // (under the bus lock). The handle is kept for the run. Never pauses.
   bool EnablePortAccess() override;
   // The chip is sought again, but the ranges the handle was granted stay in use for the fan
   // line until a search has had the bus lock.
@@ -41,7 +41,6 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   void Out(std::uint16_t port, std::uint8_t value) override;
   [[noreturn]] void Refuse(std::uint16_t port);
 
-  bool LoadLibrary();
   bool OpenDevice();
   void CloseDevice();
   // False while another monitor holds the bus: nothing was touched.
@@ -64,8 +63,9 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
   IRegistry& FRegistry;
   IFiles& FFiles;
   TBusLock FLock;
-  bool FLibraryLoaded = false;
   HPawnIo FHandle = HPawnIo::None;
+  // The driver answered its version (2.1 and later).
+  bool FVersionKnown = false;
   bool FModuleLoaded = false;
   // The module loaded is the file beside, and an embedded one could take its place.
   bool FEmbeddedStandsBy = false;

@@ -37,7 +37,6 @@ constexpr TCause kCauses[] = {
     {TReadingFault::DriverStopped, "Port driver stopped: could not protect its device",
      TSaid::Always},
     {TReadingFault::PawnIoMissing, "PawnIO is not installed: install it for readings"},
-    {TReadingFault::PawnIoUnprotected, "Other users can replace PawnIO's library: reinstall it"},
     {TReadingFault::PawnIoOld, "PawnIO is older than 2.0: update it"},
     {TReadingFault::PawnIoDenied, "PawnIO refused its device: run as administrator"},
     {TReadingFault::PawnIoNoDriver, "PawnIO driver not running: restart Windows or reinstall it"},

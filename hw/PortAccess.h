@@ -23,8 +23,7 @@ enum class TReadingFault {
   DeviceUnprotected,   // read, but the driver's device could not be protected: open to all users
   DriverStopped,       // read, but the driver's device could not be protected: driver stopped
   PawnIoMissing,       // PawnIO is not installed
-  PawnIoUnprotected,   // PawnIO's library lies where other users could replace it
-  PawnIoOld,           // PawnIO before 2.0
+  PawnIoOld,           // PawnIO before 2.0: its driver takes no module of today
   PawnIoDenied,        // PawnIO's device refused this process (not elevated)
   PawnIoNoDriver,      // PawnIO's device cannot be opened: its driver does not run
   ModuleMissing,       // no LpcIO.bin beside the executable

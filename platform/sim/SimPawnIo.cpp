@@ -1,6 +1,5 @@
 #include "platform/sim/SimPawnIo.h"
 
-#include <cctype>
 #include <span>
 
 #include "platform/Exception.h"
@@ -8,11 +7,6 @@
 namespace {
 constexpr std::uint8_t kEnterKey = 0x87;
 constexpr std::uint8_t kLeaveKey = 0xAA;
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // The module's functions and the cell counts they declare, in and out; a count of 0 is not
 // checked.
@@ -83,7 +77,7 @@ void TSimSuperIo::WriteData(std::uint8_t value) {
   if (FConfig && FIndex == 0x07) FSelected = value;
 }
 
-// ---- the library -------------------------------------------------------------
+// ---- the device --------------------------------------------------------------
 
 const std::vector<std::uint8_t> TSimPawnIo::SignedModule = [] {
   const char text[] = "LpcIO stand-in, signed";
@@ -95,14 +89,10 @@ const std::vector<std::uint8_t> TSimPawnIo::OldSignedModule = [] {
   return std::vector<std::uint8_t>(text, text + sizeof text - 1);
 }();
 
-bool TSimPawnIo::LoadLibrary(const std::string& path) {
-  FLoaded = FLoaded || (!LibraryPath.empty() && Upper(path) == Upper(LibraryPath));
-  return FLoaded;
-}
-
-THResult TSimPawnIo::Version(std::uint32_t& version) {
-  if (!VersionExport) return kPawnIoNoExport;
-  version = LibraryVersion;
+THResult TSimPawnIo::Version(HPawnIo handle, std::uint32_t& version) {
+  if (!FOpen.count(static_cast<std::uintptr_t>(handle))) return E_INVALIDARG;
+  if (DriverVersion == 0) return kPawnIoUnknownCode;
+  version = DriverVersion;
   return S_OK;
 }
 
@@ -119,8 +109,9 @@ THResult TSimPawnIo::Load(HPawnIo handle, const std::vector<std::uint8_t>& blob)
   auto h = static_cast<std::uintptr_t>(handle);
   if (!FOpen.count(h)) return E_INVALIDARG;
   if (FModules.count(h)) return kPawnIoAlreadyLoaded;
-  // The driver's answer to a module whose signature does not hold (TRUST_E_BAD_DIGEST).
+  // A module whose signature does not hold: refused (the code is BCrypt's; none is told apart).
   if (blob != SignedModule && blob != OldSignedModule) return static_cast<THResult>(0x80096010);
+  if (FirstRelease) return kPawnIoUnsuccessful;
   FModules[h] = blob == OldSignedModule;
   FSlot = -1;
   FRanges.clear();
@@ -147,12 +138,11 @@ THResult TSimPawnIo::Execute(HPawnIo handle, const char* name, const std::uint64
                                      : std::span<const TFunction>(kFunctions))
       if (call.Name == f.Name) function = &f;
   std::vector<std::uint64_t> results;
-  if (!FOpen.count(h))
+  // The driver refuses a handle without a module before its VM reads the name.
+  if (!FOpen.count(h) || !FModules.count(h))
     call.Result = E_INVALIDARG;
   else if (call.Name.size() >= 32 || call.Name.rfind("ioctl_", 0) != 0)
     call.Result = E_INVALIDARG;
-  else if (!FModules.count(h))
-    call.Result = kPawnIoNotReady;  // no module on this handle
   else if (!function)
     call.Result = kPawnIoNoSuchName;
   else if ((function->In && inCount != function->In) ||

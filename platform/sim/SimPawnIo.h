@@ -1,13 +1,13 @@
 #pragma once
-// PawnIO's library with its LpcIO module, over a simulated Super I/O chip whose hardware
+// PawnIO's device with its LpcIO module, over a simulated Super I/O chip whose hardware
 // monitor and floppy controller lead to the sensor chip and fan line of TSimChip. Answers as
-// PawnIO 2.x and LpcIO 0.2.10 do (their published sources): the library's constant version;
-// the driver's statuses as the library turns them into HRESULTs; one module per handle; the
-// module's cell counts where it declares them, nothing but a slot's selection before one is
-// selected, port ranges found from the chip's logical devices, every other port refused, the
-// PCI configuration ports always. An LpcIO before 0.1.6 has other names for its functions.
-// Each call is recorded with whether the shared bus lock was held. Standalone (no other part
-// of the simulated machine), so a stand-in library for Windows can be built from it.
+// PawnIO 2.x and LpcIO 0.2.10 do (their published sources): the driver's statuses as the
+// system turns them into errors; its version from 2.1 on; one module per handle; the module's
+// cell counts where it declares them, nothing but a slot's selection before one is selected,
+// port ranges found from the chip's logical devices, every other port refused, the PCI
+// configuration ports always. An LpcIO before 0.1.6 has other names for its functions. Each
+// call is recorded with whether the shared bus lock was held. Standalone (no other part of the
+// simulated machine), so the Wine tests' stand-in driver can be built from it.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -62,22 +62,20 @@ class TSimPawnIo : public IPawnIo {
   // `chip`: the ports behind the monitor's and the floppy controller's ranges.
   explicit TSimPawnIo(IPortBus& chip) : FChip(chip) {}
 
-  bool LoadLibrary(const std::string& path) override;
-  THResult Version(std::uint32_t& version) override;
   THResult Open(HPawnIo& handle) override;
+  THResult Version(HPawnIo handle, std::uint32_t& version) override;
   THResult Load(HPawnIo handle, const std::vector<std::uint8_t>& blob) override;
   THResult Execute(HPawnIo handle, const char* name, const std::uint64_t* in, std::size_t inCount,
                    std::uint64_t* out, std::size_t outCount, std::size_t& returned) override;
   THResult Close(HPawnIo handle) override;
 
   // ---- the machine -------------------------------------------------------
-  // Where PawnIO's setup put the library; empty: not installed.
-  std::string LibraryPath = "C:\\Program Files\\PawnIO\\PawnIOLib.dll";
-  // Every 2.x library gives 0x00020000, those before 2.0 0x00010000; libraries before
-  // mid-2023 have no pawnio_version at all.
-  std::uint32_t LibraryVersion = 0x00020000;
-  bool VersionExport = true;
-  // Without its driver the library finds no device to open.
+  // The driver's version as 2.1 and later answer it; 0: a driver of 2.0 or earlier, which
+  // does not know the question.
+  std::uint32_t DriverVersion = 0x00020200;
+  // PawnIO 1.0's driver: its VM lacks natives LpcIO calls, and takes no module.
+  bool FirstRelease = false;
+  // Without its driver there is no device to open.
   bool DriverRunning = true;
   // The device is for SYSTEM and administrators; without this, every open is allowed.
   std::function<bool()> Elevated;
@@ -92,7 +90,6 @@ class TSimPawnIo : public IPawnIo {
 
   // ---- inspection --------------------------------------------------------
   std::vector<TPawnIoCall> Calls;
-  bool Loaded() const { return FLoaded; }
   int OpenHandles() const { return static_cast<int>(FOpen.size()); }
   // The bases the last ioctl_find_bars kept: a port is granted when port & 0xFFF8 is one.
   const std::set<std::uint16_t>& Ranges() const { return FRanges; }
@@ -112,7 +109,6 @@ class TSimPawnIo : public IPawnIo {
   bool Old(std::uintptr_t handle) const;
 
   IPortBus& FChip;
-  bool FLoaded = false;
   std::set<std::uintptr_t> FOpen;
   // Each handle with a module: whether it is the old one.
   std::map<std::uintptr_t, bool> FModules;

@@ -87,17 +87,15 @@ TEST(PawnIo, AFloppyControllerUnfitForTheFanLineLeavesItUnknown) {
 TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
   using TMachine = void (*)(TSimProgram&);
   const std::pair<TMachine, const char*> cases[] = {
-      {[](TSimProgram& p) { p.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey); },
-       "PawnIO is not installed: install it for readings"},
       {[](TSimProgram& p) {
-         TAccessList writable = TSimSystem::ProtectedList;
-         writable.Entries.push_back({true, 0x001301BF, "S-1-5-11", false});  // modify
-         p.Sim.System.SetAccessList("C:\\Program Files\\PawnIO", writable);
+         p.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey);
+         p.Sim.PawnIo.DriverRunning = false;
        },
-       "Other users can replace PawnIO's library: reinstall it"},
-      {[](TSimProgram& p) { p.Sim.PawnIo.LibraryVersion = 0x00010000; },
-       "PawnIO is older than 2.0: update it"},
-      {[](TSimProgram& p) { p.Sim.PawnIo.VersionExport = false; },  // older still, not missing
+       "PawnIO is not installed: install it for readings"},
+      {[](TSimProgram& p) {  // 1.0: no version answered, and the module cannot be taken
+         p.Sim.PawnIo.DriverVersion = 0;
+         p.Sim.PawnIo.FirstRelease = true;
+       },
        "PawnIO is older than 2.0: update it"},
       {[](TSimProgram& p) { p.Sim.System.SplitRights = true; },  // and not elevated
        "PawnIO refused its device: run as administrator"},
@@ -120,7 +118,12 @@ TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
        "No known monitor chip at 0x290 on this board"},
       {[](TSimProgram& p) { p.Sim.PawnIo.SuperIo.Devices[0x0B].Base = 0x2A0; },
        "No known monitor chip at 0x290 on this board"},
-      {[](TSimProgram& p) { p.Sim.PawnIo.ChipSlot = 1; }, nullptr},  // the second slot reads
+      {[](TSimProgram& p) { p.Sim.PawnIo.ChipSlot = 1; }, nullptr},       // the second slot reads
+      {[](TSimProgram& p) { p.Sim.PawnIo.DriverVersion = 0; }, nullptr},  // 2.0 tells none
+      {[](TSimProgram& p) {  // the device is what counts, not a record of it
+         p.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey);
+       },
+       nullptr},
   };
   for (const auto& [machine, line] : cases) {
     SCOPED_TRACE(line ? line : "readings");
@@ -140,45 +143,32 @@ TEST(PawnIo, TheTipNamesWhyThereAreNoReadings) {
   }
 }
 
-// Where each of PawnIO's setups names its folder, and nothing else: 2.2's uninstall entry
-// (64-bit view), 2.0's Install_Dir (32-bit view), else the 64-bit Program Files folder.
-TEST(PawnIo, FoundWhereItsSetupsPutIt) {
-  constexpr char kFolder[] = "C:\\Tools\\PawnIO";
+// With no device to open, the records PawnIO's setups leave word the cause: 2.2's uninstall
+// entry (64-bit view), 2.0's Install_Dir (32-bit view), the driver's service key.
+TEST(PawnIo, ItsInstallRecordWordsAMissingDevice) {
   struct TCase {
-    const char* Layout;
     const char* Key;
     const char* Value;
-    bool Found;
+    bool Installed;
   };
   const TCase cases[] = {
-      {"2.2", kPawnIoUninstallKey, "InstallLocation", true},
-      {"2.0", "SOFTWARE\\WOW6432Node\\PawnIO", "Install_Dir", true},
-      {"Install_Dir in the 64-bit view", "SOFTWARE\\PawnIO", "Install_Dir", false},
-      {"the default folder", nullptr, nullptr, true},
-      {"none", nullptr, nullptr, false},
+      {kPawnIoUninstallKey, "InstallLocation", true},
+      {"SOFTWARE\\WOW6432Node\\PawnIO", "Install_Dir", true},
+      {"SOFTWARE\\PawnIO", "Install_Dir", false},  // 2.0's value in the other view
+      {"SYSTEM\\CurrentControlSet\\Services\\PawnIO", "ImagePath", true},
+      {nullptr, nullptr, false},
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Layout);
+    SCOPED_TRACE(c.Key ? c.Key : "none");
     TSimProgram program;
     program.UsePawnIo();
-    TSimPawnIo& pawnIo = program.Sim.PawnIo;
+    program.Sim.PawnIo.DriverRunning = false;
     program.Sim.Registry.DeleteKey(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey);
-    program.Sim.Registry.SetString(HKEY_LOCAL_MACHINE,
-                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                   "ProgramFilesDir", "C:\\Program Files");
-    if (c.Key) {
-      program.Sim.System.RemoveFile(pawnIo.LibraryPath);
-      pawnIo.LibraryPath = std::string(kFolder) + "\\PawnIOLib.dll";
-      program.Sim.System.AddFile(pawnIo.LibraryPath);
-      program.Sim.Registry.SetString(HKEY_LOCAL_MACHINE, c.Key, c.Value, kFolder);
-    } else if (!c.Found) {
-      program.Sim.System.RemoveFile(pawnIo.LibraryPath);
-    }
+    if (c.Key) program.Sim.Registry.SetString(HKEY_LOCAL_MACHINE, c.Key, c.Value, "C:\\Tools");
     program.Start();
-    EXPECT_EQ(program.EntryTip(), c.Found ? std::string(kReadings) + "Fan boost: off"
-                                          : "CPU: no reading\nMotherboard: no reading\n"
-                                            "Fan boost: unknown\n"
-                                            "PawnIO is not installed: install it for readings");
+    EXPECT_EQ(program.EntryTip().substr(program.EntryTip().rfind('\n') + 1),
+              c.Installed ? "PawnIO driver not running: restart Windows or reinstall it"
+                          : "PawnIO is not installed: install it for readings");
   }
 }
 

@@ -1,7 +1,9 @@
-// The simulated PawnIO and LpcIO module, which the program's PawnIO path is tested against.
-// Their answers are those of PawnIO's published sources (the driver's vm.cpp and driver.cpp, the
-// library's PawnIOLib.cpp, 2.x) and of PawnIO.Modules' LpcIO.p (0.2.10, and 0.1.5 for the old
-// names): the driver's status as the library turns it into an HRESULT.
+// The simulated PawnIO device and LpcIO module, which the program's PawnIO path is tested
+// against. Their answers are those of PawnIO's published sources (2.x: src/driver.cpp's
+// dispatch_irp, src/vm.cpp's vm_execute_function, include/pawnio_um.h's control codes; 1.0's
+// VM without microsleep) and of PawnIO.Modules' LpcIO.p (0.2.10, and 0.1.5 for the old names):
+// the driver's status as the system turns it into an error, which PawnIOLib.cpp's
+// nt_to_hresult gives too.
 #include <gtest/gtest.h>
 
 #include "platform/sim/SimPawnIo.h"
@@ -29,6 +31,13 @@ struct TModule {
     Run("ioctl_find_bars", {});
   }
 };
+
+// One cell in, none out.
+THResult RunOn(TSimPawnIo& pawnIo, HPawnIo handle, const char* name) {
+  std::uint64_t slot = 0;
+  std::size_t returned = 0;
+  return pawnIo.Execute(handle, name, &slot, 1, nullptr, 0, returned);
+}
 }  // namespace
 
 TEST(SimPawnIo, CellCountsPortsAndRanges) {
@@ -95,23 +104,72 @@ TEST(SimPawnIo, BasesKeptAsRead) {
   EXPECT_TRUE(blind.Sim.PawnIo.Ranges().empty());
 }
 
-TEST(SimPawnIo, LibraryAndDriverAnswers) {
-  TModule module;
-  std::uint32_t version = 0;
-  EXPECT_EQ(module.Sim.PawnIo.Version(version), S_OK);
-  EXPECT_EQ(version, 0x00020000u);  // a constant of every 2.x library
-  EXPECT_EQ(module.Sim.PawnIo.Load(module.Handle, TSimPawnIo::SignedModule), kPawnIoAlreadyLoaded);
-  module.Sim.PawnIo.VersionExport = false;
-  EXPECT_EQ(module.Sim.PawnIo.Version(version), kPawnIoNoExport);
+// The device's answers to its three control codes, before and after a module.
+TEST(SimPawnIo, DeviceAnswers) {
+  using TCall = THResult (*)(TSimPawnIo&, HPawnIo);
+  struct TCase {
+    const char* What;
+    bool Module;  // the signed one loaded on the handle first
+    TCall Call;
+    THResult Result;
+  };
+  const TCase cases[] = {
+      {"execute before a load: STATUS_INVALID_PARAMETER", false,
+       [](TSimPawnIo& p, HPawnIo h) { return RunOn(p, h, "ioctl_select_slot"); }, E_INVALIDARG},
+      {"a name without ioctl_", true,
+       [](TSimPawnIo& p, HPawnIo h) { return RunOn(p, h, "select_slot"); }, E_INVALIDARG},
+      {"a name of 32 characters", true,
+       [](TSimPawnIo& p, HPawnIo h) { return RunOn(p, h, "ioctl_select_slot_and_some_more_"); },
+       E_INVALIDARG},
+      {"an unknown function: STATUS_OBJECT_NAME_NOT_FOUND", true,
+       [](TSimPawnIo& p, HPawnIo h) { return RunOn(p, h, "ioctl_read_msr"); }, kPawnIoNoSuchName},
+      {"a second load: STATUS_ALREADY_INITIALIZED", true,
+       [](TSimPawnIo& p, HPawnIo h) { return p.Load(h, TSimPawnIo::SignedModule); },
+       kPawnIoAlreadyLoaded},
+      {"a module whose signature fails", false,
+       [](TSimPawnIo& p, HPawnIo h) {
+         return p.Load(h, {'L', 'p', 'c'});
+       },
+       static_cast<THResult>(0x80096010)},
+      {"1.0's VM, which lacks natives of LpcIO: STATUS_UNSUCCESSFUL", false,
+       [](TSimPawnIo& p, HPawnIo h) {
+         p.FirstRelease = true;
+         return p.Load(h, TSimPawnIo::SignedModule);
+       },
+       kPawnIoUnsuccessful},
+      {"the version, 2.1 and later", false,
+       [](TSimPawnIo& p, HPawnIo h) {
+         std::uint32_t version = 0;
+         THResult result = p.Version(h, version);
+         return version == 0x00020200 ? result : E_FAIL;
+       },
+       S_OK},
+      {"the version from 2.0: STATUS_NOT_IMPLEMENTED", false,
+       [](TSimPawnIo& p, HPawnIo h) {
+         std::uint32_t version = 0;
+         p.DriverVersion = 0;
+         return p.Version(h, version);
+       },
+       kPawnIoUnknownCode},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    TModule module(false);
+    HPawnIo handle = HPawnIo::None;
+    ASSERT_EQ(module.Sim.PawnIo.Open(handle), S_OK);
+    if (c.Module) {
+      ASSERT_EQ(module.Sim.PawnIo.Load(handle, TSimPawnIo::SignedModule), S_OK);
+    }
+    EXPECT_EQ(c.Call(module.Sim.PawnIo, handle), c.Result);
+  }
 
+  TModule module;
   HPawnIo bare = HPawnIo::None;
-  ASSERT_EQ(module.Sim.PawnIo.Open(bare), S_OK);
-  std::uint64_t slot = 0;
-  std::size_t returned = 0;
-  EXPECT_EQ(module.Sim.PawnIo.Execute(bare, "ioctl_select_slot", &slot, 1, nullptr, 0, returned),
-            kPawnIoNotReady);  // no module on it
   module.Sim.PawnIo.DriverRunning = false;
   EXPECT_EQ(module.Sim.PawnIo.Open(bare), kPawnIoNoSuchName);
+  module.Sim.PawnIo.DriverRunning = true;
+  module.Sim.PawnIo.Elevated = [] { return false; };
+  EXPECT_EQ(module.Sim.PawnIo.Open(bare), E_ACCESSDENIED);
 
   // LpcIO 0.1.0 to 0.1.5: none of this program's functions.
   TModule old(false, TSimPawnIo::OldSignedModule);

@@ -25,7 +25,6 @@ std::string TSimProgram::ModulePath() const {
 void TSimProgram::UsePawnIo() {
   Sim.Registry.SetString(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey, "InstallLocation",
                          "C:\\Program Files\\PawnIO");
-  Sim.System.AddFile(Sim.PawnIo.LibraryPath);
   Sim.System.AddFile(ModulePath(), TSimPawnIo::SignedModule);
   Sim.Chip.SetReachable({});  // the module reaches the ports from the kernel
   FGiveIo = nullptr;

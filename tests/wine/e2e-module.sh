@@ -1,26 +1,28 @@
 # The 64-bit product with a module inside, as a release embeds PawnIO's (kelvane-embedded.exe:
-# test bytes the stand-in library takes for the signed module): it reads with no LpcIO.bin
+# test bytes the stand-in driver takes for the signed module): it reads with no LpcIO.bin
 # beside it, and a LpcIO.bin beside it that PawnIO refuses gives way to it. Sourced by e2e.sh;
-# runs the 64-bit Wine in the PawnIO section's prefix and puts everything back.
+# runs the 64-bit Wine in the PawnIO section's prefix, with the stand-in of PawnIO's driver
+# running, and puts everything back.
+source "$ROOT/tests/wine/pawnio-standin.sh"
+
 module_section() {
   local saved_wine=$WINE saved_server=$WINESERVER saved_build=$BUILD saved_prefix=$WINEPREFIX
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w
-  WINE=/usr/lib/wine/wine64 BUILD=$ROOT/build/win64
-  export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=/usr/lib/wine/wine64
-  export WINEPREFIX=$ROOT/build/wineprefix-pawnio
+  WINE=$WINE64 BUILD=$ROOT/build/win64
+  export WINESERVER=$WINESERVER64 WINELOADER=/usr/lib/wine/wine64
+  export WINEPREFIX=$(wine_prefix pawnio)
   prepare_prefix
-  # Inside drive_c, where the load-place rule passes; found by the value 2.0's setup wrote and
-  # by the uninstall entry of 2.2's.
-  local kelvane="$WINEPREFIX/drive_c/Program Files/Kelvane" pawnio="$WINEPREFIX/drive_c/Program Files/PawnIO"
-  local keys=('HKLM\SOFTWARE\PawnIO' 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO')
-  rm -rf "$kelvane" "$pawnio"
-  mkdir -p "$kelvane" "$pawnio"
-  cp "$BUILD/PawnIOLib.dll" "$pawnio/"
+  local kelvane="$WINEPREFIX/drive_c/Program Files/Kelvane"
+  standin_remove
+  rm -rf "$kelvane"
+  mkdir -p "$kelvane"
   cp "$BUILD/kelvane-embedded.exe" "$kelvane/kelvane.exe"
-  wine_run reg add "${keys[0]}" /v Install_Dir /d 'C:\Program Files\PawnIO' /f /reg:64 >/dev/null 2>&1
-  wine_run reg add "${keys[1]}" /v InstallLocation /d 'C:\Program Files\PawnIO' /f /reg:64 >/dev/null 2>&1
-  local hint pass key
+  standin_register
+  standin_start
+  require "the stand-in driver runs as the kernel service PawnIO" \
+    grep -q RUNNING <(wine_run sc query PawnIO 2>/dev/null | tr -d '\r')
+  local hint pass
   for pass in embedded beside; do
     [ $pass = beside ] && printf 'not signed' >"$kelvane/LpcIO.bin"
     (cd "$kelvane" && wine_run "$kelvane/kelvane.exe" >/dev/null 2>&1) &
@@ -37,10 +39,8 @@ module_section() {
         eval '[[ "$hint" == "CPU: "[0-9]*"°|"*"|LpcIO.bin ignored, PawnIO refused it: built-in used" ]]'
     fi
   done
-  rm -rf "$kelvane" "$pawnio"
-  for key in "${keys[@]}"; do wine_run reg delete "$key" /f /reg:64 >/dev/null 2>&1; done
-  "$WINESERVER" -k 2>/dev/null
-  "$WINESERVER" -w
+  standin_remove
+  rm -rf "$kelvane"
   WINE=$saved_wine BUILD=$saved_build
   export WINESERVER=$saved_server WINELOADER=$saved_wine WINEPREFIX=$saved_prefix
 }

@@ -1,14 +1,14 @@
-# The 64-bit kelvane.exe on a 64-bit Windows, with a stand-in for PawnIO's library (ours, over
-# the simulated LpcIO module and chip) registered as PawnIO's setups register the real one (2.2:
-# only the uninstall entry, 64-bit view; 2.0: Install_Dir, 32-bit view), each in a folder other
-# than the default, so that only the registration leads there: the tip says why there are no
-# readings while PawnIO or its module is missing, refused or too old, or no driver is behind
-# the library; with both, the program reads the simulated chip and switches the fan line with
-# the hysteresis, every module call under the bus lock, and seeks the chip again on a wake.
-# Wine has no PawnIO driver: the device's access list and the module's signature check are the
-# simulated machine's to prove.
+# The 64-bit kelvane.exe on a 64-bit Windows, talking to PawnIO's device, here a stand-in of
+# PawnIO's driver (tests/wine/pawnio-standin.sh): the tip says why there are no readings while
+# PawnIO is missing, installed (as 2.0's or 2.2's setup records it) with its driver not
+# running, or its module is refused or too old, or its driver older than 2.0; with the driver
+# running (2.2's, and 2.0's, which tells no version) the program reads the simulated chip and
+# switches the fan line with the hysteresis, every module call under the bus lock, and seeks
+# the chip again on a wake. Wine proves nothing about the device's access list (administrators
+# only) or the module's signature check: the simulated machine's tests decide those.
 # Sourced by e2e.sh (check, probe, tray_hint and the session are set up there). Runs the 64-bit
 # Wine with the 64-bit build in a prefix of its own, and puts everything back as it was.
+source "$ROOT/tests/wine/pawnio-standin.sh"
 
 pawnio_section() {
   local saved_wine=$WINE saved_server=$WINESERVER saved_build=$BUILD saved_prefix=$WINEPREFIX
@@ -20,11 +20,12 @@ pawnio_section() {
   export WINEPREFIX=$(wine_prefix pawnio)
   prepare_prefix
 
-  # Inside drive_c, which only this account may change: the load-place rule passes there.
-  local programs="$WINEPREFIX/drive_c/Program Files"
-  local kelvane="$programs/Kelvane" pawnio="$programs/PawnIO 2.2" pawnio20="$programs/PawnIO 2.0"
+  # Inside drive_c, which only this account may change.
+  local kelvane="$WINEPREFIX/drive_c/Program Files/Kelvane" pawnio
+  pawnio=$(standin_folder)
   local entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO'
-  rm -rf "$kelvane" "$pawnio" "$pawnio20" "$programs/PawnIO"
+  standin_remove
+  rm -rf "$kelvane"
   wine_run reg delete "$entry" /f /reg:64 >/dev/null 2>&1
   wine_run reg delete 'HKLM\SOFTWARE\PawnIO' /f /reg:32 >/dev/null 2>&1
   mkdir -p "$kelvane"
@@ -43,6 +44,8 @@ pawnio_section() {
     kill "$pid" 2>/dev/null
     wait_for 10 tray_icon_absent
   }
+  readings() { [[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]; }
+  local hint
 
   start_pawnio_kelvane
   check "PawnIO absent: the tip says to install it" \
@@ -50,17 +53,44 @@ pawnio_section() {
   check "PawnIO absent: no box" test -z "$(probe msgbox Error)"
   stop_pawnio_kelvane
 
-  # Installed as 2.2's setup does: the folder named only by its uninstall entry, 64-bit view.
-  mkdir -p "$pawnio"
-  cp "$BUILD/PawnIOLib.dll" "$pawnio/"
-  wine_run reg add "$entry" /v InstallLocation /d 'C:\Program Files\PawnIO 2.2' /f /reg:64 \
-    >/dev/null 2>&1
-  touch "$pawnio/no-driver"
+  # Recorded as 2.0's 32-bit setup did (Install_Dir, 32-bit view), then as 2.2's (only the
+  # uninstall entry, 64-bit view), its driver not registered: no device.
+  wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO' /f \
+    /reg:32 >/dev/null 2>&1
   start_pawnio_kelvane
-  check "2.2's layout, no driver behind the library: the tip says so, not 'run as administrator'" \
+  check "2.0's record, no driver running: the tip says so, not 'run as administrator'" \
     hint_says "Fan boost: unknown|PawnIO driver not running: restart Windows or reinstall it"
   stop_pawnio_kelvane
-  rm -f "$pawnio/no-driver"
+  wine_run reg delete 'HKLM\SOFTWARE\PawnIO' /f /reg:32 >/dev/null 2>&1
+  wine_run reg add "$entry" /v InstallLocation /d 'C:\Program Files\PawnIO' /f /reg:64 \
+    >/dev/null 2>&1
+  standin_register
+  start_pawnio_kelvane
+  check "2.2's record, its driver registered, not started: the tip says the driver is not running" \
+    hint_says "Fan boost: unknown|PawnIO driver not running: restart Windows or reinstall it"
+  stop_pawnio_kelvane
+
+  standin_start
+  require "the stand-in driver runs as the kernel service PawnIO" \
+    grep -q RUNNING <(wine_run sc query PawnIO 2>/dev/null | tr -d '\r')
+  # The program's client against the stand-in: the codes driver.cpp and vm.cpp give (2.2),
+  # as the system's errors. Checks the stand-in and Wine's status mapping, not PawnIO. Wine 8
+  # turns STATUS_ALREADY_INITIALIZED into 317 (no such message), where Windows gives 1247
+  # (0x800704DF): the program tells no load refusal from another, so either will do.
+  local expected="open 0x00000000
+version 0x00000000
+version-value 0x00020200
+execute-before-load 0x80070057
+load 0x00000000
+second-load 0x8007013D
+no-prefix 0x80070057
+unknown 0x80070002
+select 0x00000000
+inb 0x00000000
+inb-returned 1
+close 0x00000000"
+  check "the device's answers: version 2.2.0, execute before a load and a name without ioctl_ refused, a second load refused, an unknown function not found" \
+    test "$(probe pawnio | tr -d '\r')" = "$expected"
 
   printf 'LpcIO 0.1.5 stand-in, signed' >"$kelvane/LpcIO.bin"
   start_pawnio_kelvane
@@ -75,12 +105,17 @@ pawnio_section() {
   stop_pawnio_kelvane
 
   printf 'LpcIO stand-in, signed' >"$kelvane/LpcIO.bin"
+  touch "$pawnio/driver-1.0"
+  start_pawnio_kelvane
+  check "PawnIO 1.0's driver, which takes no module of today: the tip says to update PawnIO" \
+    hint_says "Fan boost: unknown|PawnIO is older than 2.0: update it"
+  stop_pawnio_kelvane
+  rm -f "$pawnio/driver-1.0"
+
   rm -f "$pawnio/pawnio-log.txt"
   start_pawnio_kelvane
-  local hint
   hint=$(tray_hint)
-  check "PawnIO (2.2's layout) and its module: the tip has readings and the fan line ($hint)" \
-    eval '[[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]'
+  check "PawnIO's device and its module: the tip has readings and the fan line ($hint)" readings
   sleep 40
   # A wake from sleep: the chip is sought again and the fan line written at once, inside the
   # message the probe sends, before the next tick.
@@ -91,8 +126,7 @@ pawnio_section() {
   }
   check "a wake seeks the chip again and writes the fan line at once" written_after_seeking
   stop_pawnio_kelvane
-  local log="$pawnio/pawnio-log.txt"
-  tr -d '\r' <"$log" >"$WORK/pawnio-log.txt"
+  tr -d '\r' <"$pawnio/pawnio-log.txt" >"$WORK/pawnio-log.txt"
   echo "     stand-in's log: $(grep -c '^cpu' "$WORK/pawnio-log.txt") processor reads," \
     "$(grep -c '^fan' "$WORK/pawnio-log.txt") fan writes"
   check "every module call was made under the bus lock" \
@@ -112,20 +146,15 @@ pawnio_section() {
   }
   check "the fan line followed the hysteresis at every refresh" hysteresis_held
 
-  # Installed as 2.0's 32-bit setup did: Install_Dir under its own key, in the 32-bit view.
-  wine_run reg delete "$entry" /f /reg:64 >/dev/null 2>&1
-  mv "$pawnio" "$pawnio20"
-  wine_run reg add 'HKLM\SOFTWARE\PawnIO' /v Install_Dir /d 'C:\Program Files\PawnIO 2.0' /f \
-    /reg:32 >/dev/null 2>&1
+  # 2.0's driver has no version question: taken as 2.0.
+  touch "$pawnio/driver-2.0"
   start_pawnio_kelvane
   hint=$(tray_hint)
-  check "PawnIO in 2.0's layout: the tip has readings ($hint)" \
-    eval '[[ "$hint" == "CPU: "[0-9]*"°|Motherboard: "[0-9]*"°|Fan boost: o"* ]]'
+  check "PawnIO 2.0's driver, which tells no version: the tip has readings ($hint)" readings
   stop_pawnio_kelvane
-  wine_run reg delete 'HKLM\SOFTWARE\PawnIO' /f /reg:32 >/dev/null 2>&1
 
-  "$WINESERVER" -k 2>/dev/null
-  "$WINESERVER" -w
+  standin_remove
+  wine_run reg delete "$entry" /f /reg:64 >/dev/null 2>&1
   WINE=$saved_wine BUILD=$saved_build
   export WINESERVER=$saved_server WINELOADER=$saved_wine WINEPREFIX=$saved_prefix
 }

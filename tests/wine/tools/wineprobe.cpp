@@ -18,11 +18,14 @@
 //   wineprobe syscolors              the system colour table, "index 0xBBGGRR" lines
 //   wineprobe manifest EXE           the executable's application manifest (RT_MANIFEST 1)
 //   wineprobe load DLL               loads the library by its full path (and lets it go)
+//   wineprobe pawnio                 PawnIO's device through the program's own client: the
+//                                    answer to each request, "request 0xHRESULT" lines
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32PawnIo.h"
 
 namespace {
 HWND FindByClass(const char* cls) { return FindWindowA(cls, nullptr); }
@@ -160,6 +163,35 @@ int ForcedEnd(const char* cls) {
 }
 }  // namespace
 
+// The requests whose answers driver.cpp and vm.cpp fix, in an order that reaches each.
+int PawnIoAnswers() {
+  TWin32PawnIo device;
+  HPawnIo handle = HPawnIo::None;
+  auto say = [](const char* request, THResult result) {
+    std::printf("%s 0x%08lX\n", request, static_cast<unsigned long>(result));
+  };
+  say("open", device.Open(handle));
+  if (handle == HPawnIo::None) return 1;
+  std::uint64_t cell = 0, out = 0;
+  std::size_t returned = 0;
+  std::uint32_t version = 0;
+  say("version", device.Version(handle, version));
+  std::printf("version-value 0x%08lX\n", static_cast<unsigned long>(version));
+  say("execute-before-load",
+      device.Execute(handle, "ioctl_select_slot", &cell, 1, nullptr, 0, returned));
+  const char module[] = "LpcIO stand-in, signed";
+  say("load", device.Load(handle, std::vector<std::uint8_t>(module, module + sizeof module - 1)));
+  say("second-load", device.Load(handle, {'x'}));
+  say("no-prefix", device.Execute(handle, "select_slot", &cell, 1, nullptr, 0, returned));
+  say("unknown", device.Execute(handle, "ioctl_read_msr", &cell, 1, &out, 1, returned));
+  say("select", device.Execute(handle, "ioctl_select_slot", &cell, 1, nullptr, 0, returned));
+  cell = 0x2E;
+  say("inb", device.Execute(handle, "ioctl_pio_inb", &cell, 1, &out, 1, returned));
+  std::printf("inb-returned %zu\n", returned);
+  say("close", device.Close(handle));
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) return 64;
   std::string verb = argv[1];
@@ -203,6 +235,7 @@ int main(int argc, char** argv) {
                ? 0
                : 1;
   }
+  if (verb == "pawnio") return PawnIoAnswers();
   if (verb == "process" && argc > 2) return Process(argv[2]);
   if (verb == "manifest" && argc > 2) return Manifest(argv[2]);
   if (verb == "appwindows" && argc > 2) {
