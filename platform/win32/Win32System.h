@@ -48,6 +48,15 @@ class TWin32System : public ISystem {
   bool TerminateProcess(THandle process) override;
   bool WaitForProcessExit(THandle process, std::uint32_t milliseconds) override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
+  // Win32Setup.cpp
+  std::string ProgramFilesX86Folder() override;
+  std::string SessionUserName() override;
+  std::string AccountSidOf(const std::string& name) override;
+  std::string AccountNameOf(const std::string& sid) override;
+  bool DeleteService(HService service) override;
+  THandle OpenUnfollowed(const std::string& path, bool toDelete,
+                         std::uint32_t& attributes) override;
+  bool DeleteByHandle(THandle handle) override;
 };
 
 // Linked only by the executables that read files.
