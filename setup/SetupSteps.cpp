@@ -57,37 +57,38 @@ std::vector<std::string> WayUp(std::string folder) {
 
 // ---- who ----------------------------------------------------------------------------------------
 
-TSetupUsers FindSetupUsers(ISystem& system) {
+TSetupUsers FindSetupUsers(ISystem& system, ISetupSystem& setup) {
   TSetupUsers users;
-  users.SetupName = system.AccountNameOf(system.ProcessUserSid(kThisProcess));
-  users.DesktopName = system.SessionUserName();
+  users.SetupName = setup.AccountNameOf(system.ProcessUserSid(kThisProcess));
+  users.DesktopName = setup.SessionUserName();
   if (users.DesktopName.empty()) users.DesktopName = users.SetupName;
-  users.DesktopSid = system.AccountSidOf(users.DesktopName);
+  users.DesktopSid = setup.AccountSidOf(users.DesktopName);
   return users;
 }
 
 // ---- where --------------------------------------------------------------------------------------
 
-std::string DefaultInstallFolder(ISystem& system, IRegistry& registry, bool program64) {
+std::string DefaultInstallFolder(ISetupSystem& setup, IRegistry& registry, bool program64) {
   return ProductFolder(program64
                            ? MachineText(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                                          u"ProgramFilesDir")
-                           : system.ProgramFilesX86Folder());
+                           : setup.ProgramFilesX86Folder());
 }
 
-bool IsDefaultInstallFolder(ISystem& system, IRegistry& registry, const std::string& folder) {
+bool IsDefaultInstallFolder(ISetupSystem& setup, IRegistry& registry, const std::string& folder) {
   std::string asked = folder;
   while (asked.size() > 3 && asked.back() == '\\') asked.pop_back();
   for (bool program64 : {false, true}) {
-    std::string standard = DefaultInstallFolder(system, registry, program64);
+    std::string standard = DefaultInstallFolder(setup, registry, program64);
     if (!standard.empty() && SameText(asked, standard)) return true;
   }
   return false;
 }
 
-TLoadPlace InstallFolderVerdict(ISystem& system, IRegistry& registry, const std::string& folder,
-                                bool earlier, const std::string& desktopSid, bool make) {
-  bool isDefault = IsDefaultInstallFolder(system, registry, folder);
+TLoadPlace InstallFolderVerdict(ISystem& system, ISetupSystem& setup, IRegistry& registry,
+                                const std::string& folder, bool earlier,
+                                const std::string& desktopSid, bool make) {
+  bool isDefault = IsDefaultInstallFolder(setup, registry, folder);
   std::vector<std::string> accounts = SetupAccounts(system, desktopSid);
   if (!make) return CheckInstallFolder(system, folder, isDefault, earlier, accounts);
   std::vector<std::string> way = WayUp(folder);
@@ -101,23 +102,24 @@ TLoadPlace InstallFolderVerdict(ISystem& system, IRegistry& registry, const std:
   if (verdict == TLoadPlace::Protected) return verdict;
   for (std::size_t i = 0; i < missing; ++i) {
     std::uint32_t attributes = 0;
-    TOwnedKernelObject made(system, system.OpenUnfollowed(way[i], true, attributes));
-    if (made && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) system.DeleteByHandle(made.Get());
+    TOwnedKernelObject made(system, setup.OpenUnfollowed(way[i], true, attributes));
+    if (made && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) setup.DeleteByHandle(made.Get());
   }
   return verdict;
 }
 
 // ---- an install's driver service and files ------------------------------------------------------
 
-std::string RemoveOwnDriverService(ISystem& system, const std::string& folder) {
-  TOwnedServiceHandle manager(system, system.OpenSCManager(SC_MANAGER_CONNECT));
+std::string RemoveOwnDriverService(ISystem& system, ISetupSystem& setup,
+                                   const std::string& folder) {
+  TOwnedServiceHandle manager(system, system.OpenSCManager(kManagerConnect));
   TOwnedServiceHandle service(system,
                               system.OpenService(manager.Get(), kDriverService,
-                                                 SERVICE_QUERY_CONFIG | SERVICE_STOP | DELETE));
+                                                 kServiceQueryConfig | SERVICE_STOP | DELETE));
   if (!service) {
     // None registered, or one we may not touch: the second is said.
     TOwnedServiceHandle seen(
-        system, system.OpenService(manager.Get(), kDriverService, SERVICE_QUERY_CONFIG));
+        system, system.OpenService(manager.Get(), kDriverService, kServiceQueryConfig));
     return seen ? SetupText(TSetupText::DriverServiceStays) : std::string();
   }
   TServiceParams config;
@@ -134,15 +136,15 @@ std::string RemoveOwnDriverService(ISystem& system, const std::string& folder) {
   if (!ours) return SetupText(TSetupText::DriverServiceForeign, {config.BinaryPath});
   // A driver that is not running refuses the stop; the removal goes ahead either way.
   system.StopService(service.Get());
-  return SetupText(system.DeleteService(service.Get()) ? TSetupText::DriverServiceRemoved
-                                                       : TSetupText::DriverServiceStays);
+  return SetupText(setup.DeleteService(service.Get()) ? TSetupText::DriverServiceRemoved
+                                                      : TSetupText::DriverServiceStays);
 }
 
 const std::vector<std::string> kInstallFiles{"kelvane.exe",  "README.txt",        "giveio.sys",
                                              "LpcIO.bin",    "LpcIO-LICENSE.txt", "logon-task.xml",
                                              "uninstall.exe"};
 
-std::string RemoveInstallFolder(ISystem& system, const std::string& folder) {
+std::string RemoveInstallFolder(ISystem& system, ISetupSystem& setup, const std::string& folder) {
   std::vector<std::string> way = WayUp(folder);
   if (way.empty() || !system.FileAttributes(way.front())) return {};
   // Held from the drive's root down, none of them following a link and none shared for
@@ -151,7 +153,7 @@ std::string RemoveInstallFolder(ISystem& system, const std::string& folder) {
   for (auto it = way.rbegin(); it != way.rend(); ++it) {
     std::uint32_t attributes = 0;
     bool last = it + 1 == way.rend();
-    held.emplace_back(system, system.OpenUnfollowed(*it, last, attributes));
+    held.emplace_back(system, setup.OpenUnfollowed(*it, last, attributes));
     if (!held.back()) return SetupText(TSetupText::InstallFolderUnopened, {folder});
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
       return SetupText(TSetupText::InstallFolderLinked, {folder});
@@ -160,7 +162,7 @@ std::string RemoveInstallFolder(ISystem& system, const std::string& folder) {
   for (const std::string& name : kInstallFiles) {
     std::uint32_t attributes = 0;
     TOwnedKernelObject file(system,
-                            system.OpenUnfollowed(way.front() + "\\" + name, true, attributes));
+                            setup.OpenUnfollowed(way.front() + "\\" + name, true, attributes));
     if (!file) continue;
     if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
       return SetupText(TSetupText::InstallFolderLinked, {folder});
@@ -168,10 +170,10 @@ std::string RemoveInstallFolder(ISystem& system, const std::string& folder) {
   }
   std::string stays;
   for (auto& [name, file] : files)
-    if (!system.DeleteByHandle(file.Get()) && stays.empty()) stays = name;
+    if (!setup.DeleteByHandle(file.Get()) && stays.empty()) stays = name;
   files.clear();  // the files go as their handles close
   if (!stays.empty()) return SetupText(TSetupText::InstallFileStays, {folder, stays});
-  if (!system.DeleteByHandle(held.back().Get()))
+  if (!setup.DeleteByHandle(held.back().Get()))
     return SetupText(TSetupText::InstallFolderKept, {folder});
   return {};
 }

@@ -51,7 +51,8 @@ HWND NextKelvaneWindow(TWin32System& system, const std::string& desktopSid, HWND
 KELVANE_ENTRY(Users) {
   TStack stack(stringSize, stackTop);
   TWin32System system;
-  TSetupUsers users = FindSetupUsers(system);
+  TWin32SetupSystem setup;
+  TSetupUsers users = FindSetupUsers(system, setup);
   stack.Push(users.SetupName);
   stack.Push(users.DesktopSid);
   stack.Push(users.DesktopName);
@@ -60,9 +61,9 @@ KELVANE_ENTRY(Users) {
 KELVANE_ENTRY(DefaultFolder) {
   TStack stack(stringSize, stackTop);
   bool program64 = stack.Pop() == "1";
-  TWin32System system;
+  TWin32SetupSystem setup;
   TWin32Registry registry;
-  stack.Push(DefaultInstallFolder(system, registry, program64));
+  stack.Push(DefaultInstallFolder(setup, registry, program64));
 }
 
 KELVANE_ENTRY(InstallFolder) {
@@ -72,9 +73,10 @@ KELVANE_ENTRY(InstallFolder) {
   std::string desktopSid = stack.Pop();
   bool make = stack.Pop() == "1";
   TWin32System system;
+  TWin32SetupSystem setup;
   TWin32Registry registry;
-  stack.Push(
-      PlaceRefusal(InstallFolderVerdict(system, registry, folder, earlier, desktopSid, make)));
+  stack.Push(PlaceRefusal(
+      InstallFolderVerdict(system, setup, registry, folder, earlier, desktopSid, make)));
 }
 
 KELVANE_ENTRY(DriverSource) {
@@ -89,14 +91,16 @@ KELVANE_ENTRY(RemoveDriver) {
   TStack stack(stringSize, stackTop);
   std::string folder = stack.Pop();
   TWin32System system;
-  stack.Push(RemoveOwnDriverService(system, folder));
+  TWin32SetupSystem setup;
+  stack.Push(RemoveOwnDriverService(system, setup, folder));
 }
 
 KELVANE_ENTRY(RemoveInstall) {
   TStack stack(stringSize, stackTop);
   std::string folder = stack.Pop();
   TWin32System system;
-  stack.Push(RemoveInstallFolder(system, folder));
+  TWin32SetupSystem setup;
+  stack.Push(RemoveInstallFolder(system, setup, folder));
 }
 
 KELVANE_ENTRY(PawnIo) {

@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/SetupSystem.h"
 #include "platform/System.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimHandles.h"
 #include "platform/sim/SimWindowing.h"
 
-class TSimSystem : public ISystem, public IFiles {
+class TSimSystem : public ISystem, public IFiles, public ISetupSystem {
  public:
   TSimSystem(TSimClock& clock, TSimWindowing& windows) : FClock(clock), FWindows(windows) {}
 

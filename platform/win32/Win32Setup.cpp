@@ -40,7 +40,7 @@ std::wstring SessionText(int infoClass) {
 }
 }  // namespace
 
-std::string TWin32System::ProgramFilesX86Folder() {
+std::string TWin32SetupSystem::ProgramFilesX86Folder() {
   using TKnownFolder = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
   using TFree = void(WINAPI*)(void*);
   using TFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
@@ -63,7 +63,7 @@ std::string TWin32System::ProgramFilesX86Folder() {
              : std::string();
 }
 
-std::string TWin32System::SessionUserName() {
+std::string TWin32SetupSystem::SessionUserName() {
   constexpr int kUserName = 5, kDomainName = 7;
   std::wstring user = SessionText(kUserName), domain = SessionText(kDomainName);
   if (user.empty() || domain.empty()) return {};
@@ -71,7 +71,7 @@ std::string TWin32System::SessionUserName() {
   return Utf8(name.data(), name.size());
 }
 
-std::string TWin32System::AccountSidOf(const std::string& name) {
+std::string TWin32SetupSystem::AccountSidOf(const std::string& name) {
   std::wstring wide = Widen(name, CP_UTF8);
   DWORD sidSize = 0, domainSize = 0;
   SID_NAME_USE use;
@@ -89,7 +89,7 @@ std::string TWin32System::AccountSidOf(const std::string& name) {
   return result;
 }
 
-std::string TWin32System::AccountNameOf(const std::string& sid) {
+std::string TWin32SetupSystem::AccountNameOf(const std::string& sid) {
   PSID binary = nullptr;
   if (!ConvertStringSidToSidA(sid.c_str(), &binary)) return {};
   wchar_t name[256] = {}, domain[256] = {};
@@ -102,12 +102,12 @@ std::string TWin32System::AccountNameOf(const std::string& sid) {
   return Utf8(full.data(), full.size());
 }
 
-bool TWin32System::DeleteService(HService service) {
+bool TWin32SetupSystem::DeleteService(HService service) {
   return ::DeleteService(ToWin32(service)) != 0;
 }
 
-THandle TWin32System::OpenUnfollowed(const std::string& path, bool toDelete,
-                                     std::uint32_t& attributes) {
+THandle TWin32SetupSystem::OpenUnfollowed(const std::string& path, bool toDelete,
+                                          std::uint32_t& attributes) {
   // A folder opens only with backup semantics; sharing no deletion keeps it where it is.
   HANDLE handle = CreateFileW(WidePath(path).c_str(),
                               (toDelete ? DELETE : 0) | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
@@ -123,7 +123,7 @@ THandle TWin32System::OpenUnfollowed(const std::string& path, bool toDelete,
   return FromWin32<THandle>(handle);
 }
 
-bool TWin32System::DeleteByHandle(THandle handle) {
+bool TWin32SetupSystem::DeleteByHandle(THandle handle) {
   using TSetInformation = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
   static auto set = reinterpret_cast<TSetInformation>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Files.h"
+#include "platform/SetupSystem.h"
 #include "platform/System.h"
 
 class TWin32System : public ISystem {
@@ -48,7 +49,18 @@ class TWin32System : public ISystem {
   bool TerminateProcess(THandle process) override;
   bool WaitForProcessExit(THandle process, std::uint32_t milliseconds) override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
-  // Win32Setup.cpp
+};
+
+// Linked only by the executables that read files.
+class TWin32Files : public IFiles {
+ public:
+  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
+  bool ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) override;
+};
+
+// What the setup asks (Win32Setup.cpp); linked only by the setup's plugin.
+class TWin32SetupSystem : public ISetupSystem {
+ public:
   std::string ProgramFilesX86Folder() override;
   std::string SessionUserName() override;
   std::string AccountSidOf(const std::string& name) override;
@@ -57,11 +69,4 @@ class TWin32System : public ISystem {
   THandle OpenUnfollowed(const std::string& path, bool toDelete,
                          std::uint32_t& attributes) override;
   bool DeleteByHandle(THandle handle) override;
-};
-
-// Linked only by the executables that read files.
-class TWin32Files : public IFiles {
- public:
-  bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
-  bool ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) override;
 };

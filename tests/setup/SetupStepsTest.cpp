@@ -52,7 +52,7 @@ TEST(SetupSteps, UsersFromTheSessionElseTheSetupsOwnAccount) {
     TSetupMachine machine;
     machine.System.Accounts["KELVANE-PC\\Anna"] = kOtherUser;
     machine.System.SessionUser = c.Session;
-    TSetupUsers users = FindSetupUsers(machine.System);
+    TSetupUsers users = FindSetupUsers(machine.System, machine.System);
     EXPECT_EQ(users.DesktopName, c.Expected.DesktopName) << c.What;
     EXPECT_EQ(users.DesktopSid, c.Expected.DesktopSid) << c.What;
     EXPECT_EQ(users.SetupName, c.Expected.SetupName) << c.What;
@@ -76,7 +76,8 @@ TEST(SetupSteps, DefaultFoldersFromTheSystemNeverTheEnvironment) {
   TAccessList usersMayAdd = TSimSystem::ProtectedList;
   usersMayAdd.Entries.push_back({true, FILE_WRITE_DATA | FILE_APPEND_DATA, "S-1-5-11"});
   machine.System.SetAccessList("C:\\", usersMayAdd);
-  EXPECT_EQ(InstallFolderVerdict(machine.System, machine.Registry, "C:\\Kelvane", false, "", true),
+  EXPECT_EQ(InstallFolderVerdict(machine.System, machine.System, machine.Registry, "C:\\Kelvane",
+                                 false, "", true),
             TLoadPlace::Protected);
   TFileSecurity made;
   ASSERT_TRUE(machine.System.GetFileSecurity("C:\\Kelvane", made));
@@ -93,9 +94,11 @@ TEST(SetupSteps, AMadeFolderThatFailsTheRuleIsRemovedAgain) {
   usersMayAdd.Entries.push_back({true, FILE_WRITE_DATA | FILE_APPEND_DATA, "S-1-5-11"});
   machine.System.SetAccessList("C:\\Program Files (x86)", usersMayAdd);
   const std::string folder = "C:\\Program Files (x86)\\Kelvane";
-  EXPECT_EQ(InstallFolderVerdict(machine.System, machine.Registry, folder, false, "", false),
+  EXPECT_EQ(InstallFolderVerdict(machine.System, machine.System, machine.Registry, folder, false,
+                                 "", false),
             TLoadPlace::Protected);  // judged before it is made: only the folder above
-  EXPECT_EQ(InstallFolderVerdict(machine.System, machine.Registry, folder, false, "", true),
+  EXPECT_EQ(InstallFolderVerdict(machine.System, machine.System, machine.Registry, folder, false,
+                                 "", true),
             TLoadPlace::OthersMayChange);
   EXPECT_FALSE(machine.Exists(folder));
   EXPECT_TRUE(machine.Exists("C:\\Program Files (x86)"));
@@ -123,7 +126,7 @@ TEST(SetupSteps, OnlyTheDriverServiceWhoseImageLiesInTheFolderIsRemoved) {
     machine.System.Services["giveio"] = {{"giveio", "giveio", 0, SERVICE_KERNEL_DRIVER,
                                           SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, c.Image},
                                          true};
-    std::string said = RemoveOwnDriverService(machine.System, kInstall);
+    std::string said = RemoveOwnDriverService(machine.System, machine.System, kInstall);
     EXPECT_EQ(machine.System.Services.count("giveio") == 0, c.Removed) << c.What;
     EXPECT_EQ(said, c.Removed ? SetupText(TSetupText::DriverServiceRemoved)
                               : SetupText(TSetupText::DriverServiceForeign, {c.Image}))
@@ -131,7 +134,7 @@ TEST(SetupSteps, OnlyTheDriverServiceWhoseImageLiesInTheFolderIsRemoved) {
     EXPECT_EQ(machine.System.OpenHandleCount(), 0u) << c.What;
   }
   TSetupMachine none;
-  EXPECT_EQ(RemoveOwnDriverService(none.System, kInstall), "");
+  EXPECT_EQ(RemoveOwnDriverService(none.System, none.System, kInstall), "");
 }
 
 TEST(SetupSteps, AnInstallFolderGoesThroughHandlesThatFollowNoLink) {
@@ -160,7 +163,7 @@ TEST(SetupSteps, AnInstallFolderGoesThroughHandlesThatFollowNoLink) {
     TSetupMachine machine;
     machine.Install(kInstall);
     c.Arrange(machine);
-    EXPECT_EQ(RemoveInstallFolder(machine.System, kInstall), c.Said) << c.What;
+    EXPECT_EQ(RemoveInstallFolder(machine.System, machine.System, kInstall), c.Said) << c.What;
     EXPECT_EQ(!machine.System.FileExists(kInstall + "\\kelvane.exe"), c.FilesGone) << c.What;
     EXPECT_EQ(machine.Exists(kInstall), !c.Said.empty()) << c.What;
     EXPECT_EQ(machine.System.OpenHandleCount(), 0u) << c.What;
