@@ -8,6 +8,33 @@ else()
   set(KELVANE_PACKAGE_SYSTEM win64)
   set(CPACK_KELVANE_SETUP_TARGET amd64-unicode)
 endif()
+# PawnIO's own signed setup (PawnIO_setup.exe of a PawnIO release, unmodified, as its author
+# allows it to be passed on), which the setup runs with "-install -silent" on 64-bit Windows
+# where PawnIO is missing. Without one (empty, the default) the setup says how to get PawnIO.
+set(KELVANE_PAWNIO_SETUP "" CACHE FILEPATH
+    "PawnIO's signed setup, run by Kelvane's setup where PawnIO is missing (empty: none)")
+set(KELVANE_PAWNIO_SETUP_RELEASE "" CACHE STRING "The PawnIO release KELVANE_PAWNIO_SETUP installs")
+if(KELVANE_PAWNIO_SETUP)
+  if(NOT EXISTS ${KELVANE_PAWNIO_SETUP})
+    message(FATAL_ERROR "KELVANE_PAWNIO_SETUP: ${KELVANE_PAWNIO_SETUP} does not exist")
+  endif()
+  if(NOT KELVANE_PAWNIO_SETUP_RELEASE)
+    message(FATAL_ERROR "KELVANE_PAWNIO_SETUP_RELEASE: name the PawnIO release of the setup (2.2.0, ...)")
+  endif()
+  set(CPACK_KELVANE_PAWNIO_SETUP ${KELVANE_PAWNIO_SETUP})
+  set(CPACK_KELVANE_PAWNIO_RELEASE ${KELVANE_PAWNIO_SETUP_RELEASE})
+  set(KELVANE_PAWNIO_NOTE "This setup carries PawnIO ${KELVANE_PAWNIO_SETUP_RELEASE}'s own
+setup: on 64-bit Windows without PawnIO it runs it (silently) before it
+ends; a PawnIO installed already is left as it is. If PawnIO's setup fails,
+Kelvane is installed all the same, the setup says so with PawnIO's exit code
+(silently: exit code 3), and you install PawnIO with its own setup, or from a
+command prompt with \"winget install namazso.PawnIO\".")
+  message(STATUS "The setup carries PawnIO ${KELVANE_PAWNIO_SETUP_RELEASE}'s setup")
+else()
+  set(KELVANE_PAWNIO_NOTE "On 64-bit Windows without PawnIO the setup says so at the
+end: install PawnIO with its own setup, or from a command prompt with
+\"winget install namazso.PawnIO\".")
+endif()
 configure_file(docs/readme-windows.txt ${CMAKE_BINARY_DIR}/readme-utf8.txt @ONLY)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/README.txt
   COMMAND iconv -f UTF-8 -t CP1251 ${CMAKE_BINARY_DIR}/readme-utf8.txt | sed "s/$/\r/"

@@ -9,7 +9,12 @@
 ; Exit codes: 0 done, 1 cancelled, 2 stopped: before anything was written when a running Kelvane
 ; did not end when asked or the folder was refused, or when a file of an earlier install could
 ; not be replaced, or when the log-on task could be changed by others than administrators (the
-; task removed, Kelvane installed); 740 no administrator rights.
+; task removed, Kelvane installed); 3 Kelvane installed, but PawnIO's own setup, run by this one,
+; failed (the 64-bit program reads nothing without PawnIO); 740 no administrator rights.
+;
+; Every decision is our plugin's (installer/plugin, KelvaneSetup::...), made by the setup layer
+; of the program's sources, which the tests run on the simulated system; so is every sentence
+; that depends on one. The script keeps the pages, the flow and the files.
 
 ; The 32-bit setup (x86-unicode) carries both programs and installs the one that fits the
 ; system: the 64-bit kelvane64.exe, as kelvane.exe, on 64-bit Windows, the 32-bit kelvane.exe on
@@ -41,20 +46,13 @@ RequestExecutionLevel admin
 ; through the Task Scheduler's own interface (setup/LogonTask); earlier setups left a definition
 ; for schtasks beside the program, where an upgrade or an uninstall removes it.
 !define TASK_XML "logon-task.xml"
-; Not redirected for 32-bit programs.
-!define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\giveio"
-; Where PawnIO's setups record the folder that holds PawnIOLib.dll, through which alone the
-; 64-bit program reaches the chip: 2.1 and later only in their uninstall entry (64-bit view),
-; 2.0.x in Install_Dir of their own key (32-bit view). The program looks in the same order.
-!define PAWNIO_ARP_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO"
-!define PAWNIO_KEY "SOFTWARE\PawnIO"
 ; How long a started task may take to show the program's window.
 !define TASK_START_WAIT_MS 10000
 
 Name "${APP}"
 BrandingText "${APP} ${KELVANE_VERSION}"
-; $PROGRAMFILES of a 32-bit setup is "Program Files (x86)" on 64-bit Windows: .onInit chooses the
-; folder of the program that fits (ChooseProgram), unless /D chose one.
+; Only a stand-in for "no /D given": .onInit chooses the folder of the program that fits
+; (ChooseProgram), with its default folder as the system names it (never from the environment).
 !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
   !define BUILT_IN_DIR "$PROGRAMFILES64\${APP}"
 !else
@@ -134,7 +132,6 @@ FunctionEnd
 Function ChooseProgram
   StrCpy $Program64 0
   StrCpy $EarlierDir ""
-  StrCpy $DefaultDir "$PROGRAMFILES\${APP}"
   !if "${KELVANE_SETUP_TARGET}" == "amd64-unicode"
     StrCpy $Program64 1
   !else
@@ -142,8 +139,12 @@ Function ChooseProgram
       StrCpy $Program64 1
     ${EndIf}
   !endif
+  KelvaneSetup::DefaultFolder $Program64
+  Pop $DefaultDir
+  ${If} $DefaultDir == ""
+    StrCpy $DefaultDir "${BUILT_IN_DIR}"
+  ${EndIf}
   ${If} $Program64 = 1
-    StrCpy $DefaultDir "$PROGRAMFILES64\${APP}"
     SetRegView 32
     ReadRegStr $EarlierDir HKLM "${ARP_KEY}" "InstallLocation"
     SetRegView 64
@@ -152,18 +153,33 @@ Function ChooseProgram
     Return
   ${EndIf}
   ReadRegStr $0 HKLM "${ARP_KEY}" "InstallLocation"
-  ; The 32-bit default as Windows names it to every program (a 64-bit setup's $PROGRAMFILES32
-  ; is the 64-bit folder).
-  ReadEnvStr $1 "ProgramFiles(x86)"
+  KelvaneSetup::DefaultFolder 0
+  Pop $1
   ${If} $0 != ""
     StrCpy $INSTDIR $0
   ${ElseIf} $EarlierDir != ""
-  ${AndIf} $EarlierDir != "$1\${APP}"
+  ${AndIf} $EarlierDir != $1
     StrCpy $INSTDIR $EarlierDir
   ${Else}
     StrCpy $INSTDIR $DefaultDir
   ${EndIf}
 FunctionEnd
+
+; ---- files handed over beside the setup -------------------------------------------------
+; A file for the program to load (the port driver, PawnIO's module) is taken only from a place
+; the program's rule passes: from a shared download folder or a share another user could choose
+; what an elevated Kelvane loads.
+!macro HANDED_FILE name
+  KelvaneSetup::DriverSource "$EXEDIR\${name}" "$DesktopSid"
+  Pop $0
+  ${If} $0 == ""
+    !insertmacro FRESH_FILE ${name}
+    CopyFiles /SILENT "$EXEDIR\${name}" "$INSTDIR"
+  ${Else}
+    DetailPrint "${name} beside the setup was not installed: other users may change it where it lies ($0)"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "The ${name} beside the setup lies where other users may change or replace it, so it was not installed.$\n$\nPut the setup and ${name} in a folder only administrators can change and run the setup again." /SD IDOK
+  ${EndIf}
+!macroend
 
 ; ---- a running copy ----------------------------------------------------------------------
 ; Asks the running Kelvane to close and waits for its process to end, so its files can be
@@ -202,51 +218,10 @@ FunctionEnd
 ; asked, the setup's own account stands in.
 !macro FIND_USERS un
 Function ${un}FindUsers
-  ; NameSamCompatible: DOMAIN\name, as the session names its user.
-  System::Call "secur32::GetUserNameExW(i 2, w .r0, *i ${NSIS_MAX_STRLEN}) i .r1"
-  ${If} $1 = 0
-    ReadEnvStr $2 USERDOMAIN
-    ReadEnvStr $3 USERNAME
-    StrCpy $0 "$2\$3"
-  ${EndIf}
-  StrCpy $SetupUser $0
-  StrCpy $DesktopUser $SetupUser
-  ; WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION; WTSDomainName 7, WTSUserName 5.
-  StrCpy $2 ""
-  StrCpy $3 ""
-  System::Call "wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r4, *i) i .r1"
-  ${If} $1 <> 0
-    System::Call "kernel32::lstrcpynW(w .r2, p r4, i ${NSIS_MAX_STRLEN}) p"
-    System::Call "wtsapi32::WTSFreeMemory(p r4)"
-  ${EndIf}
-  System::Call "wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r4, *i) i .r1"
-  ${If} $1 <> 0
-    System::Call "kernel32::lstrcpynW(w .r3, p r4, i ${NSIS_MAX_STRLEN}) p"
-    System::Call "wtsapi32::WTSFreeMemory(p r4)"
-  ${EndIf}
-  ${If} $2 != ""
-  ${AndIf} $3 != ""
-    StrCpy $DesktopUser "$2\$3"
-  ${EndIf}
-  ; The SID: its size first, then the SID itself, as text.
-  StrCpy $DesktopSid ""
-  ; Names go through registers: a quote in one would end a quoted argument.
-  StrCpy $8 $DesktopUser
-  System::Call "advapi32::LookupAccountNameW(p 0, w r8, p 0, *i 0 r5, p 0, *i 0 r6, *i .r7) i"
-  ${If} $5 > 0
-    System::Alloc $5
-    Pop $4
-    System::Call "advapi32::LookupAccountNameW(p 0, w r8, p r4, *i r5, w .r1, *i ${NSIS_MAX_STRLEN}, *i .r7) i .r1"
-    ${If} $1 <> 0
-      System::Call "advapi32::ConvertSidToStringSidW(p r4, *p .r3) i .r1"
-      ${If} $1 <> 0
-        System::Call "kernel32::lstrcpynW(w .s, p r3, i ${NSIS_MAX_STRLEN}) p"
-        Pop $DesktopSid
-        System::Call "kernel32::LocalFree(p r3) p"
-      ${EndIf}
-    ${EndIf}
-    System::Free $4
-  ${EndIf}
+  KelvaneSetup::Users
+  Pop $DesktopUser
+  Pop $DesktopSid
+  Pop $SetupUser
 FunctionEnd
 !macroend
 !insertmacro FIND_USERS ""
@@ -292,18 +267,10 @@ FunctionEnd
 !define FOLDER_REFUSED "${APP} cannot be installed in $INSTDIR: $R9.$\n$\n${APP} runs with administrator rights at every log-on, so its folder must be one that only administrators can change. Choose a new folder, for example the default one, $DefaultDir."
 
 ; Why $INSTDIR cannot be used, in $R9; empty when it can. With $R8 set to 1 the folder is made
-; too (and any missing above it).
+; too (and any missing above it), then judged again and removed when it fails. The program
+; folders' own Kelvane folders, as the system names them, keep the list their program folder
+; passes on; the plugin tells them.
 Function FolderRefusal
-  ; The program folders' own Kelvane folders (where earlier setups put the 32-bit program among
-  ; them) keep the list their program folder passes on. A 64-bit setup's $PROGRAMFILES32 is
-  ; "Program Files": the system names the 32-bit one.
-  StrCpy $R7 0
-  ReadEnvStr $R5 "ProgramFiles(x86)"
-  ${If} $INSTDIR == $DefaultDir
-  ${OrIf} $INSTDIR == "$PROGRAMFILES32\${APP}"
-  ${OrIf} $INSTDIR == "$R5\${APP}"
-    StrCpy $R7 1
-  ${EndIf}
   ; An earlier install's folder holds the files this setup replaces.
   StrCpy $R6 0
   ReadRegStr $R5 HKLM "${ARP_KEY}" "InstallLocation"
@@ -312,7 +279,7 @@ Function FolderRefusal
     StrCpy $R6 1
   ${EndIf}
   ; The plugin answers why the folder cannot be used, or nothing.
-  KelvaneSetup::InstallFolder "$INSTDIR" $R7 $R6 "$DesktopSid" $R8
+  KelvaneSetup::InstallFolder "$INSTDIR" $R6 "$DesktopSid" $R8
   Pop $R9
 FunctionEnd
 
@@ -460,71 +427,22 @@ FunctionEnd
 ; ---- an install's files ------------------------------------------------------------------
 ; The program registers the driver service "giveio" with the giveio.sys beside it and leaves it
 ; registered. It is stopped and removed with the install in $R9 only when its image lies in that
-; folder: a service registered from anywhere else belongs to another program and stays.
-!macro REMOVE_OWN_DRIVER_SERVICE un
-Function ${un}RemoveOwnDriverService
-  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
-  ${If} $0 == ""
-    Return
-  ${EndIf}
-  ; As the kernel reads it ("\??\C:\...", "\SystemRoot\..."), made a full path.
-  KelvaneSetup::DriverImage "$0"
-  Pop $0
-  StrLen $2 "$R9\"
-  StrCpy $1 $0 $2
-  ${If} $1 != "$R9\"
-    DetailPrint "The giveio driver service belongs to another program ($0): left in place"
-    Return
-  ${EndIf}
-  ; SC_MANAGER_CONNECT; the service with SERVICE_STOP | DELETE.
-  System::Call "advapi32::OpenSCManager(p 0, p 0, i 0x0001) p .r1"
-  ${If} $1 = 0
-    DetailPrint "The service manager did not open: the giveio driver service stays"
-    Return
-  ${EndIf}
-  System::Call "advapi32::OpenService(p r1, t 'giveio', i 0x00010020) p .r2"
-  ${If} $2 <> 0
-    ; SERVICE_STATUS: seven DWORDs. A driver that is not running refuses the stop; the
-    ; deletion goes ahead either way.
-    System::Call "*(i, i, i, i, i, i, i) p .r3"
-    System::Call "advapi32::ControlService(p r2, i 1, p r3) i"
-    System::Free $3
-    System::Call "advapi32::DeleteService(p r2) i .r4"
-    System::Call "advapi32::CloseServiceHandle(p r2)"
-    ${If} $4 <> 0
-      DetailPrint "Removed the giveio driver service"
-    ${Else}
-      DetailPrint "The giveio driver service could not be removed"
-    ${EndIf}
-  ${EndIf}
-  System::Call "advapi32::CloseServiceHandle(p r1)"
-FunctionEnd
-!macroend
-!insertmacro REMOVE_OWN_DRIVER_SERVICE ""
-!insertmacro REMOVE_OWN_DRIVER_SERVICE "un."
-
-; Removes the install in $R9: its driver service, its files (the task definition an earlier
-; setup left there among them) and the folder, when nothing else is left in it (files the user
-; put there stay); nothing in a folder reached through a link or junction.
+; folder (as the system resolves both): one registered from anywhere else belongs to another
+; program and stays. Then the install's files go, and the folder when nothing else is left in it
+; (files the user put there stay), each through a handle that follows no link; nothing goes when
+; a junction or link lies on the way or inside.
 !macro REMOVE_INSTALL_FILES un
 Function ${un}RemoveInstallFiles
-  Call ${un}RemoveOwnDriverService
-  ; Through a link or junction the deletions would reach another folder.
-  KelvaneSetup::FolderWay "$R9"
+  KelvaneSetup::RemoveDriver "$R9"
   Pop $0
   ${If} $0 != ""
-    DetailPrint "$R9 is left as it is: it is gone, or a junction or link lies on the way to it ($0)"
-    Return
+    DetailPrint $0
   ${EndIf}
-  Delete "$R9\${EXE}"
-  Delete "$R9\README.txt"
-  ; A driver that could not be unloaded goes at the next restart.
-  Delete /REBOOTOK "$R9\giveio.sys"
-  Delete "$R9\LpcIO.bin"
-  Delete "$R9\LpcIO-LICENSE.txt"
-  Delete "$R9\${TASK_XML}"
-  Delete "$R9\${UNINSTALLER}"
-  RMDir /REBOOTOK "$R9"
+  KelvaneSetup::RemoveInstall "$R9"
+  Pop $0
+  ${If} $0 != ""
+    DetailPrint $0
+  ${EndIf}
 FunctionEnd
 !macroend
 !insertmacro REMOVE_INSTALL_FILES ""
@@ -547,23 +465,32 @@ Function MoveEarlierInstall
   SetRegView 64
 FunctionEnd
 
-; Without PawnIO the 64-bit program reads nothing: said once, a box that a silent setup skips.
+; Without PawnIO the 64-bit program reads nothing. A release that carries PawnIO's own setup
+; runs it where PawnIO is missing (one that is installed is never touched); Kelvane stays
+; installed whatever it answers, and a setup it failed ends with exit code 3. Otherwise a word
+; on how to get it, in a box that a silent setup skips.
 Function CheckPawnIO
-  SetRegView 64
-  ReadRegStr $0 HKLM "${PAWNIO_ARP_KEY}" "InstallLocation"
-  ${IfNot} ${FileExists} "$0\PawnIOLib.dll"
-    SetRegView 32
-    ReadRegStr $0 HKLM "${PAWNIO_KEY}" "Install_Dir"
-    SetRegView 64
-  ${EndIf}
-  ${IfNot} ${FileExists} "$0\PawnIOLib.dll"
-    StrCpy $0 "$PROGRAMFILES64\PawnIO"
-  ${EndIf}
-  ${If} ${FileExists} "$0\PawnIOLib.dll"
+  KelvaneSetup::PawnIo
+  Pop $0
+  ${If} $0 == ""
     Return
   ${EndIf}
-  DetailPrint "PawnIO is not installed: ${APP} reads nothing without it"
-  MessageBox MB_OK|MB_ICONINFORMATION "On 64-bit Windows ${APP} reads the temperatures and switches the fan only through PawnIO, which is not installed on this computer.$\n$\nInstall PawnIO with its own setup, or from a command prompt with$\n$\n    winget install namazso.PawnIO$\n$\nand start ${APP} again." /SD IDOK
+  !if "${KELVANE_PAWNIO_SETUP}" != ""
+    DetailPrint "Installing PawnIO ${KELVANE_PAWNIO_RELEASE} with its own setup"
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\PawnIO_setup.exe" "${KELVANE_PAWNIO_SETUP}"
+    StrCpy $1 ""
+    ExecWait '"$PLUGINSDIR\PawnIO_setup.exe" -install -silent' $1
+    Delete "$PLUGINSDIR\PawnIO_setup.exe"
+    KelvaneSetup::PawnIoSetup $1
+    Pop $0
+    ${If} $0 == ""
+      Return
+    ${EndIf}
+    SetErrorLevel 3
+  !endif
+  DetailPrint $0
+  MessageBox MB_OK|MB_ICONINFORMATION $0 /SD IDOK
 FunctionEnd
 
 ; ---- install -----------------------------------------------------------------------------
@@ -599,24 +526,18 @@ Section "${APP}" SecProgram
   !endif
   ; The drivers are not ours to ship; the one the program needs, handed over beside the setup,
   ; goes beside the program, where the program looks for it: PawnIO's LpcIO module for the
-  ; 64-bit one, the port driver for the 32-bit one. An earlier one stays when none is given. The
-  ; port driver is taken only from a place the program's rule passes: from a shared download
-  ; folder or a share another user could choose the kernel driver.
+  ; 64-bit one, the port driver for the 32-bit one (HANDED_FILE). An earlier one stays when none
+  ; is given, but for a module where the program carries one inside: an earlier install's file
+  ; beside it would come first.
   ${If} $Program64 = 1
-    ${If} ${FileExists} "$EXEDIR\LpcIO.bin"
+    !if /FileExists "${KELVANE_FILES}/LpcIO-LICENSE.txt"
       !insertmacro FRESH_FILE LpcIO.bin
-      CopyFiles /SILENT "$EXEDIR\LpcIO.bin" "$INSTDIR"
+    !endif
+    ${If} ${FileExists} "$EXEDIR\LpcIO.bin"
+      !insertmacro HANDED_FILE LpcIO.bin
     ${EndIf}
   ${ElseIf} ${FileExists} "$EXEDIR\giveio.sys"
-    KelvaneSetup::DriverSource "$EXEDIR\giveio.sys" "$DesktopSid"
-    Pop $0
-    ${If} $0 == ""
-      !insertmacro FRESH_FILE giveio.sys
-      CopyFiles /SILENT "$EXEDIR\giveio.sys" "$INSTDIR"
-    ${Else}
-      DetailPrint "giveio.sys beside the setup was not installed: other users may change it where it lies ($0)"
-      MessageBox MB_OK|MB_ICONEXCLAMATION "The giveio.sys beside the setup lies where other users may change or replace it, so it was not installed.$\n$\nPut the setup and giveio.sys in a folder only administrators can change and run the setup again." /SD IDOK
-    ${EndIf}
+    !insertmacro HANDED_FILE giveio.sys
   ${EndIf}
   Delete "$INSTDIR\${TASK_XML}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"

@@ -22,6 +22,25 @@ constexpr TRow kTexts[] = {
      "it is an earlier install's folder whose owner or access list have been changed"},
     {TSetupText::FolderUnusable,
      "it is no full path of a folder of its own (a drive's root is none)"},
+    {TSetupText::DriverServiceForeign,
+     "The giveio driver service belongs to another program (%1): left in place"},
+    {TSetupText::DriverServiceRemoved, "Removed the giveio driver service"},
+    {TSetupText::DriverServiceStays, "The giveio driver service could not be removed"},
+    {TSetupText::InstallFolderLinked,
+     "%1 is left as it is: a junction or link lies on the way to it or inside it"},
+    {TSetupText::InstallFolderUnopened,
+     "%1 is left as it is: it or a folder on the way to it could not be opened"},
+    {TSetupText::InstallFolderKept, "%1 stays: it holds files that are not Kelvane's"},
+    {TSetupText::InstallFileStays,
+     "%1\\%2 could not be removed: delete it when it is no longer in use"},
+    {TSetupText::PawnIoMissing,
+     "On 64-bit Windows Kelvane reads the temperatures and switches the fan only through PawnIO, "
+     "which is not installed on this computer.\n\nInstall PawnIO with its own setup, or from a "
+     "command prompt with\n\n    winget install namazso.PawnIO\n\nand start Kelvane again."},
+    {TSetupText::PawnIoSetupFailed,
+     "PawnIO's setup ended with exit code %1, so PawnIO is not installed and Kelvane, installed "
+     "all the same, reads nothing until it is.\n\nInstall PawnIO with its own setup, or from a "
+     "command prompt with\n\n    winget install namazso.PawnIO\n\nand start Kelvane again."},
     // The log-on task.
     {TSetupText::TaskNotRegistered,
      "Kelvane could not be set up to start at log-on: start it from the Start menu. The Task "
@@ -50,6 +69,20 @@ static_assert(RowsInKeyOrder(), "one sentence per key, in the keys' order");
 }  // namespace
 
 const char* SetupText(TSetupText key) { return kTexts[static_cast<std::size_t>(key)].Text; }
+
+std::string SetupText(TSetupText key, std::initializer_list<std::string_view> arguments) {
+  std::string text;
+  for (const char* c = SetupText(key); *c; ++c) {
+    std::size_t index = c[0] == '%' && c[1] >= '1' && c[1] <= '9' ? c[1] - '1' : arguments.size();
+    if (index < arguments.size()) {
+      text += arguments.begin()[index];
+      ++c;
+    } else {
+      text += *c;
+    }
+  }
+  return text;
+}
 
 const char* PlaceRefusal(TLoadPlace place) {
   switch (place) {

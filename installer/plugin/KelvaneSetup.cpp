@@ -1,15 +1,20 @@
-// The setup's plugin: its decisions about folders and the driver file it hands over, made by
-// the program's own rule (hw/LoadPlace) on the real system. Each entry takes its arguments
-// from the script's stack, first argument on top, and leaves one answer there:
+// The setup's plugin: every decision of the setup, made on the real system by the setup layer
+// (setup/SetupSteps.h) and the program's own rules. Each entry takes its arguments from the
+// script's stack, first argument on top, and leaves its answers there, the first on top:
 //
-//   KelvaneSetup::InstallFolder folder default(0|1) earlier(0|1) desktopSid make(0|1)
+//   KelvaneSetup::Users                 (desktopName, desktopSid, setupName)
+//   KelvaneSetup::DefaultFolder program64(0|1)
+//   KelvaneSetup::InstallFolder folder earlier(0|1) desktopSid make(0|1)
 //   KelvaneSetup::DriverSource  path desktopSid
-//   KelvaneSetup::FolderWay     folder
-//   KelvaneSetup::DriverImage   imagePath           (the full path, or "" for another form)
+//   KelvaneSetup::RemoveDriver  folder
+//   KelvaneSetup::RemoveInstall folder
+//   KelvaneSetup::PawnIo
+//   KelvaneSetup::PawnIoSetup   exitCode
 //   KelvaneSetup::CloseKelvane  desktopSid          ("none", "closed" or "running")
 //   KelvaneSetup::KelvaneRuns   desktopSid          ("1" or "0")
 //
-// A verdict is the clause the script shows after the folder: empty when the place passed.
+// A folder's or a file's verdict is the clause the script shows after its name: empty when the
+// place passed. Every other answer the script shows is a whole sentence (empty: nothing to say).
 #include <string>
 
 #include "NsisStack.h"
@@ -17,9 +22,11 @@
 #include "hw/LoadPlace.h"
 #include "platform/Owned.h"
 #include "platform/win32/Win32Api.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Windowing.h"
+#include "setup/SetupSteps.h"
 #include "setup/SetupText.h"
 
 namespace {
@@ -41,17 +48,35 @@ HWND NextKelvaneWindow(TWin32System& system, const std::string& desktopSid, HWND
 }
 }  // namespace
 
+KELVANE_ENTRY(Users) {
+  TStack stack(stringSize, stackTop);
+  TWin32System system;
+  TWin32SetupSystem setup;
+  TSetupUsers users = FindSetupUsers(system, setup);
+  stack.Push(users.SetupName);
+  stack.Push(users.DesktopSid);
+  stack.Push(users.DesktopName);
+}
+
+KELVANE_ENTRY(DefaultFolder) {
+  TStack stack(stringSize, stackTop);
+  bool program64 = stack.Pop() == "1";
+  TWin32SetupSystem setup;
+  TWin32Registry registry;
+  stack.Push(DefaultInstallFolder(setup, registry, program64));
+}
+
 KELVANE_ENTRY(InstallFolder) {
   TStack stack(stringSize, stackTop);
   std::string folder = stack.Pop();
-  bool isDefault = stack.Pop() == "1";
   bool earlier = stack.Pop() == "1";
   std::string desktopSid = stack.Pop();
   bool make = stack.Pop() == "1";
   TWin32System system;
-  std::vector<std::string> accounts = SetupAccounts(system, desktopSid);
-  stack.Push(PlaceRefusal(make ? MakeInstallFolder(system, folder, isDefault, earlier, accounts)
-                               : CheckInstallFolder(system, folder, isDefault, earlier, accounts)));
+  TWin32SetupSystem setup;
+  TWin32Registry registry;
+  stack.Push(PlaceRefusal(
+      InstallFolderVerdict(system, setup, registry, folder, earlier, desktopSid, make)));
 }
 
 KELVANE_ENTRY(DriverSource) {
@@ -62,18 +87,31 @@ KELVANE_ENTRY(DriverSource) {
   stack.Push(PlaceRefusal(CheckLoadPlace(system, path, SetupAccounts(system, desktopSid)).Verdict));
 }
 
-KELVANE_ENTRY(FolderWay) {
+KELVANE_ENTRY(RemoveDriver) {
   TStack stack(stringSize, stackTop);
   std::string folder = stack.Pop();
   TWin32System system;
-  stack.Push(PlaceRefusal(CheckFolderWay(system, folder)));
+  TWin32SetupSystem setup;
+  stack.Push(RemoveOwnDriverService(system, setup, folder));
 }
 
-KELVANE_ENTRY(DriverImage) {
+KELVANE_ENTRY(RemoveInstall) {
   TStack stack(stringSize, stackTop);
-  std::string imagePath = stack.Pop();
+  std::string folder = stack.Pop();
   TWin32System system;
-  stack.Push(DriverImagePath(imagePath, system.WindowsFolder()));
+  TWin32SetupSystem setup;
+  stack.Push(RemoveInstallFolder(system, setup, folder));
+}
+
+KELVANE_ENTRY(PawnIo) {
+  TStack stack(stringSize, stackTop);
+  TWin32Registry registry;
+  stack.Push(PawnIoMissing(registry));
+}
+
+KELVANE_ENTRY(PawnIoSetup) {
+  TStack stack(stringSize, stackTop);
+  stack.Push(PawnIoSetupEnded(stack.Pop()));
 }
 
 // Asks each running Kelvane to close, as at log-off, and waits for its process (the one opened

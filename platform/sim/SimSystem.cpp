@@ -328,8 +328,9 @@ bool TSimSystem::CloseHandle(THandle handle) {
     FLockFiles.erase(it->second.Name);
     RemoveFile(it->second.Name);
   }
+  if (it->second.Kind == TKind::File && it->second.Dispose) RemoveFile(it->second.Name);
   if (it->second.Kind != TKind::Device && it->second.Kind != TKind::LockFile &&
-      it->second.Kind != TKind::Process)
+      it->second.Kind != TKind::Process && it->second.Kind != TKind::File)
     return false;
   FHandles.erase(it);
   return true;
@@ -537,4 +538,54 @@ void TSimSystem::LetGoOfLockFile(const std::string& path) {
 bool TSimSystem::LockFileHeld(const std::string& path) const {
   auto it = FLockFiles.find(Upper(FullPath(path)));
   return it != FLockFiles.end() && it->second;
+}
+
+// ---- what the setup asks -----------------------------------------------------
+
+std::string TSimSystem::AccountSidOf(const std::string& name) {
+  for (const auto& [account, sid] : Accounts)
+    if (Upper(account) == Upper(name)) return sid;
+  return {};
+}
+
+std::string TSimSystem::AccountNameOf(const std::string& sid) {
+  for (const auto& [account, accountSid] : Accounts)
+    if (accountSid == sid) return account;
+  return {};
+}
+
+bool TSimSystem::DeleteService(HService service) {
+  Calls.push_back("DeleteService");
+  auto it = FHandles.find(SimId(service));
+  if (it == FHandles.end() || it->second.Kind != TKind::Service || !Administrator()) return false;
+  Services.erase(it->second.Name);
+  return true;
+}
+
+THandle TSimSystem::OpenUnfollowed(const std::string& path, bool toDelete,
+                                   std::uint32_t& attributes) {
+  Calls.push_back("OpenUnfollowed(" + path + ")");
+  std::optional<std::uint32_t> found = FileAttributes(path);
+  if (!found) return THandle::None;
+  attributes = *found;
+  return SimHandle<THandle>(NewHandle(TKind::File, FullPath(path), toDelete ? DELETE : 0));
+}
+
+bool TSimSystem::DeleteByHandle(THandle handle) {
+  auto it = FHandles.find(SimId(handle));
+  if (it == FHandles.end() || it->second.Kind != TKind::File || !(it->second.Access & DELETE))
+    return false;
+  std::string upper = Upper(it->second.Name);
+  if (FilesInUse.count(upper)) return false;
+  // A folder goes only empty: nothing below it but what is deleted already.
+  std::string inside = upper + "\\";
+  auto below = [&](const std::string& path) { return path.rfind(inside, 0) == 0; };
+  if (!FileExists(it->second.Name) &&
+      (below(Upper(ExePath)) || std::any_of(FFiles.begin(), FFiles.end(), below) ||
+       std::any_of(FFileLists.begin(), FFileLists.end(),
+                   [&](const auto& f) { return below(f.first); })))
+    return false;
+  Calls.push_back("DeleteByHandle(" + it->second.Name + ")");
+  it->second.Dispose = true;
+  return true;
 }

@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/SetupSystem.h"
 #include "platform/System.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimHandles.h"
 #include "platform/sim/SimWindowing.h"
 
-class TSimSystem : public ISystem, public IFiles {
+class TSimSystem : public ISystem, public IFiles, public ISetupSystem {
  public:
   TSimSystem(TSimClock& clock, TSimWindowing& windows) : FClock(clock), FWindows(windows) {}
 
@@ -75,6 +76,15 @@ class TSimSystem : public ISystem, public IFiles {
   // The process has ended when none of its windows is left, or its identifier has passed on.
   bool WaitForProcessExit(THandle process, std::uint32_t milliseconds) override;
   bool AllowSetForegroundWindow(std::uint32_t processId) override;
+  std::string ProgramFilesX86Folder() override { return ProgramFilesX86; }
+  std::string SessionUserName() override { return SessionUser; }
+  std::string AccountSidOf(const std::string& name) override;
+  std::string AccountNameOf(const std::string& sid) override;
+  // The registration goes at once; a running driver keeps running until stopped.
+  bool DeleteService(HService service) override;
+  THandle OpenUnfollowed(const std::string& path, bool toDelete,
+                         std::uint32_t& attributes) override;
+  bool DeleteByHandle(THandle handle) override;
 
   // ---- the machine -------------------------------------------------------
   // Virtual milliseconds the program's thread has slept, in all.
@@ -148,6 +158,16 @@ class TSimSystem : public ISystem, public IFiles {
   std::size_t OpenHandleCount() const { return FHandles.size(); }
   // Every service-manager, device and mutex call, as "Name(args)" in order.
   std::vector<std::string> Calls;
+
+  // ---- what the setup asks -----------------------------------------------
+  // The known folder of 32-bit programs, and the user at this session's desktop.
+  std::string ProgramFilesX86 = "C:\\Program Files (x86)";
+  std::string SessionUser = "KELVANE-PC\\Admin";
+  // The accounts the system knows, "DOMAIN\\name" to SID (compared without regard to case).
+  std::map<std::string, std::string> Accounts{
+      {"KELVANE-PC\\Admin", "S-1-5-21-1180699209-877415012-3182924384-1004"}};
+  // Files in use, which no handle may delete (a loaded driver's image).
+  std::set<std::string> FilesInUse;
 
   // ---- named mutexes -----------------------------------------------------
   // A mutex's access list, as far as openers are told apart: the rights it grants processes
@@ -233,7 +253,7 @@ class TSimSystem : public ISystem, public IFiles {
   int OpenBoxes() const { return FOpenBoxes; }
 
  private:
-  enum class TKind { Manager, Service, Device, Mutex, LockFile, Process };
+  enum class TKind { Manager, Service, Device, Mutex, LockFile, Process, File };
   enum class TOwner { None, Program, Other };
   struct TMutex {
     int Handles = 0;  // the program's open handles
@@ -271,6 +291,7 @@ class TSimSystem : public ISystem, public IFiles {
     TKind Kind;
     std::string Name;
     std::uint32_t Access = 0;
+    bool Dispose = false;  // a file or folder deleted by its handle, gone when it closes
   };
   // Kernel objects and service handles share one table.
   std::map<TSimId, THandleInfo> FHandles;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Files.h"
+#include "platform/SetupSystem.h"
 #include "platform/System.h"
 
 class TWin32System : public ISystem {
@@ -55,4 +56,17 @@ class TWin32Files : public IFiles {
  public:
   bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes) override;
   bool ReadResource(const std::string& name, std::vector<std::uint8_t>& bytes) override;
+};
+
+// What the setup asks (Win32Setup.cpp); linked only by the setup's plugin.
+class TWin32SetupSystem : public ISetupSystem {
+ public:
+  std::string ProgramFilesX86Folder() override;
+  std::string SessionUserName() override;
+  std::string AccountSidOf(const std::string& name) override;
+  std::string AccountNameOf(const std::string& sid) override;
+  bool DeleteService(HService service) override;
+  THandle OpenUnfollowed(const std::string& path, bool toDelete,
+                         std::uint32_t& attributes) override;
+  bool DeleteByHandle(THandle handle) override;
 };

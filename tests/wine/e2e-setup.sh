@@ -445,6 +445,53 @@ check "  with PawnIO installed (its uninstall entry): no box" test -z "$(setup_b
 setup_closed
 uninstall_quietly
 
+# ---- PawnIO's own setup, carried by the package -----------------------------------------------
+# A package of the same build made with a stand-in for PawnIO's setup (tests/wine/tools), which
+# records its arguments and installs as 2.2's does (PawnIO's real one exits 50 under Wine): it is
+# run with -install -silent where PawnIO is missing and not where it is installed; one that fails
+# ends the silent setup with exit code 3, and Kelvane is installed all the same. (The sentence
+# with its code is the table's, checked on the simulated machine.)
+PAWNIO_STANDIN=$ROOT/build/win64/pawniosetup.exe
+PAWNIO_DIR=$WINEPREFIX/drive_c/PawnIOCarried
+PAWNIO_RECORD=$WORK/pawnio-setup-args.txt
+PAWNIO_ENTRY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO'
+rm -rf "$PAWNIO_DIR" "$PAWNIO_RECORD" "$WORK/pawnio-package"
+mkdir -p "$PAWNIO_DIR"
+(cd "$BUILD" && cpack -G NSIS -B "$WORK/pawnio-package" \
+  -D "CPACK_KELVANE_PAWNIO_SETUP=$PAWNIO_STANDIN" -D CPACK_KELVANE_PAWNIO_RELEASE=2.2.0) \
+  >"$WORK/pawnio-package.log" 2>&1
+cp "$WORK/pawnio-package/$(basename "$SETUP_EXE")" "$PAWNIO_DIR/" 2>/dev/null
+check "a package made with a stand-in of PawnIO's setup ($(basename "$PAWNIO_STANDIN"))" \
+  test -s "$PAWNIO_DIR/$(basename "$SETUP_EXE")"
+export PAWNIO_SETUP_RECORD="Z:$PAWNIO_RECORD"
+pawnio_runs() { grep -c . "$PAWNIO_RECORD" 2>/dev/null || echo 0; }
+pawnio_gone() {
+  wine_run reg delete "$PAWNIO_ENTRY" /f /reg:64 >/dev/null 2>&1
+  rm -rf "$WINEPREFIX/drive_c/Program Files/PawnIO" "$WINEPREFIX/drive_c/PawnIO2"
+}
+pawnio_gone
+SETUP_DIR=$PAWNIO_DIR run_setup /S
+setup_rc=$?
+check "PawnIO missing: the silent install runs PawnIO's setup as '-install -silent' ($(head -n 1 "$PAWNIO_RECORD" 2>/dev/null))" \
+  test "$setup_rc" = 0 -a "$(pawnio_runs)" = 1 -a "$(head -n 1 "$PAWNIO_RECORD" 2>/dev/null | tr -d '\r')" = "-install -silent"
+check "  PawnIO is installed as its setup records it, and so is Kelvane" \
+  test "$(reg_value "$PAWNIO_ENTRY" InstallLocation /reg:64)" = 'C:\Program Files\PawnIO' -a -s "$INST/kelvane.exe"
+SETUP_DIR=$PAWNIO_DIR run_setup /S
+setup_rc=$?
+check "PawnIO installed: an upgrade leaves it untouched (exit code $setup_rc, PawnIO's setup ran $(pawnio_runs) time(s) in all)" \
+  test "$setup_rc" = 0 -a "$(pawnio_runs)" = 1
+uninstall_quietly
+check "Kelvane's uninstall leaves PawnIO" \
+  test -n "$(reg_value "$PAWNIO_ENTRY" InstallLocation /reg:64)" -a -e "$WINEPREFIX/drive_c/Program Files/PawnIO"
+pawnio_gone
+PAWNIO_SETUP_EXIT=50 SETUP_DIR=$PAWNIO_DIR run_setup /S
+setup_rc=$?
+check "PawnIO's setup exits 50: the silent setup ends with exit code 3 ($setup_rc), its run recorded" \
+  test "$setup_rc" = 3 -a "$(pawnio_runs)" = 2
+check "  and Kelvane is installed all the same" cmp -s "$INST/kelvane.exe" "$PROGRAM64"
+uninstall_quietly
+unset PAWNIO_SETUP_RECORD
+
 # ---- Windows XP: no tasks with rights, the Run value as before ---------------------------------
 # The prefix is a 64-bit system: its XP is XP x64.
 wine_run winecfg -v winxp64 >/dev/null 2>&1
