@@ -58,18 +58,6 @@ require() {
   exit 1
 }
 
-# Where the entry went is said once per user (Wine calls itself Windows 10), in a balloon that
-# may lie over the entry and take a click meant for it: every section but the notice's own
-# check runs as a user who has had it, also after deleting the program's key to start afresh.
-notice_had() {
-  "$WINE" reg add 'HKCU\Software\Kelvane' /v TrayNoticeShown /t REG_DWORD /d 1 /f >/dev/null 2>&1
-}
-wine_run() {
-  "$WINE" "$@"
-  local rc=$?
-  [[ "$*" == "reg delete HKCU\Software\Kelvane /f"* ]] && [ "${TRAY_NOTICE:-0}" != 1 ] && notice_had
-  return $rc
-}
 probe() { wine_run "$BUILD/wineprobe.exe" "$@" | tr -d '\r'; }
 probe_value() { probe "${@:2}" | awk -v k="$1" '$1 == k { $1 = ""; sub(/^ /, ""); print; exit }'; }
 # The program that reaches the ports through the giveio driver: the 32-bit product, or where
@@ -158,7 +146,6 @@ in_driver_prefix() {
 section() { [ -z "${E2E_SECTIONS:-}" ] || [[ " $E2E_SECTIONS " == *" $1 "* ]]; }
 
 start_session
-notice_had
 
 # ---- the real executable: ports refused under Wine --------------------------------------
 section real && source "$ROOT/tests/wine/e2e-real.sh"
