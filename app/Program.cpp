@@ -1,18 +1,27 @@
 #include "app/Program.h"
 
+#include <cstring>
+
+TStartedBy StartedBy(int argc, const char* const* argv) {
+  return argc == 2 && std::strcmp(argv[1], kLogOnTaskArgument) == 0 ? TStartedBy::LogOnTask
+                                                                    : TStartedBy::User;
+}
+
 TProgram::~TProgram() {
   FApplication.reset();
   FInstance.reset();  // the next start may run once the window is gone
 }
 
-// Another copy found beside this start may still be starting: its window is waited for.
+// Another copy found beside this start may still be starting: its window is waited for. The
+// log-on task's start that finds a copy ends at once and silently, so its repetition every
+// minute is never seen; it still takes over from a copy without full rights, as at log-on.
 bool TProgram::TakeRole() {
   TInstanceLock& lock = *FInstance;
   switch (lock.Role()) {
     case TInstanceRole::First:
       return true;
     case TInstanceRole::OtherSession:
-      TellAboutOtherProgram(FPlatform, kOtherSessionText);
+      if (StartedByUser()) TellAboutOtherProgram(FPlatform, kOtherSessionText);
       return false;
     case TInstanceRole::BesideCopy: {
       // A start racing this one lets go of the session's mutex once it has lost the machine's
@@ -25,7 +34,7 @@ bool TProgram::TakeRole() {
         return true;
       }
       if (TakeOverFromUnelevatedCopy(FPlatform, running)) return true;
-      HandOverToRunningProgram(FPlatform, running.Window);
+      if (StartedByUser()) HandOverToRunningProgram(FPlatform, running.Window);
       return false;
     }
     case TInstanceRole::SameSession:
@@ -34,13 +43,17 @@ bool TProgram::TakeRole() {
   // The machine's lock is another's, or nobody's to take: the copy of this session decides.
   bool heldElsewhere = lock.Machine() == TMachineLock::InUse;
   if (heldElsewhere) FInstance.reset();  // the holder may be waiting for us to let go
-  TRunningCopy running = WaitForRunningCopy(FPlatform, [] { return true; });
+  // The task's start has nothing to show and no one to take over from where the machine's
+  // lock is held: it does not wait; otherwise it looks once.
+  bool byUser = StartedByUser();
+  if (!byUser && heldElsewhere) return false;
+  TRunningCopy running = WaitForRunningCopy(FPlatform, [byUser] { return byUser; });
   if (running.Window == HWnd::None) {
-    TellAboutOtherProgram(FPlatform, kHolderUnknownText);
+    if (byUser) TellAboutOtherProgram(FPlatform, kHolderUnknownText);
     return false;
   }
   if (!heldElsewhere && TakeOverFromUnelevatedCopy(FPlatform, running)) return true;
-  HandOverToRunningProgram(FPlatform, running.Window);
+  if (byUser) HandOverToRunningProgram(FPlatform, running.Window);
   return false;
 }
 
@@ -82,8 +95,8 @@ void TProgram::Run() {
   if (FApplication) FApplication->Run();
 }
 
-int RunProgram(TPlatform& platform, IPortAccess& ports) {
-  TProgram program(platform, ports);
+int RunProgram(TPlatform& platform, IPortAccess& ports, TStartedBy startedBy) {
+  TProgram program(platform, ports, startedBy);
   if (program.Start()) program.Run();
   return 0;
 }

@@ -6,18 +6,30 @@
 #include "app/Unit1.h"
 #include "platform/Platform.h"
 
+// The one argument the program knows: the mark of a start by its log-on task, which runs it
+// again every minute. Exactly this, alone; any other command line is a start by the user.
+inline constexpr char kLogOnTaskArgument[] = "/autostart";
+
+enum class TStartedBy {
+  User,      // the Start menu's shortcut, or anything else: the running copy's window is shown
+  LogOnTask  // finds a copy running, here or in another session: ends at once, silently
+};
+
+TStartedBy StartedBy(int argc, const char* const* argv);
+
 class TProgram {
  public:
   // `ports`: what the executable links to reach the chip, handed to the main window.
-  TProgram(TPlatform& platform, IPortAccess& ports) : FPlatform(platform), FPorts(ports) {}
+  TProgram(TPlatform& platform, IPortAccess& ports, TStartedBy startedBy = TStartedBy::User)
+      : FPlatform(platform), FPorts(ports), FStartedBy(startedBy) {}
   ~TProgram();
   TProgram(const TProgram&) = delete;
   TProgram& operator=(const TProgram&) = delete;
 
   // Everything up to the message loop: the application and its hidden main window. False
   // when another program runs: in this log-on session it has been asked to show its window,
-  // otherwise a box has said why; either way this one must end without having touched a
-  // port, the registry or the tray.
+  // otherwise a box has said why (a start by the log-on task does neither); either way this
+  // one must end without having touched a port, the registry or the tray.
   bool Start();
   // The message loop, until the program is told to end.
   void Run();
@@ -29,8 +41,12 @@ class TProgram {
   // From the locks and what runs beside: true when this start goes on to control the fan.
   bool TakeRole();
 
+  // Another copy runs: the user is told (its window shown, or a box), the task is not.
+  bool StartedByUser() const { return FStartedBy == TStartedBy::User; }
+
   TPlatform& FPlatform;
   IPortAccess& FPorts;
+  TStartedBy FStartedBy;
   std::unique_ptr<TInstanceLock> FInstance;
   std::unique_ptr<TApplication> FApplication;
   TForm1* FForm = nullptr;
@@ -40,4 +56,4 @@ class TProgram {
 };
 
 // Start and run; returns when the program ends.
-int RunProgram(TPlatform& platform, IPortAccess& ports);
+int RunProgram(TPlatform& platform, IPortAccess& ports, TStartedBy startedBy = TStartedBy::User);

@@ -15,6 +15,16 @@ namespace {
 constexpr std::uint32_t kRecoverySleepMs = 1000;
 constexpr char kDegreeSign[] = "\xC2\xB0";  // UTF-8, as the tray takes its text
 
+// Said once per user, beside the thresholds under the storage's root (not the window's key).
+constexpr char kEntryToldValue[] = "TrayNoticeShown";
+constexpr char kEntryTitle[] = "Kelvane runs in the notification area";
+constexpr char kEntryText[] =
+    "Windows may keep its icon among the hidden icons. To keep the temperature in view, drag "
+    "the icon onto the taskbar, or turn it on in Settings > Personalisation > Taskbar > Other "
+    "system tray icons.";
+// The balloon's title holds 63 characters, its text 255.
+static_assert(sizeof kEntryTitle <= 64 && sizeof kEntryText <= 256);
+
 // The tray picture kept with the window description, in 16 colours (' ' is transparent).
 // The text rendering replaces it before the message loop runs.
 constexpr const char* kTrayPicture[16] = {
@@ -297,6 +307,7 @@ void TForm1::ShowOnTray(const TSensorReadings& readings, bool fanWritten,
     TextTrayIcon1->FollowIconSize();
   }
   TellFailSafe(hint);
+  TellWhereTheEntryIs();
 }
 
 // The fan boosted for want of a reading, and the readings back: each said once, as a balloon
@@ -315,7 +326,33 @@ void TForm1::TellFailSafe(const std::string& hint) {
                   NIIF_WARNING)
             : TextTrayIcon1->ShowBalloonHint("Kelvane reads the sensors again",
                                              "The fan follows the thresholds again", NIIF_INFO);
-  if (told) FToldBlind = blind;
+  if (told) {
+    FToldBlind = blind;
+    FFailSafeTold = true;
+  }
+}
+
+// Windows 10 and later put a new entry among the hidden icons: the first run for a user says
+// where Kelvane went and how to keep the temperature in view. Balloons of one entry replace
+// each other, so it never goes out in a run whose fail-safe has spoken or has something to
+// say; it waits for a run without. A refused balloon is tried again at the next refresh.
+void TForm1::TellWhereTheEntryIs() {
+  if (FEntryToldWhere || FFailSafeTold || FFanLine == TFanLine::BoostedBlind || Visible()) return;
+  FEntryToldWhere = true;
+  try {
+    if (!Platform().Shell.HidesNewEntries()) return;
+    // Unreadable: rather no notice than one at every start.
+    std::uint64_t failures = AppRegistryStorage1->ReadFailures();
+    if (AppRegistryStorage1->ReadInteger(kEntryToldValue, 0) != 0 ||
+        AppRegistryStorage1->ReadFailures() != failures)
+      return;
+    if (!TextTrayIcon1->ShowBalloonHint(kEntryTitle, kEntryText, NIIF_INFO)) {
+      FEntryToldWhere = false;
+      return;
+    }
+    AppRegistryStorage1->WriteInteger(kEntryToldValue, 1);
+  } catch (const Exception&) {
+  }
 }
 
 // Only a refused port is recovered from; any other fault reaches the report. False when the

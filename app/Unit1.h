@@ -71,6 +71,7 @@ class TForm1 : public TForm {
   bool SetBoosted(bool value);
   void ShowOnTray(const TSensorReadings& readings, bool fanWritten, const std::string& trayText);
   void TellFailSafe(const std::string& hint);
+  void TellWhereTheEntryIs();
   void SyncThresholds();
   // The stored thresholds into the up-downs, then kept in order; a failing read raises.
   void RestoreThresholds();
@@ -88,6 +89,10 @@ class TForm1 : public TForm {
   TFanLine FFanLine = TFanLine::Unknown;
   // What the last notice said: the fan boosted blind (true), or nothing yet, or readings back.
   bool FToldBlind = false;
+  // A balloon of the fail-safe was shown in this run.
+  bool FFailSafeTold = false;
+  // Where the entry went was said (in this run or an earlier one), or needs no saying.
+  bool FEntryToldWhere = false;
   // The thresholds as last saved or restored: what the registry holds.
   std::optional<TThresholds> FStoredThresholds;
   // A reading has reached the widget at least once (before that, the hint says so).

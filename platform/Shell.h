@@ -11,7 +11,16 @@
 inline constexpr std::uint32_t NIM_ADD = 0;
 inline constexpr std::uint32_t NIM_MODIFY = 1;
 inline constexpr std::uint32_t NIM_DELETE = 2;
+inline constexpr std::uint32_t NIM_SETFOCUS = 3;
 inline constexpr std::uint32_t NIM_SETVERSION = 4;
+// The version whose shell adds NIN_SELECT after WM_LBUTTONUP, WM_CONTEXTMENU after
+// WM_RBUTTONUP, and sends NIN_KEYSELECT for a selection with the keyboard; the callback's
+// wParam and lParam keep the first version's layout (only version 4 changes it).
+inline constexpr std::uint32_t NOTIFYICON_VERSION = 3;
+// Notifications of an entry at that version.
+inline constexpr std::uint32_t NIN_SELECT = 0x0400;
+inline constexpr std::uint32_t NIN_KEYSELECT = 0x0401;
+inline constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
 
 inline constexpr std::uint32_t NIF_MESSAGE = 0x1;
 inline constexpr std::uint32_t NIF_ICON = 0x2;
@@ -64,4 +73,7 @@ class IShell {
   // The side in pixels at which the notification area shows an entry's icon: the small-icon
   // size at the taskbar's scale where the system scales it, otherwise 16.
   virtual int NotifyIconSize() = 0;
+  // The shell puts a new entry among its hidden icons until the user chooses to show it
+  // (Windows 10 and later).
+  virtual bool HidesNewEntries() = 0;
 };

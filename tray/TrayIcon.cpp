@@ -13,6 +13,10 @@ namespace {
 constexpr int kVkControl = 0x11;
 constexpr int kVkMenu = 0x12;
 constexpr std::size_t kTipLength = 127;  // the record's tip holds 128 units with the end mark
+// Enter gives two NIN_KEYSELECT for one press, back to back, and a held key repeats it: one
+// that comes within this time of the end of the last one's handling belongs to that press.
+// Pressing again that fast is not something a user does to show and hide a window.
+constexpr std::uint32_t kSameKeyPressMs = 500;
 }  // namespace
 
 TTrayIcon::TTrayIcon(TComponent* owner, TPlatform* platform) : TComponent(owner, platform) {
@@ -130,8 +134,21 @@ bool TTrayIcon::AddTrayEntry() {
   // out an add or a change yet keep the entry. A change brings such an entry up to date, and
   // its success shows the entry is there; without one the entry would keep its first picture.
   if (!accepted) accepted = SendRequest(NIM_MODIFY);
-  if (accepted) FEntryAdded = true;
+  if (accepted) {
+    FEntryAdded = true;
+    SetEntryVersion();
+  }
   return accepted;
+}
+
+// The shell keeps an entry's version with the entry only, so every add sets it again. The
+// pointer messages arrive as before; the keyboard's selection comes as NIN_KEYSELECT, where
+// the first version sends a right press and release (and the entry has no menu). A shell that
+// refuses the version keeps the entry at the first.
+void TTrayIcon::SetEntryVersion() {
+  TNotifyIconData record = FEntryRecord;
+  record.uVersion = NOTIFYICON_VERSION;
+  FEntryVersion = Platform().Shell.NotifyIcon(NIM_SETVERSION, record) ? NOTIFYICON_VERSION : 0;
 }
 
 bool TTrayIcon::DeleteTrayEntry() {
@@ -182,11 +199,9 @@ void TTrayIcon::Loaded() {
   UpdateTrayEntry();
   // The entry was added while loading; the shell refuses this second add, and the change
   // that follows it finds the entry there.
+  // The entry's version goes with every add: no request of its own here.
   SetIconVisible(FIconVisible);
   SetCycleIcons(FCycleIcons);
-  // Version 0: the callback's lParam carries the plain pointer messages.
-  FEntryRecord.uVersion = 0;
-  Platform().Shell.NotifyIcon(NIM_SETVERSION, FEntryRecord);
 }
 
 void TTrayIcon::DoStartup() {
@@ -246,7 +261,38 @@ void TTrayIcon::HandleTrayMessage(std::uint32_t pointerMessage) {
     case WM_MBUTTONUP:
       DoMouseUp(TMouseButton::mbMiddle, shift | ssMiddle, p.X, p.Y);
       break;
+    case NIN_KEYSELECT:
+      KeySelect();
+      break;
   }
+  // NIN_SELECT and WM_CONTEXTMENU only follow the releases handled above: nothing more.
+}
+
+// Enter or Space on the entry: a click, once per key press. A window this hides leaves the
+// keyboard nowhere, so the notification area takes it back.
+void TTrayIcon::KeySelect() {
+  ISystem& system = Platform().System;
+  bool samePress =
+      FKeySelecting || (FKeySelectEnd && system.TickCount() - *FKeySelectEnd < kSameKeyPressMs);
+  if (!samePress) {
+    struct TSelecting {  // also while a box shown from the click runs its own loop
+      TTrayIcon& Icon;
+      ~TSelecting() {
+        Icon.FKeySelecting = false;
+        Icon.FKeySelectEnd = Icon.Platform().System.TickCount();
+      }
+    } selecting{*this};
+    FKeySelecting = true;
+    bool wasShown = OwnerShown();
+    DoClick();
+    if (wasShown && !OwnerShown()) Platform().Shell.NotifyIcon(NIM_SETFOCUS, FEntryRecord);
+    return;
+  }
+  FKeySelectEnd = system.TickCount();
+}
+
+bool TTrayIcon::OwnerShown() {
+  return FOwnerWindow != HWnd::None && Platform().Windows.IsWindowVisible(FOwnerWindow);
 }
 
 // ---- hooks -------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // owner window brought to the front whenever it is shown.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/Controls.h"
@@ -71,7 +72,10 @@ class TTrayIcon : public TComponent {
   // The shell has the entry and took every change since.
   bool EntryInStep() const { return FEntryAdded; }
 
-  // A pointer notification from the shell (WM_LBUTTONDOWN, ...) for this entry.
+  // The version the shell took for the entry: NOTIFYICON_VERSION, or 0 where it refused it.
+  std::uint32_t EntryVersion() const { return FEntryVersion; }
+
+  // A notification from the shell (WM_LBUTTONDOWN, ..., NIN_KEYSELECT) for this entry.
   void HandleTrayMessage(std::uint32_t pointerMessage);
 
  protected:
@@ -110,6 +114,9 @@ class TTrayIcon : public TComponent {
   };
 
   bool SendRequest(std::uint32_t message);
+  void SetEntryVersion();
+  void KeySelect();
+  bool OwnerShown();
   TShiftState KeyShift();
   bool ApplicationHook(TMessage& message);
   std::intptr_t OwnerWindowHook(HWnd window, std::uint32_t message, std::uintptr_t wParam,
@@ -127,7 +134,11 @@ class TTrayIcon : public TComponent {
   TNotifyIconData FEntryRecord;
   // The shell took the entry (or accepted a change to it) and has not refused one since.
   bool FEntryAdded = false;
+  std::uint32_t FEntryVersion = 0;
   bool FLeftDownSeen = false;
+  // The keyboard selection being handled, and when the last one ended (its tick count).
+  bool FKeySelecting = false;
+  std::optional<std::uint32_t> FKeySelectEnd;
   TPoint FLastPointer;
 
   int FApplicationHookId = 0;

@@ -53,6 +53,7 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
         return false;
       }
       Entries[key] = *record;
+      Entries[key].uVersion = 0;  // a new entry starts at the first version
       if (TimeOutAdds > 0) {
         --TimeOutAdds;
         return false;
@@ -71,8 +72,11 @@ bool TSimShell::NotifyIcon(std::uint32_t message, const TNotifyIconData& data) {
       Entries.erase(it);
       break;
     case NIM_SETVERSION:
-      if (it == Entries.end()) return false;
+      if (it == Entries.end() || data.uVersion > NewestVersion) return false;
       it->second.uVersion = data.uVersion;
+      break;
+    case NIM_SETFOCUS:
+      if (it == Entries.end()) return false;
       break;
     default:
       return false;
@@ -112,11 +116,28 @@ bool TSimShell::PostPointerMessage(IWindowing& windows, HWnd window, std::uint32
                                    std::uint32_t pointerMessage) {
   const TNotifyIconData* entry = Entry(window, id);
   if (!entry || !(entry->uFlags & NIF_MESSAGE)) return false;
-  return windows.PostMessage(window, entry->uCallbackMessage, id, pointerMessage);
+  bool posted = windows.PostMessage(window, entry->uCallbackMessage, id, pointerMessage);
+  if (entry->uVersion >= NOTIFYICON_VERSION && pointerMessage == WM_LBUTTONUP)
+    windows.PostMessage(window, entry->uCallbackMessage, id, NIN_SELECT);
+  if (entry->uVersion >= NOTIFYICON_VERSION && pointerMessage == WM_RBUTTONUP)
+    windows.PostMessage(window, entry->uCallbackMessage, id, WM_CONTEXTMENU);
+  return posted;
 }
 
 bool TSimShell::PostPointerMessage(IWindowing& windows, std::uint32_t pointerMessage) {
   if (Entries.size() != 1) return false;
   const auto& [key, entry] = *Entries.begin();
   return PostPointerMessage(windows, SimHandle<HWnd>(key.first), key.second, pointerMessage);
+}
+
+bool TSimShell::SelectWithKeyboard(IWindowing& windows, bool enter) {
+  if (Entries.size() != 1) return false;
+  const auto& [key, entry] = *Entries.begin();
+  HWnd window = SimHandle<HWnd>(key.first);
+  if (entry.uVersion < NOTIFYICON_VERSION)
+    return PostPointerMessage(windows, window, key.second, WM_RBUTTONDOWN) &&
+           PostPointerMessage(windows, window, key.second, WM_RBUTTONUP);
+  for (int i = enter ? 2 : 1; i > 0; --i)
+    windows.PostMessage(window, entry.uCallbackMessage, key.second, NIN_KEYSELECT);
+  return true;
 }

@@ -6,6 +6,9 @@
 // effect), or restart: forget its entries and announce itself to every top-level window with
 // the registered "TaskbarCreated" message, from its own process. The records are the wide
 // ones; one of a size the wide call does not know is read as its first, short-tipped layout.
+// An entry's version is kept with it until it is removed or the shell restarts; from version
+// 3 on, the shell follows a left release with NIN_SELECT and a right release with
+// WM_CONTEXTMENU, and a selection with the keyboard is NIN_KEYSELECT (twice for Enter).
 #include <cstdint>
 #include <map>
 #include <string>
@@ -21,6 +24,7 @@ class TSimShell : public IShell {
   bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) override;
   TFileVersion ComCtlVersion() override { return CommonControlsVersion; }
   int NotifyIconSize() override;
+  bool HidesNewEntries() override { return HidesNew; }
 
   // ---- the machine ---------------------------------------------------------
   // No shell is running: every request fails.
@@ -42,6 +46,11 @@ class TSimShell : public IShell {
   // notification area's icons at it (Windows 10 1607 and later) or always at 16 x 16.
   int TaskbarDpi = 96;
   bool ScalesIcons = true;
+  // The newest entry version the shell knows: 0 for one that predates versions (it refuses
+  // NIM_SETVERSION), 4 for today's.
+  std::uint32_t NewestVersion = 4;
+  // Windows 10 and later put a new entry among the hidden icons; earlier ones show it.
+  bool HidesNew = false;
 
   // Forgets every entry, as a restarted shell has none, and broadcasts "TaskbarCreated" from
   // the shell's process (so the elevation filter applies to it).
@@ -53,6 +62,9 @@ class TSimShell : public IShell {
                           std::uint32_t pointerMessage);
   // The same for the only entry there is (false unless there is exactly one).
   bool PostPointerMessage(IWindowing& windows, std::uint32_t pointerMessage);
+  // The user selects the only entry with the keyboard and presses Enter (or Space): from
+  // version 3 NIN_KEYSELECT, twice for Enter; before, a right press and release.
+  bool SelectWithKeyboard(IWindowing& windows, bool enter);
 
   // ---- inspection ----------------------------------------------------------
   struct TRequest {
@@ -63,7 +75,7 @@ class TSimShell : public IShell {
   std::vector<TRequest> Requests;
   // Keeps no requests when off (long runs).
   bool Logging = true;
-  // The entries shown now, as last added or changed.
+  // The entries shown now, as last added or changed; uVersion is the entry's version.
   std::map<std::pair<std::uint32_t, std::uint32_t>, TNotifyIconData> Entries;
   const TNotifyIconData* Entry(HWnd window, std::uint32_t id) const;
   // A record's tip as the shell shows it, in UTF-8.

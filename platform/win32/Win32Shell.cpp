@@ -82,3 +82,13 @@ int TWin32Shell::NotifyIconSize() {
   setContext(previous);
   return size > 0 ? size : kUnscaled;
 }
+
+// The manifest names Windows 10 among the systems the program knows, so the version is asked
+// without the compatibility layer's answer of 6.2.
+bool TWin32Shell::HidesNewEntries() {
+  OSVERSIONINFOEXW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  version.dwMajorVersion = 10;
+  return VerifyVersionInfoW(&version, VER_MAJORVERSION,
+                            VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL)) != FALSE;
+}

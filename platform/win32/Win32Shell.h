@@ -6,4 +6,5 @@ class TWin32Shell : public IShell {
   bool NotifyIcon(std::uint32_t message, const TNotifyIconData& data) override;
   TFileVersion ComCtlVersion() override;
   int NotifyIconSize() override;
+  bool HidesNewEntries() override;
 };

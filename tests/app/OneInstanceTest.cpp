@@ -58,11 +58,11 @@ struct OneInstance : ::testing::Test {
   }
 
   // Starts a program as another process would (its windows and calls are that process's).
-  bool StartAnother(std::uint32_t process = 2) {
+  bool StartAnother(std::uint32_t process = 2, TStartedBy startedBy = TStartedBy::User) {
     std::uint32_t running = Sim.Windows.ProcessId;
     Sim.Windows.ProcessId = process;
     TGiveIo anotherPorts(Sim.Platform().System, Sim.Platform().Ports);
-    TProgram another(Sim.Platform(), anotherPorts);
+    TProgram another(Sim.Platform(), anotherPorts, startedBy);
     bool started = another.Start();
     Sim.Windows.ProcessId = running;
     return started;
@@ -147,28 +147,35 @@ TEST_F(OneInstance, StartBesideAHolderWithoutAWindowHereSaysWhyOnceAndEnds) {
       {"another session", false, false, "Kelvane already controls the fan in another session.", 0},
       {"this session, no window", true, false, kHolderUnknownText, kRunningWindowWaitMs},
       {"this session, another user's", true, true, kHolderUnknownText, kRunningWindowWaitMs}};
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TSimPlatform sim;
-    sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
-    ASSERT_TRUE(sim.System.HoldLockFile(kLockFile, true));
-    if (c.SessionHeld) sim.System.HoldMutex(kSessionMutexName, {}, c.SessionKeepsUsOut);
-    TGiveIo programPorts(sim.Platform().System, sim.Platform().Ports);
-    TProgram program(sim.Platform(), programPorts);
-    EXPECT_FALSE(program.Start());
-    EXPECT_EQ(program.Application(), nullptr);
-    EXPECT_EQ(sim.Chip.AccessCount(), 0u);
-    EXPECT_TRUE(sim.Registry.Calls.empty());
-    EXPECT_TRUE(sim.Shell.Requests.empty());
-    EXPECT_EQ(sim.Windows.WindowCount(), 0u);
-    EXPECT_EQ(sim.System.OpenHandleCount(), 0u);
-    ASSERT_EQ(sim.System.Boxes.size(), 1u);
-    EXPECT_EQ(sim.System.Boxes[0].Text, c.Text);
-    EXPECT_EQ(sim.System.Boxes[0].OpenedAt, c.Waited);
-    EXPECT_EQ(sim.System.Boxes[0].Caption, "Kelvane");
-    EXPECT_EQ(sim.System.Boxes[0].Flags, MB_OK | MB_ICONINFORMATION);
-    EXPECT_EQ(sim.System.Boxes[0].Owner, HWnd::None);
-  }
+  // The log-on task's start says nothing and does not wait.
+  for (const TCase& c : cases)
+    for (TStartedBy by : {TStartedBy::User, TStartedBy::LogOnTask}) {
+      SCOPED_TRACE(c.Name);
+      TSimPlatform sim;
+      sim.System.AddFile("C:\\Program Files\\Kelvane\\giveio.sys");
+      ASSERT_TRUE(sim.System.HoldLockFile(kLockFile, true));
+      if (c.SessionHeld) sim.System.HoldMutex(kSessionMutexName, {}, c.SessionKeepsUsOut);
+      TGiveIo programPorts(sim.Platform().System, sim.Platform().Ports);
+      TProgram program(sim.Platform(), programPorts, by);
+      EXPECT_FALSE(program.Start());
+      EXPECT_EQ(program.Application(), nullptr);
+      EXPECT_EQ(sim.Chip.AccessCount(), 0u);
+      EXPECT_TRUE(sim.Registry.Calls.empty());
+      EXPECT_TRUE(sim.Shell.Requests.empty());
+      EXPECT_EQ(sim.Windows.WindowCount(), 0u);
+      EXPECT_EQ(sim.System.OpenHandleCount(), 0u);
+      if (by == TStartedBy::LogOnTask) {
+        EXPECT_TRUE(sim.System.Boxes.empty());
+        EXPECT_EQ(sim.Clock.Now(), 0u);
+        continue;
+      }
+      ASSERT_EQ(sim.System.Boxes.size(), 1u);
+      EXPECT_EQ(sim.System.Boxes[0].Text, c.Text);
+      EXPECT_EQ(sim.System.Boxes[0].OpenedAt, c.Waited);
+      EXPECT_EQ(sim.System.Boxes[0].Caption, "Kelvane");
+      EXPECT_EQ(sim.System.Boxes[0].Flags, MB_OK | MB_ICONINFORMATION);
+      EXPECT_EQ(sim.System.Boxes[0].Owner, HWnd::None);
+    }
 }
 
 // Nobody but an administrator can take the machine's lock first: an object of the name the
@@ -211,6 +218,43 @@ TEST_F(OneInstance, SquatsOfTheLocksDoNotStopAStart) {
               "CPU: 70\xC2\xB0\nMotherboard: 30\xC2\xB0\nFan boost: on");
     EXPECT_EQ(sim.Shell.Entries.size(), 1u);
   }
+}
+
+// The log-on task starts the program again every minute: beside a copy of this session,
+// hidden or shown, its start ends at once, showing, asking and writing nothing.
+TEST_F(OneInstance, ALogOnTaskStartBesideACopyEndsSilently) {
+  TGiveIo firstPorts(Sim.Platform().System, Sim.Platform().Ports);
+  TProgram first(Sim.Platform(), firstPorts);
+  ASSERT_TRUE(first.Start());
+  Sim.RunFor(7000);
+  for (bool shown : {false, true}) {
+    if (shown) first.Form()->Show();
+    const HWnd front = Sim.Windows.GetForegroundWindow();
+    const TSnapshot before = Snapshot();
+    const std::uint64_t at = Sim.Clock.Now();
+    Sim.Windows.Recording = true;
+    EXPECT_FALSE(StartAnother(2, TStartedBy::LogOnTask));
+    Sim.RunFor(0);
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(Sim.Clock.Now(), at);
+    EXPECT_TRUE(HandOversDelivered().empty());
+    EXPECT_EQ(first.Form()->Visible(), shown);
+    EXPECT_EQ(Sim.Windows.GetForegroundWindow(), front);
+  }
+}
+
+// Only the task's one argument, exactly, marks its start.
+TEST(OneInstanceStart, OnlyTheTasksArgumentMarksItsStart) {
+  using TArgs = std::vector<const char*>;
+  const std::pair<TArgs, TStartedBy> cases[] = {
+      {{"kelvane.exe"}, TStartedBy::User},
+      {{"kelvane.exe", "/autostart"}, TStartedBy::LogOnTask},
+      {{"kelvane.exe", "/AUTOSTART"}, TStartedBy::User},
+      {{"kelvane.exe", "-autostart"}, TStartedBy::User},
+      {{"kelvane.exe", "/autostart", "x"}, TStartedBy::User},
+  };
+  for (const auto& [args, expected] : cases)
+    EXPECT_EQ(StartedBy(static_cast<int>(args.size()), args.data()), expected) << args.size();
 }
 
 TEST_F(OneInstance, SecondStartBringsAVisibleFirstToTheFront) {

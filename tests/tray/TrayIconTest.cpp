@@ -68,13 +68,71 @@ TEST(TrayClicks, PointerSequencesGiveTheseEventsInThisOrder) {
       {"right press, left release", {WM_RBUTTONDOWN, U}, {"downR", "upL"}},
       {"move", {WM_MOUSEMOVE, WM_MOUSEMOVE}, {"move", "move"}},
   };
+  // At version 3 the shell follows each left release with NIN_SELECT and each right release
+  // with WM_CONTEXTMENU: the events stay those of the pointer messages.
   for (const TCase& c : cases) {
     TRig rig;
     rig.Icon->SetIconVisible(true);
+    ASSERT_EQ(rig.Sim.Shell.Entries.begin()->second.uVersion, NOTIFYICON_VERSION);
     TEventLog log;
     log.Attach(*rig.Icon);
     rig.Pointer(c.Messages);
     EXPECT_EQ(log.Words, c.Events) << c.Name;
+  }
+}
+
+// Every add sets the entry's version, the one after a shell restart too (the shell forgets it
+// with the entry); a shell that refuses the version keeps the entry at the first.
+TEST(TrayKeyboard, EveryAddSetsVersionThreeWhereTheShellKnowsIt) {
+  for (std::uint32_t newest : {4u, 0u}) {
+    SCOPED_TRACE(newest);
+    TRig rig;
+    rig.Sim.Shell.NewestVersion = newest;
+    rig.Icon->SetIconVisible(true);
+    const std::uint32_t expected = newest ? NOTIFYICON_VERSION : 0;
+    EXPECT_EQ(rig.Sim.Shell.Entries.begin()->second.uVersion, expected);
+    rig.Sim.Shell.Restart(rig.Sim.Windows);
+    rig.Sim.RunFor(0);
+    ASSERT_EQ(rig.Sim.Shell.Entries.size(), 1u);
+    EXPECT_EQ(rig.Sim.Shell.Entries.begin()->second.uVersion, expected);
+    EXPECT_EQ(rig.Icon->EntryVersion(), expected);
+  }
+}
+
+// Enter gives two NIN_KEYSELECT, Space one, a held key a string of them: one click per press,
+// and presses apart a click each. At the first version a selection with the keyboard is a
+// right press and release, which clicks nothing.
+TEST(TrayKeyboard, OneClickPerKeyPress) {
+  struct TPress {
+    std::uint32_t After;  // ms since the previous press
+    bool Enter;
+  };
+  struct TCase {
+    const char* Name;
+    std::uint32_t Newest;
+    std::vector<TPress> Presses;
+    int Clicks;
+  };
+  const TCase cases[] = {
+      {"Enter", 4, {{0, true}}, 1},
+      {"Space", 4, {{0, false}}, 1},
+      {"Enter, then again a second later", 4, {{0, true}, {1000, true}}, 2},
+      {"a held Space", 4, {{0, false}, {40, false}, {40, false}}, 1},
+      {"the first version", 0, {{0, true}}, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TRig rig;
+    rig.Sim.Shell.NewestVersion = c.Newest;
+    rig.Icon->SetIconVisible(true);
+    int clicks = 0;
+    rig.Icon->OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    for (const TPress& press : c.Presses) {
+      rig.Sim.RunFor(press.After);
+      ASSERT_TRUE(rig.Sim.Shell.SelectWithKeyboard(rig.Sim.Windows, press.Enter));
+      rig.Sim.RunFor(0);
+    }
+    EXPECT_EQ(clicks, c.Clicks);
   }
 }
 
@@ -155,7 +213,7 @@ TEST(TrayRecord, AddCarriesTheRecordByteForByte) {
   image.FromBitmap(bitmap, clNone);
   rig.Icon->SetIcon(&image);
   rig.Icon->SetIconVisible(true);
-  const auto& request = rig.Sim.Shell.Requests.back();
+  const auto& request = rig.Sim.Shell.Requests.end()[-2];  // the version's request follows
   ASSERT_EQ(request.Message, NIM_ADD);
   EXPECT_TRUE(request.Accepted);
   auto b = Bytes(request.Data);
@@ -177,7 +235,8 @@ TEST(TrayRecord, IdentitiesAreUniqueAndEveryRequestHasAllThreeFlags) {
   rig.Icon->SetIconVisible(true);
   rig.Icon->SetHint("h");
   rig.Icon->SetIconVisible(false);
-  EXPECT_EQ(rig.RequestMessages(), (std::vector<std::uint32_t>{NIM_ADD, NIM_MODIFY, NIM_DELETE}));
+  EXPECT_EQ(rig.RequestMessages(),
+            (std::vector<std::uint32_t>{NIM_ADD, NIM_SETVERSION, NIM_MODIFY, NIM_DELETE}));
   for (const auto& r : rig.Sim.Shell.Requests) {
     EXPECT_EQ(r.Data.uFlags, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     EXPECT_TRUE(r.Accepted);
@@ -226,14 +285,14 @@ TEST(TrayRecord, EverySetterPushesEvenWithTheSameValue) {
   rig.Icon->SetIcon(nullptr);
   rig.Icon->SetCycleInterval(500);  // no icon list: nothing to show
   EXPECT_EQ(rig.Icon->IconIndex(), 0);
-  EXPECT_EQ(rig.RequestMessages(),
-            (std::vector<std::uint32_t>{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY,
-                                        NIM_MODIFY, NIM_MODIFY}));
-  EXPECT_FALSE(rig.Sim.Shell.Requests[1].Accepted);
-  EXPECT_TRUE(rig.Sim.Shell.Requests[2].Accepted);  // the change after the refused add
+  EXPECT_EQ(rig.RequestMessages(), (std::vector<std::uint32_t>{
+                                       NIM_ADD, NIM_SETVERSION, NIM_ADD, NIM_MODIFY, NIM_SETVERSION,
+                                       NIM_MODIFY, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY}));
+  EXPECT_FALSE(rig.Sim.Shell.Requests[2].Accepted);
+  EXPECT_TRUE(rig.Sim.Shell.Requests[3].Accepted);  // the change after the refused add
 }
 
-TEST(TrayRecord, EndOfLoadingUpdatesAddsAgainAndSetsVersionZero) {
+TEST(TrayRecord, EndOfLoadingUpdatesAddsAgainAndSetsTheVersion) {
   TRig rig;
   rig.Icon->BeginLoading();
   rig.Icon->SetIconVisible(true);
@@ -244,7 +303,7 @@ TEST(TrayRecord, EndOfLoadingUpdatesAddsAgainAndSetsVersionZero) {
   EXPECT_FALSE(rig.Sim.Shell.Requests[1].Accepted);
   EXPECT_TRUE(rig.Sim.Shell.Requests[2].Accepted);
   EXPECT_TRUE(rig.Sim.Shell.Requests[3].Accepted);
-  EXPECT_EQ(rig.Sim.Shell.Requests[3].Data.uVersion, 0u);
+  EXPECT_EQ(rig.Sim.Shell.Requests[3].Data.uVersion, NOTIFYICON_VERSION);
 }
 
 TEST(TrayRecord, AnEntryTheShellRefusedIsAddedAtTheNextUpdate) {
@@ -258,7 +317,8 @@ TEST(TrayRecord, AnEntryTheShellRefusedIsAddedAtTheNextUpdate) {
             (std::vector<std::uint32_t>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY}));
   rig.Sim.Shell.Absent = false;
   rig.Icon->SetHint("y");  // the shell is there: the update adds the entry, with the hint
-  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_ADD);
+  EXPECT_EQ(rig.RequestMessages().end()[-2], NIM_ADD);
+  EXPECT_EQ(rig.Icon->EntryVersion(), NOTIFYICON_VERSION);
   ASSERT_EQ(rig.Sim.Shell.Entries.size(), 1u);
   EXPECT_EQ(TipOf(rig.Sim.Shell.Entries.begin()->second), "y");
   rig.Icon->SetHint("z");  // from then on, changes
@@ -274,8 +334,8 @@ TEST(TrayRecord, AChangeTheShellRefusedIsFollowedByAnAdd) {
   EXPECT_FALSE(rig.Sim.Shell.Requests.back().Accepted);
   EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_MODIFY);
   rig.Icon->SetHint("b");
-  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_ADD);
-  EXPECT_TRUE(rig.Sim.Shell.Requests.back().Accepted);
+  EXPECT_EQ(rig.Sim.Shell.Requests.end()[-2].Message, NIM_ADD);
+  EXPECT_TRUE(rig.Sim.Shell.Requests.end()[-2].Accepted);
   // A hidden entry is not brought back by a change.
   rig.Icon->SetIconVisible(false);
   rig.Icon->SetHint("c");
@@ -287,7 +347,7 @@ TEST(TrayRecord, ARefusedDuplicateAddKeepsChangingTheEntry) {
   TRig rig;
   rig.Icon->SetIconVisible(true);
   rig.Icon->SetIconVisible(true);  // the shell refuses the duplicate; a change follows
-  EXPECT_FALSE(rig.Sim.Shell.Requests[1].Accepted);
+  EXPECT_FALSE(rig.Sim.Shell.Requests[2].Accepted);
   rig.Icon->SetHint("a");
   EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_MODIFY);
   EXPECT_TRUE(rig.Sim.Shell.Requests.back().Accepted);
@@ -336,7 +396,7 @@ TEST(TrayHooks, ShellRestartPutsTheEntryBack) {
   rig.Sim.RunFor(0);
   ASSERT_EQ(rig.Sim.Shell.Entries.size(), 1u);
   EXPECT_EQ(TipOf(rig.Sim.Shell.Entries.begin()->second), "back");
-  EXPECT_EQ(rig.Sim.Shell.Requests.back().Message, NIM_ADD);
+  EXPECT_EQ(rig.Sim.Shell.Requests.end()[-2].Message, NIM_ADD);
 }
 
 TEST(TrayHooks, NoComebackWhenHiddenOrWithOldCommonControls) {
@@ -406,6 +466,7 @@ struct TFailingShell : IShell {
   }
   TFileVersion ComCtlVersion() override { return Shell.ComCtlVersion(); }
   int NotifyIconSize() override { return Shell.NotifyIconSize(); }
+  bool HidesNewEntries() override { return Shell.HidesNewEntries(); }
 };
 }  // namespace
 

@@ -2,6 +2,8 @@
 // from start to end, clicks that toggle the window, and a shell restart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/support/SimFixture.h"
 #include "tests/tray/TrayTestSupport.h"
 
@@ -29,7 +31,7 @@ void Click(TSimProgram& program, const std::vector<std::uint32_t>& messages) {
 }  // namespace
 
 // What the shell keeps of the start-up: one entry, added with the description's icon, at
-// notification version 0, and showing the first refresh's text with its hint before the
+// notification version 3, and showing the first refresh's text with its hint before the
 // message loop runs. (A refused request leaves the shell as it was.)
 TEST(TrayProgram, StartUpAddsTheDescriptionsIconThenShowsTheFirstReading) {
   TSimProgram program;
@@ -49,11 +51,12 @@ TEST(TrayProgram, StartUpAddsTheDescriptionsIconThenShowsTheFirstReading) {
     adds += r.Message == NIM_ADD;
     if (r.Message == NIM_SETVERSION) {
       ++versions;
-      EXPECT_EQ(r.Data.uVersion, 0u);
+      EXPECT_EQ(r.Data.uVersion, NOTIFYICON_VERSION);
     }
   }
   EXPECT_EQ(adds, 1u);
-  EXPECT_EQ(versions, 1u);
+  EXPECT_GE(versions, 1u);
+  EXPECT_EQ(program.Sim.Shell.Entries.begin()->second.uVersion, NOTIFYICON_VERSION);
   const auto& last = accepted.back();
   EXPECT_EQ(last.Message, NIM_MODIFY);
   EXPECT_EQ(static_cast<HIcon>(last.Data.hIcon), form.TextTrayIcon1->Icon()->Handle());
@@ -110,6 +113,35 @@ TEST(TrayProgram, ClicksOnTheEntryToggleTheWindow) {
   EXPECT_TRUE(form.Visible());
 }
 
+// Enter on the entry (two NIN_KEYSELECT) shows the window, as a click does, and the next
+// press hides it and hands the keyboard back to the notification area; after a shell restart
+// too. The Hide button leaves the keyboard where the system puts it.
+TEST(TrayProgram, TheKeyboardTogglesTheWindowOncePerPress) {
+  TSimProgram program;
+  TForm1& form = program.Start();
+  auto enter = [&] {
+    program.RunFor(1000);
+    ASSERT_TRUE(program.Sim.Shell.SelectWithKeyboard(program.Sim.Windows, true));
+    program.RunFor(0);
+  };
+  auto focusReturned = [&] {
+    return std::count_if(program.Sim.Shell.Requests.begin(), program.Sim.Shell.Requests.end(),
+                         [](const auto& r) { return r.Message == NIM_SETFOCUS && r.Accepted; });
+  };
+  enter();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_EQ(program.Sim.Windows.GetForegroundWindow(), form.Handle());
+  enter();
+  EXPECT_FALSE(form.Visible());
+  EXPECT_EQ(focusReturned(), 1);
+  program.Sim.Shell.Restart(program.Sim.Windows);
+  enter();
+  EXPECT_TRUE(form.Visible());
+  program.Sim.Windows.ClickButton(form.Button1->Handle());
+  EXPECT_FALSE(form.Visible());
+  EXPECT_EQ(focusReturned(), 1);
+}
+
 TEST(TrayProgram, ShellRestartBringsBackTheLatestText) {
   TSimProgram program;
   TForm1& form = program.Start();
@@ -119,14 +151,15 @@ TEST(TrayProgram, ShellRestartBringsBackTheLatestText) {
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(10);
   // A change first (a rescaled shell keeps its entries), refused by the restarted one.
+  // The new entry is set to version 3 again.
   ASSERT_EQ(Log(program.Sim.Shell, before),
-            (std::vector<TLogged>{{NIM_MODIFY, false}, {NIM_ADD, true}}));
-  EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Requests.back().Data.hIcon),
+            (std::vector<TLogged>{{NIM_MODIFY, false}, {NIM_ADD, true}, {NIM_SETVERSION, true}}));
+  EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Requests[before + 1].Data.hIcon),
             form.TextTrayIcon1->Icon()->Handle());
   EXPECT_EQ(form.TextTrayIcon1->Text(), "71\xC2\xB0");
   // Refreshes go on updating the new entry.
   program.RunFor(5000);
-  EXPECT_EQ(Log(program.Sim.Shell, before + 2), (std::vector<TLogged>{{NIM_MODIFY, true}}));
+  EXPECT_EQ(Log(program.Sim.Shell, before + 3), (std::vector<TLogged>{{NIM_MODIFY, true}}));
 }
 
 TEST(TrayProgram, OldCommonControlsMissTheRestartButTheNextRefreshAddsTheEntry) {
@@ -139,7 +172,7 @@ TEST(TrayProgram, OldCommonControlsMissTheRestartButTheNextRefreshAddsTheEntry) 
   EXPECT_TRUE(program.Sim.Shell.Entries.empty());
   program.RunFor(5000);
   EXPECT_EQ(Log(program.Sim.Shell, before),
-            (std::vector<TLogged>{{NIM_MODIFY, false}, {NIM_ADD, true}}));
+            (std::vector<TLogged>{{NIM_MODIFY, false}, {NIM_ADD, true}, {NIM_SETVERSION, true}}));
   EXPECT_EQ(program.Sim.Shell.Entries.size(), 1u);
 }
 
@@ -168,7 +201,7 @@ TEST(TrayProgram, ABusyShellAtLogOnGetsTheEntryAtTheFirstRefreshItAccepts) {
   // From then on each refresh changes the entry, and a click reaches the window.
   program.RunFor(5000);
   EXPECT_EQ(Log(program.Sim.Shell, before + 6),
-            (std::vector<TLogged>{{NIM_ADD, true}, {NIM_MODIFY, true}}));
+            (std::vector<TLogged>{{NIM_ADD, true}, {NIM_SETVERSION, true}, {NIM_MODIFY, true}}));
   Click(program, {WM_LBUTTONDOWN, WM_LBUTTONUP});
   EXPECT_TRUE(form.Visible());
 }
@@ -224,7 +257,7 @@ TEST(TrayProgram, AnElevatedCopyPutsItsEntryBackAfterAShellRestart) {
   std::size_t before = program.Sim.Shell.Requests.size();
   program.RunFor(10);  // well before the next refresh would find the entry gone
   EXPECT_EQ(Log(program.Sim.Shell, before),
-            (std::vector<TLogged>{{NIM_MODIFY, false}, {NIM_ADD, true}}));
+            (std::vector<TLogged>{{NIM_MODIFY, false}, {NIM_ADD, true}, {NIM_SETVERSION, true}}));
   ASSERT_EQ(program.Sim.Shell.Entries.size(), 1u);
   EXPECT_EQ(static_cast<HIcon>(program.Sim.Shell.Entries.begin()->second.hIcon),
             form.TextTrayIcon1->Icon()->Handle());
