@@ -7,8 +7,9 @@ set(KELVANE_MINGW_TRIPLET i686-w64-mingw32)
 #   compiler reserves it only to probe large argument areas page by page, which
 #   -fstack-clash-protection does for any frame or alloca larger than a page, so the system's
 #   guard page still grows the stack one page at a time);
-# - tables for the calls that can throw only (the program throws from calls alone: a port fault
-#   is turned into an exception by the code that made the access, after the handler returned);
+# - unwind tables exact at calls, not at every instruction (the program throws from calls alone:
+#   a port fault is turned into an exception by the code that made the access, after the handler
+#   returned);
 # - function statics without the runtime's thread-safe guard (the program runs on one thread);
 # - one section for all code: with the whole program optimised at link, a section per function
 #   only pads (the unused ones are dropped either way).
