@@ -13,11 +13,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Built for size: one section per function and data item, unused ones dropped at link, and
-# the whole program optimised at link as one unit (inlining and dropping across layers).
-# Exceptions, the static link and the relocation table stay. The compiler's default LTO
-# partitioning stops with an internal error on this code; one partition links.
+# Built for size: one section per function and data item (unless the including file says
+# KELVANE_MINGW_SECTIONS OFF), unused ones dropped at link, and the whole program optimised at
+# link as one unit (inlining and dropping across layers). Exceptions, the static link and the
+# relocation table stay. The compiler's default LTO partitioning stops with an internal error on
+# this code; one partition links. KELVANE_MINGW_OPTIONS, of the including file, go to every
+# compile and link (CMakeLists.txt): the link generates the code.
 set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG -flto -flto-partition=one"
     CACHE STRING "Release flags: for size")
-set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+if(NOT DEFINED KELVANE_MINGW_SECTIONS OR KELVANE_MINGW_SECTIONS)
+  set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+endif()
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--gc-sections")

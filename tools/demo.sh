@@ -6,13 +6,16 @@ set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 bash tools/setup.sh || exit 1
-bash tools/build.sh || exit 1
 [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 && USE_DISPLAY=1
 # The demo's own prefix, kept between runs like an installed program's settings and never
 # used by the tests: outside the build tree, so neither a rebuild nor a test run touches it.
 export KELVANE_PREFIX=${KELVANE_DEMO_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/kelvane/demo-wineprefix}
 mkdir -p "$(dirname "$KELVANE_PREFIX")"
 source tests/wine/wine-env.sh
+# Only what runs here: the demo of the build this machine's Wine runs (win32 or win64). The
+# tests, the other preset and the packages are tools/build.sh's.
+{ cmake --preset "win$WINE_BITS" >/dev/null &&
+  cmake --build --preset "win$WINE_BITS" -j"$(nproc)" --target kelvane-demo; } || exit 1
 echo "The demo's Wine prefix (its settings persist there): $WINEPREFIX"
 start_session
 trap 'stop_session; exit 0' INT TERM
