@@ -10,7 +10,7 @@
 set -u
 packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
-  xvfb xauth x11-utils xdotool trayer imagemagick fonts-liberation nsis python3)
+  xvfb xauth x11-utils xdotool xinput trayer imagemagick fonts-liberation nsis python3)
 wine32=wine32:i386
 
 missing=()

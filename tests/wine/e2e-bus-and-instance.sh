@@ -82,7 +82,7 @@ check "no box after the hand-over" no_box
 
 # The real executable counts as the same program: it hands over too, before looking for its
 # driver (which would show the missing-driver box here).
-xdotool key Return  # hidden again, by the Hide button
+send_key Return  # hidden again, by the Hide button
 wait_for 5 visible 0
 "$WINE" "$BUILD/kelvane.exe" >/dev/null 2>&1 &
 SECOND_PID=$!

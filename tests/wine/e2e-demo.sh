@@ -137,7 +137,7 @@ check "the off-threshold widget shows 55 (pixels as simulated)" \
   test "$(differing_pixels "$WORK/shown-off.ppm" "$WORK/expected-off.ppm")" = "0"
 
 # ---- Enter hides, the registry holds the thresholds ------------------------------------------
-xdotool key Return  # to the focused window, as the keyboard does
+send_key Return  # to the focused window, as the keyboard does
 check "Enter presses Hide" wait_for 5 visible 0
 check "the window is no longer in the taskbar" test -z "$(probe appwindows "$PID")"
 check "registry: FormVersion" test "$(registry_value FormVersion)" = "REG_DWORD 0x0"

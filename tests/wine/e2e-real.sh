@@ -16,8 +16,6 @@ answer_box() { probe answer Error >/dev/null; }
 real_gone() { ! kill -0 "$1" 2>/dev/null; }
 # The program runs with its entry docked and has registered no driver service.
 running_without_service() { program_runs && tray_icon_present && [ -z "$(service Type)" ]; }
-# Wine gives a file or folder the list its modes say: "other" users are everyone.
-folder_with_modes() { mkdir -p "$1" && chmod "$2" "$1"; }
 # Answers every box for $1 seconds and prints how many there were.
 answer_boxes_for() {
   local answered=0 deadline=$((SECONDS + $1))
@@ -48,8 +46,8 @@ forget_driver_service() {
 
 real_on_32bit_windows() {
   forget_driver_service
-  local real=$WORK/real
-  folder_with_modes "$real" 755
+  local real
+  real=$(prefix_folder e2e/real 755)
   start_real_in "$real"
   local pid=$!
   check "missing-driver box appears at start" wait_for 20 box_shown
@@ -66,7 +64,7 @@ real_on_32bit_windows() {
   check "service error control 1" test "$(service ErrorControl)" = "0x1"
   local image
   image=$(service ImagePath)
-  beside_executable() { [[ "${image,,}" == *'\e2e\real\giveio.sys' ]]; }
+  beside_executable() { [[ "${image,,}" == *'c:\e2e\real\giveio.sys' ]]; }
   check "driver path is beside the executable ($image)" beside_executable
   # While the ports stay refused, refreshes neither start the driver again nor pause: the
   # window answers every message at once. 25 s: five refreshes, each of which used to wait
@@ -79,11 +77,12 @@ real_on_32bit_windows() {
   check "the window answers within 300 ms throughout refused ports" answered_at_once
   close_real "$pid"
 
-  # A driver in a folder everyone may change is not registered. (Wine keeps of a list only
-  # what file modes hold: users and groups other than everyone, only the simulation tells.)
+  # A driver in a folder everyone may change is not registered. (Wine gives a folder the list
+  # its modes say, "other" users being everyone; users and groups other than everyone, only the
+  # simulation tells.)
   forget_driver_service
-  local open=$WORK/real-open
-  folder_with_modes "$open" 777
+  local open
+  open=$(prefix_folder e2e/real-open 777)
   echo "not a driver" >"$open/giveio.sys"
   start_real_in "$open"
   pid=$!
@@ -109,7 +108,8 @@ real_on_32bit_windows() {
 # ---- 64-bit Windows: no futile driver -----------------------------------------------------
 real_on_64bit_windows() {
   forget_driver_service
-  local real=$WORK/real64
+  local real
+  real=$(prefix_folder e2e/real64 755)
   start_real_in "$real"
   local pid=$!
   wait_for 20 tray_icon_present
@@ -127,8 +127,8 @@ real_on_64bit_windows() {
 # Wine prefers its own version.dll; the override gives the order Windows gives a library that is
 # not one of its known ones: the executable's folder first.
 real_planted_library() {
-  local planted=$WORK/real-planted
-  mkdir -p "$planted"
+  local planted
+  planted=$(prefix_folder e2e/real-planted 755)
   cp "$BUILD/planted/version.dll" "$planted/"
   # Loaded by its full path, Wine would take its own library of that name but for the override.
   WINEDLLOVERRIDES=version=n,b probe load "Z:$(echo "$planted/version.dll" | tr / '\\')" >/dev/null
@@ -163,6 +163,7 @@ if [ "$WINE_BITS" = 32 ]; then
   real_on_32bit_windows
   "$WINESERVER" -k 2>/dev/null
   "$WINESERVER" -w
+  rm -rf "$WINEPREFIX/drive_c/e2e"
   export WINEPREFIX=$DEFAULT_PREFIX
   unset WINEARCH
 else
@@ -177,3 +178,4 @@ else
   real_on_32bit_windows
   forget_driver_service  # the default prefix goes on to the other sections
 fi
+rm -rf "$WINEPREFIX/drive_c/e2e"

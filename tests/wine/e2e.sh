@@ -142,8 +142,56 @@ in_driver_prefix() {
   unset WINEARCH
 }
 
+# Folders whose protection the program judges (its load-place rule, the setup's rule for the
+# files handed to it) lie inside the prefix's own drive C:, which is the account's: the rule
+# then judges the modes the test gives them and nothing else. Below a folder others may change
+# it refuses everything, and where the repository is cloned is no test's to decide: /tmp, for
+# one, is mode 1777, which Wine turns into a list that lets everyone delete.
+# prefix_folder PATH MODE: the folder C:\PATH of the current prefix, made afresh with mode MODE,
+# every folder from C:\ down to it with 755 (others may not change them); prints its Unix path.
+prefix_folder() {
+  local part=$WINEPREFIX/drive_c name IFS=/
+  rm -rf "${part:?}/$1"
+  mkdir -p "$part/$1"
+  chmod 755 "$part"
+  for name in $1; do
+    part=$part/$name
+    chmod 755 "$part"
+  done
+  chmod "$2" "$part"
+  echo "$part"
+}
+
+# send_key [--window ID] KEY: KEY pressed and released, then released through the X server
+# once more. Sent to the window with the focus, xdotool presses through the server; when the
+# press closes that window, the release goes to a window no longer there, and the server keeps
+# the key held for whatever program comes next (a box answered by nobody in particular).
+send_key() {
+  xdotool key "$@" 2>/dev/null
+  xdotool keyup "${@: -1}" 2>/dev/null
+}
+# The key codes the X server holds down, from each keyboard it has (xdotool presses through
+# the one for test input).
+keys_held() {
+  local id
+  for id in $(xinput list | sed -n 's/.*id=\([0-9]*\).*slave *keyboard.*/\1/p'); do
+    xinput query-state "$id" | sed -n 's/^\tkey\[\([0-9]*\)\]=down$/\1/p'
+  done
+}
+no_key_held() {
+  local held
+  held=$(keys_held | paste -sd' ')
+  [ -z "$held" ] && return 0
+  echo "     key codes held: $held"
+  return 1
+}
+
 # E2E_SECTIONS="real setup" runs only those sections (a developer's shortcut; CI runs all).
-section() { [ -z "${E2E_SECTIONS:-}" ] || [[ " $E2E_SECTIONS " == *" $1 "* ]]; }
+# Each starts with no key held: one left held by the last would answer its boxes.
+section() {
+  [ -z "${E2E_SECTIONS:-}" ] || [[ " $E2E_SECTIONS " == *" $1 "* ]] || return 1
+  require "no key is held as the section $1 starts" no_key_held
+}
 
 start_session
 
