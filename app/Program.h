@@ -6,10 +6,6 @@
 #include "app/Unit1.h"
 #include "platform/Platform.h"
 
-// The one argument the program knows: the mark of a start by its log-on task, which runs it
-// again every minute. Exactly this, alone; any other command line is a start by the user.
-inline constexpr char kLogOnTaskArgument[] = "/autostart";
-
 enum class TStartedBy {
   User,      // the Start menu's shortcut, or anything else: the running copy's window is shown
   LogOnTask  // finds a copy running, here or in another session: ends at once, silently

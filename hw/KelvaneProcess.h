@@ -15,5 +15,10 @@ bool IsKelvaneProcess(ISystem& system, THandle process);
 // administrator who approved its prompt, closes the desktop user's copy.
 bool IsKelvaneProcess(ISystem& system, THandle process, const std::string& account);
 
+// The one argument Kelvane knows: the mark of a start by its log-on task (which the setup
+// registers to run it again every minute). Exactly this, alone; any other command line is a
+// start by the user.
+inline constexpr char kLogOnTaskArgument[] = "/autostart";
+
 // How long a copy asked to close has to end: the take-over's wait and the setup's.
 inline constexpr std::uint32_t kCloseWaitMs = 15000;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "hw/KelvaneProcess.h"
 #include "platform/System.h"
 #include "setup/SetupText.h"
 
@@ -208,7 +209,7 @@ std::string LogonTaskXml(const std::string& user, const std::string& folder) {
          where + "\\" + kProgram +
          "\"</Command>\r\n"
          "      <Arguments>" +
-         kAutostartArgument +
+         kLogOnTaskArgument +
          "</Arguments>\r\n"
          "      <WorkingDirectory>" +
          where +

@@ -16,8 +16,6 @@ inline constexpr char kLogonTaskName[] = "Kelvane";
 // desktop user's (whose rights are filtered) can start the elevated copy or point the task at
 // another program; the elevated setup can.
 inline constexpr char kLogonTaskSddl[] = "D:P(A;;FA;;;SY)(A;;FA;;;BA)";
-// The mark the task's action passes: such a start ends silently when a copy already runs.
-inline constexpr char kAutostartArgument[] = "/autostart";
 
 // The task's definition for `user` (DOMAIN\name) and the program in `folder`: at that user's
 // log-on and every minute after for as long as the session lasts, no second instance while one
