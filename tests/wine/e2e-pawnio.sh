@@ -153,6 +153,37 @@ close 0x00000000"
   check "PawnIO 2.0's driver, which tells no version: the tip has readings ($hint)" readings
   stop_pawnio_kelvane
 
+  # The firmware's "floppy disabled" clears the controller's activation only: LpcIO grants the
+  # range all the same, but a write there would switch nothing. The running stand-in keeps its
+  # log open: emptied, not removed.
+  touch "$pawnio/floppy-off"
+  : >"$pawnio/pawnio-log.txt"
+  start_pawnio_kelvane
+  hint=$(tray_hint)
+  check "the floppy controller inactive: readings, the fan line unknown, and why ($hint)" \
+    eval '[[ "$hint" == "CPU: "[0-9]*"°|"*"|No fan line: floppy controller disabled in firmware setup" ]]'
+  check "the floppy controller inactive: the chip read, the fan line never written" \
+    eval 'grep -q "^cpu" "$pawnio/pawnio-log.txt" && ! grep -q "^fan" "$pawnio/pawnio-log.txt"'
+  stop_pawnio_kelvane
+  rm -f "$pawnio/floppy-off"
+
+  # Another program takes the bus lock before the first search and keeps it: after 30 s the
+  # chip is sought once without it, and the fan is boosted.
+  : >"$pawnio/pawnio-log.txt"
+  wine_run "$BUILD/busholder.exe" 'Global\Access_ISABUS.HTP.Method' 70000 \
+    >"$WORK/pawnio-squatter.txt" 2>/dev/null &
+  local squatter=$!
+  wait_for 10 grep -q '^held' "$WORK/pawnio-squatter.txt"
+  start_pawnio_kelvane
+  check "the bus lock squatted from the start: the fan boosted within 50 s" \
+    wait_for 50 grep -q '^fan 0x00' "$pawnio/pawnio-log.txt"
+  hint=$(tray_hint)
+  check "the bus lock squatted from the start: the tip says the chip was found without it ($hint)" \
+    eval '[[ "$hint" == *"bus lock kept 30 s; chip found without it"* ]]'
+  stop_pawnio_kelvane
+  kill "$squatter" 2>/dev/null
+  wait "$squatter" 2>/dev/null
+
   standin_remove
   wine_run reg delete "$entry" /f /reg:64 >/dev/null 2>&1
   WINE=$saved_wine BUILD=$saved_build

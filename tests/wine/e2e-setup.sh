@@ -468,8 +468,11 @@ check "a package made with a stand-in of PawnIO's setup ($(basename "$PAWNIO_STA
   test -s "$PAWNIO_DIR/$(basename "$SETUP_EXE")"
 export PAWNIO_SETUP_RECORD="Z:$PAWNIO_RECORD"
 pawnio_runs() { grep -c . "$PAWNIO_RECORD" 2>/dev/null || echo 0; }
+# PawnIO gone as its uninstall leaves the machine: no entry, no folder, no service (the program
+# and the setup count any of them as installed).
 pawnio_gone() {
   wine_run reg delete "$PAWNIO_ENTRY" /f /reg:64 >/dev/null 2>&1
+  wine_run sc delete PawnIO >/dev/null 2>&1
   rm -rf "$WINEPREFIX/drive_c/Program Files/PawnIO" "$WINEPREFIX/drive_c/PawnIO2"
 }
 pawnio_gone

@@ -4,7 +4,8 @@
 # Sourced by the PawnIO and module sections, inside their 64-bit prefix.
 #
 # Scenario files beside the driver change the simulated machine from the next open of the
-# device on (pawniostandin.cpp's kScenarios): driver-2.0 (no version answered), driver-1.0.
+# device on (pawniostandin.cpp's kScenarios): driver-2.0 (no version answered), driver-1.0, floppy-off
+# (the floppy controller inactive, its base still 0x3F0).
 # Wine proves nothing about the device's access list or the module's signature check.
 
 standin_folder() { echo "$WINEPREFIX/drive_c/Program Files/PawnIO"; }

@@ -59,10 +59,17 @@ wait_for() {
 # A booted prefix, made once and kept in the build tree.
 prepare_prefix() {
   if [ ! -f "$WINEPREFIX/.kelvane-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    wine_run wineboot -i >/dev/null 2>&1
-    "$WINESERVER" -k 2>/dev/null
-    "$WINESERVER" -w
+    # A boot ended before its last process is done can leave the system folder empty (seen
+    # once, on a loaded machine): wait for it, and boot once more if it did.
+    local try
+    for try in 1 2; do
+      rm -rf "$WINEPREFIX"
+      wine_run wineboot -i >/dev/null 2>&1
+      "$WINESERVER" -w
+      "$WINESERVER" -k 2>/dev/null
+      "$WINESERVER" -w
+      [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && break
+    done
     # No window manager: without this, every hide waits two seconds for the X server.
     wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     "$WINESERVER" -w

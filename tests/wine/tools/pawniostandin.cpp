@@ -34,6 +34,8 @@ struct TScenario {
 const TScenario kScenarios[] = {
     {"driver-2.0", [](TSimPawnIo& p) { p.DriverVersion = 0; }},  // no version answered
     {"driver-1.0", [](TSimPawnIo& p) { p.DriverVersion = 0, p.FirstRelease = true; }},
+    // The firmware setup's "floppy disabled": CR30 cleared, the base left at 0x3F0.
+    {"floppy-off", [](TSimPawnIo& p) { p.SuperIo.Devices[0x00].Active = false; }},
 };
 
 // PawnIO's control codes (pawnio_um.h).
