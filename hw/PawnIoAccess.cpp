@@ -48,11 +48,11 @@ bool KnownMonitorChip(std::uint8_t chipId) {
   return false;
 }
 
-TPawnIoAccess::TPawnIoAccess(IPawnIo& library, ISystem& system, IRegistry& registry, IFiles& files)
-    : FLibrary(library), FSystem(system), FRegistry(registry), FFiles(files), FLock(system) {}
+TPawnIoAccess::TPawnIoAccess(IPawnIo& device, ISystem& system, IRegistry& registry, IFiles& files)
+    : FDevice(device), FSystem(system), FRegistry(registry), FFiles(files), FLock(system) {}
 
 TPawnIoAccess::~TPawnIoAccess() {
-  if (FHandle != HPawnIo::None) FLibrary.Close(FHandle);
+  if (FHandle != HPawnIo::None) FDevice.Close(FHandle);
 }
 
 bool TPawnIoAccess::EnablePortAccess() {
@@ -89,7 +89,7 @@ TReadingFault TPawnIoAccess::Fault() const {
 bool TPawnIoAccess::OpenDevice() {
   if (FModuleLoaded) return true;
   if (FHandle == HPawnIo::None) {
-    THResult opened = FLibrary.Open(FHandle);
+    THResult opened = FDevice.Open(FHandle);
     if (opened != S_OK) {
       FHandle = HPawnIo::None;
       // Only the device's list keeps a process out; any other failure is a driver that does
@@ -102,11 +102,10 @@ bool TPawnIoAccess::OpenDevice() {
     // Drivers before 2.1 do not know the question: 2.0, or 1.0 (nothing on the device tells
     // them apart; 1.0's refuses the module, below).
     std::uint32_t version = 0;
-    THResult asked = FLibrary.Version(FHandle, version);
+    THResult asked = FDevice.Version(FHandle, version);
     FVersionKnown = asked == S_OK;
     if (FVersionKnown && version < kLeastVersion) {
-      FLibrary.Close(FHandle);
-      FHandle = HPawnIo::None;
+      CloseDevice();
       FFault = TReadingFault::PawnIoOld;
       return false;
     }
@@ -118,7 +117,7 @@ bool TPawnIoAccess::OpenDevice() {
     return false;
   }
   bool beside = module.Source == TLpcModuleSource::Beside;
-  THResult loaded = FLibrary.Load(FHandle, module.Bytes);
+  THResult loaded = FDevice.Load(FHandle, module.Bytes);
   FModuleLoaded = loaded == S_OK;
   FEmbeddedStandsBy = FModuleLoaded && beside && module.Embedded;
   if (!FModuleLoaded) {
@@ -140,7 +139,7 @@ bool TPawnIoAccess::OpenDevice() {
 }
 
 void TPawnIoAccess::CloseDevice() {
-  FLibrary.Close(FHandle);
+  FDevice.Close(FHandle);
   FHandle = HPawnIo::None;
   FModuleLoaded = false;
 }
@@ -150,7 +149,7 @@ void TPawnIoAccess::CloseDevice() {
 THResult TPawnIoAccess::Run(const char* name, std::vector<std::uint64_t> in, std::uint64_t* out) {
   std::size_t returned = 0;
   THResult result =
-      FLibrary.Execute(FHandle, name, in.data(), in.size(), out, out ? 1 : 0, returned);
+      FDevice.Execute(FHandle, name, in.data(), in.size(), out, out ? 1 : 0, returned);
   return result != S_OK || returned == (out ? 1u : 0u) ? result : E_FAIL;
 }
 

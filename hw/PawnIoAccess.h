@@ -1,8 +1,8 @@
 #pragma once
 // Port access through PawnIO's signed LpcIO module, the 64-bit counterpart of giveio: PawnIO's
 // device, the module (hw/LpcModule.h), and the Super I/O chip whose hardware monitor has its
-// registers at 0x290. The ports themselves are the
-// module's: this is also the bus the chip is read through.
+// registers at 0x290. The ports themselves are the module's: this is also the bus the chip is
+// read through.
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,7 +22,7 @@ inline constexpr std::uint32_t kBusSquatMs = 30000;
 
 class TPawnIoAccess : public IPortAccess, private IPortBus {
  public:
-  TPawnIoAccess(IPawnIo& library, ISystem& system, IRegistry& registry, IFiles& files);
+  TPawnIoAccess(IPawnIo& device, ISystem& system, IRegistry& registry, IFiles& files);
   ~TPawnIoAccess() override;
   TPawnIoAccess(const TPawnIoAccess&) = delete;
   TPawnIoAccess& operator=(const TPawnIoAccess&) = delete;
@@ -58,7 +58,7 @@ class TPawnIoAccess : public IPortAccess, private IPortBus {
     return Run(name, std::move(in), out) == S_OK;
   }
 
-  IPawnIo& FLibrary;
+  IPawnIo& FDevice;
   ISystem& FSystem;
   IRegistry& FRegistry;
   IFiles& FFiles;
